@@ -1,0 +1,93 @@
+#include "records/layouts.h"
+
+#include <algorithm>
+
+#include "records/errors.h"
+#include "records/text_util.h"
+
+namespace records {
+namespace {
+
+using T = FieldType;
+
+const std::vector<Layout>& AllLayouts() {
+    static const std::vector<Layout> layouts = {
+        {std::string(kLayoutAccntRecv),
+         {{"ACTION", T::Text, 10},
+          {"Cust_ID", T::Text, 12},
+          {"CASE_ID", T::Text, 20},
+          {"TRNSCTN_DT", T::Date},
+          {"TRNSCTN_NBR", T::Text, 20},
+          {"ACCT_RCVBL_NBR", T::Long},
+          {"ACCT_RCVBL_CK_NBR", T::Long},
+          {"ACCT_RCVBL_TYP_CD", T::Text, 6},
+          {"ACCT_STTS_CD", T::Text, 2},
+          {"ACCT_RCVBL_DUE_AMT", T::Currency},
+          {"ACCT_RCVBL_BAL_AMT", T::Currency},
+          {"Theme", T::Text, 60}}},
+        {std::string(kLayoutBankruptcy),
+         {{"ACTION", T::Text, 10},
+          {"CUST_ID", T::Text, 12},
+          {"CASE_ID", T::Text, 20},
+          {"STTS_CD", T::Text, 1},
+          {"TRSTE_PHN_NBR", T::Text, 15},
+          {"TRSTE_NM", T::Text, 50},
+          {"BNKRPTCY_CMMT_TXT", T::Text, 255},
+          {"NTFCTN_DT", T::Date},
+          {"CRT_FILE_DT", T::Date},
+          {"CLM_FILE_DT", T::Date},
+          {"CRT_CLSE_DT", T::Date},
+          {"ASGN_OFCR_ID", T::Long},
+          {"FRCPT_NBR", T::Text, 12},
+          {"FUND_RFRNC_NBR", T::Text, 20},
+          {"FUND_AMT", T::Currency},
+          {"TOT_PYMT_AMT", T::Currency},
+          {"PYMT_CNT", T::Long},
+          {"LST_PYMT_DT", T::Date},
+          {"LST_RCPT_NBR", T::Text, 12},
+          {"LST_PYMT_AMT", T::Currency},
+          {"LST_FUND_RFRNC_NBR", T::Text, 20},
+          {"TOT_BAL_DUE_AMT", T::Currency},
+          {"Theme", T::Text, 60}}},
+        {std::string(kLayoutHeader),
+         {{"MessageKey", T::Text, 60},
+          {"Theme", T::Text, 60},
+          {"SenderId", T::Text, 40},
+          {"Version", T::Text, 20},
+          {"ServiceCode", T::Long},
+          {"AnsweredAt", T::Date}}},
+        {std::string(kLayoutNotification),
+         {{"COMPLETION_CD", T::Text, 20},
+          {"COMPLETION_MSG", T::Text, 500},
+          {"LOCATION", T::Text, 100},
+          {"NOTE", T::Text, 500}}},
+    };
+    return layouts;
+}
+
+}  // namespace
+
+const Layout* FindLayout(std::string_view name) {
+    for (const auto& layout : AllLayouts()) {
+        if (EqualsIgnoreCase(layout.name, name)) return &layout;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> LayoutNames() {
+    std::vector<std::string> names;
+    for (const auto& layout : AllLayouts()) names.push_back(layout.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+RecordsetPtr OpenLayoutRecordset(std::string_view name) {
+    const Layout* layout = FindLayout(name);
+    if (!layout) throw Error(err::ItemNotFound, "Unknown record layout '" + std::string(name) + "'");
+    auto rs = Recordset::Create();
+    for (const auto& f : layout->fields) rs->AppendField(f.name, f.type, f.size);
+    rs->Open();
+    return rs;
+}
+
+}  // namespace records
