@@ -31,7 +31,11 @@ struct NullTag {
 
 class Value {
 public:
+    // GCC's -Wshadow reports scoped enumerators that share a name with a namespace-level type.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
     enum class Type : std::uint8_t { Empty, Null, Boolean, Long, Double, Currency, Date, Text, Bytes };
+#pragma GCC diagnostic pop
 
     Value() = default;  // Empty
     Value(NullTag) : v_(NullTag{}) {}

@@ -1,0 +1,186 @@
+#include "records/value_codec.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+#include "records/errors.h"
+
+namespace records {
+
+namespace {
+
+[[noreturn]] void Malformed(const char* what, const std::string& detail) {
+    throw Error(err::BadImage, std::string(what) + " is malformed (" + detail + ")");
+}
+
+}  // namespace
+
+// --- ByteWriter
+
+void ByteWriter::U8(std::uint8_t v) {
+    out_.push_back(v);
+}
+
+void ByteWriter::U32(std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void ByteWriter::I64(std::int64_t v) {
+    const auto u = static_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i) out_.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+}
+
+void ByteWriter::F64(double v) {
+    I64(static_cast<std::int64_t>(std::bit_cast<std::uint64_t>(v)));
+}
+
+void ByteWriter::Str(std::string_view s) {
+    if (s.size() > 0xFFFFFFFFu) throw Error(err::Overflow, "text too long for an image");
+    U32(static_cast<std::uint32_t>(s.size()));
+    Raw(s.data(), s.size());
+}
+
+void ByteWriter::Raw(const void* data, std::size_t n) {
+    if (n == 0) return;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    out_.insert(out_.end(), p, p + n);
+}
+
+void ByteWriter::Val(const Value& v) {
+    U8(static_cast<std::uint8_t>(v.type()));
+    switch (v.type()) {
+        case Value::Type::Empty:
+        case Value::Type::Null:
+            break;
+        case Value::Type::Boolean:
+            U8(v.boolean() ? 1 : 0);
+            break;
+        case Value::Type::Long:
+            I64(v.whole());
+            break;
+        case Value::Type::Double:
+            F64(v.real());
+            break;
+        case Value::Type::Currency:
+            I64(v.currency().units);
+            break;
+        case Value::Type::Date:
+            F64(v.date().serial);
+            break;
+        case Value::Type::Text:
+            Str(v.text());
+            break;
+        case Value::Type::Bytes:
+            if (v.bytes().size() > 0xFFFFFFFFu) {
+                throw Error(err::Overflow, "byte array too long for an image");
+            }
+            U32(static_cast<std::uint32_t>(v.bytes().size()));
+            Raw(v.bytes().data(), v.bytes().size());
+            break;
+    }
+}
+
+// --- ByteReader
+
+void ByteReader::Need(std::size_t n, const char* what) const {
+    if (n > Remaining()) {
+        throw Error(err::BadImage, std::string(what) + " is truncated (" + std::to_string(n) +
+                                       " bytes needed, " + std::to_string(Remaining()) + " left)");
+    }
+}
+
+void ByteReader::Raw(void* out, std::size_t n, const char* what) {
+    Need(n, what);
+    if (n > 0) std::memcpy(out, p_, n);
+    p_ += n;
+}
+
+std::uint8_t ByteReader::U8(const char* what) {
+    Need(1, what);
+    return *p_++;
+}
+
+std::uint32_t ByteReader::U32(const char* what) {
+    Need(4, what);
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(p_[i]) << (8 * i);
+    p_ += 4;
+    return v;
+}
+
+std::int64_t ByteReader::I64(const char* what) {
+    Need(8, what);
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= static_cast<std::uint64_t>(p_[i]) << (8 * i);
+    p_ += 8;
+    return static_cast<std::int64_t>(v);
+}
+
+double ByteReader::F64(const char* what) {
+    return std::bit_cast<double>(static_cast<std::uint64_t>(I64(what)));
+}
+
+std::string ByteReader::Str(const char* what) {
+    const std::uint32_t n = U32(what);
+    Need(n, what);  // before allocating: a length can claim anything
+    std::string s(reinterpret_cast<const char*>(p_), n);
+    p_ += n;
+    return s;
+}
+
+Value ByteReader::Val(const char* what) {
+    const std::uint8_t tag = U8(what);
+    switch (static_cast<Value::Type>(tag)) {
+        case Value::Type::Empty:
+            return Value();
+        case Value::Type::Null:
+            return Value::Null();
+        case Value::Type::Boolean: {
+            const std::uint8_t b = U8(what);
+            if (b > 1) Malformed(what, "Boolean byte " + std::to_string(b));
+            return Value(b == 1);
+        }
+        case Value::Type::Long:
+            return Value(static_cast<long long>(I64(what)));
+        case Value::Type::Double:
+            return Value(F64(what));
+        case Value::Type::Currency:
+            return Value(Currency{I64(what)});
+        case Value::Type::Date:
+            return Value(Date{F64(what)});
+        case Value::Type::Text:
+            return Value(Str(what));
+        case Value::Type::Bytes: {
+            const std::uint32_t n = U32(what);
+            Need(n, what);
+            Bytes b(p_, p_ + n);
+            p_ += n;
+            return Value(std::move(b));
+        }
+    }
+    Malformed(what, "unknown value type " + std::to_string(tag));
+}
+
+// --- CRC-32 (IEEE 802.3, reflected, polynomial 0xEDB88320)
+
+namespace {
+constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        std::uint32_t c = i;
+        for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[i] = c;
+    }
+    return t;
+}
+constexpr auto kCrcTable = MakeCrcTable();
+}  // namespace
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t n) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < n; ++i) c = kCrcTable[(c ^ data[i]) & 0xFFu] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+}  // namespace records

@@ -1,0 +1,318 @@
+// The text side of the value rules: the text of a value, Trim, date serials and the formats.
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "records/errors.h"
+#include "records/text_util.h"
+#include "records/value_rules.h"
+
+namespace records {
+
+namespace {
+
+// Serial range of the old runtime: 1 Jan 100 .. 31 Dec 9999.
+constexpr double kFirstSerial = -657434.0;
+constexpr double kLastSerialEnd = 2958466.0;
+constexpr long long kEpochDays = 25569;  // days from 1899-12-30 to 1970-01-01
+
+[[noreturn]] void ThrowOverflow() {
+    throw Error(err::Overflow, "Overflow");
+}
+
+long long FloorDiv(long long a, long long b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+long long DaysFromCivil(long long y, int m, int d) {
+    y -= m <= 2;
+    const long long era = FloorDiv(y, 400);
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(long long z, int& y, int& m, int& d) {
+    z += 719468;
+    const long long era = FloorDiv(z, 146097);
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
+}
+
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+int DaysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+// A day index (0 = 1899-12-30) and a time of day; negative days carry a positive time.
+Date MakeDate(long long dayIndex, int seconds) {
+    const double frac = seconds / 86400.0;
+    const double serial = static_cast<double>(dayIndex) + (dayIndex < 0 ? -frac : frac);
+    if (!(serial >= kFirstSerial && serial < kLastSerialEnd)) ThrowOverflow();
+    return Date{serial};
+}
+
+long long DayIndex(const DateParts& p) {
+    return DaysFromCivil(p.year, p.month, p.day) + kEpochDays;
+}
+
+std::string Pad(long long n, int width) {
+    std::string s = std::to_string(n < 0 ? -n : n);
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+    return n < 0 ? "-" + s : s;
+}
+
+// Formats d with a pattern of runs of d, m (or M) and y; caseSensitive patterns take only "M"
+// as the month (the platform's short-date letters), others take m and M alike.
+std::string FormatWith(Date date, std::string_view pattern, bool caseSensitive) {
+    const DateParts p = SplitDate(date);
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size();) {
+        const char c = pattern[i];
+        if (caseSensitive && c == '\'') {  // quoted literal, '' is an apostrophe
+            std::size_t j = i + 1;
+            if (j < pattern.size() && pattern[j] == '\'') {
+                out += '\'';
+                i = j + 1;
+                continue;
+            }
+            while (j < pattern.size() && pattern[j] != '\'') out += pattern[j++];
+            i = j + 1;
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c) ++run;
+        const char letter = caseSensitive ? c : static_cast<char>(std::tolower(c));
+        const bool isMonth = caseSensitive ? c == 'M' : letter == 'm';
+        if (letter == 'd' && run <= 2) {
+            out += Pad(p.day, static_cast<int>(run));
+        } else if (isMonth && run <= 2) {
+            out += Pad(p.month, static_cast<int>(run));
+        } else if (letter == 'y' && (run == 2 || run == 4)) {
+            out += run == 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
+        } else {
+            out.append(pattern.substr(i, run));
+        }
+        i += run;
+    }
+    return out;
+}
+
+std::string TimeText(const DateParts& p) {
+    const int h12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
+    return std::to_string(h12) + ":" + Pad(p.minute, 2) + ":" + Pad(p.second, 2) +
+           (p.hour < 12 ? " AM" : " PM");
+}
+
+std::string DoubleText(double x) {
+    if (x == 0.0) return "0";
+    if (std::isnan(x)) return "NaN";
+    if (std::isinf(x)) return x < 0 ? "-Infinity" : "Infinity";
+    char buf[400];
+    const double mag = std::fabs(x);
+    // ordinary magnitudes print plainly; very large or small ones with an exponent ("1E+20")
+    const bool plain = mag >= 1e-5 && mag < 1e15;
+    const auto r = std::to_chars(buf, buf + sizeof buf, x,
+                                 plain ? std::chars_format::fixed : std::chars_format::scientific);
+    std::string s(buf, static_cast<std::size_t>(r.ptr - buf));
+    for (char& c : s) {
+        if (c == 'e') c = 'E';
+    }
+    return s;
+}
+
+std::string CurrencyText(Currency c) {
+    const bool negative = c.units < 0;
+    const std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(c.units) : static_cast<std::uint64_t>(c.units);
+    std::string s = std::to_string(mag / 10000);
+    std::string frac = Pad(static_cast<long long>(mag % 10000), 4);
+    while (!frac.empty() && frac.back() == '0') frac.pop_back();
+    if (!frac.empty()) s += "." + frac;
+    return negative ? "-" + s : s;
+}
+
+bool ReadInt(std::string_view s, std::size_t& i, int minDigits, int maxDigits, int& out) {
+    int n = 0, count = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9' && count < maxDigits) {
+        n = n * 10 + (s[i++] - '0');
+        ++count;
+    }
+    out = n;
+    return count >= minDigits && !(i < s.size() && s[i] >= '0' && s[i] <= '9');
+}
+
+bool Expect(std::string_view s, std::size_t& i, char c) {
+    if (i < s.size() && s[i] == c) {
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+// " h:mm[:ss][ AM|PM]" after a date; seconds of the day, or -1 when malformed.
+int ReadTime(std::string_view s, std::size_t i) {
+    int h = 0, mi = 0, sec = 0;
+    if (!ReadInt(s, i, 1, 2, h) || !Expect(s, i, ':') || !ReadInt(s, i, 2, 2, mi)) return -1;
+    if (Expect(s, i, ':') && !ReadInt(s, i, 2, 2, sec)) return -1;
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (i < s.size()) {
+        const std::string rest = ToUpperAscii(s.substr(i));
+        if (rest != "AM" && rest != "PM") return -1;
+        if (h < 1 || h > 12) return -1;
+        h = h % 12 + (rest == "PM" ? 12 : 0);
+    }
+    if (h > 23 || mi > 59 || sec > 59) return -1;
+    return h * 3600 + mi * 60 + sec;
+}
+
+}  // namespace
+
+std::string TextOf(const Value& v) {
+    switch (v.type()) {
+        case Value::Type::Empty:
+        case Value::Type::Null:
+            return {};
+        case Value::Type::Boolean:
+            return v.boolean() ? "True" : "False";
+        case Value::Type::Long:
+            return std::to_string(v.whole());
+        case Value::Type::Double:
+            return DoubleText(v.real());
+        case Value::Type::Currency:
+            return CurrencyText(v.currency());
+        case Value::Type::Date: {
+            const DateParts p = SplitDate(v.date());
+            std::string s = FormatDate(v.date(), "mm/dd/yyyy");
+            if (p.hour != 0 || p.minute != 0 || p.second != 0) s += " " + TimeText(p);
+            return s;
+        }
+        case Value::Type::Text:
+            return v.text();
+        case Value::Type::Bytes:
+            return std::string(v.bytes().begin(), v.bytes().end());
+    }
+    return {};
+}
+
+std::string Trim(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
+}
+
+Value Trim(const Value& v) {
+    if (v.isNull()) return Value::Null();
+    return Value(Trim(TextOf(v)));
+}
+
+Date DateSerial(int year, int month, int day) {
+    // months and days out of range roll over, as the runtime's DateSerial does
+    const long long m0 = static_cast<long long>(month) - 1;
+    const long long y = year + FloorDiv(m0, 12);
+    const int m = static_cast<int>(m0 - FloorDiv(m0, 12) * 12) + 1;
+    if (y < 100 || y > 9999) ThrowOverflow();
+    return MakeDate(DaysFromCivil(y, m, 1) + kEpochDays + (static_cast<long long>(day) - 1), 0);
+}
+
+DateParts SplitDate(Date d) {
+    if (!(d.serial >= kFirstSerial && d.serial < kLastSerialEnd)) ThrowOverflow();
+    long long day = static_cast<long long>(std::trunc(d.serial));
+    auto seconds = static_cast<long long>(
+        std::llround(std::fabs(d.serial - static_cast<double>(day)) * 86400.0));
+    if (seconds >= 86400) {  // rounds up to the next midnight
+        seconds = 0;
+        day += 1;
+    }
+    DateParts p;
+    CivilFromDays(day - kEpochDays, p.year, p.month, p.day);
+    p.hour = static_cast<int>(seconds / 3600);
+    p.minute = static_cast<int>(seconds / 60 % 60);
+    p.second = static_cast<int>(seconds % 60);
+    return p;
+}
+
+int Weekday(Date d) {
+    const long long idx = DayIndex(SplitDate(d));  // 0 = Saturday 1899-12-30
+    return static_cast<int>(((idx + 6) % 7 + 7) % 7) + 1;
+}
+
+std::optional<Date> ParseDate(std::string_view text) {
+    const std::string t = Trim(text);
+    const std::string_view s(t);
+    std::size_t i = 0;
+    int y = 0, m = 0, d = 0;
+    if (s.size() >= 5 && s[4] == '-') {
+        if (!ReadInt(s, i, 4, 4, y) || !Expect(s, i, '-') || !ReadInt(s, i, 1, 2, m) ||
+            !Expect(s, i, '-') || !ReadInt(s, i, 1, 2, d)) {
+            return std::nullopt;
+        }
+    } else if (!ReadInt(s, i, 1, 2, m) || !Expect(s, i, '/') || !ReadInt(s, i, 1, 2, d) ||
+               !Expect(s, i, '/') || !ReadInt(s, i, 4, 4, y)) {
+        return std::nullopt;
+    }
+    if (y < 100 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return std::nullopt;
+    int seconds = 0;
+    if (i < s.size()) {
+        if (s[i] != ' ') return std::nullopt;
+        while (i < s.size() && s[i] == ' ') ++i;
+        seconds = ReadTime(s, i);
+        if (seconds < 0) return std::nullopt;
+    }
+    return MakeDate(DaysFromCivil(y, m, d) + kEpochDays, seconds);
+}
+
+std::string FormatDate(Date d, std::string_view pattern) {
+    return FormatWith(d, pattern, false);
+}
+
+std::string FormatShortDate(Date d, const ShortDatePattern& p) {
+    return FormatWith(d, p.pattern, true);
+}
+
+std::string FormatCurrency(Currency c, const CurrencyPattern& p) {
+    const int decimals = p.decimals < 0 ? 0 : p.decimals;
+    const bool negative = c.units < 0;
+    std::uint64_t mag =
+        negative ? 0 - static_cast<std::uint64_t>(c.units) : static_cast<std::uint64_t>(c.units);
+    // round half away from zero to the shown decimals (the four stored ones at most)
+    std::uint64_t step = 1;
+    for (int k = decimals; k < 4; ++k) step *= 10;
+    if (step > 1) mag = (mag + step / 2) / step * step;
+    const std::string whole = std::to_string(mag / 10000);
+    std::string grouped;
+    for (std::size_t k = 0; k < whole.size(); ++k) {
+        if (k > 0 && (whole.size() - k) % 3 == 0) grouped += p.groupSeparator;
+        grouped += whole[k];
+    }
+    if (decimals > 0) {
+        std::string frac = Pad(static_cast<long long>(mag % 10000), 4);
+        frac.resize(static_cast<std::size_t>(decimals), '0');
+        grouped += p.decimalPoint + frac;
+    }
+    std::string body = p.symbolFirst ? p.symbol + grouped : grouped + p.symbol;
+    if (!negative || mag == 0) return body;
+    return p.negativeInParentheses ? "(" + body + ")" : "-" + body;
+}
+
+std::string ZeroFill(std::int64_t n, int digits) {
+    const std::uint64_t mag =
+        n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    std::string s = std::to_string(mag);
+    if (static_cast<int>(s.size()) < digits)
+        s.insert(0, static_cast<std::size_t>(digits) - s.size(), '0');
+    return n < 0 ? "-" + s : s;
+}
+
+}  // namespace records
