@@ -1,0 +1,130 @@
+#include "records/stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "records/errors.h"
+
+namespace records {
+
+void Stream::RequireOpen() const {
+    if (!open_)
+        throw Error(err::ObjectClosed, "Operation is not allowed when the stream is closed.");
+}
+
+void Stream::Open() {
+    if (open_) throw Error(err::ObjectOpen, "Operation is not allowed when the stream is open.");
+    data_.clear();
+    pos_ = 0;
+    open_ = true;
+}
+
+void Stream::Close() {
+    RequireOpen();
+    data_.clear();
+    data_.shrink_to_fit();
+    pos_ = 0;
+    open_ = false;
+}
+
+std::int64_t Stream::Size() const {
+    RequireOpen();
+    return static_cast<std::int64_t>(data_.size());
+}
+
+std::int64_t Stream::Position() const {
+    RequireOpen();
+    return static_cast<std::int64_t>(pos_);
+}
+
+void Stream::SetPosition(std::int64_t pos) {
+    RequireOpen();
+    if (pos < 0 || pos > Size()) {
+        throw Error(err::InvalidArgument, "Stream position " + std::to_string(pos) +
+                                              " is outside 0.." + std::to_string(Size()) + ".");
+    }
+    pos_ = static_cast<std::size_t>(pos);
+}
+
+void Stream::SetEOS() {
+    RequireOpen();
+    data_.resize(pos_);
+}
+
+void Stream::Write(const void* data, std::size_t n) {
+    RequireOpen();
+    if (n == 0) return;
+    if (pos_ + n > data_.size()) data_.resize(pos_ + n);
+    std::memcpy(data_.data() + pos_, data, n);
+    pos_ += n;
+}
+
+Bytes Stream::Read(std::int64_t n) {
+    RequireOpen();
+    const std::size_t left = data_.size() - pos_;
+    const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
+    const auto first = data_.begin() + static_cast<std::ptrdiff_t>(pos_);
+    Bytes out(first, first + static_cast<std::ptrdiff_t>(take));
+    pos_ += take;
+    return out;
+}
+
+void Stream::ReadExact(void* out, std::size_t n) {
+    RequireOpen();
+    const std::size_t left = data_.size() - pos_;
+    if (n > left) {
+        throw Error(err::BadImage, "Stream is truncated: " + std::to_string(n) +
+                                       " bytes needed at position " + std::to_string(pos_) + ", " +
+                                       std::to_string(left) + " left.");
+    }
+    if (n > 0) std::memcpy(out, data_.data() + pos_, n);
+    pos_ += n;
+}
+
+void Stream::CopyTo(Stream& dest, std::int64_t n) {
+    RequireOpen();
+    dest.RequireOpen();
+    const std::size_t left = data_.size() - pos_;
+    const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
+    if (&dest == this) {  // copying onto itself: go through a copy, the buffer may move
+        const Bytes chunk(data_.begin() + static_cast<std::ptrdiff_t>(pos_),
+                          data_.begin() + static_cast<std::ptrdiff_t>(pos_ + take));
+        pos_ += take;
+        Write(chunk);
+        return;
+    }
+    dest.Write(data_.data() + pos_, take);
+    pos_ += take;
+}
+
+void Stream::LoadFromFile(const std::string& path) {
+    RequireOpen();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        throw Error(err::FileNotFound, "File not found: " + path);
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw Error(err::FileOpenFailed, "File could not be opened: " + path);
+    Bytes content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw Error(err::FileOpenFailed, "File could not be read: " + path);
+    data_ = std::move(content);
+    pos_ = 0;
+}
+
+void Stream::SaveToFile(const std::string& path, bool overwrite) const {
+    RequireOpen();
+    std::error_code ec;
+    if (!overwrite && std::filesystem::exists(path, ec)) {
+        throw Error(err::FileWriteFailed, "Write to file failed: " + path + " already exists.");
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(reinterpret_cast<const char*>(data_.data()),
+                  static_cast<std::streamsize>(data_.size()));
+    out.close();
+    if (!out) throw Error(err::FileWriteFailed, "Write to file failed: " + path);
+}
+
+}  // namespace records

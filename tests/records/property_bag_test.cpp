@@ -1,0 +1,213 @@
+#include "records/property_bag.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "records/errors.h"
+#include "records/value_codec.h"
+
+namespace records {
+namespace {
+
+// The description of the BadImage error that loading image throws ("" when it loads).
+std::string LoadError(PropertyBag& bag, const Bytes& image) {
+    try {
+        bag.SetContents(image);
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Number(), err::BadImage) << e.Description();
+        return e.Description();
+    }
+    return {};
+}
+
+void FixChecksum(Bytes& image) {
+    image.resize(image.size() - 4);
+    ByteWriter(image).U32(Crc32(image.data(), image.size()));
+}
+
+PropertyBag SampleBag() {
+    PropertyBag bag;
+    bag.WriteProperty("Text", Value("Smith, \"J\" \xC3\xA9"));
+    bag.WriteProperty("Long", Value(-2));
+    bag.WriteProperty("Big", Value(static_cast<long long>(1) << 40));
+    bag.WriteProperty("Flag", Value(true));
+    bag.WriteProperty("Real", Value(0.1));
+    bag.WriteProperty("Money", Value(Currency{10864292}));
+    bag.WriteProperty("When", Value(Date{-1.25}));
+    bag.WriteProperty("Nothing", Value::Null());
+    bag.WriteProperty("Blank", Value(""));
+    bag.WriteProperty("Raw", Value(Bytes{0, 1, 255}));
+    bag.WriteProperty("Unset", Value(), Value(0));  // Empty differs from the default 0
+    return bag;
+}
+
+TEST(PropertyBag, ImageRoundTripKeepsOrderKindsAndValues) {
+    const PropertyBag bag = SampleBag();
+    const Bytes image = bag.Contents();
+    PropertyBag copy;
+    copy.SetContents(image);
+    EXPECT_EQ(copy.Count(), bag.Count());
+    EXPECT_EQ(copy.Contents(), image);  // same order, same encoding
+    EXPECT_EQ(copy.ReadProperty("Money"), Value(Currency{10864292}));
+    EXPECT_EQ(copy.ReadProperty("When"), Value(Date{-1.25}));
+    EXPECT_TRUE(copy.ReadProperty("Nothing", Value(1)).isNull());
+    EXPECT_EQ(copy.ReadProperty("Blank", Value("x")), Value(""));
+    EXPECT_TRUE(copy.ReadProperty("Unset", Value(0)).isEmpty());
+    EXPECT_EQ(copy.ReadProperty("Raw"), Value(Bytes{0, 1, 255}));
+}
+
+TEST(PropertyBag, NestedBagImagesTravelAsBytes) {
+    PropertyBag inner;
+    inner.WriteProperty("0", Value(7));
+    inner.WriteProperty("UBound", Value(0));
+    PropertyBag outer;
+    outer.WriteProperty("ARS.SelBookmarks", Value(inner.Contents()));
+    PropertyBag back;
+    back.SetContents(outer.Contents());
+    PropertyBag innerBack;
+    innerBack.SetContents(back.ReadProperty("ARS.SelBookmarks").bytes());
+    EXPECT_EQ(innerBack.ReadProperty("UBound", Value(-1)), Value(0));
+    EXPECT_EQ(innerBack.ReadProperty("0"), Value(7));
+}
+
+TEST(PropertyBag, DefaultsDecideWhatIsStored) {
+    PropertyBag bag;
+    bag.WriteProperty("rsAccntRecv_FILTER", Value(0), Value(0));
+    bag.WriteProperty("rsAccntRecv_POSITION", Value(-2), Value(-2));
+    bag.WriteProperty("mTxtBankruptcy_Text", Value(""), Value(""));
+    bag.WriteProperty("ThisRow", Value(), Value());
+    EXPECT_EQ(bag.Count(), 0u);
+
+    bag.WriteProperty("Same", Value(5), Value(5.0));  // a different kind is not the default
+    bag.WriteProperty("Text", Value("0"), Value(0));
+    EXPECT_EQ(bag.Count(), 2u);
+
+    bag.WriteProperty("Position", Value(3), Value(-2));
+    EXPECT_EQ(bag.ReadProperty("position", Value(-2)), Value(3));  // names ignore letter case
+    bag.WriteProperty("POSITION", Value(-2), Value(-2));           // back to the default: removed
+    EXPECT_FALSE(bag.Contains("Position"));
+    EXPECT_EQ(bag.ReadProperty("Position", Value(-2)), Value(-2));
+    EXPECT_EQ(bag.ReadProperty("Missing", Value("dflt")), Value("dflt"));
+    EXPECT_TRUE(bag.ReadProperty("Missing").isEmpty());
+}
+
+TEST(PropertyBag, RewritingANameReplacesItInPlace) {
+    PropertyBag bag;
+    bag.WriteProperty("A", Value(1));
+    bag.WriteProperty("B", Value(2));
+    bag.WriteProperty("a", Value("one"));
+    EXPECT_EQ(bag.Count(), 2u);
+    PropertyBag expected;
+    expected.WriteProperty("A", Value("one"));
+    expected.WriteProperty("B", Value(2));
+    EXPECT_EQ(bag.Contents(), expected.Contents());
+}
+
+TEST(PropertyBag, EveryTruncationIsRejectedAndKeepsTheOldContent) {
+    const Bytes image = SampleBag().Contents();
+    PropertyBag bag;
+    bag.WriteProperty("Keep", Value(1));
+    const Bytes before = bag.Contents();
+    for (std::size_t n = 0; n < image.size(); ++n) {
+        const Bytes cut(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(n));
+        const std::string message = LoadError(bag, cut);
+        EXPECT_NE(message.find("truncated"), std::string::npos) << n << ": " << message;
+        EXPECT_EQ(bag.Contents(), before) << n;
+    }
+}
+
+TEST(PropertyBag, CorruptImagesNameWhatIsWrong) {
+    PropertyBag small;
+    small.WriteProperty("Name", Value("abc"));
+    small.WriteProperty("Flag", Value(true));
+    const Bytes good = small.Contents();
+    // layout: magic 0..3, version 4, count 5..8, "Name" at 9.., value tag at 17, length 18..21
+    struct Case {
+        const char* label;
+        std::function<void(Bytes&)> damage;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"magic", [](Bytes& b) { b[0] = 'X'; }, "bad magic"},
+        {"newer version",
+         [](Bytes& b) {
+             b[4] = 2;
+             FixChecksum(b);
+         },
+         "version 2 is newer"},
+        {"version 0",
+         [](Bytes& b) {
+             b[4] = 0;
+             FixChecksum(b);
+         },
+         "version 0"},
+        {"checksum", [](Bytes& b) { b[23] ^= 0x20; }, "checksum mismatch"},
+        {"stored checksum", [](Bytes& b) { b.back() ^= 1; }, "checksum mismatch"},
+        {"trailing", [](Bytes& b) { b.push_back(0); }, "1 trailing bytes"},
+        {"huge count",
+         [](Bytes& b) {
+             b[8] = 0x7F;
+             FixChecksum(b);
+         },
+         "item count"},
+        {"unknown type",
+         [](Bytes& b) {
+             b[17] = 42;
+             FixChecksum(b);
+         },
+         "unknown value type 42"},
+        {"text longer than image",
+         [](Bytes& b) {
+             b[21] = 0x10;
+             FixChecksum(b);
+         },
+         "item 1 of 2 (\"Name\"), value is truncated"},
+        {"Boolean byte",
+         [](Bytes& b) {
+             b[b.size() - 5] = 7;
+             FixChecksum(b);
+         },
+         "Boolean byte 7"},
+        {"duplicate name",
+         [](Bytes& b) {
+             std::copy_n("NAME", 4, b.begin() + 29);
+             FixChecksum(b);
+         },
+         "repeats the name"},
+    };
+    for (const auto& c : cases) {
+        Bytes image = good;
+        c.damage(image);
+        PropertyBag bag;
+        bag.WriteProperty("Keep", Value(1));
+        const std::string message = LoadError(bag, image);
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.label << ": " << message;
+        EXPECT_EQ(bag.ReadProperty("Keep"), Value(1)) << c.label;
+        EXPECT_EQ(bag.Count(), 1u) << c.label;
+    }
+}
+
+// The seed images under fuzz/corpus/property_bag are also fixtures of the version 1 image:
+// "valid_*" must keep loading, everything else must be rejected.
+TEST(PropertyBag, StoredImagesOfVersionOneStillLoad) {
+    const std::filesystem::path dir = std::filesystem::path(HALBERON_FUZZ_CORPUS) / "property_bag";
+    int valid = 0, invalid = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        PropertyBag bag;
+        const std::string message = LoadError(bag, image);
+        const bool shouldLoad = entry.path().filename().string().rfind("valid_", 0) == 0;
+        EXPECT_EQ(message.empty(), shouldLoad) << entry.path().filename() << ": " << message;
+        ++(shouldLoad ? valid : invalid);
+    }
+    EXPECT_GT(valid, 0);
+    EXPECT_GT(invalid, 0);
+}
+
+}  // namespace
+}  // namespace records

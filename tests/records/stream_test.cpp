@@ -1,0 +1,139 @@
+#include "records/stream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+
+#include "records/errors.h"
+
+namespace records {
+namespace {
+
+long ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+Bytes B(std::initializer_list<int> v) {
+    Bytes b;
+    for (int x : v) b.push_back(static_cast<std::uint8_t>(x));
+    return b;
+}
+
+class StreamFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // unique per run: several builds may run these tests at once
+        const auto tag = std::to_string(std::random_device{}());
+        path_ = (std::filesystem::temp_directory_path() / ("halberon_stream_" + tag)).string();
+        std::filesystem::remove(path_);
+    }
+    void TearDown() override { std::filesystem::remove(path_); }
+    std::string path_;
+};
+
+TEST(Stream, ClosedAndDoublyOpenedStreamsRefuse) {
+    Stream s;
+    EXPECT_EQ(ErrorOf([&] { s.Size(); }), err::ObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { s.Write(B({1})); }), err::ObjectClosed);
+    s.Open();
+    EXPECT_EQ(ErrorOf([&] { s.Open(); }), err::ObjectOpen);
+    s.Write(B({1, 2}));
+    s.Close();
+    s.Open();
+    EXPECT_EQ(s.Size(), 0);  // reopening starts empty
+}
+
+TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
+    Stream s;
+    s.Open();
+    s.Write(B({1, 2, 3, 4}));
+    EXPECT_EQ(s.Position(), 4);
+    s.SetPosition(2);
+    s.Write(B({9, 9, 9}));
+    EXPECT_EQ(s.Buffer(), B({1, 2, 9, 9, 9}));
+    s.SetPosition(1);
+    EXPECT_EQ(s.Read(2), B({2, 9}));
+    EXPECT_EQ(s.Read(), B({9, 9}));
+    EXPECT_TRUE(s.AtEnd());
+    EXPECT_EQ(s.Read(10), Bytes{});
+    s.SetPosition(3);
+    s.SetEOS();
+    EXPECT_EQ(s.Buffer(), B({1, 2, 9}));
+    EXPECT_EQ(ErrorOf([&] { s.SetPosition(4); }), err::InvalidArgument);
+    EXPECT_EQ(ErrorOf([&] { s.SetPosition(-1); }), err::InvalidArgument);
+}
+
+TEST(Stream, ReadExactFailsWithoutMoving) {
+    Stream s;
+    s.Open();
+    s.Write(B({1, 2, 3}));
+    s.SetPosition(1);
+    std::uint8_t out[4] = {};
+    EXPECT_EQ(ErrorOf([&] { s.ReadExact(out, 3); }), err::BadImage);
+    EXPECT_EQ(s.Position(), 1);
+    s.ReadExact(out, 2);
+    EXPECT_EQ(out[0], 2);
+    EXPECT_EQ(out[1], 3);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(Stream, CopyToAppendsTheRestAtTheDestinationsPosition) {
+    Stream src, dest;
+    src.Open();
+    dest.Open();
+    src.Write(B({1, 2, 3, 4, 5}));
+    src.SetPosition(1);
+    dest.Write(B({7, 7, 7}));
+    dest.SetPosition(1);
+    src.CopyTo(dest, 2);
+    EXPECT_EQ(dest.Buffer(), B({7, 2, 3}));
+    EXPECT_EQ(src.Position(), 3);
+    src.CopyTo(dest);
+    EXPECT_EQ(dest.Buffer(), B({7, 2, 3, 4, 5}));
+    EXPECT_TRUE(src.AtEnd());
+    EXPECT_TRUE(dest.AtEnd());
+}
+
+TEST_F(StreamFile, SaveAndLoadRoundTrip) {
+    Stream s;
+    s.Open();
+    s.Write(B({0, 255, 10, 13, 26}));  // binary bytes survive as they are
+    s.SetPosition(2);
+    s.SaveToFile(path_);
+    EXPECT_EQ(s.Position(), 2);
+
+    Stream t;
+    t.Open();
+    t.Write(B({5, 5, 5, 5, 5, 5, 5, 5}));
+    t.LoadFromFile(path_);
+    EXPECT_EQ(t.Buffer(), B({0, 255, 10, 13, 26}));  // replaced, not merged
+    EXPECT_EQ(t.Position(), 0);
+
+    EXPECT_EQ(ErrorOf([&] { s.SaveToFile(path_, false); }), err::FileWriteFailed);
+    Stream empty;
+    empty.Open();
+    empty.SaveToFile(path_);  // overwriting empties the file
+    EXPECT_EQ(std::filesystem::file_size(path_), 0u);
+}
+
+TEST_F(StreamFile, LoadingAMissingFileIsFileNotFound) {
+    Stream s;
+    s.Open();
+    s.Write(B({1}));
+    EXPECT_EQ(ErrorOf([&] { s.LoadFromFile(path_); }), err::FileNotFound);
+    EXPECT_EQ(s.Buffer(), B({1}));  // untouched
+    EXPECT_EQ(
+        ErrorOf([&] { s.SaveToFile((std::filesystem::path(path_) / "no" / "dir").string()); }),
+        err::FileWriteFailed);
+}
+
+}  // namespace
+}  // namespace records
