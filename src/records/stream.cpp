@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "records/errors.h"
 
@@ -56,8 +57,15 @@ void Stream::SetEOS() {
 void Stream::Write(const void* data, std::size_t n) {
     RequireOpen();
     if (n == 0) return;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    const std::less<const std::uint8_t*> before;
+    if (!before(p, data_.data()) && before(p, data_.data() + data_.size())) {
+        const Bytes copy(p, p + n);  // writing part of itself: growing may move the buffer
+        Write(copy.data(), copy.size());
+        return;
+    }
     if (pos_ + n > data_.size()) data_.resize(pos_ + n);
-    std::memcpy(data_.data() + pos_, data, n);
+    std::memcpy(data_.data() + pos_, p, n);
     pos_ += n;
 }
 

@@ -59,6 +59,11 @@ TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
     s.SetPosition(2);
     s.Write(B({9, 9, 9}));
     EXPECT_EQ(s.Buffer(), B({1, 2, 9, 9, 9}));
+    s.SetPosition(5);
+    s.Write(s.Buffer());  // appending itself must not read a moved buffer
+    EXPECT_EQ(s.Buffer(), B({1, 2, 9, 9, 9, 1, 2, 9, 9, 9}));
+    s.SetPosition(5);
+    s.SetEOS();
     s.SetPosition(1);
     EXPECT_EQ(s.Read(2), B({2, 9}));
     EXPECT_EQ(s.Read(), B({9, 9}));

@@ -32,7 +32,7 @@ TEST(ValueRules, IsNumericReadsTheRuntimesNumberForms) {
         {"&H1F", true},   {"&O17", true},     {"", false},          {" ", false},  {"abc", false},
         {"12a", false},   {"45 Help", false}, {".", false},         {"1e", false}, {"1.2.3", false},
         {"(5", false},    {"-5-", false},     {"(-5)", false},      {",5", false}, {"&HZZ", false},
-        {"1e400", false}, {"--5", false},     {"$", false},
+        {"1e400", false}, {"1e-400", true},   {"--5", false},       {"$", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsNumeric(Value(c.text)), c.numeric) << '"' << c.text << '"';
