@@ -1,0 +1,34 @@
+#include "platform/common/answer_store.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/common/layout_dtd.h"
+#include "records/text_util.h"
+
+namespace platform {
+
+MemoryAnswerStore::MemoryAnswerStore(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
+
+void MemoryAnswerStore::put(const messaging::Answer& answer) {
+    answers_.push_back(answer);
+    while (answers_.size() > capacity_) answers_.pop_front();
+}
+
+messaging::DTDPtr MemoryAnswerStore::GetPart(const std::string& partName,
+                                              const std::string& theme, const std::string& key) {
+    for (auto it = answers_.rbegin(); it != answers_.rend(); ++it) {
+        if (it->theme != theme) continue;
+        if (!key.empty() && it->messageKey != key) continue;
+        for (const auto& part : it->parts) {
+            if (part.rows && records::EqualsIgnoreCase(part.name, partName)) {
+                return std::make_shared<LayoutDtd>(part.name, part.rows->Clone(),
+                                                   it->messageKey);
+            }
+        }
+        return nullptr;  // the answer asked for lacks that part
+    }
+    return nullptr;
+}
+
+}  // namespace platform
