@@ -6,10 +6,10 @@
 
 #include "platform/common/user_context.h"
 
-Q_LOGGING_CATEGORY(lcHalberon, "halberon")
-
 namespace platform {
 namespace {
+
+Q_LOGGING_CATEGORY(lcHalberon, "halberon")
 
 // One record per line: line breaks inside a text become " | ".
 QString oneLine(const std::string& text) {

@@ -10,10 +10,10 @@
 #include "records/layouts.h"
 #include "records/text_util.h"
 
-Q_LOGGING_CATEGORY(lcTransport, "halberon.transport")
-
 namespace platform {
 namespace {
+
+Q_LOGGING_CATEGORY(lcTransport, "halberon.transport")
 
 constexpr std::size_t kGivenUpRemembered = 256;
 
@@ -38,9 +38,9 @@ void ensureHeader(messaging::Answer& answer, const messaging::Request& request) 
     auto header = records::OpenLayoutRecordset(records::kLayoutHeader);
     header->AddNew();
     header->Set("MessageKey", records::Value(answer.messageKey));
-    header->Set("Theme", records::Value(answer.theme));
-    header->Set("SenderId", records::Value(request.senderId));
-    header->Set("Version", records::Value(request.version));
+    header->Set("Theme", records::Value(answer.theme.substr(0, 60)));
+    header->Set("SenderId", records::Value(request.senderId.substr(0, 40)));
+    header->Set("Version", records::Value(request.version.substr(0, 20)));
     header->Set("ServiceCode", records::Value(request.serviceCode));
     header->Set("AnsweredAt", records::Value(dateOfNow()));
     header->Update();
