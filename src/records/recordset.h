@@ -39,7 +39,11 @@ class RowStore;
 
 using Bookmark = std::int64_t;
 
+// GCC's -Wshadow reports scoped enumerators that share a name with a namespace-level type.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class FieldType : std::uint8_t { Text, Long, Double, Currency, Date, Boolean, Bytes, Variant };
+#pragma GCC diagnostic pop
 
 struct FieldDef {
     std::string name;
@@ -135,6 +139,8 @@ public:
     void SetFilter(std::string_view expression);  // "" = none
     void SetFilter(const std::vector<Bookmark>& bookmarks);
     void SetFilter(const Value& v);  // Long 0 = none, Text = expression
+    void SetFilter(const char* expression) { SetFilter(std::string_view(expression)); }
+    void SetFilter(const std::string& expression) { SetFilter(std::string_view(expression)); }
     void ClearFilter();
     bool HasFilter() const noexcept;
     bool HasCriteriaFilter() const noexcept;

@@ -1,0 +1,103 @@
+#pragma once
+// Typed column storage of the row store. Numbers, currency and dates sit in 8-byte slots; texts
+// in 4-byte slots (up to 3 bytes inline, longer ones in a chunked pool); a bitmap marks the
+// non-null cells. A column that never held a value allocates nothing.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/recordset.h"
+#include "records/value.h"
+
+namespace records {
+
+// Texts of one column, each stored once with a length prefix. Chunks grow up to 64 KiB so a small
+// record set stays small and a large one wastes at most one chunk.
+class TextPool {
+public:
+    std::uint32_t Add(std::string_view s);  // a reference below 2^31
+    std::string_view Get(std::uint32_t ref) const;
+    void Release(std::uint32_t ref) { garbage_ += Get(ref).size() + 1; }
+    std::size_t Garbage() const { return garbage_; }
+    std::size_t Used() const { return used_; }
+    std::size_t MemoryBytes() const;
+    void Clear();
+
+private:
+    struct Chunk {
+        std::unique_ptr<char[]> data;
+        std::uint32_t capacity = 0;
+        std::uint32_t size = 0;
+    };
+    std::vector<Chunk> chunks_;
+    std::size_t used_ = 0;
+    std::size_t garbage_ = 0;
+};
+
+// How a column keeps its cells.
+enum class Storage : std::uint8_t { Number, Real, Text, Any };
+Storage StorageOf(FieldType t);
+
+class Column {
+public:
+    explicit Column(FieldType type) : type_(type), storage_(StorageOf(type)) {}
+
+    FieldType Type() const { return type_; }
+    Storage Kind() const { return storage_; }
+    std::uint32_t Rows() const { return rows_; }
+
+    bool IsNull(std::uint32_t row) const {
+        return present_.empty() || !((present_[row >> 6] >> (row & 63)) & 1u);
+    }
+    // Typed access; the caller has checked IsNull and Kind.
+    std::int64_t Whole(std::uint32_t row) const { return static_cast<std::int64_t>(num_[row]); }
+    double Real(std::uint32_t row) const;
+    std::string_view Text(std::uint32_t row) const;
+    const Value& Any(std::uint32_t row) const { return any_[row]; }
+
+    // `v` has already been converted to the column's type (or is Null/Empty).
+    Value Get(std::uint32_t row) const;
+    void Append(const Value& v);
+    void Set(std::uint32_t row, const Value& v);
+
+    // Keeps the rows whose map entry is not kNoRow, in order (map[old] = new index).
+    void Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRows);
+    std::size_t MemoryBytes() const;
+    void Reserve(std::uint32_t rows);
+
+    // For image loading: raw slot access (Number/Real: bit patterns).
+    void AppendBits(std::uint64_t bits);
+    std::uint64_t Bits(std::uint32_t row) const { return num_[row]; }
+    void AppendText(std::string_view s);
+
+    static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
+
+private:
+    void Materialise();  // first non-null value: allocate slots for the rows so far
+    void MarkPresent(std::uint32_t row, bool on);
+    void StoreSlot(std::uint32_t row, const Value& v, bool fresh);
+    void ReleaseSlot(std::uint32_t row);
+
+    FieldType type_;
+    Storage storage_;
+    std::uint32_t rows_ = 0;
+    bool materialised_ = false;
+    std::vector<std::uint64_t> present_;
+    std::vector<std::uint64_t> num_;  // Number: int64, Real: double bits
+    std::vector<std::uint32_t> txt_;  // inline (bit 31 set) or pool reference
+    std::vector<Value> any_;
+    TextPool pool_;
+};
+
+// Letter case ignored for ASCII letters, bytes otherwise (the same rule as CompareForSort).
+int CompareTextNoCase(std::string_view a, std::string_view b);
+bool EqualTextNoCase(std::string_view a, std::string_view b);
+
+// The value converted to a field's type, as Set stores it. Null and Empty become Null.
+// Unconvertible values are error 3421 naming the field.
+Value ConvertForField(const Value& v, const FieldDef& field);
+
+}  // namespace records

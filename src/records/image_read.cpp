@@ -1,0 +1,312 @@
+// Reading record-set images, and the record set's Open(Stream&).
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "records/errors.h"
+#include "records/image.h"
+#include "records/recordset_view.h"
+#include "records/stream.h"
+#include "records/text_util.h"
+#include "records/value_codec.h"
+
+namespace records {
+
+namespace {
+
+[[noreturn]] void Bad(const std::string& why) {
+    throw Error(err::BadImage, "The record-set image cannot be read: " + why + ".");
+}
+
+// Bounds-checked little-endian reading of the payload.
+class In {
+public:
+    In(const std::uint8_t* p, std::size_t n) : p_(p), end_(p + n) {}
+    std::size_t Left() const { return static_cast<std::size_t>(end_ - p_); }
+    const std::uint8_t* Here() const { return p_; }
+    const std::uint8_t* Take(std::size_t n, const char* what) {
+        if (n > Left()) Bad(std::string("it is truncated in ") + what);
+        const std::uint8_t* at = p_;
+        p_ += n;
+        return at;
+    }
+    std::uint64_t Le(int n, const char* what) {
+        const std::uint8_t* p = Take(static_cast<std::size_t>(n), what);
+        std::uint64_t v = 0;
+        for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+        return v;
+    }
+    std::uint8_t U8(const char* what) { return static_cast<std::uint8_t>(Le(1, what)); }
+    std::uint32_t U32(const char* what) { return static_cast<std::uint32_t>(Le(4, what)); }
+    std::uint64_t U64(const char* what) { return Le(8, what); }
+    std::size_t Varint(const char* what) {
+        std::size_t n = 0;
+        for (int shift = 0; shift < 35; shift += 7) {
+            const std::uint8_t b = U8(what);
+            n |= static_cast<std::size_t>(b & 0x7F) << shift;
+            if (!(b & 0x80)) return n;
+        }
+        Bad(std::string("a length is malformed in ") + what);
+    }
+    Value Val(const char* what) {
+        ByteReader r(p_, Left());
+        Value v = r.Val(what);
+        p_ = r.Here();
+        return v;
+    }
+
+private:
+    const std::uint8_t* p_;
+    const std::uint8_t* end_;
+};
+
+bool FitsField(const Value& v, FieldType t) {
+    switch (v.type()) {
+        case Value::Type::Null:
+        case Value::Type::Empty:
+            return true;
+        case Value::Type::Text:
+            return t == FieldType::Text || t == FieldType::Variant;
+        case Value::Type::Long:
+            return t == FieldType::Long || t == FieldType::Variant;
+        case Value::Type::Double:
+            return t == FieldType::Double || t == FieldType::Variant;
+        case Value::Type::Currency:
+            return t == FieldType::Currency || t == FieldType::Variant;
+        case Value::Type::Date:
+            return t == FieldType::Date || t == FieldType::Variant;
+        case Value::Type::Boolean:
+            return t == FieldType::Boolean || t == FieldType::Variant;
+        case Value::Type::Bytes:
+            return t == FieldType::Bytes || t == FieldType::Variant;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Builds a row store from a payload; a friend of RowStore.
+class ImageReader {
+public:
+    static std::shared_ptr<RowStore> Payload(In& in, std::uint16_t minor);
+
+private:
+    static void ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows);
+};
+
+void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows) {
+    const std::string where = "field '" + f.name + "'";
+    const std::uint8_t enc = in.U8(where.c_str());
+    if (enc == 0) {
+        for (std::uint32_t i = 0; i < rows; ++i) col.Append(Value::Null());
+        return;
+    }
+    if (enc != 1) Bad("the encoding of " + where + " is unknown");
+    const std::uint8_t* bits = in.Take((static_cast<std::size_t>(rows) + 7) / 8, where.c_str());
+    std::size_t present = 0;
+    for (std::uint32_t i = 0; i < rows; ++i) present += (bits[i >> 3] >> (i & 7)) & 1u;
+    const Storage kind = col.Kind();
+    if (kind == Storage::Number || kind == Storage::Real) {
+        if (present > in.Left() / 8) Bad("it is truncated in " + where);
+    }
+    col.Reserve(rows);
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        if (!((bits[i >> 3] >> (i & 7)) & 1u)) {
+            col.Append(Value::Null());
+            continue;
+        }
+        switch (kind) {
+            case Storage::Number:
+            case Storage::Real: {
+                std::uint64_t v = in.U64(where.c_str());
+                if (f.type == FieldType::Boolean && v > 1) Bad(where + " holds a bad Boolean");
+                if (kind == Storage::Real) {
+                    double d;
+                    std::memcpy(&d, &v, 8);
+                    if (d == 0) v = 0;  // no negative zero, as the column keeps it
+                }
+                col.AppendBits(v);
+                break;
+            }
+            case Storage::Text: {
+                const std::size_t n = in.Varint(where.c_str());
+                const std::uint8_t* p = in.Take(n, where.c_str());
+                col.AppendText(std::string_view(reinterpret_cast<const char*>(p), n));
+                break;
+            }
+            case Storage::Any: {
+                Value v = in.Val(where.c_str());
+                if (!FitsField(v, f.type)) Bad(where + " holds a value of the wrong kind");
+                col.Append(v);
+                break;
+            }
+        }
+    }
+}
+
+std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
+    const std::uint32_t fieldCount = in.U32("the field count");
+    if (fieldCount > in.Left() / 9) Bad("the field count " + std::to_string(fieldCount) + " is too large");
+    std::vector<FieldDef> fields;
+    for (std::uint32_t i = 0; i < fieldCount; ++i) {
+        FieldDef f;
+        const std::uint32_t len = in.U32("a field name");
+        const std::uint8_t* p = in.Take(len, "a field name");
+        f.name.assign(reinterpret_cast<const char*>(p), len);
+        const std::uint8_t type = in.U8("a field type");
+        if (type > static_cast<std::uint8_t>(FieldType::Variant)) {
+            Bad("field '" + f.name + "' has the unknown type " + std::to_string(type));
+        }
+        f.type = static_cast<FieldType>(type);
+        const std::uint32_t size = in.U32("a field size");
+        if (size > static_cast<std::uint32_t>(std::numeric_limits<int>::max())) {
+            Bad("field '" + f.name + "' has a bad size");
+        }
+        f.size = static_cast<int>(size);
+        if (f.name.empty()) Bad("field " + std::to_string(i + 1) + " has no name");
+        for (const auto& g : fields) {
+            if (EqualsIgnoreCase(g.name, f.name)) Bad("the field '" + f.name + "' appears twice");
+        }
+        fields.push_back(std::move(f));
+    }
+    auto store = std::make_shared<RowStore>(fields);
+    RowStore& s = *store;
+
+    const std::uint32_t rows = in.U32("the row count");
+    const std::uint64_t next = in.U64("the next bookmark");
+    if (next < 1 || next >= std::numeric_limits<std::uint32_t>::max()) {
+        Bad("the next bookmark " + std::to_string(next) + " is out of range");
+    }
+    s.nextBookmark_ = static_cast<Bookmark>(next);
+    // every row has at least its status byte, so the count cannot outrun the bytes
+    if (rows > in.Left()) Bad("the row count " + std::to_string(rows) + " is too large");
+
+    const std::uint8_t mode = in.U8("the bookmarks");
+    if (mode == 0) {
+        const std::uint32_t first = in.U32("the bookmarks");
+        if (first < 1 || static_cast<std::uint64_t>(first) + rows > next) {
+            Bad("the bookmarks are out of range");
+        }
+        if (first != 1) {
+            s.bookmarks_.resize(rows);
+            for (std::uint32_t i = 0; i < rows; ++i) s.bookmarks_[i] = first + i;
+        }
+    } else if (mode == 1) {
+        if (rows > in.Left() / 4) Bad("it is truncated in the bookmarks");
+        s.bookmarks_.resize(rows);
+        for (std::uint32_t i = 0; i < rows; ++i) {
+            const std::uint32_t b = in.U32("the bookmarks");
+            if (b < 1 || b >= next) Bad("the bookmark " + std::to_string(b) + " is out of range");
+            s.bookmarks_[i] = b;
+        }
+        std::vector<std::uint32_t> sorted(s.bookmarks_);
+        std::sort(sorted.begin(), sorted.end());
+        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+            Bad("a bookmark appears twice");
+        }
+        bool identity = true;
+        for (std::uint32_t i = 0; i < rows && identity; ++i) identity = s.bookmarks_[i] == i + 1;
+        if (identity) s.bookmarks_.clear();
+    } else {
+        Bad("the bookmark encoding " + std::to_string(mode) + " is unknown");
+    }
+
+    const std::uint8_t* st = in.Take(rows, "the row statuses");
+    std::size_t modified = 0;
+    s.status_.resize(rows);
+    for (std::uint32_t i = 0; i < rows; ++i) {
+        const std::uint8_t b = st[i];
+        const bool ok = b == 0 || b == status::New || b == status::Modified ||
+                        b == status::Deleted || b == (status::New | status::Deleted) ||
+                        b == (status::Modified | status::Deleted);
+        if (!ok) Bad("row " + std::to_string(i + 1) + " has the bad status " + std::to_string(b));
+        s.status_[i] = b;
+        if (b & status::Modified) ++modified;
+    }
+
+    for (std::size_t f = 0; f < fields.size(); ++f) ReadColumn(in, s.columns_[f], fields[f], rows);
+
+    const std::uint32_t count = in.U32("the original values");
+    if (count != modified) Bad("the original values do not match the modified rows");
+    std::uint32_t last = 0;
+    for (std::uint32_t k = 0; k < count; ++k) {
+        const std::uint32_t row = in.U32("the original values");
+        if (row >= rows || (k > 0 && row <= last) || !(s.status_[row] & status::Modified)) {
+            Bad("the original values name a wrong row");
+        }
+        last = row;
+        std::vector<Value> values;
+        values.reserve(fields.size());
+        for (const auto& f : fields) {
+            Value v = in.Val("the original values");
+            if (!FitsField(v, f.type)) {
+                Bad("an original value of field '" + f.name + "' is of the wrong kind");
+            }
+            values.push_back(v.isEmpty() ? Value::Null() : std::move(v));
+        }
+        s.originals_.emplace(row, std::move(values));
+    }
+
+    if (minor > kImageMinor) {
+        // sections of a newer minor version: each says how long it is
+        while (in.Left() > 0) {
+            in.U32("an extension section");
+            const std::uint64_t len = in.U64("an extension section");
+            if (len > in.Left()) Bad("it is truncated in an extension section");
+            in.Take(static_cast<std::size_t>(len), "an extension section");
+        }
+    } else if (in.Left() != 0) {
+        Bad(std::to_string(in.Left()) + " unexpected bytes follow the rows");
+    }
+    return store;
+}
+
+std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
+                                    std::size_t& consumed) {
+    if (size < 4 || std::memcmp(data, "HBRS", 4) != 0) {
+        if (size == 0) Bad("the stream holds no image at its position");
+        Bad("the data is not a record-set image");
+    }
+    if (size < kImageHeaderSize) Bad("it is truncated in the header");
+    const auto major = static_cast<std::uint16_t>(data[4] | (data[5] << 8));
+    const auto minor = static_cast<std::uint16_t>(data[6] | (data[7] << 8));
+    if (major != kImageMajor) {
+        Bad("its format version " + std::to_string(major) + "." + std::to_string(minor) +
+            (major > kImageMajor ? " is newer than" : " is older than") + " the version " +
+            std::to_string(kImageMajor) + " that this program reads");
+    }
+    std::uint64_t payload = 0;
+    for (int k = 0; k < 8; ++k) payload |= static_cast<std::uint64_t>(data[8 + k]) << (8 * k);
+    if (payload > size - kImageHeaderSize || size - kImageHeaderSize - payload < 4) {
+        Bad("it is truncated (" + std::to_string(payload + kImageHeaderSize + 4) +
+            " bytes announced, " + std::to_string(size) + " present)");
+    }
+    const std::size_t body = kImageHeaderSize + static_cast<std::size_t>(payload);
+    std::uint32_t stored = 0;
+    for (int k = 0; k < 4; ++k) stored |= static_cast<std::uint32_t>(data[body + k]) << (8 * k);
+    if (Crc32c(data, body) != stored) Bad("its checksum does not match (the data is damaged)");
+    In in(data + kImageHeaderSize, static_cast<std::size_t>(payload));
+    auto store = ImageReader::Payload(in, minor);
+    consumed = body + 4;
+    return store;
+}
+
+void Recordset::Open(Stream& stream) {
+    view_->RequireClosed();
+    if (!stream.IsOpen()) {
+        throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed: the "
+                                       "stream to open from is closed.");
+    }
+    const std::int64_t at = stream.Position();
+    const Bytes& buf = stream.Buffer();
+    std::size_t consumed = 0;
+    auto store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
+    stream.SetPosition(at + static_cast<std::int64_t>(consumed));
+    pendingFields_ = store->Fields();
+    store_ = store;
+    view_->Attach(store);
+    if (!sortText_.empty()) SetSort(std::string(sortText_));
+    view_->Tell({RowChange::Kind::Reset, 0});
+}
+
+}  // namespace records

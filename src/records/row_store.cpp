@@ -1,0 +1,265 @@
+#include "records/row_store.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "records/errors.h"
+#include "records/text_util.h"
+
+namespace records {
+
+template <class F>
+void RowStore::ForEachListener(F&& f) {
+    // a listener may detach others (an observer closing a record set): skip those
+    if (listeners_.size() == 1) {
+        f(listeners_.front());
+        return;
+    }
+    const std::vector<RowListener*> snapshot = listeners_;
+    for (RowListener* l : snapshot) {
+        if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end()) f(l);
+    }
+}
+
+RowStore::RowStore(std::vector<FieldDef> fields) : fields_(std::move(fields)) {
+    columns_.reserve(fields_.size());
+    for (const auto& f : fields_) columns_.emplace_back(f.type);
+}
+
+int RowStore::FieldIndex(std::string_view name) const noexcept {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (EqualsIgnoreCase(fields_[i].name, name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+RowId RowStore::RowOf(Bookmark b) const {
+    if (b < 1) return kNoRow;
+    if (bookmarks_.empty()) {
+        if (b > static_cast<Bookmark>(status_.size())) return kNoRow;
+        const auto r = static_cast<RowId>(b - 1);
+        return IsLive(r) ? r : kNoRow;
+    }
+    if (!byBookmarkValid_) {
+        byBookmark_.resize(status_.size());
+        for (RowId r = 0; r < byBookmark_.size(); ++r) byBookmark_[r] = r;
+        std::sort(byBookmark_.begin(), byBookmark_.end(),
+                  [this](RowId x, RowId y) { return bookmarks_[x] < bookmarks_[y]; });
+        byBookmarkValid_ = true;
+    }
+    auto it = std::lower_bound(byBookmark_.begin(), byBookmark_.end(), b,
+                               [this](RowId r, Bookmark v) { return bookmarks_[r] < v; });
+    if (it == byBookmark_.end() || bookmarks_[*it] != b || !IsLive(*it)) return kNoRow;
+    return *it;
+}
+
+Bookmark RowStore::ReserveBookmark() {
+    if (nextBookmark_ >= std::numeric_limits<std::uint32_t>::max()) {
+        throw Error(err::Overflow, "No bookmarks are left for new rows");
+    }
+    return nextBookmark_++;
+}
+
+Value RowStore::Original(RowId r, int field) const {
+    if (status_[r] & rowstatus::New) return Value::Null();
+    auto it = originals_.find(r);
+    if (it != originals_.end()) return it->second[field];
+    return columns_[field].Get(r);
+}
+
+RowId RowStore::AppendRow(const std::vector<Value>& values, Bookmark bookmark, bool staged,
+                          const RowListener* origin) {
+    if (status_.size() >= kNoRow - 1) throw Error(err::Overflow, "Too many rows");
+    const auto r = static_cast<RowId>(status_.size());
+    if (bookmark < 1 || bookmark >= std::numeric_limits<std::uint32_t>::max()) {
+        throw Error(err::InvalidArgument, "Invalid bookmark for a new row");
+    }
+    if (bookmarks_.empty() && bookmark != static_cast<Bookmark>(r) + 1) {
+        bookmarks_.resize(r);
+        for (RowId i = 0; i < r; ++i) bookmarks_[i] = i + 1;
+        byBookmarkValid_ = false;
+    }
+    for (std::size_t f = 0; f < columns_.size(); ++f) columns_[f].Append(values[f]);
+    status_.push_back(staged ? rowstatus::New : 0);
+    if (!bookmarks_.empty()) {
+        bookmarks_.push_back(static_cast<std::uint32_t>(bookmark));
+        // new bookmarks are above every other, so the order by bookmark stays sorted
+        if (byBookmarkValid_) byBookmark_.push_back(r);
+    }
+    if (bookmark >= nextBookmark_) nextBookmark_ = bookmark + 1;
+    ForEachListener([&](RowListener* l) { l->RowAdded(r, origin); });
+    NotifyAll({RowChange::Kind::Added, bookmark});
+    return r;
+}
+
+void RowStore::WriteRow(RowId r, const std::vector<int>& fields, const std::vector<Value>& values,
+                        bool staged) {
+    if (staged && !(status_[r] & (rowstatus::New | rowstatus::Modified))) {
+        std::vector<Value> before;
+        before.reserve(columns_.size());
+        for (const auto& c : columns_) before.push_back(c.Get(r));
+        originals_[r] = std::move(before);
+        status_[r] |= rowstatus::Modified;
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const int f = fields[i];
+        ForEachListener([&](RowListener* l) { l->RowChanging(r, f); });
+        columns_[f].Set(r, values[i]);
+        ForEachListener([&](RowListener* l) { l->RowChanged(r, f); });
+    }
+    NotifyAll({RowChange::Kind::Changed, BookmarkOf(r)});
+}
+
+void RowStore::TellRows(RowChange::Kind kind, const std::vector<RowId>& rows) {
+    // many rows at once reach observers as one reset
+    if (rows.size() > 16) {
+        NotifyAll({RowChange::Kind::Reset, 0});
+        return;
+    }
+    for (RowId r : rows) NotifyAll({kind, BookmarkOf(r)});
+}
+
+void RowStore::DeleteRows(std::vector<RowId> rows, bool staged) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](RowId r) { return !IsVisible(r); }),
+               rows.end());
+    if (rows.empty()) return;
+    std::vector<Bookmark> marks;
+    for (RowId r : rows) marks.push_back(BookmarkOf(r));
+    for (RowId r : rows) {
+        if (staged) {
+            status_[r] |= rowstatus::Deleted;
+        } else {
+            SetGone(r);
+        }
+    }
+    ForEachListener([&](RowListener* l) { l->RowsRemoved(rows, !staged); });
+    if (rows.size() > 16) {
+        NotifyAll({RowChange::Kind::Reset, 0});
+    } else {
+        for (Bookmark b : marks) NotifyAll({RowChange::Kind::Removed, b});
+    }
+}
+
+void RowStore::AcceptRows(std::vector<RowId> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<RowId> gone, kept;
+    for (RowId r : rows) {
+        const std::uint8_t s = status_[r];
+        if (!(s & 7) || (s & rowstatus::Gone)) continue;
+        if (s & rowstatus::Deleted) {
+            SetGone(r);
+            gone.push_back(r);
+        } else {
+            originals_.erase(r);
+            status_[r] = 0;
+            kept.push_back(r);
+        }
+    }
+    // deleted rows have left the views already; a view still standing on one lets go of it
+    if (!gone.empty()) ForEachListener([&](RowListener* l) { l->RowsRemoved(gone, true); });
+    TellRows(RowChange::Kind::Changed, kept);
+}
+
+void RowStore::RejectRows(std::vector<RowId> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<RowId> removed, restored, changed;
+    std::vector<Bookmark> removedMarks;
+    for (RowId r : rows) {
+        const std::uint8_t s = status_[r];
+        if (!(s & 7) || (s & rowstatus::Gone)) continue;
+        if (s & rowstatus::New) {
+            if (!(s & rowstatus::Deleted)) removedMarks.push_back(BookmarkOf(r));
+            SetGone(r);
+            removed.push_back(r);
+            continue;
+        }
+        if (s & rowstatus::Modified) {
+            auto it = originals_.find(r);
+            for (std::size_t f = 0; f < columns_.size(); ++f) {
+                const int field = static_cast<int>(f);
+                ForEachListener([&](RowListener* l) { l->RowChanging(r, field); });
+                columns_[f].Set(r, it->second[f]);
+                ForEachListener([&](RowListener* l) { l->RowChanged(r, field); });
+            }
+            originals_.erase(it);
+        }
+        status_[r] = 0;
+        (s & rowstatus::Deleted ? restored : changed).push_back(r);
+    }
+    if (!removed.empty()) ForEachListener([&](RowListener* l) { l->RowsRemoved(removed, true); });
+    if (!restored.empty()) ForEachListener([&](RowListener* l) { l->RowsRestored(restored); });
+    if (removed.size() + restored.size() + changed.size() > 16) {
+        NotifyAll({RowChange::Kind::Reset, 0});
+        return;
+    }
+    for (Bookmark b : removedMarks) NotifyAll({RowChange::Kind::Removed, b});
+    TellRows(RowChange::Kind::Added, restored);
+    TellRows(RowChange::Kind::Changed, changed);
+}
+
+void RowStore::SetGone(RowId r) {
+    originals_.erase(r);
+    // free what the row held in the columns
+    for (auto& c : columns_) {
+        if (!c.IsNull(r)) c.Set(r, Value::Null());
+    }
+    status_[r] = rowstatus::Gone;
+    ++goneCount_;
+}
+
+void RowStore::CompactIfWorthIt() {
+    if (goneCount_ < 1024 || goneCount_ * 2 < status_.size()) return;
+    std::vector<RowId> map(status_.size(), kNoRow);
+    RowId next = 0;
+    for (RowId r = 0; r < status_.size(); ++r) {
+        if (IsLive(r)) map[r] = next++;
+    }
+    for (auto& c : columns_) c.Compact(map, next);
+    if (bookmarks_.empty()) {
+        bookmarks_.resize(status_.size());
+        for (RowId i = 0; i < bookmarks_.size(); ++i) bookmarks_[i] = i + 1;
+    }
+    std::vector<std::uint8_t> status(next);
+    std::vector<std::uint32_t> bookmarks(next);
+    for (RowId r = 0; r < map.size(); ++r) {
+        if (map[r] == kNoRow) continue;
+        status[map[r]] = status_[r];
+        bookmarks[map[r]] = bookmarks_[r];
+    }
+    status_.swap(status);
+    bookmarks_.swap(bookmarks);
+    byBookmarkValid_ = false;
+    byBookmark_.clear();
+    std::unordered_map<RowId, std::vector<Value>> originals;
+    for (auto& [r, v] : originals_) originals.emplace(map[r], std::move(v));
+    originals_.swap(originals);
+    goneCount_ = 0;
+    ForEachListener([&](RowListener* l) { l->RowsRenumbered(map); });
+}
+
+void RowStore::NotifyAll(const RowChange& change) {
+    ForEachListener([&](RowListener* l) { l->Notify(change); });
+}
+
+
+void RowStore::Attach(RowListener* l) {
+    listeners_.push_back(l);
+}
+
+void RowStore::Detach(RowListener* l) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), l), listeners_.end());
+}
+
+std::size_t RowStore::MemoryBytes() const {
+    std::size_t n = sizeof(*this) + status_.capacity() + bookmarks_.capacity() * 4 +
+                    byBookmark_.capacity() * 4;
+    for (const auto& c : columns_) n += c.MemoryBytes();
+    for (const auto& [r, v] : originals_) n += 32 + v.capacity() * sizeof(Value);
+    return n;
+}
+
+}  // namespace records
