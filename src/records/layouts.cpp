@@ -82,12 +82,37 @@ std::vector<std::string> LayoutNames() {
 }
 
 RecordsetPtr OpenLayoutRecordset(std::string_view name) {
-    const Layout* layout = FindLayout(name);
-    if (!layout) throw Error(err::ItemNotFound, "Unknown record layout '" + std::string(name) + "'");
     auto rs = Recordset::Create();
-    for (const auto& f : layout->fields) rs->AppendField(f.name, f.type, f.size);
-    rs->Open();
+    OpenLayoutInto(*rs, name);
     return rs;
+}
+
+std::string LayoutNameQuery() {
+    return std::string(" SELECT MSysObjects.Name FROM MSysObjects ") +
+           " WHERE ( (MSysObjects.Name NOT Like " + "\"MSys*\"" + " ) " +
+           " AND (MSysObjects.Type=1) ) " + " ORDER BY MSysObjects.Name ; ";
+}
+
+bool IsLayoutNameQuery(std::string_view text) { return text == LayoutNameQuery(); }
+
+void OpenLayoutInto(Recordset& rs, std::string_view nameOrQuery) {
+    if (IsLayoutNameQuery(nameOrQuery)) {
+        rs.AppendField("Name", FieldType::Text, 64);
+        rs.Open();
+        for (const auto& name : LayoutNames()) {
+            rs.AddNew({"Name"}, {Value(name)});
+            rs.Update();
+        }
+        rs.UpdateBatch(Affect::AllChapters);
+        if (rs.RecordCount() > 0) rs.MoveFirst();
+        return;
+    }
+    const Layout* layout = FindLayout(nameOrQuery);
+    if (!layout) {
+        throw Error(err::ItemNotFound, "Unknown record layout '" + std::string(nameOrQuery) + "'");
+    }
+    for (const auto& f : layout->fields) rs.AppendField(f.name, f.type, f.size);
+    rs.Open();
 }
 
 }  // namespace records

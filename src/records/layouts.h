@@ -27,4 +27,12 @@ std::vector<std::string> LayoutNames();
 // A new open record set with the layout's fields and no rows; error 3265 for an unknown layout.
 RecordsetPtr OpenLayoutRecordset(std::string_view name);
 
+// The layout-name query of the data-source control: given in place of a layout name, it lists
+// the layout names (field "Name") in name order.
+std::string LayoutNameQuery();
+bool IsLayoutNameQuery(std::string_view text);
+// Gives a closed record set the layout's fields (or the query's one field and its rows) and
+// opens it; error 3265 for an unknown layout.
+void OpenLayoutInto(Recordset& rs, std::string_view nameOrQuery);
+
 }  // namespace records

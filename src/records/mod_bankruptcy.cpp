@@ -19,11 +19,8 @@ public:
     std::string DTDName() const override { return name_; }
     RecordsetPtr Recordset() override { return rs_; }
     void OpenRecordset() override {
-        const Layout* layout = FindLayout(name_);
-        if (!layout) throw Error(err::ItemNotFound, "Unknown record layout '" + name_ + "'");
         rs_->Close();
-        for (const auto& f : layout->fields) rs_->AppendField(f.name, f.type, f.size);
-        rs_->Open();
+        OpenLayoutInto(*rs_, name_);
     }
 
 private:
