@@ -1,0 +1,181 @@
+// The date picker and the phone entry as a user and the dialogs drive them.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QFormLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "platform/binding/korva_dtp.h"
+#include "platform/binding/korva_phone.h"
+
+namespace platform {
+namespace {
+
+TEST(KorvaDtp, ValueIsADateOrNullAndAnEmptyValueClearsIt) {
+    KORVA_DTP dtp;
+    EXPECT_FALSE(dtp.Value().isValid());
+    QSignalSpy changed(&dtp, &KORVA_DTP::ValueChanged);
+    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
+
+    dtp.setValue(QDate::currentDate());
+    EXPECT_EQ(dtp.Value(), QVariant(QDate::currentDate()));
+    EXPECT_TRUE(dtp.checkBox()->isChecked());
+    dtp.setValue(QVariant());  // what the dialogs do after setting today
+    EXPECT_FALSE(dtp.Value().isValid());
+    EXPECT_FALSE(dtp.checkBox()->isChecked());
+
+    dtp.setValue(QStringLiteral("03/05/2004"));
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));
+    dtp.setValue(QString());
+    EXPECT_FALSE(dtp.Value().isValid());
+    dtp.setValue(QDateTime(QDate(2004, 3, 5), QTime(13, 30)));
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));  // the day only
+    dtp.setValue(QStringLiteral("not a date"));
+    EXPECT_FALSE(dtp.Value().isValid());
+
+    EXPECT_EQ(changed.count(), 6);
+    EXPECT_EQ(userChange.count(), 0);  // the program's changes are not the user's
+}
+
+TEST(KorvaDtp, TheUserTogglesWithSpaceAndPickingADayChecksTheBox) {
+    KORVA_DTP dtp;
+    dtp.setValue(QDate(2004, 3, 5));
+    dtp.setValue(QVariant());
+    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
+
+    QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));  // the greyed day comes back
+    QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
+    EXPECT_FALSE(dtp.Value().isValid());
+    EXPECT_EQ(userChange.count(), 2);
+
+    dtp.dateEdit()->setFocus();
+    QTest::keyClick(dtp.dateEdit(), Qt::Key_Up);  // steps the month section up
+    EXPECT_TRUE(dtp.hasDate());
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 4, 5)));
+    EXPECT_EQ(userChange.count(), 3);
+
+    dtp.setEnabled(false);
+    QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
+    EXPECT_TRUE(dtp.hasDate());  // a disabled picker ignores the keyboard
+}
+
+TEST(KorvaDtp, MinAndMaxBoundThePickButNeverMoveADateGivenByTheProgram) {
+    KORVA_DTP dtp;
+    dtp.setMindate(QStringLiteral("01/15/2014"));
+    dtp.setMaxdate(QStringLiteral("12/31/2029"));
+    EXPECT_EQ(dtp.mindate(), "01/15/2014");
+    EXPECT_EQ(dtp.maxdate(), "12/31/2029");
+    EXPECT_EQ(dtp.dateEdit()->minimumDate(), QDate(2014, 1, 15));
+
+    dtp.setMindate(QStringLiteral("13/45/2014"));  // no date: ignored
+    EXPECT_EQ(dtp.mindate(), "01/15/2014");
+
+    dtp.setValue(QDate(2001, 6, 1));  // a case older than the range
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2001, 6, 1)));
+    dtp.setMaxdate(QStringLiteral("12/31/2028"));
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2001, 6, 1)));
+
+    dtp.setValue(QDate(2020, 2, 29));
+    dtp.dateEdit()->setFocus();
+    dtp.dateEdit()->setSelectedSection(QDateTimeEdit::YearSection);
+    for (int i = 0; i < 12; ++i) QTest::keyClick(dtp.dateEdit(), Qt::Key_Up);
+    EXPECT_LE(dtp.Value().toDate(), QDate(2028, 12, 31));  // the user stops at maxdate
+    EXPECT_GE(dtp.Value().toDate(), QDate(2028, 1, 1));
+}
+
+TEST(KorvaPhone, PhoneNumIsTheDigitsAndRefreshPutsThemAtTheRightEnd) {
+    KORVA_Phone phone;
+    EXPECT_EQ(phone.PhoneNum(), "");
+    phone.setPhoneNum(QStringLiteral("(555) 123-4567"));
+    EXPECT_EQ(phone.PhoneNum(), "5551234567");
+    EXPECT_EQ(phone.lineEdit()->displayText(), "(555) 123 - 4567");
+    phone.setPhoneNum(QStringLiteral("5551234"));
+    EXPECT_EQ(phone.lineEdit()->displayText(), "(___) 555 - 1234");
+    phone.setPhoneNum(QString());
+    EXPECT_EQ(phone.PhoneNum(), "");
+    EXPECT_EQ(phone.lineEdit()->displayText(), "(___) ___ - ____");
+
+    phone.lineEdit()->setFocus();
+    phone.lineEdit()->setCursorPosition(0);
+    QTest::keyClicks(phone.lineEdit(), QStringLiteral("5551234"));
+    EXPECT_EQ(phone.PhoneNum(), "5551234");
+    EXPECT_EQ(phone.lineEdit()->displayText(), "(555) 123 - 4___");
+    phone.Refresh();
+    EXPECT_EQ(phone.PhoneNum(), "5551234");
+    EXPECT_EQ(phone.lineEdit()->displayText(), "(___) 555 - 1234");
+
+    QTest::keyClicks(phone.lineEdit(), QStringLiteral("abc"));  // the mask takes digits only
+    EXPECT_EQ(phone.PhoneNum(), "5551234");
+}
+
+TEST(KorvaPhone, ChangeComesWhenTheUserFinishesADifferentNumber) {
+    KORVA_Phone phone;
+    phone.setPhoneNum(QStringLiteral("5551234567"));
+    QSignalSpy change(&phone, &KORVA_Phone::Change);
+    QSignalSpy edited(&phone, &KORVA_Phone::Edited);
+    QSignalSpy number(&phone, &KORVA_Phone::PhoneNumChanged);
+
+    phone.Refresh();
+    EXPECT_EQ(number.count(), 0);  // the same number shown again
+
+    phone.lineEdit()->setCursorPosition(0);
+    QTest::keyClicks(phone.lineEdit(), QStringLiteral("8"));
+    EXPECT_EQ(edited.count(), 1);
+    EXPECT_EQ(change.count(), 0);
+    QTest::keyClick(phone.lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(change.count(), 1);
+    EXPECT_EQ(phone.PhoneNum(), "8551234567");
+    QTest::keyClick(phone.lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(change.count(), 1);  // nothing new since
+
+    phone.setPhoneNum(QStringLiteral("5550000"));
+    QTest::keyClick(phone.lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(change.count(), 1);  // set by the program
+    EXPECT_EQ(edited.count(), 1);
+}
+
+TEST(ControlsLook, AFormWithAPickerAndAPhoneEntryRenders) {
+    QWidget form;
+    auto* layout = new QFormLayout(&form);
+    auto* filed = new KORVA_DTP;
+    auto* closed = new KORVA_DTP;
+    auto* phone = new KORVA_Phone;
+    auto* phone7 = new KORVA_Phone;
+    filed->setValue(QDate(2004, 3, 5));
+    closed->setValue(QDate(2004, 3, 5));
+    closed->setValue(QVariant());
+    phone->setPhoneNum(QStringLiteral("5551234567"));
+    phone7->setPhoneNum(QStringLiteral("5551234"));
+    layout->addRow(QStringLiteral("Court Filing Date:"), filed);
+    layout->addRow(QStringLiteral("Court Close Date:"), closed);
+    layout->addRow(QStringLiteral("Trustee Phone #:"), phone);
+    layout->addRow(QStringLiteral("Other Phone #:"), phone7);
+    form.resize(380, 150);
+    form.show();
+    QCoreApplication::processEvents();
+
+    const QImage shot = form.grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_GE(shot.width(), 380);
+    const QString path = QDir::temp().filePath(QStringLiteral("binding_controls.png"));
+    EXPECT_TRUE(shot.save(path));
+    // The picker and the entry drew something besides the background.
+    const QImage picker = filed->grab().toImage();
+    bool varied = false;
+    for (int x = 0; x < picker.width() && !varied; ++x) {
+        varied = picker.pixel(x, picker.height() / 2) != picker.pixel(0, 0);
+    }
+    EXPECT_TRUE(varied);
+}
+
+}  // namespace
+}  // namespace platform

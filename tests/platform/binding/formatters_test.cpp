@@ -1,0 +1,188 @@
+// The value formatters and the conversions between record values and Qt properties.
+#include <QDate>
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include "platform/binding/formatters.h"
+#include "platform/binding/value_conversion.h"
+#include "records/errors.h"
+#include "records/value_rules.h"
+#include "value_printer.h"
+
+namespace platform {
+namespace {
+
+using records::Value;
+
+Value formatted(const DataFormat& f, Value v) {
+    f.Format(v);
+    return v;
+}
+Value unformatted(const DataFormat& f, Value v) {
+    f.UnFormat(v);
+    return v;
+}
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+TEST(Text1sp, TrimsFirstThenTurnsLineBreaksAndRunsOfBlanksIntoOneBlank) {
+    struct Case {
+        const char* in;
+        const char* out;
+    } const cases[] = {
+        {"  a\r\n\r\nb   c \r\n", "a b c "},  // the trailing break outlives the trim
+        {"\r\nx", " x"},
+        {"plain", "plain"},
+        {"   ", ""},
+        {"a\tb", "a\tb"},  // tabs are not blanks here
+        {"one\rtwo\nthree", "one two three"},
+        {"", ""},
+    };
+    const DataFormat f = makeText1spFormat();
+    for (const auto& c : cases) {
+        EXPECT_EQ(text1sp(c.in), c.out) << c.in;
+        EXPECT_EQ(formatted(f, Value(c.in)), Value(c.out)) << c.in;
+        EXPECT_EQ(unformatted(f, Value(c.in)), Value(c.out)) << c.in;
+    }
+    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
+}
+
+TEST(PhoneFormat, EntryFormatTrimsAndShowsNothingAsEmptyText) {
+    const DataFormat f = makePhoneFormat();
+    EXPECT_EQ(formatted(f, Value()), Value(""));
+    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
+    EXPECT_EQ(formatted(f, Value("  5551234567 ")), Value("5551234567"));
+    EXPECT_EQ(unformatted(f, Value(" 5551234 ")), Value("5551234"));
+}
+
+TEST(PhoneFormat, MaskFormatShowsTenDigitsAndOthersThroughTheirPatterns) {
+    const DataFormat f = makePhoneMaskFormat();
+    EXPECT_EQ(formatted(f, Value("5551234567")), Value("(555) 123 - 4567"));
+    EXPECT_EQ(formatted(f, Value(" 5551234567 ")), Value("(555) 123 - 4567"));
+    EXPECT_EQ(formatted(f, Value("5551234")), Value("      555 - 1234"));
+    EXPECT_EQ(formatted(f, Value("1234")), Value("       - 1234"));  // unused placeholders vanish
+    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
+    EXPECT_EQ(formatted(f, Value("555-CALL")), Value("555-CALL"));  // no number: shown as it is
+
+    EXPECT_EQ(unformatted(f, Value("(555) 123 - 4567")), Value("5551234567"));
+    EXPECT_EQ(unformatted(f, Value("      555 - 1234")), Value("5551234"));
+    // Round trip of both forms.
+    for (const char* number : {"5551234567", "5551234"}) {
+        EXPECT_EQ(unformatted(f, formatted(f, Value(number))), Value(number));
+    }
+}
+
+TEST(PhoneFormat, DigitsBeyondThePatternGoWhereTheFirstPlaceholderStands) {
+    EXPECT_EQ(applyPhonePattern("123456789012", kPhonePatternTen), "(12345) 678 - 9012");
+}
+
+TEST(DateFormat, FixedFormShowsDatesAndNullAsEmptyTextAndReadsBack) {
+    const DataFormat f = makeDateFormat("mm/dd/yyyy", kUs);
+    const Value march5(records::DateSerial(2004, 3, 5));
+    EXPECT_EQ(formatted(f, march5), Value("03/05/2004"));
+    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
+    EXPECT_EQ(formatted(f, Value("2004-03-05")), Value("03/05/2004"));
+
+    EXPECT_EQ(unformatted(f, Value("03/05/2004")), march5);
+    EXPECT_EQ(unformatted(f, Value("  ")), Value::Null());
+    EXPECT_EQ(unformatted(f, Value::Null()), Value::Null());
+    EXPECT_EQ(unformatted(f, march5), march5);  // a picker hands a date already
+    try {
+        unformatted(f, Value("02/30/2004"));
+        FAIL() << "an impossible date was accepted";
+    } catch (const records::Error& e) {
+        EXPECT_EQ(e.Number(), records::err::TypeMismatch);
+    }
+}
+
+TEST(DateFormat, ShortDateFollowsTheLocaleWithAFourDigitYear) {
+    const DataFormat f = makeDateFormat("Short Date", kUs);
+    EXPECT_EQ(formatted(f, Value(records::DateSerial(2004, 3, 5))), Value("3/5/2004"));
+    EXPECT_EQ(unformatted(f, Value("3/5/2004")), Value(records::DateSerial(2004, 3, 5)));
+
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const DataFormat g = makeDateFormat("Short Date", german);
+    const Value shown = formatted(g, Value(records::DateSerial(2004, 3, 5)));
+    EXPECT_EQ(shown, Value("05.03.2004"));
+    EXPECT_EQ(unformatted(g, shown), Value(records::DateSerial(2004, 3, 5)));
+}
+
+TEST(DataFormatNames, AnUnknownNamedFormatIsRefused) {
+    EXPECT_THROW(DataFormat("dd-mmm"), records::Error);
+}
+
+TEST(CurrencyFormat, ShowsTwoDecimalsAndReadsTheFormBack) {
+    const DataFormat f = makeCurrencyFormat(kUs);
+    EXPECT_EQ(formatted(f, Value(records::Currency{12345000})), Value("$1,234.50"));
+    EXPECT_EQ(formatted(f, Value(-5)), Value("($5.00)"));
+    EXPECT_EQ(formatted(f, Value(records::Currency{1050})), Value("$0.11"));  // half away from 0
+    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
+    EXPECT_EQ(formatted(f, Value("abc")), Value("abc"));
+
+    EXPECT_EQ(unformatted(f, Value("$1,234.50")), Value(records::Currency{12345000}));
+    EXPECT_EQ(unformatted(f, Value("($5.00)")), Value(records::Currency{-50000}));
+    EXPECT_EQ(unformatted(f, Value("")), Value::Null());
+    EXPECT_EQ(unformatted(f, Value("abc")), Value("abc"));  // left for the field to refuse
+}
+
+TEST(DataFormatOrder, FormatHandlerSeesTheNamedFormsResultAndUnFormatHandlerRunsFirst) {
+    DataFormat f("mm/dd/yyyy", kUs);
+    f.setFormatHandler([](Value& v) { v = Value("[" + records::TextOf(v) + "]"); });
+    f.setUnFormatHandler([](Value& v) {
+        std::string t = records::TextOf(v);
+        v = Value(t.substr(1, t.size() - 2));
+    });
+    const Value shown = formatted(f, Value(records::DateSerial(2024, 3, 7)));
+    EXPECT_EQ(shown, Value("[03/07/2024]"));
+    EXPECT_EQ(unformatted(f, shown), Value(records::DateSerial(2024, 3, 7)));
+}
+
+TEST(DateSerials, QDatesFollowTheEngineSerials) {
+    EXPECT_EQ(qDateFromSerial(records::Date{0}), QDate(1899, 12, 30));
+    EXPECT_EQ(qDateFromSerial(records::Date{1}), QDate(1899, 12, 31));
+    EXPECT_EQ(qDateFromSerial(records::Date{38051.75}), QDate(2004, 3, 5));  // time dropped
+    EXPECT_EQ(qDateFromSerial(records::Date{-1.5}), QDate(1899, 12, 29));    // time of a day before
+    EXPECT_EQ(serialFromQDate(QDate(2004, 3, 5)).serial, 38051.0);
+    EXPECT_EQ(serialFromQDate(QDate(100, 1, 1)).serial, -657434.0);
+    EXPECT_FALSE(qDateFromSerial(records::Date{3e6}).isValid());
+    EXPECT_THROW(serialFromQDate(QDate()), records::Error);
+}
+
+TEST(PropertyValues, NullIsANullVariantAndTheEmptyTextIsText) {
+    EXPECT_FALSE(toPropertyValue(Value::Null(), QMetaType(QMetaType::QVariant)).isValid());
+    EXPECT_EQ(toPropertyValue(Value::Null(), QMetaType(QMetaType::QString)), QVariant(QString()));
+    EXPECT_EQ(toPropertyValue(Value(""), QMetaType(QMetaType::QVariant)), QVariant(QString("")));
+    EXPECT_EQ(
+        toPropertyValue(Value(records::DateSerial(2004, 3, 5)), QMetaType(QMetaType::QVariant)),
+        QVariant(QDate(2004, 3, 5)));
+
+    EXPECT_EQ(fromPropertyValue(QVariant()), Value::Null());
+    EXPECT_EQ(fromPropertyValue(QVariant(QDate())), Value::Null());
+    EXPECT_EQ(fromPropertyValue(QVariant(QString())), Value(""));
+    EXPECT_EQ(fromPropertyValue(QVariant(QDate(2004, 3, 5))),
+              Value(records::DateSerial(2004, 3, 5)));
+}
+
+TEST(FieldFitting, EmptyEntriesAreNullInTypedFieldsAndEmptyTextInTextFields) {
+    using records::FieldType;
+    EXPECT_EQ(fitToField(Value(""), FieldType::Text), Value(""));
+    EXPECT_EQ(fitToField(Value("  "), FieldType::Text), Value("  "));
+    EXPECT_EQ(fitToField(Value(), FieldType::Text), Value(""));
+    EXPECT_EQ(fitToField(Value::Null(), FieldType::Text), Value::Null());
+    for (FieldType t : {FieldType::Date, FieldType::Currency, FieldType::Long, FieldType::Double,
+                        FieldType::Boolean}) {
+        EXPECT_EQ(fitToField(Value(""), t), Value::Null());
+        EXPECT_EQ(fitToField(Value(" "), t), Value::Null());
+        EXPECT_EQ(fitToField(Value(), t), Value::Null());
+    }
+    EXPECT_EQ(fitToField(Value("$1,234.50"), FieldType::Currency),
+              Value(records::Currency{12345000}));
+    EXPECT_EQ(fitToField(Value("03/05/2004"), FieldType::Date),
+              Value(records::DateSerial(2004, 3, 5)));
+    EXPECT_EQ(fitToField(Value(42), FieldType::Text), Value("42"));
+    EXPECT_THROW(fitToField(Value("soon"), FieldType::Date), records::Error);
+    EXPECT_THROW(fitToField(Value("lots"), FieldType::Currency), records::Error);
+}
+
+}  // namespace
+}  // namespace platform
