@@ -1,0 +1,24 @@
+#pragma once
+// Display text and alignment of a grid cell from its value and its column's settings. Texts
+// (including those the row-formatting handler writes) are shown as they are; dates, money and
+// digit patterns are formatted here, so record sets only ever hold raw values.
+
+#include <QLocale>
+#include <QString>
+
+#include "records/value.h"
+
+namespace platform {
+
+class GridColumn;
+
+QString formatCell(const records::Value& value, const GridColumn& column,
+                   const QLocale& locale = QLocale());
+
+Qt::Alignment cellAlignment(const records::Value& value, const GridColumn& column);
+
+// The old runtime's digit placeholders: '#' are filled from the right with the digits, unused
+// placeholders vanish, literals stay, digits left over go where the first placeholder stands.
+QString applyDigitPlaceholders(const QString& digits, const QString& pattern);
+
+}  // namespace platform

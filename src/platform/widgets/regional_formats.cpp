@@ -1,0 +1,62 @@
+#include "platform/widgets/regional_formats.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "records/errors.h"
+#include "records/value_rules.h"
+
+namespace platform {
+namespace {
+
+const QDate kSerialZero(1899, 12, 30);
+
+// Rounds a count of 1/10000 to whole cents, half away from zero.
+std::int64_t roundToCents(std::int64_t units) {
+    const std::int64_t half = units < 0 ? -50 : 50;
+    return (units + half) / 100;
+}
+
+}  // namespace
+
+QDate toQDate(records::Date d) {
+    return kSerialZero.addDays(static_cast<qint64>(std::floor(d.serial)));
+}
+
+records::Date fromQDate(const QDate& d) {
+    return records::Date{static_cast<double>(kSerialZero.daysTo(d))};
+}
+
+QString shortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) {
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    }
+    return format;
+}
+
+QString formatShortDate(const records::Value& v, const QLocale& locale) {
+    using T = records::Value::Type;
+    if (v.isNothing()) return QString();
+    if (v.type() == T::Date) return locale.toString(toQDate(v.date()), shortDateFormat(locale));
+    if (v.type() == T::Text) {
+        if (const auto parsed = records::ParseDate(records::Trim(v.text()))) {
+            return locale.toString(toQDate(*parsed), shortDateFormat(locale));
+        }
+    }
+    return QString::fromStdString(records::TextOf(v));
+}
+
+QString formatCurrency(const records::Value& v, const QLocale& locale) {
+    if (v.isNothing()) return QString();
+    records::Currency amount;
+    try {
+        amount = records::CCur(v);
+    } catch (const records::Error&) {  // not a number: shown as it is
+        return QString::fromStdString(records::TextOf(v));
+    }
+    const std::int64_t cents = roundToCents(amount.units);
+    return locale.toCurrencyString(static_cast<double>(cents) / 100.0, QString(), 2);
+}
+
+}  // namespace platform

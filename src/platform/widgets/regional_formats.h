@@ -1,0 +1,28 @@
+#pragma once
+// Regional display forms (short date, currency) from QLocale, shared by the grids and the
+// screen's row-formatting handlers so both show the same text. Tests pin en_US.
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+
+#include "records/value.h"
+
+namespace platform {
+
+QDate toQDate(records::Date d);
+records::Date fromQDate(const QDate& d);
+
+// The locale's short date form, with a two-digit year widened to four: court and filing dates
+// reach back decades, and "3/7/24" reads ambiguously in a collections file.
+QString shortDateFormat(const QLocale& locale = QLocale());
+
+// "Short Date": a date value (or a text that reads as a date) in the short date form; Null and
+// Empty give ""; anything else its plain text.
+QString formatShortDate(const records::Value& v, const QLocale& locale = QLocale());
+
+// "CURRENCY": a number in the locale's currency form, two decimals, rounded half away from zero
+// on the exact amount. Null and Empty give ""; a text that is not a number stays as it is.
+QString formatCurrency(const records::Value& v, const QLocale& locale = QLocale());
+
+}  // namespace platform

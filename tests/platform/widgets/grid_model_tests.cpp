@@ -1,0 +1,266 @@
+// The grid's model and layout: shape, columns, widths, lines, formats and row loading.
+
+#include <set>
+
+#include <gtest/gtest.h>
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QTableView>
+
+#include "grid_fixtures.h"
+#include "platform/widgets/grid_model.h"
+#include "platform/widgets/twips.h"
+#include "records/errors.h"
+
+namespace platform::testing {
+namespace {
+
+QStringList gTesterFailures;
+
+void captureTesterFailures(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && message.contains(QLatin1String("FAIL"))) gTesterFailures << message;
+}
+
+QString display(DataGrid& grid, int row, int column) {
+    return grid.model().index(row, column).data(Qt::DisplayRole).toString();
+}
+
+TEST(GridModel, StaysConsistentUnderTheItemModelTester) {
+    gTesterFailures.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureTesterFailures);
+    {
+        DataGrid grid;
+        auto rs = makeArRecordset(arRows(12));
+        QAbstractItemModelTester tester(&grid.model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+        buildArGrid(grid);
+        grid.SetDataSource(rs);
+        auto other = rs->Clone();
+        other->AddNew();  // a row added through another view joins the grid
+        other->Set("ACCT_RCVBL_NBR", Value(5L));
+        other->Update();
+        rs->SetSort("ACCT_RCVBL_NBR DESC");
+        other->MoveFirst();
+        other->Delete();  // batch delete: the row leaves every view
+        other->MoveFirst();
+        other->Set("ACCT_STTS_CD", Value("CLS"));
+        other->Update();
+        rs->SetFilter("ACCT_RCVBL_TYP_CD = 'TX'");
+        buildCaseGrid(grid);  // new shape: two lines per record
+        grid.SetDataSource(makeCaseRecordset({{"C-1", "O", "T", "5551234567", 2024, 1, 2}}));
+        grid.SetDataSource(nullptr);
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(gTesterFailures.isEmpty()) << gTesterFailures.join('\n').toStdString();
+}
+
+TEST(GridModel, FindsColumnsByNameWithoutRegardToCaseAndRefusesUnknownOnes) {
+    DataGrid grid;
+    buildArGrid(grid);
+    EXPECT_EQ(grid.Columns().Count(), 12);
+    EXPECT_EQ(grid.Columns().Item("amount due").Caption(), "Amount Due");
+    EXPECT_EQ(&grid.Columns().Item("ACCT_RCVBL_TYP_CD"), &grid.Columns().Item(7));
+    try {
+        grid.Columns().Item("No Such Column");
+        FAIL() << "an unknown column name was accepted";
+    } catch (const records::Error& e) {
+        EXPECT_EQ(e.Number(), records::err::ItemNotFound);
+    }
+    EXPECT_THROW(grid.Columns().Item(12), records::Error);
+
+    // Rebuilding yields exactly the table's columns, none twice.
+    buildArGrid(grid);
+    EXPECT_EQ(grid.Columns().Count(), 12);
+    EXPECT_EQ(grid.Groups().Count(), 1);
+}
+
+TEST(GridModel, WidthsInTwipsBecomePixelsAtTheLogicalResolution) {
+    DataGrid grid;
+    buildArGrid(grid);
+    const double dpi = grid.logicalDpiX();
+    // Six visible columns; edges come from the running total in twips.
+    const double widths[] = {989.8583, 1785.26, 1049.953, 1140.095, 1604.976, 1425.26};
+    ASSERT_EQ(grid.model().columnCount(), 6);
+    double total = 0;
+    int edge = 0;
+    for (int i = 0; i < 6; ++i) {
+        total += widths[i];
+        const int next = twipsToPixels(total, dpi);
+        EXPECT_EQ(grid.view()->horizontalHeader()->sectionSize(i), next - edge) << "column " << i;
+        edge = next;
+    }
+    EXPECT_EQ(twipsToPixels(1440, 96), 96);
+    EXPECT_EQ(twipsToPixels(1440, 120), 120);
+
+    grid.SetWidthTwips(8080);
+    EXPECT_EQ(grid.width(), twipsToPixels(8080, dpi));
+    EXPECT_NEAR(grid.WidthTwips(), 8080, 1440.0 / dpi);
+}
+
+TEST(GridModel, HiddenColumnsTakeNoPlaceButStillCarryTheirValues) {
+    DataGrid grid;
+    buildArGrid(grid);
+    auto rs = makeArRecordset(arRows(3));
+    grid.SetDataSource(rs);
+    ASSERT_EQ(grid.model().columnCount(), 6);
+    for (int c = 0; c < 6; ++c) {
+        const QString caption = grid.model().headerData(c, Qt::Horizontal).toString();
+        EXPECT_FALSE(caption.startsWith("ACCT_")) << caption.toStdString();
+    }
+    EXPECT_EQ(records::TextOf(grid.CellValue("ACCT_RCVBL_NBR")), "1000");
+    EXPECT_EQ(records::TextOf(grid.Columns().Item("ACCT_RCVBL_TYP_CD").Value()), "FEE");
+
+    grid.Columns().Item("Status").SetVisible(false);
+    EXPECT_EQ(grid.model().columnCount(), 5);
+    grid.Columns().Item("ACTION").SetVisible(true);
+    EXPECT_EQ(grid.model().columnCount(), 6);
+    EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal).toString(), "ACTION");
+}
+
+TEST(GridModel, FormatsMoneyDatesAndDigitPatternsForDisplayOnly) {
+    DataGrid grid;
+    buildArGrid(grid);
+    auto rs = makeArRecordset({{12345, 2, "TX", "OPN", 2024, 3, 7, 123450, -2500}});
+    grid.SetDataSource(rs);
+    EXPECT_EQ(grid.CellText(0, "Assessment Amount"), "$1,234.50");
+    EXPECT_EQ(grid.CellText(0, "Amount Due"), "($25.00)");  // en_US as QLocale has it
+    EXPECT_EQ(grid.CellText(0, "Issue Date"), "3/7/2024");
+    EXPECT_EQ(grid.model().index(0, 4).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                  Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+    // The raw value stays a number in the model and in the record set.
+    EXPECT_DOUBLE_EQ(grid.model().index(0, 4).data(Qt::EditRole).toDouble(), 1234.5);
+    EXPECT_EQ(rs->Get("ACCT_RCVBL_DUE_AMT").type(), Value::Type::Currency);
+
+    DataGrid cases;
+    buildCaseGrid(cases);
+    cases.SetDataSource(makeCaseRecordset({{"A", "O", "Ann", "5551234567", 2024, 1, 2},
+                                           {"B", "O", "Bob", "1234567", 2024, 1, 2},
+                                           {"C", "O", "Cy", "", 2024, 1, 2}}));
+    EXPECT_EQ(cases.CellText(0, "Phone Number"), "(555) 123 - 4567");
+    EXPECT_EQ(cases.CellText(1, "Phone Number"), "() 123 - 4567");
+    EXPECT_EQ(cases.CellText(2, "Phone Number"), "");
+    EXPECT_EQ(cases.CellText(0, "Closing Date"), "");  // a Null date shows nothing
+}
+
+TEST(GridModel, CaseGridShowsEachRecordOnTwoLinesWithTheTrusteeSpanningThreeDates) {
+    DataGrid grid;
+    buildCaseGrid(grid);
+    auto rs = makeCaseRecordset({{"13-1001", "O", "Jane Trustee", "5551234567", 2024, 1, 10},
+                                 {"13-1002", "D", "John Trustee", "5559876543", 2023, 5, 1}});
+    grid.SetDataSource(rs);
+    DataGridModel& model = grid.model();
+    ASSERT_EQ(model.rowCount(), 4);
+    ASSERT_EQ(model.columnCount(), 5);  // cut at every edge of both lines
+    EXPECT_EQ(display(grid, 0, 0), "13-1001");
+    EXPECT_EQ(display(grid, 0, 1), "1/13/2024");
+    EXPECT_EQ(display(grid, 1, 1), "Jane Trustee");
+    EXPECT_EQ(display(grid, 1, 4), "(555) 123 - 4567");
+    EXPECT_EQ(display(grid, 3, 1), "John Trustee");
+    EXPECT_EQ(grid.view()->columnSpan(1, 1), 3);
+    EXPECT_EQ(grid.view()->columnSpan(3, 1), 3);
+    EXPECT_EQ(grid.view()->columnSpan(0, 1), 1);
+    // Both lines of a record carry its bookmark; the record count is per case.
+    EXPECT_EQ(model.index(1, 0).data(DataGridModel::BookmarkRole),
+              model.index(0, 3).data(DataGridModel::BookmarkRole));
+    EXPECT_EQ(grid.Rows(), 2);
+}
+
+TEST(GridModel, RowLoadedIsAskedOnlyForRowsBroughtIntoViewAndCachedUntilTheRowChanges) {
+    DataGrid grid;
+    buildArGrid(grid);
+    auto rs = makeArRecordset(arRows(200));
+    std::vector<records::Bookmark> loaded;
+    grid.SetRowLoadedHandler([&](int, records::Bookmark b, RowValues& values) {
+        loaded.push_back(b);
+        values.Set("AcctRcvblNumber",
+                   Value(records::ZeroFill(records::CLng(values.Get("ACCT_RCVBL_NBR")), 7) + "-" +
+                         records::TextOf(values.Get("ACCT_RCVBL_CK_NBR"))));
+        values.Set("Status", Value("Open"));
+    });
+    grid.resize(640, 220);
+    grid.SetDataSource(rs);
+    EXPECT_TRUE(loaded.empty()) << "nothing is shown yet";
+    showAndPaint(grid);
+
+    const std::set<records::Bookmark> firstView(loaded.begin(), loaded.end());
+    ASSERT_FALSE(firstView.empty());
+    EXPECT_LT(firstView.size(), 20u) << "rows far below the window were formatted";
+    EXPECT_EQ(firstView.size(), loaded.size()) << "a shown row was formatted twice";
+    EXPECT_TRUE(firstView.count(*grid.BookmarkAt(0)));
+    EXPECT_FALSE(firstView.count(*grid.BookmarkAt(199)));
+    EXPECT_EQ(grid.CellText(0, "AcctRcvblNumber"), "0001000-0");
+
+    // Painting again asks nothing.
+    grid.view()->viewport()->repaint();
+    EXPECT_EQ(loaded.size(), firstView.size());
+
+    // A changed row is formatted again when shown; the others keep their texts.
+    const records::Bookmark second = *grid.BookmarkAt(1);
+    auto other = rs->Clone();
+    other->SetBookmark(second);
+    other->Set("ACCT_RCVBL_NBR", Value(42L));
+    other->Update();
+    loaded.clear();
+    grid.view()->viewport()->repaint();
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded.front(), second);
+    EXPECT_EQ(grid.CellText(1, "AcctRcvblNumber"), "0000042-1");
+
+    // Scrolling to the end brings new rows into view.
+    loaded.clear();
+    grid.ScrollToRow(199);
+    grid.view()->viewport()->repaint();
+    EXPECT_FALSE(loaded.empty());
+    for (records::Bookmark b : loaded) EXPECT_GE(rs->VisibleIndexOf(b), 150);
+    // Display texts never reach the record set.
+    EXPECT_FALSE(rs->HasField("AcctRcvblNumber"));
+    EXPECT_EQ(rs->ValueAt(second, rs->FieldIndex("ACCT_RCVBL_NBR")).whole(), 42);
+}
+
+TEST(GridModel, RowLoadedTextsReplaceTheShownValuesAndRefreshAsksAgain) {
+    DataGrid grid;
+    buildArGrid(grid);
+    auto rs = makeArRecordset(arRows(2));
+    int calls = 0;
+    grid.SetRowLoadedHandler([&](int index, records::Bookmark, RowValues& values) {
+        ++calls;
+        EXPECT_EQ(index, 0);
+        values.Set("Issue Date", Value("as of today"));
+        EXPECT_THROW(values.Set("Nope", Value(1)), records::Error);
+    });
+    grid.SetDataSource(rs);
+    EXPECT_EQ(grid.CellText(0, "Issue Date"), "as of today");
+    EXPECT_EQ(records::TextOf(grid.CellValue("Issue Date")), "as of today");
+    EXPECT_EQ(rs->Get("TRNSCTN_DT").type(), Value::Type::Date);
+    EXPECT_EQ(calls, 1);
+    grid.Refresh();
+    grid.CellText(0, "Issue Date");
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(GridModel, UnboldStyleSetLeavesOnlyTheGroupBandBold) {
+    DataGrid grid;
+    buildArGrid(grid);
+    grid.StyleSets().Add("UNBOLD");
+    grid.SetDataSource(makeArRecordset(arRows(1)));
+    // As the screen's bolding does it.
+    grid.StyleSets().Item("UNBOLD").SetBold(false);
+    grid.SetFontBold(true);
+    for (int c = 0; c < grid.Columns().Count(); ++c) {
+        grid.Columns().Item(c).SetStyleSet("UNBOLD");
+        grid.Columns().Item(c).SetHeadStyleSet("UNBOLD");
+    }
+    EXPECT_TRUE(grid.font().bold());
+    const QFont cell = grid.model().index(0, 0).data(Qt::FontRole).value<QFont>();
+    EXPECT_FALSE(cell.bold());
+    EXPECT_EQ(cell.pointSizeF(), grid.font().pointSizeF());
+    EXPECT_THROW(grid.StyleSets().Item("MISSING"), records::Error);
+
+    // Without the style set, cells take the grid's font.
+    grid.Columns().Item(0).SetStyleSet("");
+    EXPECT_TRUE(grid.model().index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+}
+
+}  // namespace
+}  // namespace platform::testing
