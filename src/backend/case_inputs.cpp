@@ -1,0 +1,103 @@
+#include "backend/case_inputs.h"
+
+#include "records/layouts.h"
+#include "records/value_rules.h"
+
+namespace backend {
+
+CaseInput ReadCaseInput(PartRow& row) {
+    const records::Layout& layout = *records::FindLayout(records::kLayoutBankruptcy);
+    CheckTextSizes(row, layout);
+    CaseInput in;
+    in.caseId = row.text("CASE_ID", true);
+    in.status = row.text("STTS_CD", true);
+    in.phone = row.text("TRSTE_PHN_NBR");
+    in.trustee = row.text("TRSTE_NM");
+    in.comment = row.text("BNKRPTCY_CMMT_TXT");
+    in.notification = row.date("NTFCTN_DT");
+    in.filing = row.date("CRT_FILE_DT");
+    in.claim = row.date("CLM_FILE_DT");
+    in.closing = row.date("CRT_CLSE_DT");
+    in.officer = row.whole("ASGN_OFCR_ID");
+    if (in.officer && *in.officer == 0) in.officer.reset();
+    in.balanceDue = row.money("TOT_BAL_DUE_AMT");
+    return in;
+}
+
+PartRow SingleCaseRow(RequestContext& ctx, const std::string& where) {
+    const messaging::NamedPart* part = FindPart(ctx, std::string(records::kLayoutBankruptcy));
+    if (!part) {
+        ctx.problems.throwNow(code::BadPart,
+                              ctx.word.toStdString() + " needs the part BANKRUPTCY with one case.",
+                              where);
+    }
+    const auto rows = RowsOf(*part->rows);
+    if (rows.size() != 1) {
+        ctx.problems.throwNow(code::BadPart,
+                              "The part BANKRUPTCY carries " + std::to_string(rows.size()) +
+                                  " rows; exactly one case is expected.",
+                              where);
+    }
+    return PartRow(*part->rows, rows.front(), *records::FindLayout(records::kLayoutBankruptcy),
+                   where, ctx.problems);
+}
+
+CaseRecord OpenCaseForChange(RequestContext& ctx, const QString& custId, const QString& caseId,
+                             const std::string& where) {
+    const std::string number = caseId.toStdString();
+    bool dismissed = false;
+    for (const CaseRecord& c : CasesNumbered(ctx.sql, custId, caseId)) {
+        if (c.status == case_status::Dismissed) {
+            dismissed = true;
+            continue;
+        }
+        CaseRecord locked = *LoadCase(ctx.sql, c.key, true);
+        if (locked.status != case_status::Open) {
+            ctx.problems.throwNow(code::NotOpen,
+                                  "Bankruptcy Case " + number + " is not open (status " +
+                                      locked.status.toStdString() + ") and can not be changed.",
+                                  where);
+        }
+        return locked;
+    }
+    if (dismissed) {
+        ctx.problems.throwNow(
+            code::NotOpen,
+            "Bankruptcy Case " + number + " is dismissed (status D) and can not be changed.",
+            where);
+    }
+    ctx.problems.throwNow(
+        code::NoCase,
+        "Customer " + custId.toStdString() + " has no bankruptcy case '" + number + "'.", where);
+}
+
+void CheckCaseDates(RequestContext& ctx, const QDate& filing, const QDate& claim,
+                    const QDate& closing, bool hasTrustee) {
+    const std::string where = ctx.word.toStdString() + ": BANKRUPTCY";
+    if (filing.isValid() && claim.isValid() && claim <= filing) {
+        ctx.problems.add(code::BadDate,
+                         "The Claim Filing Date must come after the Court Filing Date.", where);
+    }
+    if (filing.isValid() && closing.isValid() && closing < filing) {
+        ctx.problems.add(code::BadDate,
+                         "The Court Close Date must come on or after the Court Filing date.",
+                         where);
+    }
+    if (closing.isValid() && !hasTrustee) {
+        ctx.problems.add(code::Missing, "A Trustee Name is required.", where);
+    }
+}
+
+void AnswerCase(RequestContext& ctx, const CaseRecord& c) {
+    records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
+    AppendCaseRow(*rs, c);
+    rs->UpdateBatch();
+    rs->MoveFirst();
+    ctx.data.push_back({std::string(records::kLayoutBankruptcy), rs});
+}
+
+std::string MoneyText(std::int64_t units) {
+    return records::FormatCurrency(records::Currency{units}, records::CurrencyPattern{});
+}
+
+}  // namespace backend

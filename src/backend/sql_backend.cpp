@@ -1,0 +1,274 @@
+#include "backend/sql_backend.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSqlQuery>
+#include <atomic>
+
+#include "backend/handlers.h"
+#include "backend/numbers.h"
+#include "backend/schema.h"
+#include "backend/sql_values.h"
+#include "backend/transaction.h"
+#include "backend/users.h"
+#include "records/errors.h"
+#include "records/layouts.h"
+
+namespace backend {
+namespace {
+
+struct ThemeSpec {
+    const char* word;
+    int serviceCode;
+    bool writes;
+    void (*handler)(RequestContext&);
+};
+
+constexpr ThemeSpec kThemes[] = {
+    {"CASES", 16, false, AnswerCases},     {"OPENARS", 58, false, AnswerOpenArs},
+    {"CASEARS", 58, false, AnswerCaseArs}, {"ADDUPDATE", 17, true, HandleAddUpdate},
+    {"PROCESS", 17, true, HandleProcess},
+};
+
+const ThemeSpec* FindTheme(const std::string& theme) {
+    const std::string title = messaging::kAppTitle;
+    if (theme.rfind(title, 0) != 0) return nullptr;
+    const std::string word = theme.substr(title.size());
+    for (const ThemeSpec& spec : kThemes) {
+        if (word == spec.word) return &spec;
+    }
+    return nullptr;
+}
+
+std::uint64_t ThreadSerial() {
+    static std::atomic<std::uint64_t> next{0};
+    thread_local const std::uint64_t mine = ++next;
+    return mine;
+}
+
+// The text cut to `size` characters, never inside a character.
+std::string Clip(const std::string& text, int size) {
+    int chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++chars > size) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
+records::Value Text(const std::string& s) {
+    return records::Value(s);
+}
+
+records::RecordsetPtr HeaderPart(const messaging::Request& request) {
+    records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutHeader);
+    const QDateTime now = QDateTime::currentDateTime();
+    const records::Date answeredAt{FromQDate(now.date()).serial +
+                                   now.time().msecsSinceStartOfDay() / 86400000.0};
+    rs->AddNew({"MessageKey", "Theme", "SenderId", "Version", "ServiceCode", "AnsweredAt"},
+               {Text(Clip(request.messageKey, 60)), Text(Clip(request.theme, 60)),
+                Text(Clip(request.senderId, 40)), Text(Clip(request.version, 20)),
+                records::Value(request.serviceCode), records::Value(answeredAt)});
+    rs->UpdateBatch();
+    rs->MoveFirst();
+    return rs;
+}
+
+records::RecordsetPtr NotificationPart(const std::vector<Problem>& problems) {
+    records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutNotification);
+    for (const Problem& p : problems) {
+        rs->AddNew({"COMPLETION_CD", "COMPLETION_MSG", "LOCATION", "NOTE"},
+                   {Text(Clip(p.code, 20)), Text(Clip(p.message, 500)), Text(Clip(p.location, 100)),
+                    p.note.empty() ? records::Value::Null() : Text(Clip(p.note, 500))});
+    }
+    rs->UpdateBatch();
+    rs->MoveFirst();
+    return rs;
+}
+
+}  // namespace
+
+SqlBackEnd::SqlBackEnd(const DatabaseLocation& location) : location_(location) {
+    static std::atomic<int> instances{0};
+    connectionPrefix_ = QStringLiteral("halberon-backend-%1-%2-")
+                            .arg(QCoreApplication::applicationPid())
+                            .arg(++instances);
+    try {
+        UpgradeSchema(connection());
+    } catch (...) {
+        connections_.clear();
+        for (const QString& name : QSqlDatabase::connectionNames()) {
+            if (name.startsWith(connectionPrefix_)) QSqlDatabase::removeDatabase(name);
+        }
+        throw;
+    }
+}
+
+std::unique_ptr<SqlBackEnd> SqlBackEnd::Open(const QString& location) {
+    return std::make_unique<SqlBackEnd>(
+        DatabaseLocation::Parse(location.trimmed().isEmpty() ? DefaultDatabasePath() : location));
+}
+
+SqlBackEnd::~SqlBackEnd() {
+    std::lock_guard lock(mutex_);
+    for (auto& [serial, sql] : connections_) {
+        const QString name = sql->database().connectionName();
+        sql->database().close();
+        sql.reset();
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+Sql& SqlBackEnd::connection() {
+    const std::uint64_t serial = ThreadSerial();
+    std::lock_guard lock(mutex_);
+    if (auto it = connections_.find(serial); it != connections_.end()) return *it->second;
+    const QString name = connectionPrefix_ + QString::number(serial);
+    auto sql = std::make_unique<Sql>(OpenConnection(location_, name), location_.dialect);
+    Sql& ref = *sql;
+    connections_.emplace(serial, std::move(sql));
+    return ref;
+}
+
+messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
+    messaging::Answer answer{request.theme, request.messageKey, {}};
+    std::vector<messaging::NamedPart> data;
+    std::vector<Problem> problems;
+    const ThemeSpec* spec = FindTheme(request.theme);
+    const std::string location = std::string("halberon-backend ") + (spec ? spec->word : "request");
+    try {
+        Problems early;
+        if (!spec) {
+            early.throwNow(code::BadTheme,
+                           "Unknown request theme '" + request.theme + "'; expected " +
+                               messaging::kAppTitle +
+                               " followed by CASES, OPENARS, CASEARS, ADDUPDATE or PROCESS.",
+                           location);
+        }
+        if (request.serviceCode != spec->serviceCode) {
+            early.throwNow(code::BadService,
+                           "Service code " + std::to_string(request.serviceCode) +
+                               " does not serve " + spec->word + " (expected " +
+                               std::to_string(spec->serviceCode) + ").",
+                           location);
+        }
+        Sql& sql = connection();
+        Transaction tx(sql, spec->writes ? Transaction::Kind::Write : Transaction::Kind::Read);
+        const QString sender = QString::fromStdString(request.senderId).trimmed();
+        if (sender.isEmpty() || !UserExists(sql, sender)) {
+            early.throwNow(code::NoUser,
+                           "The sender '" + request.senderId + "' is not a known user.", location);
+        }
+        RequestContext ctx{
+            request, sql, QString::fromLatin1(spec->word), sender, QDate::currentDate(), {}, {}};
+        spec->handler(ctx);
+        tx.commit();
+        data = std::move(ctx.data);
+    } catch (const Refused& refused) {
+        problems = refused.problems;
+    } catch (const records::Error& e) {
+        problems.push_back({code::Failed,
+                            "The back end could not complete the request; nothing "
+                            "was changed.",
+                            location, e.Description()});
+    } catch (const std::exception& e) {
+        problems.push_back({code::Failed,
+                            "The back end could not complete the request; nothing "
+                            "was changed.",
+                            location, e.what()});
+    }
+    answer.parts.push_back({std::string(records::kLayoutHeader), HeaderPart(request)});
+    if (problems.empty()) {
+        for (auto& part : data) answer.parts.push_back(std::move(part));
+    } else {
+        answer.parts.push_back(
+            {std::string(records::kLayoutNotification), NotificationPart(problems)});
+    }
+    return answer;
+}
+
+std::string SqlBackEnd::NextNumber(const std::string& senderId, const std::string& kind) {
+    Sql& sql = connection();
+    const QString sender = QString::fromStdString(senderId).trimmed();
+    Transaction tx(sql, Transaction::Kind::Write);
+    if (!UserExists(sql, sender)) {
+        throw records::Error(records::err::InvalidArgument,
+                             "The sender '" + senderId + "' is not a known user.");
+    }
+    const std::int64_t n = DrawNumber(sql, QString::fromStdString(kind).trimmed(), sender);
+    tx.commit();
+    return std::to_string(n);
+}
+
+void SqlBackEnd::ReturnNumber(const std::string& senderId, const std::string& kind,
+                              const std::string& number) {
+    const auto n = ParseNumber(QString::fromStdString(number));
+    if (!n) {
+        throw records::Error(records::err::InvalidArgument,
+                             "'" + number + "' is not a number that was handed out.");
+    }
+    Sql& sql = connection();
+    const QString sender = QString::fromStdString(senderId).trimmed();
+    Transaction tx(sql, Transaction::Kind::Write);
+    if (!sender.isEmpty() && !UserExists(sql, sender)) {
+        throw records::Error(records::err::InvalidArgument,
+                             "The sender '" + senderId + "' is not a known user.");
+    }
+    HandBackNumber(sql, QString::fromStdString(kind).trimmed(), *n, sender);
+    tx.commit();
+}
+
+bool SqlBackEnd::HasRight(const std::string& senderId, const std::string& right) {
+    return UserHasRight(connection(), QString::fromStdString(senderId).trimmed(),
+                        QString::fromStdString(right));
+}
+
+std::optional<std::int64_t> SqlBackEnd::OfficerOf(const std::string& senderId) {
+    return UserOfficer(connection(), QString::fromStdString(senderId).trimmed());
+}
+
+std::vector<std::pair<std::string, std::string>> SqlBackEnd::CodeTable(const std::string& table) {
+    QSqlQuery q = connection().exec(QStringLiteral("SELECT code, description FROM code_values"
+                                                   " WHERE table_name = ?"
+                                                   " ORDER BY sort_order, code"),
+                                    {QString::fromStdString(table)});
+    std::vector<std::pair<std::string, std::string>> codes;
+    while (q.next()) {
+        codes.emplace_back(q.value(0).toString().toStdString(),
+                           q.value(1).toString().toStdString());
+    }
+    return codes;
+}
+
+std::vector<messaging::OfficerInfo> SqlBackEnd::Officers() {
+    QSqlQuery q = connection().exec(
+        QStringLiteral("SELECT officer_id, name FROM officers ORDER BY officer_id"));
+    std::vector<messaging::OfficerInfo> list;
+    while (q.next()) list.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString()});
+    return list;
+}
+
+std::vector<messaging::CustomerInfo> SqlBackEnd::FindCustomers(const std::string& text, int limit) {
+    QString pattern = QString::fromStdString(text).trimmed().toLower();
+    pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    QSqlQuery q = connection().exec(
+        QStringLiteral("SELECT cust_id, name, cust_type, doc_type, mail_address, mail_address2,"
+                       " mail_city, mail_state, mail_zip, address2, address2b, city2, state2,"
+                       " zip2, phone, ref_number FROM customers"
+                       " WHERE cust_id LIKE ? ESCAPE '\\' OR LOWER(name) LIKE ? ESCAPE '\\'"
+                       " ORDER BY cust_id LIMIT ?"),
+        {pattern + QLatin1Char('%'), QLatin1Char('%') + pattern + QLatin1Char('%'),
+         limit > 0 ? limit : 100});
+    std::vector<messaging::CustomerInfo> list;
+    while (q.next()) {
+        auto s = [&](int i) { return q.value(i).toString().toStdString(); };
+        list.push_back({s(0), s(1), s(2), s(3), s(4), s(5), s(6), s(7), s(8), s(9), s(10), s(11),
+                        s(12), s(13), s(14), s(15)});
+    }
+    return list;
+}
+
+}  // namespace backend

@@ -1,0 +1,85 @@
+#include "backend/sql_values.h"
+
+#include <QDateTime>
+#include <cmath>
+
+#include "backend/database.h"
+
+namespace backend {
+namespace {
+const QDate kSerialZero(1899, 12, 30);
+}
+
+QDate ToQDate(records::Date d) {
+    return kSerialZero.addDays(static_cast<qint64>(std::floor(d.serial)));
+}
+
+records::Date FromQDate(const QDate& d) {
+    return records::Date{static_cast<double>(kSerialZero.daysTo(d))};
+}
+
+QDate ReadDate(const QVariant& v) {
+    if (v.isNull()) return {};
+    if (v.metaType() == QMetaType::fromType<QDate>()) return v.toDate();
+    if (v.metaType() == QMetaType::fromType<QDateTime>()) return v.toDateTime().date();
+    return QDate::fromString(v.toString().left(10), Qt::ISODate);
+}
+
+std::optional<QString> ReadText(const QVariant& v) {
+    if (v.isNull()) return std::nullopt;
+    return v.toString();
+}
+
+std::optional<std::int64_t> ReadWhole(const QVariant& v) {
+    if (v.isNull()) return std::nullopt;
+    return v.toLongLong();
+}
+
+records::Value DateValue(const QVariant& v) {
+    const QDate d = ReadDate(v);
+    return d.isValid() ? records::Value(FromQDate(d)) : records::Value::Null();
+}
+
+records::Value TextValue(const QVariant& v) {
+    if (v.isNull()) return records::Value::Null();
+    return records::Value(v.toString().toStdString());
+}
+
+records::Value WholeValue(const QVariant& v) {
+    if (v.isNull()) return records::Value::Null();
+    return records::Value(static_cast<long long>(v.toLongLong()));
+}
+
+records::Value MoneyValue(const QVariant& units) {
+    if (units.isNull()) return records::Value::Null();
+    return records::Value(records::Currency{units.toLongLong()});
+}
+
+QVariant TextParam(const std::optional<QString>& text) {
+    if (!text) return QVariant(QMetaType::fromType<QString>());
+    // An empty text stays an empty text, not NULL.
+    return text->isNull() ? QVariant(QString(QLatin1String(""))) : QVariant(*text);
+}
+
+QVariant WholeParam(const std::optional<std::int64_t>& n) {
+    if (!n) return QVariant(QMetaType::fromType<qlonglong>());
+    return QVariant(static_cast<qlonglong>(*n));
+}
+
+QVariant DateParam(const QDate& d) {
+    return SqlDate(d);
+}
+
+int CharacterCount(const std::string& utf8) {
+    int n = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+QString NowStamp() {
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+}
+
+}  // namespace backend

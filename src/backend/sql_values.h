@@ -1,0 +1,41 @@
+#pragma once
+// Values between the record layouts and the database: dates as ISO days, money as whole
+// ten-thousandths, texts as they were typed.
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "records/value.h"
+
+namespace backend {
+
+QDate ToQDate(records::Date d);
+records::Date FromQDate(const QDate& d);
+
+// Column values read back from either engine (SQLite gives dates as text, PostgreSQL as dates).
+QDate ReadDate(const QVariant& v);
+std::optional<QString> ReadText(const QVariant& v);
+std::optional<std::int64_t> ReadWhole(const QVariant& v);
+
+// Record values from column values; SQL NULL gives Null.
+records::Value DateValue(const QVariant& v);
+records::Value TextValue(const QVariant& v);
+records::Value WholeValue(const QVariant& v);
+records::Value MoneyValue(const QVariant& units);
+
+// Parameters: a missing value binds as SQL NULL.
+QVariant TextParam(const std::optional<QString>& text);
+QVariant WholeParam(const std::optional<std::int64_t>& n);
+QVariant DateParam(const QDate& d);
+
+// Characters (not bytes) of a UTF-8 text: what a field's size counts.
+int CharacterCount(const std::string& utf8);
+
+// "YYYY-MM-DDTHH:MM:SSZ" of now, for the change stamps.
+QString NowStamp();
+
+}  // namespace backend

@@ -1,0 +1,148 @@
+// PROCESS: payments, write-off and dismissal of Bram's open case.
+#include "support.h"
+
+namespace backend::test {
+namespace {
+
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
+records::Date Day(const QDate& d) {
+    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
+}
+records::Currency Dollars(double d) {
+    return records::Currency{static_cast<std::int64_t>(d * 10000.0 + 0.5)};
+}
+
+class Process : public BackEndTest {
+  protected:
+    messaging::Answer Command(const std::string& user, const std::string& action,
+                              Fields extra = {}) {
+        Fields f{{"ACTION", action},
+                 {"CUST_ID", "1002"},
+                 {"CASE_ID", "2020BK0001"},
+                 {"BNKRPTCY_CMMT_TXT", action + " by " + user}};
+        for (auto& [k, v] : extra) f[k] = v;
+        return Send("PROCESS", user, {{"thin", "Yes"}}, {CasePart(f)});
+    }
+    messaging::Answer Pay(const std::string& user, const std::string& receipt, Fields extra) {
+        extra.emplace("FRCPT_NBR", receipt);
+        extra.emplace("FUND_RFRNC_NBR", "CK-1001");
+        return Command(user, "PAY", std::move(extra));
+    }
+    // The screen may close a case only once the court closed it.
+    void RecordCourtClose() {
+        const auto answer = Send("ADDUPDATE", "officer", {{"thin", "Yes"}},
+                                 {CasePart({{"ACTION", "UPD"},
+                                            {"CUST_ID", "1002"},
+                                            {"CASE_ID", "2020BK0001"},
+                                            {"TRSTE_NM", "Ira Trustee"},
+                                            {"TRSTE_PHN_NBR", "3125550188"},
+                                            {"BNKRPTCY_CMMT_TXT", "Court closed the case"},
+                                            {"NTFCTN_DT", Day(QDate(2020, 2, 10))},
+                                            {"CRT_FILE_DT", Day(QDate(2020, 1, 27))},
+                                            {"CLM_FILE_DT", Day(QDate(2020, 3, 16))},
+                                            {"CRT_CLSE_DT", Day(QDate(2021, 1, 15))}})});
+        ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+    }
+};
+
+TEST_P(Process, PaymentsAreRecordedUnderTheirReceiptAndSumUp) {
+    const std::string first = backEnd->NextNumber("officer", "R");
+    // As the screen sends it: the amount as shown, the totals it computed.
+    messaging::Answer answer = Pay("officer", first,
+                                   {{"FUND_AMT", "$1,250.50"},
+                                    {"TOT_PYMT_AMT", Dollars(1250.50)},
+                                    {"PYMT_CNT", 1},
+                                    {"LST_PYMT_DT", Day(today)},
+                                    {"LST_RCPT_NBR", first}});
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+
+    const std::string second = backEnd->NextNumber("manager", "R");
+    answer = Pay("manager", second, {{"FUND_AMT", Dollars(100)}, {"FUND_RFRNC_NBR", "CK-2"}});
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+
+    const QJsonObject c = CaseRow("1002", "2020BK0001");
+    EXPECT_DOUBLE_EQ(c[S("TOT_PYMT_AMT")].toDouble(), 1350.50);
+    EXPECT_EQ(c[S("PYMT_CNT")].toInteger(), 2);
+    EXPECT_EQ(c[S("LST_RCPT_NBR")].toString().toStdString(), second);
+    EXPECT_DOUBLE_EQ(c[S("LST_PYMT_AMT")].toDouble(), 100.0);
+    EXPECT_EQ(c[S("LST_FUND_RFRNC_NBR")].toString(), S("CK-2"));
+    EXPECT_EQ(c[S("LST_PYMT_DT")].toString(), today.toString(Qt::ISODate));
+    EXPECT_EQ(c[S("BNKRPTCY_CMMT_TXT")].toString(), S("PAY by manager"));
+    EXPECT_EQ(c[S("STTS_CD")].toString(), S("O"));
+    EXPECT_DOUBLE_EQ(c[S("TOT_BAL_DUE_AMT")].toDouble(), 2140.25);
+}
+
+TEST_P(Process, TotalsComputedFromAStaleCaseAreRefused) {
+    const std::string a = backEnd->NextNumber("officer", "R");
+    ASSERT_TRUE(Codes(Pay("officer", a, {{"FUND_AMT", Dollars(10)}})).empty());
+    // This sender read the case before that payment.
+    const std::string b = backEnd->NextNumber("officer", "R");
+    const std::string before = Fingerprint(sql());
+    const auto stale = Pay(
+        "officer", b, {{"FUND_AMT", Dollars(5)}, {"TOT_PYMT_AMT", Dollars(5)}, {"PYMT_CNT", 1}});
+    EXPECT_EQ(Codes(stale), (std::vector<std::string>{"BADTOTAL", "BADTOTAL"}));
+    EXPECT_EQ(Fingerprint(sql()), before);
+    const auto fresh = Pay(
+        "officer", b, {{"FUND_AMT", Dollars(5)}, {"TOT_PYMT_AMT", Dollars(15)}, {"PYMT_CNT", 2}});
+    EXPECT_TRUE(Codes(fresh).empty()) << Messages(fresh);
+}
+
+TEST_P(Process, WriteOffNeedsTheManagerAndACompleteCaseAndWritesOffTheBalances) {
+    EXPECT_EQ(Codes(Command("officer", "WRITEOFF")), std::vector<std::string>{"NORIGHT"});
+    // No court close date yet.
+    EXPECT_EQ(Codes(Command("manager", "WRITEOFF")), std::vector<std::string>{"MISSING"});
+    RecordCourtClose();
+    const auto answer = Command("manager", "WRITEOFF");
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+
+    const QJsonObject c = CaseRow("1002", "2020BK0001");
+    EXPECT_EQ(c[S("STTS_CD")].toString(), S("W"));
+    EXPECT_DOUBLE_EQ(c[S("TOT_BAL_DUE_AMT")].toDouble(), 2140.25) << "kept as it was when tied";
+    const QJsonArray tied = Part(
+        Send("CASEARS", "officer", {{"CUST_ID", "1002"}, {"CASE_ID", "2020BK0001"}}), "ACNTSRCVBL");
+    ASSERT_EQ(tied.size(), 2);
+    for (const QJsonValue& r : tied) {
+        EXPECT_EQ(r[S("ACCT_STTS_CD")].toString(), S("W"));
+        EXPECT_EQ(r[S("ACCT_RCVBL_BAL_AMT")].toDouble(), 0.0);
+    }
+    EXPECT_EQ(OpenArsOf("1002").size(), 3);
+    // Written off is final.
+    EXPECT_EQ(Codes(Command("manager", "DISMISS")), std::vector<std::string>{"NOTOPEN"});
+    const std::string r = backEnd->NextNumber("manager", "R");
+    EXPECT_EQ(Codes(Pay("manager", r, {{"FUND_AMT", Dollars(1)}})),
+              std::vector<std::string>{"NOTOPEN"});
+}
+
+TEST_P(Process, DismissalReleasesTheReceivablesBackToRegularRepayment) {
+    EXPECT_EQ(Codes(Command("officer", "DISMISS")), std::vector<std::string>{"NORIGHT"});
+    RecordCourtClose();
+    const auto answer = Command("manager", "DISMISS");
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("D"));
+    const QJsonArray open = OpenArsOf("1002");
+    ASSERT_EQ(open.size(), 5);
+    for (const QJsonValue& r : open) EXPECT_EQ(r[S("ACCT_STTS_CD")].toString(), S("O"));
+    EXPECT_FALSE(
+        HasPart(Send("CASEARS", "officer", {{"CUST_ID", "1002"}, {"CASE_ID", "2020BK0001"}}),
+                "ACNTSRCVBL"));
+    // The dismissed number may be filed again, over the released receivables.
+    const auto again = Send("ADDUPDATE", "officer", {{"thin", "Yes"}},
+                            {CasePart({{"ACTION", "ADD"},
+                                       {"CUST_ID", "1002"},
+                                       {"CASE_ID", "2020BK0001"},
+                                       {"BNKRPTCY_CMMT_TXT", "Filed again"},
+                                       {"NTFCTN_DT", Day(today.addDays(-3))},
+                                       {"CRT_FILE_DT", Day(today.addDays(-5))},
+                                       {"CLM_FILE_DT", Day(today.addDays(-1))}}),
+                             AccountPart(open)});
+    ASSERT_TRUE(Codes(again).empty()) << Messages(again);
+    EXPECT_EQ(CasesOf("1002").size(), 1);
+    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("O"));
+}
+
+HALBERON_BACKEND_SUITE(Process);
+
+}  // namespace
+}  // namespace backend::test
