@@ -9,12 +9,6 @@
 
 namespace platform {
 
-std::string layoutNameQuery() {
-    return std::string(" SELECT MSysObjects.Name FROM MSysObjects ") +
-           " WHERE ( (MSysObjects.Name NOT Like " + "\"MSys*\"" + " ) " +
-           " AND (MSysObjects.Type=1) ) " + " ORDER BY MSysObjects.Name ; ";
-}
-
 namespace {
 
 // Blanks collapsed and letter case ignored, so a query typed with other spacing still reads.
@@ -34,41 +28,31 @@ std::string normalized(const std::string& text) {
 }  // namespace
 
 bool isLayoutNameQuery(const std::string& text) {
-    static const std::string query = normalized(layoutNameQuery());
+    static const std::string query = normalized(records::LayoutNameQuery());
     return normalized(text) == query;
 }
 
 LayoutDtd::LayoutDtd() : rows_(records::Recordset::Create()) {}
 
 LayoutDtd::LayoutDtd(std::string name, records::RecordsetPtr rows, std::string messageKey)
-    : name_(std::move(name)), rows_(std::move(rows)), messageKey_(std::move(messageKey)) {}
+    : name_(std::move(name)),
+      rows_(std::move(rows)),
+      messageKey_(std::move(messageKey)),
+      opened_(rows_ && rows_->IsOpen()) {}
 
 void LayoutDtd::SetDTDName(const std::string& name) { name_ = name; }
 
 void LayoutDtd::OpenRecordset() {
-    if (rows_->IsOpen()) {
-        throw records::Error(records::err::ObjectOpen,
-                             "The layout object's record set is already open");
+    if (opened_) {
+        // Opening again starts afresh, on a new record set with the same settings (a closed
+        // record set keeps the fields it had).
+        auto fresh = records::Recordset::Create();
+        fresh->SetLockType(rows_->GetLockType());
+        fresh->SetCacheSize(rows_->CacheSize());
+        rows_ = std::move(fresh);
     }
-    if (isLayoutNameQuery(name_)) {
-        rows_->AppendField("Name", records::FieldType::Text, 64);
-        rows_->Open();
-        for (const std::string& layout : records::LayoutNames()) {
-            rows_->AddNew();
-            rows_->Set("Name", records::Value(layout));
-            rows_->Update();
-        }
-        if (rows_->IsBatchOptimistic()) rows_->UpdateBatch(records::Affect::AllChapters);
-        if (rows_->RecordCount() > 0) rows_->MoveFirst();
-        return;
-    }
-    const records::Layout* layout = records::FindLayout(name_);
-    if (!layout) {
-        throw records::Error(records::err::ItemNotFound,
-                             "Unknown record layout '" + name_ + "'");
-    }
-    for (const auto& field : layout->fields) rows_->AppendField(field.name, field.type, field.size);
-    rows_->Open();
+    records::OpenLayoutInto(*rows_, isLayoutNameQuery(name_) ? records::LayoutNameQuery() : name_);
+    opened_ = true;
 }
 
 void LayoutDtd::AddRow() {

@@ -9,9 +9,8 @@
 
 namespace platform {
 
-// The layout-name query exactly as the data-source control builds it.
-std::string layoutNameQuery();
-// True for the query text, whatever its spacing and letter case.
+// True for the data-source control's layout-name query (records::LayoutNameQuery), whatever its
+// spacing and letter case.
 bool isLayoutNameQuery(const std::string& text);
 
 class LayoutDtd : public messaging::DTD {
@@ -33,6 +32,7 @@ private:
     std::string name_;
     records::RecordsetPtr rows_;
     std::string messageKey_;
+    bool opened_ = false;
 };
 
 // Makes records::NewLayoutObject (and so NewRecordsetTemplate) create LayoutDtd objects.

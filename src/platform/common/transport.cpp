@@ -137,7 +137,7 @@ void Transport::runWorker() {
 
 void Transport::send(messaging::Request request) {
     const Fault fault = faults_.forTheme(request.theme);
-    waiting_[request.messageKey] = Waiting{request.theme, clock_->Now() + limitSeconds_};
+    waiting_[request.messageKey] = Waiting{request.theme, clock_->Now() + limitSeconds_, ++sent_};
     armSweep();
     enqueue([this, request = std::move(request), fault](messaging::BackEnd& be) {
         messaging::Answer answer;
@@ -221,7 +221,9 @@ void Transport::checkDeadlines() {
     }
     // Oldest deadline first, so time-outs are raised in the order the requests were sent.
     std::sort(due.begin(), due.end(), [this](const std::string& a, const std::string& b) {
-        return waiting_.at(a).deadline < waiting_.at(b).deadline;
+        const Waiting& x = waiting_.at(a);
+        const Waiting& y = waiting_.at(b);
+        return x.deadline != y.deadline ? x.deadline < y.deadline : x.sequence < y.sequence;
     });
     for (const auto& key : due) giveUp(key);
     if (waiting_.empty()) sweep_.stop();

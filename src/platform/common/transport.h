@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -68,6 +69,7 @@ private:
     struct Waiting {
         std::string theme;
         double deadline = 0;
+        std::uint64_t sequence = 0;  // send order, for deadlines in the same clock tick
     };
     struct Event {
         bool timeout = false;
@@ -102,6 +104,7 @@ private:
 
     // User-interface side.
     std::map<std::string, Waiting> waiting_;  // by request key
+    std::uint64_t sent_ = 0;
     std::deque<std::string> givenUp_;         // recent keys given up, to name late answers
     std::deque<Event> inbox_;
     bool delivering_ = false;

@@ -1,0 +1,136 @@
+// Layout objects (including the layout-name query) and the answer store.
+#include <gtest/gtest.h>
+
+#include "platform/common/answer_store.h"
+#include "platform/common/layout_dtd.h"
+#include "records/layouts.h"
+#include "records/mod_bankruptcy.h"
+#include "records/value_rules.h"
+
+namespace {
+
+std::vector<std::string> names(const records::RecordsetPtr& rs) {
+    std::vector<std::string> out;
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) out.push_back(records::TextOf(rs->Get("Name")));
+    return out;
+}
+
+TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
+    const std::string query = " SELECT MSysObjects.Name FROM MSysObjects "
+                              " WHERE ( (MSysObjects.Name NOT Like \"MSys*\" ) "
+                              " AND (MSysObjects.Type=1) ) "
+                              " ORDER BY MSysObjects.Name ; ";
+    EXPECT_EQ(records::LayoutNameQuery(), query);
+    EXPECT_TRUE(platform::isLayoutNameQuery(
+        "select msysobjects.name  from msysobjects where ( (msysobjects.name not like \"msys*\" )"
+        " and (msysobjects.type=1) )\n order by msysobjects.name ;"));
+    EXPECT_FALSE(platform::isLayoutNameQuery("BANKRUPTCY"));
+    platform::LayoutDtd dtd;
+    dtd.SetDTDName(query);
+    EXPECT_EQ(dtd.DTDName(), query);
+    dtd.OpenRecordset();
+    ASSERT_EQ(dtd.FieldCount(), 1);
+    EXPECT_EQ(dtd.Recordset()->Field(0).name, "Name");
+    EXPECT_EQ(names(dtd.Recordset()), records::LayoutNames());
+    EXPECT_EQ(names(dtd.Recordset()),
+              (std::vector<std::string>{"ACNTSRCVBL", "BANKRUPTCY", "HALBERON", "NOTIFICATION"}));
+}
+
+TEST(LayoutDtd, TemplatesOfTheRecordProceduresComeFromLayoutObjects) {
+    platform::installLayoutObjectFactory();
+    records::ResetTemplateCacheForTests();
+    auto query = records::NewRecordsetTemplate(records::LayoutNameQuery(), nullptr, 20);
+    ASSERT_TRUE(query);
+    EXPECT_EQ(names(query), records::LayoutNames());
+    auto cases = records::NewRecordsetTemplate("BANKRUPTCY", nullptr, 20);
+    ASSERT_TRUE(cases);
+    EXPECT_EQ(cases->FieldCount(),
+              static_cast<int>(records::FindLayout("BANKRUPTCY")->fields.size()));
+    EXPECT_EQ(cases->RecordCount(), 0);
+    records::ResetTemplateCacheForTests();
+}
+
+TEST(LayoutDtd, RowsAddedAndFinishedAreFinal) {
+    platform::LayoutDtd dtd;
+    dtd.SetDTDName("notification");
+    EXPECT_EQ(dtd.FieldCount(), 4);  // known before the record set opens
+    dtd.OpenRecordset();
+    dtd.AddRow();
+    dtd.Recordset()->Set("COMPLETION_CD", records::Value("A"));
+    dtd.AddRow();
+    dtd.Recordset()->Set("COMPLETION_CD", records::Value("B"));
+    dtd.FinishRows();
+    auto rs = dtd.Recordset();
+    EXPECT_EQ(rs->GetEditMode(), records::EditMode::None);
+    rs->CancelBatch();  // nothing staged is left to cancel
+    ASSERT_EQ(rs->RecordCount(), 2);
+    rs->MoveLast();
+    EXPECT_EQ(records::TextOf(rs->Get("COMPLETION_CD")), "B");
+    dtd.OpenRecordset();  // opening again starts afresh
+    EXPECT_EQ(dtd.FieldCount(), 4);
+    EXPECT_EQ(dtd.Recordset()->RecordCount(), 0);
+}
+
+TEST(LayoutDtd, UnknownLayoutIsItemNotFound) {
+    platform::LayoutDtd dtd;
+    dtd.SetDTDName("NOSUCH");
+    EXPECT_EQ(dtd.FieldCount(), 0);
+    try {
+        dtd.OpenRecordset();
+        FAIL() << "no error";
+    } catch (const records::Error& e) {
+        EXPECT_EQ(e.Number(), records::err::ItemNotFound);
+    }
+}
+
+messaging::Answer answer(const std::string& theme, const std::string& key, int rows) {
+    auto rs = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
+    for (int i = 0; i < rows; ++i) {
+        rs->AddNew();
+        rs->Set("CASE_ID", records::Value(key + "-" + std::to_string(i)));
+        rs->Update();
+    }
+    rs->UpdateBatch();
+    return messaging::Answer{theme, key, {{"BANKRUPTCY", rs}}};
+}
+
+TEST(AnswerStore, EmptyKeyGivesTheLatestAnswerOfTheTheme) {
+    platform::MemoryAnswerStore store(8);
+    store.put(answer("T.CASES", "k1", 1));
+    store.put(answer("T.CASES", "k2", 2));
+    store.put(answer("T.OPENARS", "k3", 3));
+    auto latest = store.GetPart("BANKRUPTCY", "T.CASES", "");
+    ASSERT_TRUE(latest);
+    EXPECT_EQ(latest->MessageKey(), "k2");
+    EXPECT_EQ(latest->Recordset()->RecordCount(), 2);
+    auto first = store.GetPart("bankruptcy", "T.CASES", "k1");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Recordset()->RecordCount(), 1);
+    EXPECT_FALSE(store.GetPart("NOTIFICATION", "T.CASES", "k2"));
+    EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASES", "k3"));  // key of another theme
+    EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASEARS", ""));
+}
+
+TEST(AnswerStore, EachReaderGetsItsOwnView) {
+    platform::MemoryAnswerStore store;
+    store.put(answer("T.CASES", "k", 3));
+    auto a = store.GetPart("BANKRUPTCY", "T.CASES", "k");
+    a->Recordset()->SetSort("CASE_ID DESC");
+    a->Recordset()->MoveFirst();
+    EXPECT_EQ(records::TextOf(a->Recordset()->Get("CASE_ID")), "k-2");
+    auto b = store.GetPart("BANKRUPTCY", "T.CASES", "k");
+    b->Recordset()->MoveFirst();
+    EXPECT_EQ(records::TextOf(b->Recordset()->Get("CASE_ID")), "k-0");
+}
+
+TEST(AnswerStore, KeepsABoundedNumberOfAnswers) {
+    platform::MemoryAnswerStore store(2);
+    store.put(answer("T.CASES", "k1", 1));
+    store.put(answer("T.CASES", "k2", 1));
+    store.put(answer("T.CASES", "k3", 1));
+    EXPECT_EQ(store.size(), 2u);
+    EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASES", "k1"));
+    EXPECT_TRUE(store.GetPart("BANKRUPTCY", "T.CASES", "k2"));
+}
+
+}  // namespace
