@@ -1,0 +1,129 @@
+// The host shell: commands, status line, File > New, closing the hosted document.
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QSignalSpy>
+
+#include "platform/widgets/host_shell.h"
+
+namespace platform::testing {
+namespace {
+
+class LoggingDocument : public HostedDocument {
+  public:
+    explicit LoggingDocument(std::vector<std::string>& log) : widget_(new QWidget), log_(log) {}
+    QWidget* DocumentWidget() override { return widget_; }
+    bool DataChanged() override { return log("DataChanged"), true; }
+    void BeforeUnload() override {
+        log("BeforeUnload");
+        if (failBeforeUnload) throw std::runtime_error("persist failed");
+    }
+    bool CloseDocument() override { return log("CloseDocument"), mayClose; }
+    void SaveData() override { log("SaveData"); }
+    void FileNew() override { log("FileNew"); }
+    void Show() override { log("Show"); }
+
+    bool mayClose = true;
+    bool failBeforeUnload = false;
+    QPointer<QWidget> widget_;
+
+  private:
+    void log(const char* what) { log_.push_back(what); }
+    std::vector<std::string>& log_;
+};
+
+TEST(HostShell, TitledWithTheApplicationAndOffersTheFourHostCommands) {
+    HostShell shell;
+    EXPECT_EQ(shell.windowTitle(), "HALBERON");
+    for (int number : {7, 8, 9, 14}) {
+        ASSERT_NE(shell.commandAction(number), nullptr) << number;
+        EXPECT_TRUE(shell.IsCommandEnabled(number));
+    }
+    EXPECT_EQ(shell.commandAction(3), nullptr);
+
+    // The document switches them through the common library's status line.
+    auto status = shell.statusLine();
+    for (int number : {7, 9, 8, 14}) status->EnableCommand(number, false);
+    status->EnableCommand(3, true);  // not a host command: ignored
+    for (int number : {7, 8, 9, 14}) EXPECT_FALSE(shell.IsCommandEnabled(number));
+    status->EnableCommand(9, true);
+    EXPECT_TRUE(shell.IsCommandEnabled(9));
+    EXPECT_FALSE(shell.IsCommandEnabled(8));
+
+    QSignalSpy triggered(&shell, &HostShell::CommandTriggered);
+    shell.commandAction(14)->trigger();
+    EXPECT_TRUE(triggered.isEmpty()) << "a switched-off command does nothing";
+    status->EnableCommand(14, true);
+    shell.commandAction(14)->trigger();
+    ASSERT_EQ(triggered.size(), 1);
+    EXPECT_EQ(triggered[0][0].toInt(), 14);
+}
+
+TEST(HostShell, StatusLineShowsAndKeepsTheTexts) {
+    HostShell shell;
+    auto status = shell.statusLine();
+    status->SetStatus("Loading Document Data ...");
+    status->SetStatus("Ready ...");
+    EXPECT_EQ(shell.statusText(), "Ready ...");
+    EXPECT_EQ(status->texts(),
+              (std::vector<std::string>{"Loading Document Data ...", "Ready ..."}));
+    EXPECT_EQ(status->lastText(), "Ready ...");
+
+    shell.SetWaitCursor(true);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    shell.SetWaitCursor(false);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(HostShell, HostsTheDocumentAndRoutesFileNewAndSave) {
+    std::vector<std::string> log;
+    LoggingDocument document(log);
+    HostShell shell;
+    shell.HostDocument(&document);
+    EXPECT_EQ(shell.centralWidget(), document.widget_.data());
+    shell.fileNewAction()->trigger();
+    shell.commandAction(HostShell::kSaveCommand)->trigger();
+    EXPECT_EQ(log, (std::vector<std::string>{"Show", "FileNew", "SaveData"}));
+}
+
+TEST(HostShell, ClosingTheWindowRunsBeforeUnloadThenCloseDocument) {
+    std::vector<std::string> log;
+    LoggingDocument document(log);
+    document.failBeforeUnload = true;  // a failing unload still closes
+    HostShell shell;
+    QSignalSpy closed(&shell, &HostShell::DocumentClosed);
+    shell.HostDocument(&document);
+    shell.show();
+    log.clear();
+    EXPECT_TRUE(shell.close());
+    EXPECT_EQ(log, (std::vector<std::string>{"BeforeUnload", "CloseDocument"}));
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_EQ(shell.document(), nullptr);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(document.widget_.isNull()) << "the document's widget goes with it";
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(HostShell, ADocumentThatRefusesToCloseKeepsTheWindowOpen) {
+    std::vector<std::string> log;
+    LoggingDocument first(log), second(log);
+    first.mayClose = false;
+    HostShell shell;
+    shell.HostDocument(&first);
+    shell.show();
+    EXPECT_FALSE(shell.close());
+    EXPECT_TRUE(shell.isVisible());
+    EXPECT_EQ(shell.document(), &first);
+
+    first.mayClose = true;
+    log.clear();
+    shell.HostDocument(&second);  // the first one is closed before the next is shown
+    EXPECT_EQ(log, (std::vector<std::string>{"BeforeUnload", "CloseDocument", "Show"}));
+    EXPECT_EQ(shell.document(), &second);
+}
+
+}  // namespace
+}  // namespace platform::testing

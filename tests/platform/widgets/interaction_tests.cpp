@@ -1,0 +1,172 @@
+// Message boxes, focus moves, modal shows and the pointer, for real and scripted.
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/widgets/qt_interaction.h"
+#include "platform/widgets/scripted_interaction.h"
+
+namespace platform::testing {
+namespace {
+
+TEST(InteractionText, LineBreaksOfEveryKindAndDoubledAmpersands) {
+    EXPECT_EQ(messageBoxText("a\r\nb\rc\nd"), "a\nb\nc\nd");
+    EXPECT_EQ(messageBoxText("two\r\n\r\nbreaks"), "two\n\nbreaks");
+    EXPECT_EQ(captionText("declined && dismissed"), "declined & dismissed");
+    EXPECT_EQ(captionText("Account & Bankruptcy"), "Account & Bankruptcy");
+    EXPECT_EQ(answerFromName("yes"), MsgAnswer::Yes);
+    EXPECT_FALSE(answerFromName("maybe").has_value());
+    EXPECT_EQ(closingAnswer(MsgButtons::YesNoCancel), MsgAnswer::Cancel);
+    EXPECT_EQ(closingAnswer(MsgButtons::YesNo), MsgAnswer::No);
+    EXPECT_EQ(closingAnswer(MsgButtons::OK), MsgAnswer::OK);
+    EXPECT_FALSE(offers(MsgButtons::YesNo, MsgAnswer::Cancel));
+}
+
+TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
+    QtInteraction interaction;
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = static_cast<int>(box->buttons().size());
+        box->button(QMessageBox::No)->click();
+    });
+    const MsgAnswer answer =
+        interaction.MsgBox("First line\r\nSecond && last", MsgButtons::YesNoCancel,
+                           MsgIcon::Question, "HALBERON && Co");
+    EXPECT_EQ(answer, MsgAnswer::No);
+    EXPECT_EQ(text, "First line\nSecond && last");
+    EXPECT_EQ(title, "HALBERON & Co");
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(buttons, 3);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->reject();  // closed without a choice
+    });
+    EXPECT_EQ(interaction.MsgBox("Sure?", MsgButtons::OKCancel, MsgIcon::Exclamation, "T"),
+              MsgAnswer::Cancel);
+}
+
+TEST(QtInteraction, BusyPointerIsOneOverrideCursorWhateverTheCalls) {
+    {
+        QtInteraction interaction;
+        interaction.SetBusyPointer(true);
+        interaction.SetBusyPointer(true);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        interaction.SetBusyPointer(false);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        interaction.SetBusyPointer(true);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr)
+        << "a destroyed interaction leaves no hourglass";
+}
+
+TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* first = new QLineEdit(&dialog);
+    auto* comment = new QPlainTextEdit(&dialog);
+    auto* last = new QLineEdit(&dialog);
+    layout->addWidget(first);
+    layout->addWidget(comment);
+    layout->addWidget(last);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    first->setFocus();
+    QApplication::processEvents();
+
+    QtInteraction real;
+    real.SendTab(first);
+    EXPECT_TRUE(comment->hasFocus());
+    ScriptedInteraction scripted;
+    scripted.SendTab(comment);
+    EXPECT_TRUE(last->hasFocus());
+    EXPECT_TRUE(comment->toPlainText().isEmpty()) << "no tab was typed into the box";
+    EXPECT_EQ(scripted.tabs(), 1);
+}
+
+TEST(ScriptedInteraction, AnswersFromTheQueueAndRecordsEveryBox) {
+    ScriptedInteraction interaction;
+    std::vector<std::string> logged;
+    interaction.onBox = [&](const ScriptedInteraction::Box& box) { logged.push_back(box.text); };
+    interaction.queueAnswer(MsgAnswer::Yes);
+    interaction.queueAnswer(MsgAnswer::OK);
+    EXPECT_EQ(interaction.MsgBox("Write off?", MsgButtons::YesNoCancel, MsgIcon::Question, "T1"),
+              MsgAnswer::Yes);
+    EXPECT_EQ(interaction.MsgBox("Done", MsgButtons::OK, MsgIcon::Information, "T2"),
+              MsgAnswer::OK);
+    ASSERT_EQ(interaction.boxes().size(), 2u);
+    EXPECT_EQ(interaction.boxes()[0].icon, MsgIcon::Question);
+    EXPECT_EQ(interaction.boxes()[0].title, "T1");
+    EXPECT_EQ(interaction.lastBox()->text, "Done");
+    EXPECT_EQ(logged, (std::vector<std::string>{"Write off?", "Done"}));
+    EXPECT_TRUE(interaction.failures().empty());
+}
+
+TEST(ScriptedInteraction, AnUnansweredOrMisfitAnswerIsAFailure) {
+    ScriptedInteraction interaction;
+    int unanswered = 0;
+    interaction.onUnanswered = [&](const ScriptedInteraction::Box& box) {
+        ++unanswered;
+        EXPECT_EQ(box.text, "Dismiss the case?");
+    };
+    EXPECT_EQ(
+        interaction.MsgBox("Dismiss the case?", MsgButtons::YesNoCancel, MsgIcon::Question, "T"),
+        MsgAnswer::Cancel);
+    EXPECT_EQ(unanswered, 1);
+    ASSERT_EQ(interaction.failures().size(), 1u);
+    EXPECT_NE(interaction.failures()[0].find("Dismiss the case?"), std::string::npos);
+
+    interaction.queueAnswer(MsgAnswer::Yes);
+    EXPECT_EQ(interaction.MsgBox("Refused", MsgButtons::OK, MsgIcon::Exclamation, "T"),
+              MsgAnswer::OK);
+    EXPECT_EQ(interaction.failures().size(), 2u);
+    EXPECT_FALSE(interaction.lastBox()->scripted);
+}
+
+TEST(ScriptedInteraction, ModalScriptsRunInsideTheModalLoop) {
+    ScriptedInteraction interaction;
+    QDialog dialog;
+    dialog.setWindowTitle("Officer Select");
+    bool wasModal = false;
+    interaction.queueModal([&](QDialog& shown) {
+        wasModal = shown.isVisible() && QApplication::activeModalWidget() == &shown;
+        shown.accept();
+    });
+    EXPECT_EQ(interaction.ShowModal(dialog), QDialog::Accepted);
+    EXPECT_TRUE(wasModal);
+    EXPECT_TRUE(interaction.failures().empty());
+
+    // A script that forgets to close the dialog is caught, and the dialog closed.
+    interaction.queueModal([](QDialog&) {});
+    EXPECT_EQ(interaction.ShowModal(dialog), QDialog::Rejected);
+    EXPECT_EQ(interaction.failures().size(), 1u);
+
+    // No script at all: a failure, and the dialog is never shown.
+    EXPECT_EQ(interaction.ShowModal(dialog), QDialog::Rejected);
+    EXPECT_EQ(interaction.failures().size(), 2u);
+    EXPECT_FALSE(dialog.isVisible());
+
+    interaction.SetBusyPointer(true);
+    interaction.SetBusyPointer(true);
+    interaction.SetBusyPointer(false);
+    EXPECT_EQ(interaction.pointerChanges(), (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace platform::testing
