@@ -1,5 +1,7 @@
 // Writing record-set images, the checksum, and the record set's Save / Open(source).
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstring>
 
 #include "records/errors.h"
@@ -216,28 +218,37 @@ Bytes WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
 // --- the record set's side
 
 std::vector<RowId> Recordset::View::ImageRows() const {
-    std::vector<RowId> out;
     const RowStore& s = *store;
-    if (filterKind == FilterKind::Criteria) {
-        out = rows;
-        for (RowId r = 0; r < s.Slots(); ++r) {
-            if (s.IsLive(r) && s.IsDeleted(r) && filter->Matches(s, r)) out.push_back(r);
-        }
-        return out;
-    }
-    if (filterKind == FilterKind::None) {
-        out = rows;
-    } else {
+    std::vector<RowId> out;
+    if (filterKind == FilterKind::Bookmarks) {
         // only a criteria filter limits what is written: all rows, in the sort order
         for (RowId r = 0; r < s.Slots(); ++r) {
             if (s.IsVisible(r)) out.push_back(r);
         }
         SortRows(s, sort, out);
+    } else {
+        out = rows;
     }
+    // rows deleted in the batch go along, at their place, so a cancel brings them back there
+    std::vector<RowId> deleted;
     for (RowId r = 0; r < s.Slots(); ++r) {
-        if (s.IsLive(r) && s.IsDeleted(r)) out.push_back(r);
+        if (s.IsLive(r) && s.IsDeleted(r) &&
+            (filterKind != FilterKind::Criteria || filter->Matches(s, r))) {
+            deleted.push_back(r);
+        }
     }
-    return out;
+    if (deleted.empty()) return out;
+    auto before = [&](RowId x, RowId y) {
+        if (sort.empty()) return x < y;
+        const int c = CompareRows(s, sort, x, y);
+        return c < 0 || (c == 0 && x < y);
+    };
+    std::sort(deleted.begin(), deleted.end(), before);
+    std::vector<RowId> merged;
+    merged.reserve(out.size() + deleted.size());
+    std::merge(out.begin(), out.end(), deleted.begin(), deleted.end(), std::back_inserter(merged),
+               before);
+    return merged;
 }
 
 void Recordset::Save(Stream& stream) const {

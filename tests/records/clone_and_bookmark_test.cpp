@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "recordset_fixture.h"
+#include "records/stream.h"
+
+namespace records::testing {
+namespace {
+
+RecordsetPtr Four() {
+    auto rs = PeopleRs();
+    for (const char* n : {"a", "b", "c", "d"}) AddPerson(rs, n, 1);
+    rs->UpdateBatch();
+    return rs;
+}
+
+TEST(CloneTest, ClonesShareRowsButNotCursorFilterOrSort) {
+    auto rs = Four();
+    rs->SetSort("Name DESC");
+    rs->SetFilter("[Name] <> 'a'");
+    rs->MoveLast();
+    auto c = rs->Clone();
+    EXPECT_FALSE(c->HasFilter());
+    EXPECT_EQ(c->Sort(), "");
+    EXPECT_EQ(c->AbsolutePosition(), 1);
+    EXPECT_EQ(Texts(c, "Name"), (Names{"a", "b", "c", "d"}));
+    EXPECT_EQ(c->GetLockType(), LockType::BatchOptimistic);
+
+    c->SetBookmark(rs->GetBookmark());  // bookmarks are shared
+    c->Set("Note", "edited in the clone");
+    c->Update();
+    EXPECT_EQ(rs->Get("Note"), Value("edited in the clone"));
+    EXPECT_EQ(rs->Status(), status::Modified);
+    EXPECT_EQ(rs->AbsolutePosition(), 3);  // the source's cursor did not move
+}
+
+TEST(CloneTest, BookmarksCountFromOneInLoadOrderAndSurviveAReload) {
+    auto rs = Four();
+    EXPECT_EQ(rs->VisibleBookmarks(), (std::vector<Bookmark>{1, 2, 3, 4}));
+    rs->SetBookmark(2);
+    rs->Delete();
+    rs->UpdateBatch();
+    AddPerson(rs, "e", 2);
+    EXPECT_EQ(rs->GetBookmark(), 5);  // never reused
+
+    Stream s;
+    s.Open();
+    rs->Save(s);
+    s.SetPosition(0);
+    auto back = Recordset::Create();
+    back->Open(s);
+    EXPECT_EQ(back->VisibleBookmarks(), (std::vector<Bookmark>{1, 3, 4, 5}));
+    back->SetBookmark(4);
+    EXPECT_EQ(back->Get("Name"), Value("d"));
+    AddPerson(back, "f", 3);
+    EXPECT_EQ(back->GetBookmark(), 6);
+    EXPECT_EQ(ErrorOf([&] { back->SetBookmark(2); }), err::InvalidArgument);
+}
+
+TEST(CloneTest, ClosingTheSourceLeavesClonesWorking) {
+    auto rs = Four();
+    auto c = rs->Clone();
+    rs->Set("Name", "pending");  // discarded by Close
+    rs->Close();
+    EXPECT_EQ(c->RecordCount(), 4);
+    EXPECT_EQ(c->Get("Name"), Value("a"));
+    c->Set("Name", "still editable");
+    c->Update();
+    EXPECT_EQ(c->Status(), status::Modified);
+    rs.reset();
+    c->MoveLast();
+    EXPECT_EQ(c->Get("Name"), Value("d"));
+}
+
+TEST(CloneTest, EveryViewHearsOfRowsAddedChangedAndRemovedThroughAnyOther) {
+    auto rs = Four();
+    auto c = rs->Clone();
+    std::vector<std::pair<RowChange::Kind, Bookmark>> heard;
+    auto sub = rs->Subscribe([&](const RowChange& ch) { heard.emplace_back(ch.kind, ch.bookmark); });
+    AddPerson(c, "e", 5);
+    c->MoveFirst();
+    c->Set("Num", 9);
+    c->Update();
+    c->Delete();
+    const decltype(heard) expected = {{RowChange::Kind::Added, 5},
+                                      {RowChange::Kind::Changed, 1},
+                                      {RowChange::Kind::Removed, 1}};
+    EXPECT_EQ(heard, expected);
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"b", "c", "d", "e"}));
+
+    heard.clear();
+    c->CancelBatch();  // the change and delete of row 1 are undone, row 5 disappears
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"a", "b", "c", "d"}));
+    EXPECT_FALSE(heard.empty());
+
+    heard.clear();
+    rs->SetSort("Name DESC");
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].first, RowChange::Kind::Reset);
+    sub.reset();  // the subscription ends with its handle
+    heard.clear();
+    AddPerson(c, "f", 6);
+    EXPECT_TRUE(heard.empty());
+}
+
+TEST(CloneTest, LockTypeOfAClone) {
+    auto rs = Four();
+    EXPECT_EQ(rs->Clone()->GetLockType(), LockType::BatchOptimistic);
+    auto ro = rs->Clone(LockType::ReadOnly);
+    EXPECT_EQ(ErrorOf([&] { ro->Set("Name", "x"); }), err::FeatureNotAvailable);
+    EXPECT_EQ(ErrorOf([&] { ro->AddNew(); }), err::FeatureNotAvailable);
+    EXPECT_EQ(ErrorOf([&] { ro->Delete(); }), err::FeatureNotAvailable);
+    EXPECT_EQ(ro->Get("Name"), Value("a"));
+}
+
+TEST(CloneTest, DeletedRowsLeaveEveryViewAndComeBackOnCancel) {
+    auto rs = Four();
+    rs->SetFilter("[Name] >= 'b'");
+    auto c = rs->Clone();
+    c->SetSort("Name DESC");
+    auto third = rs->Clone();
+    third->SetBookmark(3);
+    third->Delete();
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"b", "d"}));
+    EXPECT_EQ(Texts(c, "Name"), (Names{"d", "b", "a"}));
+    third->CancelBatch(Affect::Current);
+    EXPECT_EQ(third->Get("Name"), Value("c"));  // back under the cursor
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"b", "c", "d"}));
+    EXPECT_EQ(Texts(c, "Name"), (Names{"d", "c", "b", "a"}));
+}
+
+}  // namespace
+}  // namespace records::testing

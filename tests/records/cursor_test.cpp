@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "recordset_fixture.h"
+
+namespace records::testing {
+namespace {
+
+RecordsetPtr ThreeRows() {
+    auto rs = PeopleRs();
+    AddPerson(rs, "a", 1);
+    AddPerson(rs, "b", 2);
+    AddPerson(rs, "c", 3);
+    rs->UpdateBatch();
+    rs->MoveFirst();
+    return rs;
+}
+
+TEST(CursorTest, AnEmptyRecordSetIsAtBothEndsAndRefusesEveryMove) {
+    auto rs = PeopleRs();
+    EXPECT_TRUE(rs->IsBOF());
+    EXPECT_TRUE(rs->IsEOF());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->AbsolutePosition(), position::Unknown);
+    EXPECT_FALSE(rs->HasCurrentRow());
+    for (auto move : {+[](Recordset& r) { r.MoveFirst(); }, +[](Recordset& r) { r.MoveLast(); },
+                      +[](Recordset& r) { r.MoveNext(); }, +[](Recordset& r) { r.MovePrevious(); },
+                      +[](Recordset& r) { r.Move(0); }}) {
+        EXPECT_EQ(ErrorOf([&] { move(*rs); }), err::NoCurrentRecord);
+    }
+    EXPECT_EQ(ErrorOf([&] { rs->Get("Name"); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->GetBookmark(); }), err::NoCurrentRecord);
+}
+
+TEST(CursorTest, WalkingPastEitherEndLandsThereOnceThenFails) {
+    auto rs = ThreeRows();
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    EXPECT_FALSE(rs->IsBOF());
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_EQ(rs->Get("Name"), Value("c"));
+    rs->MoveNext();
+    EXPECT_TRUE(rs->IsEOF());
+    EXPECT_FALSE(rs->IsBOF());
+    EXPECT_EQ(rs->AbsolutePosition(), position::EOF_);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->Move(2); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->Move(0); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->Get("Name"); }), err::NoCurrentRecord);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Get("Name"), Value("c"));
+
+    rs->MoveFirst();
+    rs->MovePrevious();
+    EXPECT_TRUE(rs->IsBOF());
+    EXPECT_EQ(rs->AbsolutePosition(), position::BOF);
+    EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->Move(-1); }), err::NoCurrentRecord);
+    rs->MoveNext();
+    EXPECT_EQ(rs->Get("Name"), Value("a"));
+}
+
+TEST(CursorTest, RelativeMovesOvershootToTheEndsWithoutError) {
+    auto rs = ThreeRows();
+    rs->Move(2);
+    EXPECT_EQ(rs->AbsolutePosition(), 3);
+    rs->Move(-1);
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+    rs->Move(10);
+    EXPECT_TRUE(rs->IsEOF());
+    rs->Move(-10);
+    EXPECT_TRUE(rs->IsBOF());
+    rs->Move(1, Bookmark{3});
+    EXPECT_TRUE(rs->IsEOF());
+    rs->Move(-2, Bookmark{3});
+    EXPECT_EQ(rs->GetBookmark(), 1);
+    EXPECT_EQ(ErrorOf([&] { rs->Move(1, Bookmark{42}); }), err::InvalidArgument);
+}
+
+TEST(CursorTest, AbsolutePositionAndBookmarksSetTheRow) {
+    auto rs = ThreeRows();
+    rs->SetAbsolutePosition(3);
+    EXPECT_EQ(rs->Get("Name"), Value("c"));
+    EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePosition(0); }), err::InvalidArgument);
+    EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePosition(4); }), err::InvalidArgument);
+    EXPECT_EQ(rs->Get("Name"), Value("c"));
+    rs->SetBookmark(2);
+    EXPECT_EQ(rs->Get("Name"), Value("b"));
+    rs->SetFilter("[Name] <> 'b'");
+    EXPECT_EQ(ErrorOf([&] { rs->SetBookmark(2); }), err::InvalidArgument);
+    EXPECT_EQ(rs->VisibleIndexOf(3), 1);
+    EXPECT_EQ(rs->VisibleIndexOf(2), -1);
+}
+
+TEST(CursorTest, MoveByZeroDoesNotCommitButOtherMovesDo) {
+    auto rs = ThreeRows();
+    rs->Set("Name", "A1");
+    rs->Move(0);
+    EXPECT_EQ(rs->GetEditMode(), EditMode::InProgress);
+    EXPECT_EQ(rs->Status(), status::Unmodified);
+    rs->CancelUpdate();  // withdraws all of it
+    EXPECT_EQ(rs->Get("Name"), Value("a"));
+
+    rs->Set("Name", "A2");
+    rs->MoveNext();
+    EXPECT_EQ(rs->GetEditMode(), EditMode::None);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Get("Name"), Value("A2"));
+    EXPECT_EQ(rs->Status(), status::Modified);
+}
+
+TEST(CursorTest, ClosedAndOpenStatesAreChecked) {
+    auto rs = Recordset::Create();
+    EXPECT_EQ(rs->State(), kStateClosed);
+    EXPECT_EQ(ErrorOf([&] { rs->RecordCount(); }), err::ObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), err::ObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { rs->Clone(); }), err::ObjectClosed);
+    rs->AppendField("F", FieldType::Text);
+    EXPECT_EQ(ErrorOf([&] { rs->AppendField("f", FieldType::Long); }), err::InvalidArgument);
+    rs->Open();
+    EXPECT_EQ(rs->State(), kStateOpen);
+    EXPECT_EQ(ErrorOf([&] { rs->Open(); }), err::ObjectOpen);
+    EXPECT_EQ(ErrorOf([&] { rs->AppendField("G", FieldType::Long); }), err::ObjectOpen);
+    EXPECT_EQ(ErrorOf([&] { rs->SetLockType(LockType::ReadOnly); }), err::ObjectOpen);
+    EXPECT_EQ(ErrorOf([&] { rs->Get("Nope"); }), err::ItemNotFound);
+    EXPECT_EQ(ErrorOf([&] { rs->Field(3); }), err::ItemNotFound);
+    EXPECT_EQ(rs->FieldIndex("f"), 0);
+    EXPECT_EQ(rs->CursorLocation(), 3);
+    EXPECT_EQ(rs->CursorType(), 3);
+    rs->Close();
+    rs->Close();  // closing twice is harmless
+    rs->Open();   // the fields stay defined
+    EXPECT_EQ(rs->FieldCount(), 1);
+}
+
+}  // namespace
+}  // namespace records::testing

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include "recordset_fixture.h"
+
+namespace records::testing {
+namespace {
+
+class FilterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rs = PeopleRs();
+        AddPerson(rs, "Alice", 10, Money(1.5), Value(DateSerial(2024, 1, 5)), "x", Value(5));
+        AddPerson(rs, "bob", 20, Money(2), Value(DateSerial(2024, 2, 1)), Value::Null(),
+                  Value("5"));
+        AddPerson(rs, "Carol", Value::Null(), Money(3.25), Value::Null(), "O'Brien", Value(5.0));
+        AddPerson(rs, "alice smith", 5, Money(-1), Value(DateSerial(2023, 12, 31)), "");
+        AddPerson(rs, "Dave", 30, Value::Null(), Value(DateSerial(2024, 3, 1)), "z");
+        rs->UpdateBatch();
+    }
+    RecordsetPtr rs;
+};
+
+struct FilterCase {
+    const char* expression;
+    Names names;
+};
+
+TEST_F(FilterTest, ExpressionsSelectTheRightRows) {
+    const FilterCase cases[] = {
+        {"[Name] = 'ALICE'", {"Alice"}},  // texts ignore letter case
+        {"Name = 'alice'", {"Alice"}},    // bare field name
+        {"[name]='alice'", {"Alice"}},    // field names ignore letter case too
+        {"[Num] > 10", {"bob", "Dave"}},  // a Null field matches no comparison
+        {"[Num] <> 10", {"bob", "alice smith", "Dave"}},
+        {"[Num] = Null", {"Carol"}},
+        {"[Num] <> Null", {"Alice", "bob", "alice smith", "Dave"}},
+        {"[Num] <= 10", {"Alice", "alice smith"}},
+        {"[Num] >= 20", {"bob", "Dave"}},
+        {"[Num] < 10", {"alice smith"}},
+        {"[Num] = '20'", {"bob"}},  // a quoted number against a whole-number field
+        {"[Num] = 10.5", {}},
+        {"[Num] = -5", {}},
+        {"[Name] LIKE 'ali*'", {"Alice", "alice smith"}},
+        {"[Name] LIKE '%SMI%'", {"alice smith"}},
+        {"[Name] LIKE 'bob'", {"bob"}},
+        {"[Name] LIKE '*'", {"Alice", "bob", "Carol", "alice smith", "Dave"}},
+        {"[Note] = 'O''Brien'", {"Carol"}},
+        {"[Note] = ''", {"alice smith"}},  // the empty text is not Null
+        {"[Note] < 'y'", {"Alice", "Carol", "alice smith"}},
+        {"[Num] = 10 OR [Num] = 20 AND [Name] = 'nobody'", {"Alice"}},  // AND binds tighter
+        {"([Num] = 10 OR [Num] = 20) AND [Name] <> 'nobody'", {"Alice", "bob"}},
+        {"[Num] = 10 AND ([Name] = 'x' OR [Note] = 'x') OR [Name] = 'Dave'", {"Alice", "Dave"}},
+        {"((([Num] = 30)))", {"Dave"}},
+        {"[Dt] >= #2024-02-01#", {"bob", "Dave"}},
+        {"[Dt] < #01/10/2024#", {"Alice", "alice smith"}},
+        {"[Dt] = '2024-03-01'", {"Dave"}},
+        {"[Amt] = 1.5", {"Alice"}},
+        {"[Amt] = $3.25", {"Carol"}},
+        {"[Amt] < 0", {"alice smith"}},
+        {"[Amt] > 1.49995", {"Alice", "bob", "Carol"}},
+        {"[Any] = 5", {"Alice", "Carol"}},  // numbers of any kind, not the text "5"
+        {"[Any] = '5'", {"bob"}},
+        {"  [Num]=10  ", {"Alice"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expression);
+        rs->SetFilter(c.expression);
+        EXPECT_EQ(Texts(rs, "Name"), c.names);
+        EXPECT_EQ(rs->RecordCount(), static_cast<long>(c.names.size()));
+    }
+}
+
+TEST_F(FilterTest, MalformedExpressionsAreErrorsAndKeepTheFilterInForce) {
+    rs->SetFilter("[Num] > 10");
+    const char* bad[] = {
+        "[Name] =",
+        "[Name] 'x'",
+        "[Nope] = 1",
+        "[Name] = 'x",
+        "([Name] = 'x'",
+        "[Name] = 'x')",
+        "[Name] = 'x' AND",
+        "AND [Name] = 'x'",
+        "[Name] = 'x' OR OR [Num] = 1",
+        "[Name] LIKE '*li'",
+        "[Name] LIKE 'a*e'",
+        "[Num] LIKE '1*'",
+        "[Name] LIKE 5",
+        "[Num] = 'abc'",
+        "[Dt] = #13/45/2024#",
+        "[Dt] = #2024-01-01",
+        "[Num] > Null",
+        "[Name] == 'x'",
+        "[Name] = x",
+        "[Name = 'x'",
+        "[Name] ! 'x'",
+        "()",
+        "[Num] = 1 [Num] = 2",
+        "[Name] = 'a' XOR [Name] = 'b'",
+    };
+    for (const char* e : bad) {
+        SCOPED_TRACE(e);
+        const std::string why = DescriptionOf([&] { rs->SetFilter(e); });
+        EXPECT_NE(why.find("Invalid filter expression"), std::string::npos) << why;
+        EXPECT_EQ(ErrorOf([&] { rs->SetFilter(e); }), err::BadFilter);
+        EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave"}));
+        EXPECT_EQ(rs->FilterValue(), Value("[Num] > 10"));
+    }
+    EXPECT_NE(DescriptionOf([&] { rs->SetFilter("[Nope] = 1"); }).find("unknown field 'Nope'"),
+              std::string::npos);
+}
+
+TEST_F(FilterTest, NestingIsBoundedButGenerous) {
+    std::string deep = std::string(60, '(') + "[Num] = 10" + std::string(60, ')');
+    rs->SetFilter(deep);
+    EXPECT_EQ(rs->RecordCount(), 1);
+    std::string tooDeep = std::string(5000, '(') + "[Num] = 10" + std::string(5000, ')');
+    EXPECT_EQ(ErrorOf([&] { rs->SetFilter(tooDeep); }), err::BadFilter);
+    std::string longChain = "[Num] = 0";
+    for (int i = 0; i < 5000; ++i) longChain += " OR [Num] = " + std::to_string(i % 40);
+    rs->SetFilter(longChain);
+    EXPECT_EQ(rs->RecordCount(), 4);
+}
+
+TEST_F(FilterTest, SettingAndClearingMoveToTheFirstRowAndReadBack) {
+    rs->MoveLast();
+    rs->SetFilter("[Num] >= 10");
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    EXPECT_EQ(rs->Get("Name"), Value("Alice"));
+    EXPECT_TRUE(rs->HasCriteriaFilter());
+    EXPECT_EQ(rs->FilterValue(), Value("[Num] >= 10"));
+    rs->MoveLast();
+    rs->ClearFilter();
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_EQ(rs->FilterValue(), Value(0));
+
+    rs->SetFilter(Value("[Num] = 30"));
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"Dave"}));
+    rs->SetFilter(Value(0));
+    EXPECT_FALSE(rs->HasFilter());
+    rs->SetFilter("[Num] = 30");
+    rs->SetFilter("");
+    EXPECT_FALSE(rs->HasFilter());
+    EXPECT_EQ(ErrorOf([&] { rs->SetFilter(Value(1)); }), err::FeatureNotAvailable);
+
+    rs->SetFilter("[Num] = 99");
+    EXPECT_TRUE(rs->IsBOF());
+    EXPECT_TRUE(rs->IsEOF());
+}
+
+TEST_F(FilterTest, BookmarkFilterKeepsSortOrderAndReadsAsZero) {
+    rs->SetSort("Num DESC");
+    rs->SetFilter(std::vector<Bookmark>{1, 5, 4, 99, 1});  // unknown and repeated marks ignored
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"Dave", "Alice", "alice smith"}));
+    EXPECT_TRUE(rs->HasFilter());
+    EXPECT_FALSE(rs->HasCriteriaFilter());
+    EXPECT_EQ(rs->FilterValue(), Value(0));
+}
+
+TEST_F(FilterTest, RowsAreFixedWhenTheFilterIsSet) {
+    rs->SetFilter("[Num] >= 20");
+    rs->MoveFirst();
+    rs->Set("Num", 1);  // no longer matches, stays visible
+    rs->Update();
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave"}));
+
+    auto other = rs->Clone();
+    AddPerson(other, "Eve", 25);   // matches: joins the filtered view
+    AddPerson(other, "Fred", 2);   // does not
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave", "Eve"}));
+    rs->SetFilter("[Num] >= 20");  // set again: evaluated afresh
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"Dave", "Eve"}));
+}
+
+TEST_F(FilterTest, FindWalksForwardAndBackwardFromTheCursor) {
+    rs->MoveFirst();
+    EXPECT_TRUE(rs->Find("[Name] LIKE 'a*'"));
+    EXPECT_EQ(rs->Get("Name"), Value("Alice"));  // the current row counts
+    EXPECT_TRUE(rs->Find("[Name] LIKE 'a*'", 1));
+    EXPECT_EQ(rs->Get("Name"), Value("alice smith"));
+    EXPECT_FALSE(rs->Find("[Name] LIKE 'a*'", 1));
+    EXPECT_TRUE(rs->IsEOF());
+
+    rs->MoveLast();
+    EXPECT_TRUE(rs->Find("[Num] < 25", 0, SearchDirection::Backward));
+    EXPECT_EQ(rs->Get("Name"), Value("alice smith"));
+    EXPECT_TRUE(rs->Find("[Num] < 25", 1, SearchDirection::Backward));
+    EXPECT_EQ(rs->Get("Name"), Value("bob"));
+    EXPECT_FALSE(rs->Find("[Num] = 99", 0, SearchDirection::Backward));
+    EXPECT_TRUE(rs->IsBOF());
+
+    EXPECT_TRUE(rs->Find("[Num] = 30", 0, SearchDirection::Forward, Bookmark{2}));
+    EXPECT_EQ(rs->GetBookmark(), 5);
+    EXPECT_EQ(ErrorOf([&] { rs->Find("[Num] = 1 AND [Num] = 2"); }), err::BadFilter);
+    EXPECT_EQ(ErrorOf([&] { rs->Find("([Num] = 1)"); }), err::BadFilter);
+}
+
+// Enough rows that finds by "=" are answered from the index; the answers must match a scan.
+TEST(FindIndexTest, IndexedFindsAgreeWithAScanThroughEdits) {
+    auto rs = PeopleRs();
+    for (int i = 0; i < 300; ++i) {
+        AddPerson(rs, i % 3 ? "Row" : "row", i % 17, Money(i % 5), Value(DateSerial(2024, 1, 1 + i % 9)));
+    }
+    rs->UpdateBatch();
+    auto findAll = [&](const std::string& crit) {
+        std::vector<Bookmark> found;
+        rs->MoveFirst();
+        while (rs->Find(crit)) {
+            found.push_back(rs->GetBookmark());
+            rs->MoveNext();
+            if (rs->IsEOF()) break;
+        }
+        return found;
+    };
+    auto scan = [&](auto pred) {
+        std::vector<Bookmark> out;
+        for (Bookmark b : rs->VisibleBookmarks()) {
+            if (pred(b)) out.push_back(b);
+        }
+        return out;
+    };
+    const int num = rs->FieldIndex("Num");
+    auto numIs = [&](long n) {
+        return [&, n](Bookmark b) {
+            const Value v = rs->ValueAt(b, num);
+            return !v.isNull() && v.whole() == n;
+        };
+    };
+    EXPECT_EQ(findAll("[Num] = 4"), scan(numIs(4)));
+    EXPECT_EQ(findAll("[Name] = 'ROW'").size(), 300u);
+    EXPECT_EQ(findAll("[Amt] = 3").size(), 60u);
+    EXPECT_EQ(findAll("[Dt] = #2024-01-03#").size(), 34u);
+
+    // edits and additions after the index was built
+    rs->SetAbsolutePosition(10);
+    rs->Set("Num", 4);
+    rs->Update();
+    rs->SetAbsolutePosition(5);  // row 5 had Num 4
+    rs->Set("Num", Value::Null());
+    rs->Update();
+    AddPerson(rs, "late", 4);
+    EXPECT_EQ(findAll("[Num] = 4"), scan(numIs(4)));
+    rs->CancelBatch();
+    EXPECT_EQ(findAll("[Num] = 4"), scan(numIs(4)));
+
+    // backward from the end
+    rs->MoveLast();
+    ASSERT_TRUE(rs->Find("[Num] = 4", 0, SearchDirection::Backward));
+    EXPECT_EQ(rs->GetBookmark(), scan(numIs(4)).back());
+}
+
+// The answer merge of the case-receivables inquiry: find by number, check the rest of the triple.
+TEST(FindIndexTest, MergeByReceivableTripleUpdatesOrAppends) {
+    auto target = Recordset::Create();
+    target->AppendField("ACCT_RCVBL_NBR", FieldType::Long);
+    target->AppendField("ACCT_RCVBL_CK_NBR", FieldType::Long);
+    target->AppendField("ACCT_RCVBL_TYP_CD", FieldType::Text, 6);
+    target->AppendField("ACCT_RCVBL_BAL_AMT", FieldType::Currency);
+    target->Open();
+    for (int i = 0; i < 200; ++i) {
+        target->AddNew({"ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD",
+                        "ACCT_RCVBL_BAL_AMT"},
+                       {Value(i / 2), Value(i % 2), Value("INV"), Money(i)});
+    }
+    target->UpdateBatch();
+    struct Answer {
+        long nbr, ck;
+        const char* typ;
+        double bal;
+    };
+    const Answer answers[] = {{7, 1, "INV", 999}, {7, 1, "PEN", 5}, {500, 0, "INV", 1}};
+    for (const auto& a : answers) {
+        bool matched = false;
+        target->MoveFirst();
+        while (target->Find("[ACCT_RCVBL_NBR]= " + std::to_string(a.nbr))) {
+            if (target->Get("ACCT_RCVBL_CK_NBR") == Value(a.ck) &&
+                ValuesEqual(target->Get("ACCT_RCVBL_TYP_CD"), Value(a.typ))) {
+                matched = true;
+                break;
+            }
+            target->MoveNext();
+            if (target->IsEOF()) break;
+        }
+        if (!matched) target->AddNew();
+        target->Set("ACCT_RCVBL_NBR", a.nbr);
+        target->Set("ACCT_RCVBL_CK_NBR", a.ck);
+        target->Set("ACCT_RCVBL_TYP_CD", a.typ);
+        target->Set("ACCT_RCVBL_BAL_AMT", Money(a.bal));
+        target->Update();
+    }
+    target->UpdateBatch();
+    EXPECT_EQ(target->RecordCount(), 202);
+    target->SetFilter("[ACCT_RCVBL_NBR] = 7");
+    EXPECT_EQ(Texts(target, "ACCT_RCVBL_TYP_CD"), (Names{"INV", "INV", "PEN"}));
+    EXPECT_EQ(Texts(target, "ACCT_RCVBL_BAL_AMT"), (Names{"14", "999", "5"}));
+}
+
+}  // namespace
+}  // namespace records::testing

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "recordset_fixture.h"
+#include "records/image.h"
+#include "records/property_bag.h"
+#include "records/stream.h"
+
+namespace records::testing {
+namespace {
+
+// A record set with every kind of value, staged changes of every kind and a gap in the bookmarks.
+RecordsetPtr Varied() {
+    auto rs = PeopleRs();
+    AddPerson(rs, "short", 1, Money(1.25), Value(DateSerial(2024, 1, 2)), "", Value(true));
+    AddPerson(rs, std::string(300, 'L'), -7, Money(-3), Value::Null(), "né à Zürich",
+              Value(Bytes{0, 1, 255}));
+    AddPerson(rs, "gone", 3);
+    AddPerson(rs, "kept", Value::Null(), Value::Null(), Value(Date{0.75}), Value::Null(),
+              Value(2.5));
+    rs->UpdateBatch();
+    rs->SetBookmark(3);
+    rs->Delete();
+    rs->UpdateBatch();                 // bookmark 3 is gone for good
+    rs->SetBookmark(1);
+    rs->Set("Name", "changed");        // modified, with originals
+    rs->Update();
+    rs->SetBookmark(2);
+    rs->Delete();                      // deleted, pending
+    AddPerson(rs, "added", 5);         // new
+    return rs;
+}
+
+Bytes ImageOf(const RecordsetPtr& rs) {
+    Stream s;
+    s.Open();
+    rs->Save(s);
+    return s.Buffer();
+}
+
+RecordsetPtr Load(const Bytes& image) {
+    Stream s;
+    s.Open();
+    s.Write(image);
+    s.SetPosition(0);
+    auto rs = Recordset::Create();
+    rs->Open(s);
+    return rs;
+}
+
+// Re-seals an edited image: payload length and checksum made right again.
+Bytes Reseal(Bytes image) {
+    image.resize(image.size() - 4);
+    const std::uint64_t payload = image.size() - kImageHeaderSize;
+    for (int k = 0; k < 8; ++k) image[8 + k] = static_cast<std::uint8_t>(payload >> (8 * k));
+    const std::uint32_t crc = Crc32c(image.data(), image.size());
+    for (int k = 0; k < 4; ++k) image.push_back(static_cast<std::uint8_t>(crc >> (8 * k)));
+    return image;
+}
+
+TEST(ImageTest, RoundTripKeepsValuesStatusesOriginalsAndBookmarks) {
+    auto rs = Varied();
+    auto back = Load(ImageOf(rs));
+    ASSERT_EQ(back->FieldCount(), rs->FieldCount());
+    for (int f = 0; f < rs->FieldCount(); ++f) {
+        EXPECT_EQ(back->Field(f).name, rs->Field(f).name);
+        EXPECT_EQ(back->Field(f).type, rs->Field(f).type);
+        EXPECT_EQ(back->Field(f).size, rs->Field(f).size);
+    }
+    EXPECT_EQ(back->VisibleBookmarks(), (std::vector<Bookmark>{1, 4, 5}));
+    for (Bookmark b : back->VisibleBookmarks()) {
+        for (int f = 0; f < rs->FieldCount(); ++f) {
+            EXPECT_EQ(back->ValueAt(b, f), rs->ValueAt(b, f)) << b << "/" << f;
+        }
+    }
+    back->SetBookmark(1);
+    EXPECT_EQ(back->Status(), status::Modified);
+    EXPECT_EQ(back->OriginalValue("Name"), Value("short"));
+    back->SetBookmark(5);
+    EXPECT_EQ(back->Status(), status::New);
+
+    back->CancelBatch();  // originals restored, the pending delete undone, the new row dropped
+    EXPECT_EQ(Texts(back, "Name"), (Names{"short", std::string(300, 'L'), "kept"}));
+    back->SetBookmark(2);
+    EXPECT_EQ(back->Get("Note"), Value("né à Zürich"));
+    EXPECT_EQ(back->Get("Any"), Value(Bytes{0, 1, 255}));
+    AddPerson(back, "next", 1);
+    EXPECT_EQ(back->GetBookmark(), 6);
+}
+
+TEST(ImageTest, OpenReadsExactlyOneImageAndLeavesTheStreamAtTheNext) {
+    auto a = Varied();
+    auto b = PeopleRs();
+    AddPerson(b, "b-row", 2);
+    Stream s;
+    s.Open();
+    a->Save(s);
+    const auto first = s.Position();
+    b->Save(s);
+    PropertyBag bag;
+    bag.WriteProperty("tail", Value("after the images"));
+    s.Write(bag.Contents());
+
+    s.SetPosition(0);
+    auto x = Recordset::Create();
+    x->Open(s);
+    EXPECT_EQ(s.Position(), first);
+    auto y = Recordset::Create();
+    y->Open(s);
+    EXPECT_EQ(Texts(y, "Name"), (Names{"b-row"}));
+    PropertyBag rest;
+    rest.SetContents(s.Read());
+    EXPECT_EQ(rest.ReadProperty("tail"), Value("after the images"));
+}
+
+TEST(ImageTest, SaveWritesRowsVisibleUnderACriteriaFilterOnlyAndLeavesTheCursor) {
+    auto rs = PeopleRs();
+    for (int i = 1; i <= 5; ++i) AddPerson(rs, "r" + std::to_string(i), i);
+    rs->SetSort("Num DESC");
+    rs->SetFilter("[Num] >= 3");
+    rs->MoveNext();
+    auto back = Load(ImageOf(rs));
+    EXPECT_EQ(Texts(back, "Name"), (Names{"r5", "r4", "r3"}));
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+
+    rs->SetFilter(std::vector<Bookmark>{1});  // a bookmark filter does not limit what is saved
+    back = Load(ImageOf(rs));
+    EXPECT_EQ(Texts(back, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
+}
+
+TEST(ImageTest, EveryTruncationIsAnErrorThatLeavesTheStreamWhereItWas) {
+    const Bytes image = ImageOf(Varied());
+    for (std::size_t n = 0; n < image.size(); ++n) {
+        Stream s;
+        s.Open();
+        s.Write(Bytes{7, 7});
+        s.Write(image.data(), n);
+        s.SetPosition(2);
+        auto rs = Recordset::Create();
+        const long e = ErrorOf([&] { rs->Open(s); });
+        ASSERT_EQ(e, err::BadImage) << "prefix of " << n << " bytes";
+        EXPECT_EQ(s.Position(), 2);
+        EXPECT_FALSE(rs->IsOpen());
+    }
+}
+
+TEST(ImageTest, EveryFlippedByteIsDetected) {
+    const Bytes image = ImageOf(Varied());
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        for (std::uint8_t mask : {std::uint8_t{0x01}, std::uint8_t{0x80}}) {
+            Bytes bad = image;
+            bad[i] ^= mask;
+            ASSERT_EQ(ErrorOf([&] { Load(bad); }), err::BadImage) << "byte " << i;
+        }
+    }
+}
+
+TEST(ImageTest, ForeignDataIsNamedAsSuch) {
+    PropertyBag bag;
+    bag.WriteProperty("x", Value(1));
+    std::mt19937 rng(7);
+    Bytes noise(200);
+    for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
+    const std::string text = "<xml>not binary</xml>";
+    for (const Bytes& foreign : {bag.Contents(), noise, Bytes(text.begin(), text.end())}) {
+        const std::string why = DescriptionOf([&] { Load(foreign); });
+        EXPECT_NE(why.find("not a record-set image"), std::string::npos) << why;
+    }
+    EXPECT_NE(DescriptionOf([&] { Load(Bytes{}); }).find("no image"), std::string::npos);
+}
+
+TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
+    const Bytes image = ImageOf(Varied());
+    Bytes newer = image;
+    newer[4] = 2;  // major 2
+    EXPECT_NE(DescriptionOf([&] { Load(Reseal(newer)); }).find("version 2.0 is newer"),
+              std::string::npos);
+    Bytes older = image;
+    older[4] = 0;
+    EXPECT_NE(DescriptionOf([&] { Load(Reseal(older)); }).find("version 0.0 is older"),
+              std::string::npos);
+
+    // minor 1 appends a section this reader does not know: skipped
+    Bytes minor = image;
+    minor.resize(minor.size() - 4);
+    minor[6] = 1;
+    const std::uint8_t section[] = {9, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 'a', 'b', 'c'};
+    minor.insert(minor.end(), std::begin(section), std::end(section));
+    minor.insert(minor.end(), 4, 0);
+    auto rs = Load(Reseal(minor));
+    EXPECT_EQ(rs->VisibleBookmarks(), (std::vector<Bookmark>{1, 4, 5}));
+
+    // the same bytes under minor 0 are an error
+    Bytes extra = minor;
+    extra[6] = 0;
+    EXPECT_NE(DescriptionOf([&] { Load(Reseal(extra)); }).find("unexpected bytes"),
+              std::string::npos);
+}
+
+// Images that pass the checksum but lie inside: counts, bookmarks, statuses.
+TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
+    auto rs = PeopleRs();
+    AddPerson(rs, "a", 1);
+    AddPerson(rs, "b", 2);
+    rs->UpdateBatch();
+    const Bytes image = ImageOf(rs);
+    // the row count follows the field definitions: find it by its value 2 after the fields
+    std::size_t at = kImageHeaderSize + 4;
+    for (int f = 0; f < rs->FieldCount(); ++f) {
+        std::uint32_t len;
+        std::memcpy(&len, &image[at], 4);
+        at += 4 + len + 1 + 4;
+    }
+    ASSERT_EQ(image[at], 2);
+    auto patched = [&](std::size_t pos, std::initializer_list<std::uint8_t> bytes) {
+        Bytes b = image;
+        std::size_t i = pos;
+        for (auto v : bytes) b[i++] = v;
+        return Reseal(b);
+    };
+    EXPECT_NE(DescriptionOf([&] { Load(patched(at, {0xFF, 0xFF, 0xFF, 0x7F})); })
+                  .find("row count"),
+              std::string::npos);
+    EXPECT_NE(DescriptionOf([&] { Load(patched(kImageHeaderSize, {0xFF, 0xFF, 0xFF, 0xFF})); })
+                  .find("field count"),
+              std::string::npos);
+    // bookmarks: consecutive from 1 (mode 0, u32 first) after the next-bookmark
+    const std::size_t mode = at + 4 + 8;
+    ASSERT_EQ(image[mode], 0);
+    EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 1, {0, 0, 0, 0})); }).find("bookmarks"),
+              std::string::npos);
+    EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 5, {9})); }).find("bad status"),
+              std::string::npos);
+    EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 5, {status::Modified})); })
+                  .find("original values"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace records::testing

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include "recordset_fixture.h"
+#include "records/layouts.h"
+#include "records/mod_bankruptcy.h"
+
+namespace records::testing {
+namespace {
+
+struct Report {
+    std::string description, exe, source;
+};
+
+class RecordingSink : public ErrorSink {
+public:
+    void ReportError(const std::string& description, const std::string& exeName,
+                     const std::string& source) override {
+        reports.push_back({description, exeName, source});
+    }
+    std::vector<Report> reports;
+};
+
+// A layout object over the built-in layouts that counts how often it is created.
+class CountingLayoutObject : public LayoutObject {
+public:
+    explicit CountingLayoutObject(int& created) { ++created; }
+    void SetDTDName(const std::string& name) override { name_ = name; }
+    std::string DTDName() const override { return name_; }
+    RecordsetPtr Recordset() override { return rs_; }
+    void OpenRecordset() override {
+        const Layout* layout = FindLayout(name_);
+        if (!layout) throw Error(err::ItemNotFound, "no layout " + name_);
+        for (const auto& f : layout->fields) rs_->AppendField(f.name, f.type, f.size);
+        rs_->Open();
+    }
+
+private:
+    std::string name_;
+    RecordsetPtr rs_ = records::Recordset::Create();
+};
+
+class ModBankruptcyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetTemplateCacheForTests();
+        SetLayoutObjectFactory([this] { return std::make_unique<CountingLayoutObject>(created); });
+    }
+    void TearDown() override {
+        SetLayoutObjectFactory(nullptr);
+        ResetTemplateCacheForTests();
+    }
+    int created = 0;
+    RecordingSink sink;
+};
+
+constexpr LockType kSourceLock = static_cast<LockType>(0);
+
+TEST_F(ModBankruptcyTest, TemplateIsAnEmptyBatchRecordSetOfTheLayout) {
+    auto rs = NewRecordsetTemplate("BANKRUPTCY", &sink);
+    ASSERT_TRUE(rs);
+    EXPECT_TRUE(rs->IsOpen());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(rs->GetLockType(), LockType::BatchOptimistic);
+    EXPECT_EQ(rs->CacheSize(), 100);
+    EXPECT_EQ(rs->FieldCount(), static_cast<int>(FindLayout("BANKRUPTCY")->fields.size()));
+    EXPECT_TRUE(rs->HasField("cust_id"));
+    EXPECT_TRUE(sink.reports.empty());
+
+    EXPECT_FALSE(NewRecordsetTemplate("NO_SUCH_LAYOUT", &sink));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.NewRecordsetTemplate");
+    EXPECT_EQ(sink.reports[0].exe, "KORVA_Bankruptcy");
+    EXPECT_NE(sink.reports[0].description.find("NO_SUCH_LAYOUT"), std::string::npos);
+}
+
+TEST_F(ModBankruptcyTest, EmptyRecordSetsAreCutFromOneCachedTemplatePerLayout) {
+    auto a = NewBankruptcyCaseRS(&sink);
+    auto b = NewBankruptcyCaseRS(&sink);
+    EXPECT_EQ(created, 1);  // the second call creates no layout object
+    auto r = NewAccntRecvRS(&sink);
+    EXPECT_EQ(created, 2);
+    ASSERT_TRUE(a && b && r);
+    EXPECT_TRUE(r->HasField("ACCT_RCVBL_NBR"));
+    EXPECT_EQ(a->GetLockType(), LockType::BatchOptimistic);
+
+    a->AddNew({"CUST_ID"}, {Value("123")});  // copies share nothing
+    EXPECT_EQ(b->RecordCount(), 0);
+    EXPECT_EQ(NewBankruptcyCaseRS(&sink)->RecordCount(), 0);
+    EXPECT_TRUE(sink.reports.empty());
+}
+
+TEST_F(ModBankruptcyTest, WithoutALayoutObjectTheProceduresGiveNothing) {
+    SetLayoutObjectFactory([] { return std::unique_ptr<LayoutObject>(); });
+    EXPECT_FALSE(NewAccntRecvRS(&sink));
+    EXPECT_FALSE(sink.reports.empty());
+    EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.NewRecordsetTemplate");
+}
+
+TEST_F(ModBankruptcyTest, TheBuiltInLayoutObjectServesByDefault) {
+    SetLayoutObjectFactory(nullptr);
+    auto rs = NewAccntRecvRS(&sink);
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->FieldCount(), static_cast<int>(FindLayout(kLayoutAccntRecv)->fields.size()));
+}
+
+RecordsetPtr FiveSorted() {
+    auto rs = PeopleRs();
+    for (int i = 1; i <= 5; ++i) AddPerson(rs, "r" + std::to_string(i), i);
+    rs->UpdateBatch();
+    rs->SetSort("Num DESC");
+    return rs;
+}
+
+TEST_F(ModBankruptcyTest, CopyAsIsHoldsOnlyTheVisibleRows) {
+    auto src = FiveSorted();
+    src->SetFilter("[Num] >= 3");
+    src->MoveLast();  // r3
+    auto copy = IndependentCloneRS(src, false, true, kSourceLock, &sink);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(Texts(copy, "Name"), (Names{"r5", "r4", "r3"}));
+    EXPECT_EQ(copy->GetBookmark(), 3);  // on the source's current row
+    EXPECT_FALSE(copy->HasFilter());
+    EXPECT_EQ(copy->Sort(), "");
+}
+
+TEST_F(ModBankruptcyTest, CopyNotAsIsHoldsAllRowsInTheSourcesSortOrder) {
+    auto src = FiveSorted();
+    src->SetFilter("[Num] >= 3");
+    auto copy = IndependentCloneRS(src, false, false, kSourceLock, &sink);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(Texts(copy, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
+    EXPECT_EQ(copy->GetBookmark(), 5);
+    EXPECT_EQ(copy->GetLockType(), LockType::BatchOptimistic);
+    EXPECT_EQ(IndependentCloneRS(src, false, false, LockType::ReadOnly, &sink)->GetLockType(),
+              LockType::ReadOnly);
+}
+
+TEST_F(ModBankruptcyTest, CopiesAreIndependentOfTheirSource) {
+    auto src = FiveSorted();
+    src->MoveFirst();
+    src->Set("Note", "staged");
+    src->Update();
+    auto copy = IndependentCloneRS(src, false, false, kSourceLock, &sink);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->Status(), status::Modified);  // staging travels with the rows
+    copy->Set("Name", "changed in the copy");
+    copy->Update();
+    copy->MoveLast();
+    copy->Delete();
+    copy->UpdateBatch();
+    EXPECT_EQ(copy->RecordCount(), 4);
+    EXPECT_EQ(src->RecordCount(), 5);
+    EXPECT_EQ(Texts(src, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
+    EXPECT_EQ(src->Status(), status::Modified);
+}
+
+TEST_F(ModBankruptcyTest, EmptyCopyKeepsTheFieldsAndLeavesTheSourceAlone) {
+    auto src = FiveSorted();
+    auto empty = IndependentCloneRS(src, true, false, kSourceLock, &sink);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->RecordCount(), 0);
+    EXPECT_EQ(empty->FieldCount(), src->FieldCount());
+    EXPECT_EQ(src->RecordCount(), 5);
+    AddPerson(empty, "only", 1);
+    EXPECT_EQ(empty->RecordCount(), 1);
+    EXPECT_TRUE(sink.reports.empty());
+}
+
+TEST_F(ModBankruptcyTest, CopyOfNothingIsReported) {
+    EXPECT_FALSE(IndependentCloneRS(nullptr, false, false, kSourceLock, &sink));
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.IndependentCloneRS");
+    auto closed = Recordset::Create();
+    EXPECT_FALSE(IndependentCloneRS(closed, false, true, kSourceLock, &sink));
+    EXPECT_EQ(sink.reports.size(), 2u);
+}
+
+// A grid that records what is done to it.
+class FakeGrid : public BoundGrid {
+public:
+    bool Redraw() const override { return redraw; }
+    void SetRedraw(bool on) override {
+        redraw = on;
+        log.push_back(on ? "redraw on" : "redraw off");
+    }
+    RecordsetPtr DataSource() const override { return source; }
+    void SetDataSource(RecordsetPtr rs) override {
+        source = std::move(rs);
+        log.push_back(source ? "bind" : "unbind");
+    }
+    void SetBatchUpdate(bool on) override {
+        batch = on;
+        log.push_back(on ? "batch on" : "batch off");
+    }
+    void ReBind() override { log.push_back("rebind"); }
+    void Reset() override { log.push_back("reset"); }
+
+    bool redraw = true;
+    bool batch = false;
+    RecordsetPtr source;
+    std::vector<std::string> log;
+};
+
+TEST_F(ModBankruptcyTest, RebindCancelsThePreviousChangesAndBindsTheNew) {
+    FakeGrid grid;
+    auto old = FiveSorted();
+    grid.source = old;
+    old->MoveFirst();
+    old->Set("Name", "staged");
+    old->Update();
+    old->Set("Name", "pending");
+    auto fresh = PeopleRs(LockType::Optimistic);
+    RecordsetPtr previous;
+    RebindGrid(grid, fresh, &previous, false, true, &sink);
+    EXPECT_EQ(previous, old);
+    EXPECT_EQ(grid.source, fresh);
+    EXPECT_FALSE(grid.batch);  // the new record set is not batch-optimistic
+    EXPECT_TRUE(grid.redraw);
+    EXPECT_EQ(old->GetEditMode(), EditMode::None);
+    EXPECT_EQ(Texts(old, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
+    EXPECT_TRUE(old->IsOpen());
+    const std::vector<std::string> expected = {"redraw off", "batch on", "rebind", "unbind",
+                                               "reset",      "bind",     "batch off",
+                                               "redraw on"};
+    EXPECT_EQ(grid.log, expected);
+}
+
+TEST_F(ModBankruptcyTest, RebindToNothingUnbindsAndMayCloseThePrevious) {
+    FakeGrid grid;
+    grid.redraw = false;
+    auto old = FiveSorted();
+    grid.source = old;
+    RecordsetPtr previous;
+    RebindGrid(grid, nullptr, &previous, true, false, &sink);
+    EXPECT_FALSE(grid.source);
+    EXPECT_FALSE(grid.batch);
+    EXPECT_FALSE(old->IsOpen());
+    EXPECT_FALSE(grid.redraw);  // restored to what it was
+    // the previous record set already closed: nothing to cancel, nothing reported
+    grid.source = old;
+    RebindGrid(grid, FiveSorted(), &previous, true, false, &sink);
+    EXPECT_TRUE(grid.batch);
+    EXPECT_TRUE(sink.reports.empty());
+}
+
+}  // namespace
+}  // namespace records::testing
