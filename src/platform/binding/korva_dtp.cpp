@@ -74,6 +74,12 @@ void KORVA_DTP::setValue(const QVariant& value) {
     }
 }
 
+void KORVA_DTP::enter(const QVariant& value) {
+    const QVariant before = Value();
+    setValue(value);
+    if (Value() != before) emit Change();
+}
+
 void KORVA_DTP::present(bool checked, const QDate& d) {
     const QVariant before = Value();
     checked_ = checked;

@@ -33,6 +33,8 @@ class KORVA_DTP : public QWidget {
     // "yyyy-mm-dd"); a null value, an invalid date or a blank text clears the box. A text that is
     // no date clears it as well.
     void setValue(const QVariant& value);
+    // The same as the user's pick (for scenario drivers): Change follows when the value differs.
+    void enter(const QVariant& value);
     bool hasDate() const noexcept { return checked_; }
     // The day shown, also while cleared (then greyed).
     QDate date() const noexcept { return date_; }

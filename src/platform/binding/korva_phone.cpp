@@ -55,6 +55,13 @@ void KORVA_Phone::Refresh() {
     showDigits(PhoneNum());
 }
 
+void KORVA_Phone::enter(const QString& number) {
+    const QString before = PhoneNum();
+    showDigits(digitsOf(number));
+    if (PhoneNum() != before) emit Edited();
+    editingFinished();
+}
+
 void KORVA_Phone::showDigits(const QString& digits) {
     ++updating_;
     edit_->setText(maskedPhoneText(digits));

@@ -25,6 +25,8 @@ class KORVA_Phone : public QWidget {
     // Keeps the digits of the text (the first ten) and shows them through the mask.
     void setPhoneNum(const QString& number);
     void Refresh();
+    // The same as the user typing the number and leaving the box (for scenario drivers).
+    void enter(const QString& number);
 
     QLineEdit* lineEdit() const noexcept { return edit_; }
 

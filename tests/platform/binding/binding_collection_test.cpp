@@ -184,6 +184,17 @@ TEST_F(BindingForm, NullStaysNullAndTheEmptyTextStaysText) {
     EXPECT_EQ(rs->Get("NTFCTN_DT"), Value(march5()));
 }
 
+TEST_F(BindingForm, EntriesMadeForTheUserMarkTheirBindings) {
+    notify->enter(QDate(2010, 1, 2));
+    phone->enter(QStringLiteral("5550001111"));
+    EXPECT_TRUE(bind.Item("NotifyDate")->DataChanged());
+    EXPECT_TRUE(bind.Item("PhoneNumber")->DataChanged());
+    EXPECT_FALSE(bind.Item("PhoneLabel")->DataChanged());
+    bind.MoveZero();
+    EXPECT_EQ(rs->Get("NTFCTN_DT"), Value(records::DateSerial(2010, 1, 2)));
+    EXPECT_EQ(rs->Get("TRSTE_PHN_NBR"), Value("5550001111"));
+}
+
 TEST_F(BindingForm, AnEmptyEntryWritesNullIntoAnAmountField) {
     auto* amount = new QLineEdit(&form);
     bind.Add(amount, "text", "FUND_AMT", nullptr, "PmtAmt");

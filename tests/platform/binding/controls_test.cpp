@@ -143,6 +143,25 @@ TEST(KorvaPhone, ChangeComesWhenTheUserFinishesADifferentNumber) {
     EXPECT_EQ(edited.count(), 1);
 }
 
+TEST(ScenarioEntry, EnterActsAsTheUserWould) {
+    KORVA_DTP dtp;
+    QSignalSpy dateChange(&dtp, &KORVA_DTP::Change);
+    dtp.enter(QDate(2004, 3, 5));
+    dtp.enter(QDate(2004, 3, 5));  // the same day again is no change
+    EXPECT_EQ(dateChange.count(), 1);
+    dtp.enter(QVariant());
+    EXPECT_EQ(dateChange.count(), 2);
+    EXPECT_FALSE(dtp.hasDate());
+
+    KORVA_Phone phone;
+    QSignalSpy phoneChange(&phone, &KORVA_Phone::Change);
+    QSignalSpy edited(&phone, &KORVA_Phone::Edited);
+    phone.enter(QStringLiteral("555 1234"));
+    EXPECT_EQ(phone.PhoneNum(), "5551234");
+    EXPECT_EQ(edited.count(), 1);
+    EXPECT_EQ(phoneChange.count(), 1);
+}
+
 TEST(ControlsLook, AFormWithAPickerAndAPhoneEntryRenders) {
     QWidget form;
     auto* layout = new QFormLayout(&form);
