@@ -248,9 +248,20 @@ void AppendCaseRow(records::Recordset& rs, const CaseRecord& c) {
 }
 
 void AppendReceivableRow(records::Recordset& rs, const ReceivableRecord& r, bool withCase) {
-    rs.AddNew({"ACTION", "Cust_ID", "CASE_ID", "TRNSCTN_DT", "TRNSCTN_NBR", "ACCT_RCVBL_NBR",
-               "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD", "ACCT_STTS_CD", "ACCT_RCVBL_DUE_AMT",
-               "ACCT_RCVBL_BAL_AMT", "Theme"},
+    // Built once: a customer may have a hundred thousand receivables.
+    static const std::vector<std::string> names = {"ACTION",
+                                                   "Cust_ID",
+                                                   "CASE_ID",
+                                                   "TRNSCTN_DT",
+                                                   "TRNSCTN_NBR",
+                                                   "ACCT_RCVBL_NBR",
+                                                   "ACCT_RCVBL_CK_NBR",
+                                                   "ACCT_RCVBL_TYP_CD",
+                                                   "ACCT_STTS_CD",
+                                                   "ACCT_RCVBL_DUE_AMT",
+                                                   "ACCT_RCVBL_BAL_AMT",
+                                                   "Theme"};
+    rs.AddNew(names,
               {records::Value::Null(), Text(r.custId),
                withCase && r.caseKey ? Text(r.caseId) : records::Value::Null(), Day(r.issued),
                Text(r.transactionNumber), records::Value(static_cast<long long>(r.key.number)),

@@ -8,7 +8,9 @@ namespace backend {
 
 Transaction::Transaction(Sql& sql, Kind kind) : sql_(sql) {
     if (sql.isPostgres()) {
-        sql_.exec(QStringLiteral("BEGIN"));
+        // An inquiry reads one snapshot; writers lock the rows they change instead.
+        sql_.exec(kind == Kind::Read ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ")
+                                     : QStringLiteral("BEGIN"));
     } else {
         sql_.exec(kind == Kind::Write ? QStringLiteral("BEGIN IMMEDIATE")
                                       : QStringLiteral("BEGIN"));
