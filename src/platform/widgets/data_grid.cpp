@@ -37,9 +37,9 @@ DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
     setFocusProxy(view_);
 
     columns_.setChangeHook([this](GridChange change) { onDefinitionChanged(change); });
-    columns_.setCurrentRowAccess(
-        CurrentRowAccess{[this](int column) { return CellValue(columns_.Item(column).Name()); },
-                         [this](int column) { return CellText(columns_.Item(column).Name()); }});
+    columns_.setCurrentRowAccess(CurrentRowAccess{
+        [this](int column) { return model_->rowValues(currentRecordOrThrow()).At(column); },
+        [this](int column) { return model_->cellText(currentRecordOrThrow(), column); }});
     groups_.setChangeHook([this] {
         layout_.build(columns_, groups_, levelCount_, logicalDpiX());
         applyGeometry();
@@ -264,22 +264,21 @@ void DataGrid::SetFirstRow(records::Bookmark bookmark) {
     view_->verticalScrollBar()->setValue(model_->firstRowOf(record));
 }
 
-records::Value DataGrid::CellValue(std::string_view column) const {
-    const int c = columns_.IndexOf(column);
-    if (c < 0) columns_.Item(column);  // raises "not found"
+int DataGrid::currentRecordOrThrow() const {
     const int record = currentRecord();
     if (record < 0)
         throw records::Error(records::err::NoCurrentRecord, "The grid has no current row.");
-    return model_->rowValues(record).At(c);
+    return record;
+}
+
+records::Value DataGrid::CellValue(std::string_view column) const {
+    const int c = columns_.IndexOf(&columns_.Item(column));  // Item raises "not found"
+    return model_->rowValues(currentRecordOrThrow()).At(c);
 }
 
 QString DataGrid::CellText(std::string_view column) const {
-    const int c = columns_.IndexOf(column);
-    if (c < 0) columns_.Item(column);
-    const int record = currentRecord();
-    if (record < 0)
-        throw records::Error(records::err::NoCurrentRecord, "The grid has no current row.");
-    return model_->cellText(record, c);
+    const int c = columns_.IndexOf(&columns_.Item(column));
+    return model_->cellText(currentRecordOrThrow(), c);
 }
 
 std::optional<records::Bookmark> DataGrid::BookmarkAt(int row) const {
@@ -288,8 +287,7 @@ std::optional<records::Bookmark> DataGrid::BookmarkAt(int row) const {
 }
 
 QString DataGrid::CellText(int row, std::string_view column) const {
-    const int c = columns_.IndexOf(column);
-    if (c < 0) columns_.Item(column);
+    const int c = columns_.IndexOf(&columns_.Item(column));
     if (row < 0 || row >= model_->recordCount()) return QString();
     return model_->cellText(row, c);
 }

@@ -158,6 +158,7 @@ class DataGrid : public QWidget, public records::BoundGrid, private GridViewHost
     void changeSelection(std::vector<records::Bookmark> items);
     void selectByUser(int record, Qt::KeyboardModifiers modifiers);
     void moveCurrentByKey(int record, int column);
+    int currentRecordOrThrow() const;  // error 3021 without a current row
     int hitRecord(QWidget* source, const QPoint& pos, int* column, int* area) const;
     void emitMouseMove(QWidget* source, QMouseEvent* event);
 
