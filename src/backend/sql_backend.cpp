@@ -131,6 +131,36 @@ Sql& SqlBackEnd::connection() {
     return ref;
 }
 
+void SqlBackEnd::dropConnectionIfBroken() {
+    std::unique_ptr<Sql> broken;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = connections_.find(ThreadSerial());
+        if (it == connections_.end()) return;
+        try {
+            it->second->scalar(QStringLiteral("SELECT 1"));
+            return;
+        } catch (const records::Error&) {  // dropped below
+        }
+        broken = std::move(it->second);
+        connections_.erase(it);
+    }
+    const QString name = broken->database().connectionName();
+    broken->database().close();
+    broken.reset();
+    QSqlDatabase::removeDatabase(name);
+}
+
+template <class F>
+auto SqlBackEnd::guarded(F work) -> decltype(work()) {
+    try {
+        return work();
+    } catch (const records::Error&) {
+        dropConnectionIfBroken();
+        throw;
+    }
+}
+
 messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
     messaging::Answer answer{request.theme, request.messageKey, {}};
     std::vector<messaging::NamedPart> data;
@@ -172,6 +202,7 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
                             "The back end could not complete the request; nothing "
                             "was changed.",
                             location, e.Description()});
+        dropConnectionIfBroken();
     } catch (const std::exception& e) {
         problems.push_back({code::Failed,
                             "The back end could not complete the request; nothing "
@@ -189,16 +220,18 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
 }
 
 std::string SqlBackEnd::NextNumber(const std::string& senderId, const std::string& kind) {
-    Sql& sql = connection();
-    const QString sender = QString::fromStdString(senderId).trimmed();
-    Transaction tx(sql, Transaction::Kind::Write);
-    if (!UserExists(sql, sender)) {
-        throw records::Error(records::err::InvalidArgument,
-                             "The sender '" + senderId + "' is not a known user.");
-    }
-    const std::int64_t n = DrawNumber(sql, QString::fromStdString(kind).trimmed(), sender);
-    tx.commit();
-    return std::to_string(n);
+    return guarded([&] {
+        Sql& sql = connection();
+        const QString sender = QString::fromStdString(senderId).trimmed();
+        Transaction tx(sql, Transaction::Kind::Write);
+        if (!UserExists(sql, sender)) {
+            throw records::Error(records::err::InvalidArgument,
+                                 "The sender '" + senderId + "' is not a known user.");
+        }
+        const std::int64_t n = DrawNumber(sql, QString::fromStdString(kind).trimmed(), sender);
+        tx.commit();
+        return std::to_string(n);
+    });
 }
 
 void SqlBackEnd::ReturnNumber(const std::string& senderId, const std::string& kind,
@@ -208,45 +241,56 @@ void SqlBackEnd::ReturnNumber(const std::string& senderId, const std::string& ki
         throw records::Error(records::err::InvalidArgument,
                              "'" + number + "' is not a number that was handed out.");
     }
-    Sql& sql = connection();
-    const QString sender = QString::fromStdString(senderId).trimmed();
-    Transaction tx(sql, Transaction::Kind::Write);
-    if (!sender.isEmpty() && !UserExists(sql, sender)) {
-        throw records::Error(records::err::InvalidArgument,
-                             "The sender '" + senderId + "' is not a known user.");
-    }
-    HandBackNumber(sql, QString::fromStdString(kind).trimmed(), *n, sender);
-    tx.commit();
+    guarded([&] {
+        Sql& sql = connection();
+        const QString sender = QString::fromStdString(senderId).trimmed();
+        Transaction tx(sql, Transaction::Kind::Write);
+        if (!sender.isEmpty() && !UserExists(sql, sender)) {
+            throw records::Error(records::err::InvalidArgument,
+                                 "The sender '" + senderId + "' is not a known user.");
+        }
+        HandBackNumber(sql, QString::fromStdString(kind).trimmed(), *n, sender);
+        tx.commit();
+    });
 }
 
 bool SqlBackEnd::HasRight(const std::string& senderId, const std::string& right) {
-    return UserHasRight(connection(), QString::fromStdString(senderId).trimmed(),
-                        QString::fromStdString(right));
+    return guarded([&] {
+        return UserHasRight(connection(), QString::fromStdString(senderId).trimmed(),
+                            QString::fromStdString(right));
+    });
 }
 
 std::optional<std::int64_t> SqlBackEnd::OfficerOf(const std::string& senderId) {
-    return UserOfficer(connection(), QString::fromStdString(senderId).trimmed());
+    return guarded(
+        [&] { return UserOfficer(connection(), QString::fromStdString(senderId).trimmed()); });
 }
 
 std::vector<std::pair<std::string, std::string>> SqlBackEnd::CodeTable(const std::string& table) {
-    QSqlQuery q = connection().exec(QStringLiteral("SELECT code, description FROM code_values"
-                                                   " WHERE table_name = ?"
-                                                   " ORDER BY sort_order, code"),
-                                    {QString::fromStdString(table)});
-    std::vector<std::pair<std::string, std::string>> codes;
-    while (q.next()) {
-        codes.emplace_back(q.value(0).toString().toStdString(),
-                           q.value(1).toString().toStdString());
-    }
-    return codes;
+    return guarded([&] {
+        QSqlQuery q = connection().exec(QStringLiteral("SELECT code, description FROM code_values"
+                                                       " WHERE table_name = ?"
+                                                       " ORDER BY sort_order, code"),
+                                        {QString::fromStdString(table)});
+        std::vector<std::pair<std::string, std::string>> codes;
+        while (q.next()) {
+            codes.emplace_back(q.value(0).toString().toStdString(),
+                               q.value(1).toString().toStdString());
+        }
+        return codes;
+    });
 }
 
 std::vector<messaging::OfficerInfo> SqlBackEnd::Officers() {
-    QSqlQuery q = connection().exec(
-        QStringLiteral("SELECT officer_id, name FROM officers ORDER BY officer_id"));
-    std::vector<messaging::OfficerInfo> list;
-    while (q.next()) list.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString()});
-    return list;
+    return guarded([&] {
+        QSqlQuery q = connection().exec(
+            QStringLiteral("SELECT officer_id, name FROM officers ORDER BY officer_id"));
+        std::vector<messaging::OfficerInfo> list;
+        while (q.next()) {
+            list.push_back({q.value(0).toLongLong(), q.value(1).toString().toStdString()});
+        }
+        return list;
+    });
 }
 
 std::vector<messaging::CustomerInfo> SqlBackEnd::FindCustomers(const std::string& text, int limit) {
@@ -254,21 +298,23 @@ std::vector<messaging::CustomerInfo> SqlBackEnd::FindCustomers(const std::string
     pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
         .replace(QLatin1Char('%'), QLatin1String("\\%"))
         .replace(QLatin1Char('_'), QLatin1String("\\_"));
-    QSqlQuery q = connection().exec(
-        QStringLiteral("SELECT cust_id, name, cust_type, doc_type, mail_address, mail_address2,"
-                       " mail_city, mail_state, mail_zip, address2, address2b, city2, state2,"
-                       " zip2, phone, ref_number FROM customers"
-                       " WHERE cust_id LIKE ? ESCAPE '\\' OR LOWER(name) LIKE ? ESCAPE '\\'"
-                       " ORDER BY cust_id LIMIT ?"),
-        {pattern + QLatin1Char('%'), QLatin1Char('%') + pattern + QLatin1Char('%'),
-         limit > 0 ? limit : 100});
-    std::vector<messaging::CustomerInfo> list;
-    while (q.next()) {
-        auto s = [&](int i) { return q.value(i).toString().toStdString(); };
-        list.push_back({s(0), s(1), s(2), s(3), s(4), s(5), s(6), s(7), s(8), s(9), s(10), s(11),
-                        s(12), s(13), s(14), s(15)});
-    }
-    return list;
+    return guarded([&] {
+        QSqlQuery q = connection().exec(
+            QStringLiteral("SELECT cust_id, name, cust_type, doc_type, mail_address,"
+                           " mail_address2, mail_city, mail_state, mail_zip, address2, address2b,"
+                           " city2, state2, zip2, phone, ref_number FROM customers"
+                           " WHERE cust_id LIKE ? ESCAPE '\\' OR LOWER(name) LIKE ? ESCAPE '\\'"
+                           " ORDER BY cust_id LIMIT ?"),
+            {pattern + QLatin1Char('%'), QLatin1Char('%') + pattern + QLatin1Char('%'),
+             limit > 0 ? limit : 100});
+        std::vector<messaging::CustomerInfo> list;
+        while (q.next()) {
+            auto v = [&](int i) { return q.value(i).toString().toStdString(); };
+            list.push_back({v(0), v(1), v(2), v(3), v(4), v(5), v(6), v(7), v(8), v(9), v(10),
+                            v(11), v(12), v(13), v(14), v(15)});
+        }
+        return list;
+    });
 }
 
 }  // namespace backend

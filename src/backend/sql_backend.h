@@ -42,6 +42,12 @@ class SqlBackEnd final : public messaging::BackEnd {
     Sql& connection();
 
   private:
+    // After a failure: a connection that no longer answers is dropped, so the next call of this
+    // thread connects again (a restarted server, a killed session).
+    void dropConnectionIfBroken();
+    template <class F>
+    auto guarded(F work) -> decltype(work());
+
     DatabaseLocation location_;
     QString connectionPrefix_;
     std::mutex mutex_;
