@@ -299,7 +299,7 @@ void Column::AppendText(std::string_view s) {
 }
 
 void Column::Reserve(std::uint32_t rows) {
-    if (!materialised_) return;
+    if (!materialised_) Materialise();
     present_.reserve((static_cast<std::size_t>(rows) + 63) / 64);
     if (storage_ == Storage::Text) txt_.reserve(rows);
     if (storage_ == Storage::Number || storage_ == Storage::Real) num_.reserve(rows);

@@ -66,7 +66,7 @@ public:
     // Keeps the rows whose map entry is not kNoRow, in order (map[old] = new index).
     void Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRows);
     std::size_t MemoryBytes() const;
-    void Reserve(std::uint32_t rows);
+    void Reserve(std::uint32_t rows);  // allocates the slots even while every cell is Null
 
     // For image loading: raw slot access (Number/Real: bit patterns).
     void AppendBits(std::uint64_t bits);

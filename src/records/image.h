@@ -27,8 +27,13 @@ inline constexpr std::uint16_t kImageMajor = 1;
 inline constexpr std::uint16_t kImageMinor = 0;
 inline constexpr std::size_t kImageHeaderSize = 16;
 
+struct ImageBuffer {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+};
+
 // Writes the given rows (in that order) of the store.
-Bytes WriteImage(const RowStore& store, const std::vector<RowId>& rows);
+ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows);
 
 // Reads one image from data; `consumed` is its length. Throws Error(err::BadImage).
 std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,

@@ -3,6 +3,7 @@
 #include <array>
 #include <iterator>
 #include <cstring>
+#include <memory>
 
 #include "records/errors.h"
 #include "records/image.h"
@@ -14,28 +15,41 @@ namespace records {
 
 namespace {
 
+// A growing buffer that is not zero-filled: images are large, and every byte gets written.
 class Out {
 public:
-    explicit Out(Bytes& b) : b_(b) {}
+    explicit Out(std::size_t capacity) : data_(new std::uint8_t[capacity]), cap_(capacity) {}
     std::uint8_t* Grow(std::size_t n) {
-        const std::size_t at = b_.size();
-        b_.resize(at + n);
-        return b_.data() + at;
+        if (size_ + n > cap_) {
+            const std::size_t cap = std::max(cap_ * 2, size_ + n);
+            std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[cap]);
+            if (size_) std::memcpy(bigger.get(), data_.get(), size_);
+            data_ = std::move(bigger);
+            cap_ = cap;
+        }
+        std::uint8_t* at = data_.get() + size_;
+        size_ += n;
+        return at;
     }
-    void U8(std::uint8_t v) { b_.push_back(v); }
+    void U8(std::uint8_t v) { *Grow(1) = v; }
     void U16(std::uint16_t v) { Le(v, 2); }
     void U32(std::uint32_t v) { Le(v, 4); }
     void U64(std::uint64_t v) { Le(v, 8); }
     void Raw(const void* p, std::size_t n) {
         if (n) std::memcpy(Grow(n), p, n);
     }
+    std::uint8_t* Data() { return data_.get(); }
+    std::size_t Size() const { return size_; }
+    ImageBuffer Take() { return {std::move(data_), size_}; }
 
 private:
     void Le(std::uint64_t v, int n) {
         std::uint8_t* p = Grow(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
-    Bytes& b_;
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t cap_ = 0;
+    std::size_t size_ = 0;
 };
 
 std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
@@ -154,10 +168,40 @@ std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
     return ~Crc32cTable(0xFFFFFFFFu, data, n);
 }
 
-Bytes WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
-    Bytes b;
-    b.reserve(64 + rows.size() * (store.Fields().size() * 6 + 2));
-    Out out(b);
+namespace {
+
+// The image's size, exact but for variant values and originals (estimated; the buffer grows).
+std::size_t ImageSize(const RowStore& store, const std::vector<RowId>& rows) {
+    std::size_t n = kImageHeaderSize + 4 + 4 + 8 + 1 + 4 * rows.size() + rows.size() + 4 + 4;
+    for (const auto& f : store.Fields()) n += 9 + f.name.size();
+    for (std::size_t f = 0; f < store.Fields().size(); ++f) {
+        const Column& c = store.Col(static_cast<int>(f));
+        n += 1 + (rows.size() + 7) / 8;
+        for (RowId r : rows) {
+            if (c.IsNull(r)) continue;
+            switch (c.Kind()) {
+                case Storage::Number:
+                case Storage::Real:
+                    n += 8;
+                    break;
+                case Storage::Text: {
+                    const std::size_t len = c.Text(r).size();
+                    n += VarintLen(len) + len;
+                    break;
+                }
+                case Storage::Any:
+                    n += 16;
+                    break;
+            }
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
+ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
+    Out out(ImageSize(store, rows));
     out.Raw("HBRS", 4);
     out.U16(kImageMajor);
     out.U16(kImageMinor);
@@ -209,10 +253,10 @@ Bytes WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
         out.Raw(scratch.data(), scratch.size());
     }
 
-    const std::uint64_t payload = b.size() - kImageHeaderSize;
-    for (int k = 0; k < 8; ++k) b[8 + k] = static_cast<std::uint8_t>(payload >> (8 * k));
-    out.U32(Crc32c(b.data(), b.size()));
-    return b;
+    const std::uint64_t payload = out.Size() - kImageHeaderSize;
+    for (int k = 0; k < 8; ++k) out.Data()[8 + k] = static_cast<std::uint8_t>(payload >> (8 * k));
+    out.U32(Crc32c(out.Data(), out.Size()));
+    return out.Take();
 }
 
 // --- the record set's side
@@ -257,16 +301,16 @@ void Recordset::Save(Stream& stream) const {
         throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed: the "
                                        "stream to save into is closed.");
     }
-    const Bytes image = WriteImage(*view_->store, view_->ImageRows());
-    stream.Write(image);
+    const ImageBuffer image = WriteImage(*view_->store, view_->ImageRows());
+    stream.Write(image.data.get(), image.size);
 }
 
 void Recordset::Open(const Recordset& source) {
     view_->RequireClosed();
     source.view_->RequireOpen();
-    const Bytes image = WriteImage(*source.view_->store, source.view_->rows);
+    const ImageBuffer image = WriteImage(*source.view_->store, source.view_->rows);
     std::size_t consumed = 0;
-    auto store = ReadImage(image.data(), image.size(), consumed);
+    auto store = ReadImage(image.data.get(), image.size, consumed);
     pendingFields_ = store->Fields();
     store_ = store;
     view_->Attach(store);

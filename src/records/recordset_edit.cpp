@@ -4,6 +4,7 @@
 #include "records/errors.h"
 #include "records/recordset.h"
 #include "records/recordset_view.h"
+#include "records/text_util.h"
 
 namespace records {
 
@@ -18,8 +19,13 @@ std::vector<int> FieldIndexes(const Recordset& rs, const std::vector<std::string
     }
     std::vector<int> out;
     out.reserve(fields.size());
-    for (const auto& name : fields) {
-        const int f = rs.FieldIndex(name);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string& name = fields[i];
+        // callers mostly list the fields in their own order: try that place first
+        const int f = static_cast<int>(i) < rs.FieldCount() &&
+                              EqualsIgnoreCase(rs.Field(static_cast<int>(i)).name, name)
+                          ? static_cast<int>(i)
+                          : rs.FieldIndex(name);
         if (f < 0) {
             throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding "
                                            "to the requested name or ordinal: '" +
