@@ -1,0 +1,393 @@
+// The scenario runner over plain widgets: steps reach the controls through real input events, go
+// on inside modal windows, answer message boxes, and stop at the first failure.
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include "app/scenario/controls.h"
+#include "app/scenario/scenario_host.h"
+#include "app/scenario/scenario_runner.h"
+#include "platform/binding/korva_dtp.h"
+#include "platform/widgets/data_grid.h"
+#include "records/recordset.h"
+
+namespace app {
+namespace {
+
+// Lets digits through only, as the screen's key filters do.
+class DigitsOnly : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return !key->text().isEmpty() && key->text().at(0).isPrint() && !key->text().at(0).isDigit();
+    }
+};
+
+// A host over a small window: a tab control, an entry box with a key filter, buttons that open a
+// message box and a modal dialog, a grid, and a status text the test sets.
+class FakeHost : public ScenarioHost {
+public:
+    FakeHost() {
+        window.setObjectName(QStringLiteral("Main"));
+        document = new QWidget;
+        auto* layout = new QVBoxLayout(document);
+        tabs = new QTabWidget;
+        tabs->setObjectName(QStringLiteral("SSTab1"));
+        tabs->addTab(new QWidget, QStringLiteral("Se&l Cust"));
+        tabs->addTab(new QWidget, QStringLiteral("Set &Up"));
+        tabs->addTab(new QWidget, QStringLiteral("B&ankruptcy History"));
+        tabs->setTabEnabled(2, false);
+        layout->addWidget(tabs);
+
+        officer = new QLineEdit;
+        officer->setObjectName(QStringLiteral("mTxtBankruptcy"));
+        officer->installEventFilter(new DigitsOnly(officer));
+        QObject::connect(officer, &QLineEdit::editingFinished, officer,
+                         [this] { left->setText(QStringLiteral("left with ") + officer->text()); });
+        layout->addWidget(officer);
+        other = new QLineEdit;
+        other->setObjectName(QStringLiteral("Other"));
+        layout->addWidget(other);
+        left = new QLabel;
+        left->setObjectName(QStringLiteral("Left"));
+        layout->addWidget(left);
+
+        result = new QLabel;
+        result->setObjectName(QStringLiteral("Result"));
+        layout->addWidget(result);
+        auto* ask = new QPushButton(QStringLiteral("&Ask"));
+        ask->setObjectName(QStringLiteral("mCmdBankruptcy(3)"));
+        QObject::connect(ask, &QPushButton::clicked, ask, [this] {
+            const auto answer = QMessageBox::question(&window, QStringLiteral("HALBERON"),
+                                                      QStringLiteral("Write off case 7?\r\nSure?"),
+                                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            result->setText(answer == QMessageBox::Yes  ? QStringLiteral("yes")
+                            : answer == QMessageBox::No ? QStringLiteral("no")
+                                                        : QStringLiteral("cancel"));
+        });
+        layout->addWidget(ask);
+        auto* open = new QPushButton(QStringLiteral("Open"));
+        open->setObjectName(QStringLiteral("Open"));
+        QObject::connect(open, &QPushButton::clicked, open, [this] { openDialog(); });
+        layout->addWidget(open);
+        auto* off = new QPushButton(QStringLiteral("Off"));
+        off->setObjectName(QStringLiteral("Off"));
+        off->setEnabled(false);
+        layout->addWidget(off);
+        option = new QRadioButton(QStringLiteral("AR #"));
+        option->setObjectName(QStringLiteral("mOptBankruptcy(0)"));
+        layout->addWidget(option);
+        picker = new platform::KORVA_DTP;
+        picker->setObjectName(QStringLiteral("mDtpFiling"));
+        QObject::connect(picker, &platform::KORVA_DTP::Change, picker, [this] { ++pickerEdits; });
+        layout->addWidget(picker);
+
+        grid = new platform::DataGrid;
+        grid->setObjectName(QStringLiteral("mSdgBankruptcy(0)"));
+        buildGrid();
+        QObject::connect(grid, &platform::DataGrid::DblClick, grid, [this](int) { ++doubleClicks; });
+        layout->addWidget(grid);
+
+        window.setCentralWidget(document);
+        window.resize(700, 900);
+        window.show();
+    }
+
+    void buildGrid() {
+        auto rs = records::Recordset::Create();
+        rs->AppendField("CASE_ID", records::FieldType::Text, 20);
+        rs->Open();
+        for (const char* id : {"2020BK0001", "2020BK0002", "2021BK0003"}) {
+            rs->AddNew();
+            rs->Set("CASE_ID", records::Value(std::string(id)));
+            rs->Update();
+        }
+        rs->UpdateBatch();
+        rs->MoveFirst();
+        auto& group = grid->Groups().Add(0);
+        group.SetCaption("Cases");
+        auto& c = grid->Columns().Add(0);
+        c.SetCaption("Case #");
+        c.SetName("Case Number");
+        c.SetDataField("CASE_ID");
+        c.SetDataType(records::FieldType::Text);
+        c.SetWidth(2000);
+        grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
+        grid->SetDataSource(rs);
+    }
+
+    void openDialog() {
+        QDialog dialog(&window);
+        dialog.setObjectName(QStringLiteral("frmDialog"));
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* trustee = new QLineEdit(&dialog);
+        trustee->setObjectName(QStringLiteral("mTxtTrustee"));
+        layout->addWidget(trustee);
+        // The same name as a document control: the modal window's is found first.
+        auto* shadow = new QLabel(QStringLiteral("in the dialog"), &dialog);
+        shadow->setObjectName(QStringLiteral("Result"));
+        layout->addWidget(shadow);
+        auto* save = new QPushButton(QStringLiteral("Save"), &dialog);
+        save->setObjectName(QStringLiteral("mCmdSave"));
+        QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
+        layout->addWidget(save);
+        if (dialog.exec() == QDialog::Accepted) result->setText(QStringLiteral("saved ") + trustee->text());
+    }
+
+    QWidget* documentWidget() override { return document; }
+    QWidget* mainWindow() override { return &window; }
+    QString statusText() override { return status; }
+    void setStatusObserver(std::function<void(const QString&)> o) override { observer = std::move(o); }
+    QString selectCustomer(const QString& id) override {
+        if (id != QLatin1String("1002")) return QStringLiteral("no customer ") + id;
+        setStatus(QStringLiteral("Requesting Account & Bankruptcy Info For Bram ..."));
+        QTimer::singleShot(60, document, [this] { setStatus(QStringLiteral("Displaying Account & Bankruptcy Info For Bram ...")); });
+        return {};
+    }
+    void clearCustomer() override { setStatus(QStringLiteral("Ready ...")); }
+    bool isIdle() override { return idle; }
+    void advanceClock(double seconds) override { advanced += seconds; }
+    void closeDocument() override { ++closes; }
+    void restartDocument() override { ++restarts; }
+
+    void setStatus(const QString& text) {
+        status = text;
+        if (observer) observer(text);
+    }
+
+    QMainWindow window;
+    QWidget* document = nullptr;
+    QTabWidget* tabs = nullptr;
+    QLineEdit* officer = nullptr;
+    QLineEdit* other = nullptr;
+    QLabel* left = nullptr;
+    QLabel* result = nullptr;
+    QRadioButton* option = nullptr;
+    platform::KORVA_DTP* picker = nullptr;
+    platform::DataGrid* grid = nullptr;
+    QString status;
+    std::function<void(const QString&)> observer;
+    bool idle = true;
+    double advanced = 0;
+    int closes = 0, restarts = 0, pickerEdits = 0, doubleClicks = 0;
+};
+
+struct Outcome {
+    int code = -1;
+    QString failure;
+    QString log;
+};
+
+// Plays the scenario to its end. Modal windows still open then are closed, as the program's exit
+// would, so the test's own event loop can return.
+Outcome play(FakeHost& host, const QString& text, double stepTimeout = 3) {
+    const Script script = parseScript(text);
+    EXPECT_TRUE(script.ok()) << (script.ok() ? "" : script.errors.front().message.toStdString());
+    QTemporaryDir out;
+    ScenarioRunner::Options options;
+    options.outDir = out.path();
+    options.stepTimeoutSeconds = stepTimeout;
+    options.tickMs = 5;
+    ScenarioRunner runner(host, script.steps, options);
+    QEventLoop loop;
+    QObject::connect(&runner, &ScenarioRunner::finished, &loop, [&loop] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+        }
+        loop.quit();
+    });
+    QString error;
+    EXPECT_TRUE(runner.start(&error)) << error.toStdString();
+    QTimer::singleShot(30000, &loop, [&loop] { loop.quit(); });
+    if (!runner.isFinished()) loop.exec();
+    Outcome o;
+    o.code = runner.isFinished() ? runner.exitCode() : -1;
+    o.failure = runner.failureMessage();
+    QFile log(runner.logPath());
+    if (log.open(QIODevice::ReadOnly)) o.log = QString::fromUtf8(log.readAll());
+    return o;
+}
+
+TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHandlers) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "tab 1\n"
+        "type mTxtBankruptcy 1a0x2\n"
+        "expect-text mTxtBankruptcy 102\n"
+        "type mTxtBankruptcy 7\n"          // replaces what was there
+        "leave mTxtBankruptcy\n"
+        "expect-text Left \"left with 7\"\n"
+        "paste Other \"pasted text\"\n"
+        "expect-text Other \"pasted text\"\n"
+        "expect-checked SSTab1(1) true\n"
+        "expect-enabled SSTab1(2) false\n"
+        "expect-text SSTab1(0) \"Sel Cust\"\n"
+        "click mOptBankruptcy(0)\n"
+        "expect-checked mOptBankruptcy(0) true\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+    EXPECT_EQ(host.tabs->currentIndex(), 1);
+    EXPECT_EQ(host.officer->text(), QStringLiteral("7"));
+    EXPECT_TRUE(o.log.contains(QStringLiteral("line 2: type mTxtBankruptcy 1a0x2")));
+    EXPECT_TRUE(o.log.contains(QStringLiteral("PASSED")));
+}
+
+TEST(ScenarioRunner, AnswersTheMessageBoxThatAClickOpenedAndGoesOnAfterIt) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "click mCmdBankruptcy(3)\n"
+        "expect-box \"Write off case 7? Sure?\"\n"
+        "screenshot the-question\n"
+        "answer No\n"
+        "expect-text Result no\n"
+        "click mCmdBankruptcy(3)\n"
+        "answer Cancel\n"
+        "expect-text Result cancel\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+    EXPECT_TRUE(o.log.contains(QStringLiteral("box      question, title \"HALBERON\": \"Write off case 7? | Sure?\"")))
+        << o.log.toStdString();
+    EXPECT_TRUE(o.log.contains(QStringLiteral("the-question.png")));
+}
+
+TEST(ScenarioRunner, StepsGoOnInsideAModalDialogAndFindItsControlsFirst) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "click Open\n"
+        "expect-text Result \"in the dialog\"\n"
+        "type mTxtTrustee \"Ira Trustee\"\n"
+        "click mCmdSave\n"
+        "expect-text Result \"saved Ira Trustee\"\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+}
+
+TEST(ScenarioRunner, AMessageBoxNoStepAnswersFailsWithItsText) {
+    FakeHost host;
+    Outcome o = play(host, QStringLiteral(
+        "click mCmdBankruptcy(3)\n"
+        "expect-enabled Open true\n"  // looking is allowed while the box is open
+        "click Open\n"
+        "expect-text Result never\n"));
+    EXPECT_EQ(o.code, kScenarioFailed);
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("line 3"))) << o.failure.toStdString();
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("Write off case 7?"))) << o.failure.toStdString();
+
+    o = play(host, QStringLiteral("click mCmdBankruptcy(3)\n"));
+    EXPECT_EQ(o.code, kScenarioFailed);
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("ended with a message box")));
+
+    o = play(host, QStringLiteral("expect-box anything\n"));
+    EXPECT_EQ(o.code, kScenarioFailed);
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("no message box")));
+}
+
+TEST(ScenarioRunner, StopsAtTheFirstFailedExpectationAndRunsNothingAfterIt) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "type mTxtBankruptcy 12\n"
+        "expect-text mTxtBankruptcy 13\n"
+        "type mTxtBankruptcy 99\n"));
+    EXPECT_EQ(o.code, kScenarioFailed);
+    EXPECT_EQ(o.failure, QStringLiteral("line 2 (expect-text mTxtBankruptcy 13): mTxtBankruptcy shows \"12\", not \"13\""));
+    EXPECT_EQ(host.officer->text(), QStringLiteral("12"));
+    EXPECT_TRUE(o.log.contains(QStringLiteral("FAILED")));
+}
+
+TEST(ScenarioRunner, UsersCannotReachDisabledOrMissingControls) {
+    FakeHost host;
+    Outcome o = play(host, QStringLiteral("click Off\n"));
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("Off is disabled"))) << o.failure.toStdString();
+    o = play(host, QStringLiteral("tab 2\n"));
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("tab 2"))) << o.failure.toStdString();
+    o = play(host, QStringLiteral("click Nowhere\n"));
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("no control named 'Nowhere'")));
+    o = play(host, QStringLiteral("select-customer 9999\n"));
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("no customer 9999")));
+}
+
+TEST(ScenarioRunner, WaitsForStatusTextsAndIdlenessWithinTheirTime) {
+    FakeHost host;
+    Outcome o = play(host, QStringLiteral(
+        "select-customer 1002\n"
+        "wait-status \"Displaying Account & Bankruptcy Info For \"\n"
+        "expect-status Displaying\n"
+        "wait-idle\n"
+        "advance-clock 61\n"
+        "close\n"
+        "restart\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+    EXPECT_TRUE(o.log.contains(QStringLiteral("status   \"Requesting Account & Bankruptcy Info For Bram ...\"")));
+    EXPECT_DOUBLE_EQ(host.advanced, 61.0);
+    EXPECT_EQ(host.closes, 1);
+    EXPECT_EQ(host.restarts, 1);
+
+    host.idle = false;
+    o = play(host, QStringLiteral("wait-status Never 0.2\n"), 3);
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("line 1 (wait-status Never 0.2): timed out after 0.2 s")))
+        << o.failure.toStdString();
+    o = play(host, QStringLiteral("wait-idle\n"), 0.2);
+    EXPECT_TRUE(o.failure.contains(QStringLiteral("timed out"))) << o.failure.toStdString();
+}
+
+TEST(ScenarioRunner, DatePickersTakeDatesAsTheUserPicksThem) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "date mDtpFiling 03/16/2020\n"
+        "expect-text mDtpFiling 03/16/2020\n"
+        "expect-checked mDtpFiling true\n"
+        "date mDtpFiling none\n"
+        "expect-checked mDtpFiling false\n"
+        "expect-text mDtpFiling \"\"\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+    EXPECT_EQ(host.pickerEdits, 2);  // the binding hears both as the user's changes
+}
+
+TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "expect-grid-rows mSdgBankruptcy(0) 3\n"
+        "expect-grid-cell mSdgBankruptcy(0) 2 \"Case Number\" 2021BK0003\n"
+        "expect-grid-cell mSdgBankruptcy(0) 1 \"Case #\" 2020BK0002\n"
+        "grid-select mSdgBankruptcy(0) 0 2\n"
+        "grid-dblclick mSdgBankruptcy(0) 1\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+    const auto& selected = host.grid->SelBookmarks();
+    ASSERT_EQ(selected.Count(), 2);
+    EXPECT_EQ(selected.Item(0), *host.grid->BookmarkAt(0));
+    EXPECT_EQ(selected.Item(1), *host.grid->BookmarkAt(2));
+    EXPECT_EQ(host.doubleClicks, 1);
+    EXPECT_EQ(host.grid->Bookmark(), host.grid->BookmarkAt(1));
+
+    const Outcome bad = play(host, QStringLiteral("grid-click mSdgBankruptcy(0) 3\n"));
+    EXPECT_TRUE(bad.failure.contains(QStringLiteral("has 3 rows; there is no row 3")));
+}
+
+TEST(ControlLookup, TheModalWindowComesBeforeTheDocument) {
+    QWidget document;
+    auto* inDocument = new QLabel(QStringLiteral("document"), &document);
+    inDocument->setObjectName(QStringLiteral("mLblDataBankruptcy(7)"));
+    QWidget modal;
+    auto* inModal = new QLabel(QStringLiteral("modal"), &modal);
+    inModal->setObjectName(QStringLiteral("mLblDataBankruptcy(7)"));
+
+    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), &modal, &document).widget, inModal);
+    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), nullptr, &document).widget, inDocument);
+    EXPECT_THROW(findControl(QStringLiteral("mLblDataBankruptcy(8)"), &modal, &document), StepFailure);
+}
+
+}  // namespace
+}  // namespace app
