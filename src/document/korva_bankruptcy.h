@@ -1,0 +1,234 @@
+#pragma once
+// `KORVA_Bankruptcy`: the bankruptcy manager document. The host shell creates it inside its frame
+// and calls its host operations; it shows one customer's receivables and cases, live from the
+// back end, and stages, confirms or rolls back the changes that its dialogs send.
+//
+// The class is split over several files by concern: layout.cpp (controls), lifecycle.cpp (host
+// operations), customer.cpp, grids.cpp, selection.cpp, officer.cpp, inquiries.cpp, answers.cpp,
+// notifications.cpp, timeouts.cpp, commands.cpp. Every procedure runs under records::Trap with
+// its source "KORVA_Bankruptcy.<procedure>".
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <QVariant>
+#include <QWidget>
+
+#include "messaging/common_library.h"
+#include "messaging/customer_record.h"
+#include "messaging/outstanding_requests.h"
+#include "platform/widgets/host_shell.h"
+#include "records/recordset.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+
+namespace platform {
+class CustomerSelect;
+class DataGrid;
+class Interaction;
+class RowValues;
+}  // namespace platform
+
+class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
+    Q_OBJECT
+
+  public:
+    // Grid indexes of mSdgBankruptcy.
+    enum eDATAGRID { ars = 0, FILINGS = 1 };
+    // Time-out timer: an interval below the floor is raised to the default.
+    static constexpr int kTimerFloorMs = 15000;
+    static constexpr int kTimerDefaultMs = 35000;
+
+    // Runs UserDocument_Initialize. The interaction shows message boxes, beeps, pumps events and
+    // sets the pointer; the library is the common library the document talks through.
+    KORVA_Bankruptcy(messaging::CommonLibrary library,
+                     std::shared_ptr<platform::Interaction> interaction, QWidget* parent = nullptr);
+    ~KORVA_Bankruptcy() override;
+
+    // --- host operations (platform::HostedDocument)
+    QWidget* DocumentWidget() override { return this; }
+    bool DataChanged() override;
+    void BeforeUnload() override;
+    bool CloseDocument() override;
+    void SaveData() override;
+    void FileNew() override;
+    void Show() override { UserDocument_Show(); }
+    void PersistData();
+    void RestoreData();
+
+    // --- document events
+    void UserDocument_Initialize();
+    void UserDocument_Show();
+    void UserDocument_Resize();
+
+    // --- customer selection and labels
+    void KORVA_CustSelect1_ClearForm();
+    void KORVA_CustSelect1_SelectionChanged();
+    void KORVA_CustSelect1_CustomerEdit();
+    void UpdateCustomerLabels();
+
+    // --- grids
+    void mSdgBankruptcy_InitColumnProps(int Index);
+    void mSdgBankruptcy_RowLoaded(int Index, records::Bookmark Bookmark,
+                                  platform::RowValues& row);
+    void mSdgBankruptcy_Error(int Index, long DataError, int& Response);
+    void SetGridBolding(platform::DataGrid* grid);
+
+    // --- selection, sorting, command enabling
+    void mSdgBankruptcy_MouseMove(int Index, int Button, int Shift, int X, int Y);
+    void mSdgBankruptcy_Click(int Index);
+    void mSdgBankruptcy_DblClick(int Index);
+    void mSdgBankruptcy_SelChange(int Index, int SelType);
+    void mSdgBankruptcy_RowColChange(int Index, const QVariant& LastRow, int LastCol);
+    void mOptBankruptcy_Click(int Index);
+    void ValidateCommandButtons();
+
+    // --- officer box
+    void ValidateAssignedOfficer();
+    void mTxtBankruptcy_Change();
+    void mTxtBankruptcy_KeyPress(int& KeyAscii);
+    void mTxtBankruptcy_LostFocus();
+
+    // --- commands
+    void mCmdBankruptcy_Click(int Index);
+    void DoDialogAddEditBankruptcy(int Index);
+    void DoDialogCaseARs();
+    void DoDialogProcessCase();
+    void DoOfficerSearch();
+    // A dialog sent a request: file it in its slot of the outstanding-request table.
+    void mFrmAddBankruptcy_SentMessage(const std::string& theme, const std::string& messageKey);
+    void mFrmProcess_SentMessage(const std::string& theme, const std::string& messageKey);
+
+    // --- messaging
+    void SendMsgCustInquiry();
+    void SendMsgCaseHistInquiry();
+    void mVrexMessage_DataReady(const std::string& theme);
+    void mVrexMessage_MsgTimeout(const std::string& theme);
+    void ProcessNotificationMessage(messaging::RequestEntry& entry);
+    void GridNotificationUpdate(const messaging::RequestEntry& entry);
+    void UpdateTimeout();
+    void mTimUpdateTimeout_Timer();
+
+    // --- read access for the host, the scenario runner and tests
+    messaging::CommonLibrary& Library() { return mLib; }
+    platform::Interaction& UserInteraction() { return *mInteraction; }
+    const messaging::CustomerRecord& Customer() const { return udtCustomer; }
+    const messaging::OutstandingRequests& Requests() const { return mUdtRequests; }
+    const std::string& ARSortOrder() const { return mStrARSortOrder; }
+    records::RecordsetPtr CaseRecordset() const { return rsBankruptcyCase; }
+    records::RecordsetPtr AccntRecvRecordset() const { return rsAccntRecv; }
+    records::RecordsetPtr BankruptcyARRecordset() const { return rsBankruptcyAR; }
+    platform::DataGrid* Grid(int index) const { return mSdgBankruptcy.at(index); }
+    QTimer* TimeoutTimer() const { return mTimUpdateTimeout; }
+    const std::string& PersistPath() const { return mStrPersistPath; }
+    // True while no request of the document waits for its answer.
+    bool IsIdle() const;
+    // Runs the time-out timer's handler now when a deadline has passed by the library's clock
+    // (the clock may have been moved forward). True when it ran.
+    bool CheckTimeouts();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    // layout.cpp
+    void buildControls();
+    QWidget* buildCustomerTab();
+    QWidget* buildReceivablesTab();
+    QWidget* buildCasesTab();
+    QWidget* buildCustomerLabels(int first, const QString& title);
+    void connectControls();
+
+    // customer.cpp: the steps of forgetting a customer, shared by ClearForm and SelectionChanged.
+    struct ForgetState {
+        records::RecordsetPtr oldArs, oldCases;
+    };
+    void forgetReceiptNumber();
+    void forgetCustomerRecord();
+    void forgetBindEmpty(ForgetState& state);
+    void forgetRecordsets();
+    void forgetTabs();
+    void forgetRebind(ForgetState& state);
+    void readCustomerFromControl();
+
+    // selection.cpp
+    void makeCaseCurrent();
+    void readCurrentCaseFromGrid();
+    bool currentCaseHasPendingAction() const;
+
+    // answers.cpp
+    void answerOpenArs(messaging::RequestEntry& entry);
+    void answerCases(messaging::RequestEntry& entry);
+    void answerCaseArs(messaging::RequestEntry& entry);
+    void answerAddUpdateOrProcess(int kind);
+    void commonEnding();
+    bool headerUnderCurrentKey(const messaging::RequestEntry& entry, const char* branch);
+
+    // lifecycle.cpp
+    void obtainListener();
+
+    // timeouts.cpp
+    std::string sweep();
+    void startTimerForDeadline();
+    void setBusy(bool busy);
+    void setStatus(const std::string& text);
+    void doEvents();
+    std::string customerDisplayName() const;
+    records::ErrorSink* sink() const { return mLib.errorReporter.get(); }
+
+    messaging::CommonLibrary mLib;
+    std::shared_ptr<platform::Interaction> mInteraction;
+    std::shared_ptr<messaging::MessageListener> mVrexMessage;
+
+    // The record sets of the document.
+    records::RecordsetPtr rsBankruptcyCase;
+    records::RecordsetPtr rsAccntRecv;
+    records::RecordsetPtr rsBankruptcyAR;
+    records::RecordsetPtr rsEmptyBankruptcyCase;
+    records::RecordsetPtr rsEmptyAccntRecv;
+
+    // The selected customer and current case, and the blank record resets copy.
+    messaging::CustomerRecord udtCustomer;
+    messaging::CustomerRecord mUdtBlankCustomer;
+
+    // The outstanding-request table and the initial copy it is reset from.
+    messaging::OutstandingRequests mUdtRequests;
+    messaging::OutstandingRequests mUdtRequestsInitial;
+
+    std::string mStrARSortOrder;
+    std::string mStrPersistPath;
+    bool mBlnMsgTimedOut = false;
+    bool mBlnARsTimedOut = false;
+    bool mBlnCasesTimedOut = false;
+    bool mBlnARsLoaded = false;
+    bool mBlnCasesLoaded = false;
+
+    int mIntLastHitTest = 0;  // grid area code of the last mouse position over a grid
+
+    // Officer box paste guard.
+    bool mbMouseDown = false;
+    bool mbPasteKey = false;
+    std::string mStrSavedText;
+
+    // Controls.
+    QTabWidget* SSTab1 = nullptr;
+    platform::CustomerSelect* KORVA_CustSelect1 = nullptr;
+    std::array<QLabel*, 14> mLblDataBankruptcy{};
+    std::array<platform::DataGrid*, 2> mSdgBankruptcy{};
+    std::array<QPushButton*, 6> mCmdBankruptcy{};
+    std::array<QRadioButton*, 3> mOptBankruptcy{};
+    QGroupBox* mFraSortBy = nullptr;
+    QGroupBox* mFraAssigned = nullptr;
+    QLabel* mLblOfficer = nullptr;
+    QLineEdit* mTxtBankruptcy = nullptr;
+    QTimer* mTimUpdateTimeout = nullptr;
+};

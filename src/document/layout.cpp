@@ -1,0 +1,222 @@
+// The document's controls: three tabs, the customer labels, the two grids, the sort options,
+// the officer box and the command buttons. Every control carries its name as object name,
+// control-array members with their index in parentheses.
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "document/korva_bankruptcy.h"
+#include "platform/widgets/customer_select.h"
+#include "platform/widgets/data_grid.h"
+
+namespace {
+
+QString arrayName(const char* name, int index) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+struct CommandCaption {
+    int index;
+    const char* caption;
+};
+// Index order of the control array; the command bar shows them in the order of work.
+constexpr CommandCaption kCommandCaptions[] = {
+    {0, "Add Bankruptcy"},          {1, "Bankruptcy Case ARs"}, {2, "Refresh"},
+    {3, "Process Bankruptcy Case"}, {4, "Search"},              {5, "Edit Bankruptcy Data"},
+};
+
+constexpr const char* kSortCaptions[] = {"AR #", "AR Type", "Issue Date"};
+
+}  // namespace
+
+void KORVA_Bankruptcy::buildControls() {
+    setObjectName(QStringLiteral("KORVA_Bankruptcy"));
+
+    for (const CommandCaption& c : kCommandCaptions) {
+        auto* button = new QPushButton(QString::fromLatin1(c.caption), this);
+        button->setObjectName(arrayName("mCmdBankruptcy", c.index));
+        button->setAutoDefault(false);
+        mCmdBankruptcy[static_cast<std::size_t>(c.index)] = button;
+    }
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->addTab(buildCustomerTab(), QStringLiteral("Se&l Cust"));
+    SSTab1->addTab(buildReceivablesTab(), QStringLiteral("Set &Up Bankruptcy"));
+    SSTab1->addTab(buildCasesTab(), QStringLiteral("B&ankruptcy History"));
+
+    auto* commands = new QHBoxLayout;
+    commands->addStretch(1);
+    for (int index : {0, 5, 3, 1, 2}) commands->addWidget(mCmdBankruptcy[static_cast<std::size_t>(index)]);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+    page->addWidget(SSTab1, 1);
+    page->addLayout(commands);
+
+    mTimUpdateTimeout = new QTimer(this);
+    mTimUpdateTimeout->setObjectName(QStringLiteral("mTimUpdateTimeout"));
+    mTimUpdateTimeout->setInterval(kTimerDefaultMs);  // as laid out; Show enforces the floor
+}
+
+QWidget* KORVA_Bankruptcy::buildCustomerTab() {
+    auto* tab = new QWidget;
+    KORVA_CustSelect1 = new platform::CustomerSelect(mLib.directory, tab);
+    KORVA_CustSelect1->setObjectName(QStringLiteral("KORVA_CustSelect1"));
+    auto* box = new QVBoxLayout(tab);
+    box->addWidget(KORVA_CustSelect1, 1);
+    return tab;
+}
+
+QWidget* KORVA_Bankruptcy::buildCustomerLabels(int first, const QString& title) {
+    auto* group = new QGroupBox(title);
+    group->setObjectName(first == 0 ? QStringLiteral("mFraCustomer(0)")
+                                    : QStringLiteral("mFraCustomer(1)"));
+    for (int i = 0; i < 7; ++i) {
+        auto* label = new QLabel(group);
+        label->setObjectName(arrayName("mLblDataBankruptcy", first + i));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        mLblDataBankruptcy[static_cast<std::size_t>(first + i)] = label;
+    }
+    auto at = [&](int i) { return mLblDataBankruptcy[static_cast<std::size_t>(first + i)]; };
+    QFont nameFont = at(0)->font();
+    nameFont.setBold(true);
+    at(0)->setFont(nameFont);
+
+    // Name; two address lines; city, state and postal code on one line; phone.
+    auto* grid = new QGridLayout(group);
+    grid->setContentsMargins(8, 4, 8, 4);
+    grid->setVerticalSpacing(1);
+    grid->addWidget(new QLabel(QStringLiteral("Name:")), 0, 0);
+    grid->addWidget(at(0), 0, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Phone:")), 0, 4);
+    grid->addWidget(at(6), 0, 5);
+    grid->addWidget(new QLabel(QStringLiteral("Address:")), 1, 0);
+    grid->addWidget(at(1), 1, 1, 1, 3);
+    grid->addWidget(at(2), 2, 1, 1, 3);
+    grid->addWidget(at(3), 3, 1);
+    grid->addWidget(at(4), 3, 2);
+    grid->addWidget(at(5), 3, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(5, 2);
+    return group;
+}
+
+QWidget* KORVA_Bankruptcy::buildReceivablesTab() {
+    auto* tab = new QWidget;
+    auto* grid = new platform::DataGrid(tab);
+    grid->SetIndex(ars);
+    grid->setObjectName(arrayName("mSdgBankruptcy", ars));
+    grid->StyleSets().Add("UNBOLD");
+    mSdgBankruptcy[ars] = grid;
+
+    mFraSortBy = new QGroupBox(QStringLiteral("Sort By"), tab);
+    mFraSortBy->setObjectName(QStringLiteral("mFraSortBy"));
+    auto* sortBox = new QVBoxLayout(mFraSortBy);
+    for (int i = 0; i < 3; ++i) {
+        auto* option = new QRadioButton(QString::fromLatin1(kSortCaptions[i]), mFraSortBy);
+        option->setObjectName(arrayName("mOptBankruptcy", i));
+        sortBox->addWidget(option);
+        mOptBankruptcy[static_cast<std::size_t>(i)] = option;
+    }
+    mOptBankruptcy[0]->setChecked(true);
+
+    mFraAssigned = new QGroupBox(QStringLiteral("Follow up Assigned to"), tab);
+    mFraAssigned->setObjectName(QStringLiteral("mFraAssigned"));
+    mLblOfficer = new QLabel(QStringLiteral("Officer #:"), mFraAssigned);
+    mLblOfficer->setObjectName(QStringLiteral("mLblOfficer"));
+    mTxtBankruptcy = new QLineEdit(mFraAssigned);
+    mTxtBankruptcy->setObjectName(QStringLiteral("mTxtBankruptcy"));
+    mTxtBankruptcy->setMaxLength(10);
+    mTxtBankruptcy->setMaximumWidth(110);
+    mLblOfficer->setBuddy(mTxtBankruptcy);
+    auto* officerBox = new QGridLayout(mFraAssigned);
+    officerBox->addWidget(mLblOfficer, 0, 0);
+    officerBox->addWidget(mTxtBankruptcy, 0, 1);
+    officerBox->addWidget(mCmdBankruptcy[4], 1, 0, 1, 2);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(mFraSortBy);
+    side->addWidget(mFraAssigned);
+    side->addStretch(1);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid, 1);
+    body->addLayout(side);
+
+    auto* box = new QVBoxLayout(tab);
+    box->addWidget(buildCustomerLabels(0, QStringLiteral("Customer")));
+    box->addLayout(body, 1);
+    return tab;
+}
+
+QWidget* KORVA_Bankruptcy::buildCasesTab() {
+    auto* tab = new QWidget;
+    auto* grid = new platform::DataGrid(tab);
+    grid->SetIndex(FILINGS);
+    grid->setObjectName(arrayName("mSdgBankruptcy", FILINGS));
+    grid->StyleSets().Add("UNBOLD");
+    mSdgBankruptcy[FILINGS] = grid;
+
+    auto* box = new QVBoxLayout(tab);
+    box->addWidget(buildCustomerLabels(7, QStringLiteral("Customer")));
+    box->addWidget(grid, 1);
+    return tab;
+}
+
+void KORVA_Bankruptcy::connectControls() {
+    connect(KORVA_CustSelect1, &platform::CustomerSelect::ClearForm, this,
+            [this] { KORVA_CustSelect1_ClearForm(); });
+    connect(KORVA_CustSelect1, &platform::CustomerSelect::SelectionChanged, this,
+            [this] { KORVA_CustSelect1_SelectionChanged(); });
+    connect(KORVA_CustSelect1, &platform::CustomerSelect::CustomerEdit, this,
+            [this] { KORVA_CustSelect1_CustomerEdit(); });
+
+    for (platform::DataGrid* grid : mSdgBankruptcy) {
+        connect(grid, &platform::DataGrid::Click, this, [this](int i) { mSdgBankruptcy_Click(i); });
+        connect(grid, &platform::DataGrid::DblClick, this,
+                [this](int i) { mSdgBankruptcy_DblClick(i); });
+        connect(grid, &platform::DataGrid::SelChange, this,
+                [this](int i, int kind) { mSdgBankruptcy_SelChange(i, kind); });
+        connect(grid, &platform::DataGrid::RowColChange, this,
+                [this](int i, const QVariant& row, int col) {
+                    mSdgBankruptcy_RowColChange(i, row, col);
+                });
+        connect(grid, &platform::DataGrid::MouseMove, this,
+                [this](int i, int button, int shift, int x, int y) {
+                    mSdgBankruptcy_MouseMove(i, button, shift, x, y);
+                });
+        connect(grid, &platform::DataGrid::InitColumnProps, this,
+                [this](int i) { mSdgBankruptcy_InitColumnProps(i); });
+        grid->SetRowLoadedHandler(
+            [this](int i, records::Bookmark b, platform::RowValues& row) {
+                mSdgBankruptcy_RowLoaded(i, b, row);
+            });
+        grid->SetErrorHandler(
+            [this](int i, long dataError, int& response) {
+                mSdgBankruptcy_Error(i, dataError, response);
+            });
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        connect(mOptBankruptcy[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
+                [this, i] { mOptBankruptcy_Click(i); });
+    }
+    for (int i = 0; i < 6; ++i) {
+        connect(mCmdBankruptcy[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { mCmdBankruptcy_Click(i); });
+    }
+
+    connect(mTxtBankruptcy, &QLineEdit::textChanged, this, [this] { mTxtBankruptcy_Change(); });
+    mTxtBankruptcy->installEventFilter(this);
+    connect(mTimUpdateTimeout, &QTimer::timeout, this, [this] { mTimUpdateTimeout_Timer(); });
+}

@@ -1,0 +1,206 @@
+// The document's life towards its host: creation, showing, the host operations and closing.
+
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "document/korva_bankruptcy.h"
+#include "platform/widgets/customer_select.h"
+#include "platform/widgets/data_grid.h"
+#include "platform/widgets/interaction.h"
+#include "records/errors.h"
+#include "records/mod_bankruptcy.h"
+
+namespace {
+
+constexpr const char* kPersistFileName = "KORVA_Bankruptcy_Persist.xml";
+constexpr const char* kManagerRight = "BnkrptcyMgr";
+constexpr const char* kReady = "Ready ...";
+constexpr int kRefresh = 2;
+
+}  // namespace
+
+KORVA_Bankruptcy::KORVA_Bankruptcy(messaging::CommonLibrary library,
+                                   std::shared_ptr<platform::Interaction> interaction,
+                                   QWidget* parent)
+    : QWidget(parent), mLib(std::move(library)), mInteraction(std::move(interaction)) {
+    buildControls();
+    connectControls();
+    UserDocument_Initialize();
+}
+
+KORVA_Bankruptcy::~KORVA_Bankruptcy() {
+    // Answers that are still on their way must not reach a document that is gone.
+    if (mVrexMessage) {
+        mVrexMessage->DataReady = nullptr;
+        mVrexMessage->MsgTimeout = nullptr;
+    }
+}
+
+void KORVA_Bankruptcy::UserDocument_Initialize() {
+    records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Initialize", [&] {
+        if (!mVrexMessage) obtainListener();
+        for (int command : {7, 9, 8, 14}) mLib.statusLine->EnableCommand(command, false);
+        mStrPersistPath = mLib.userContext->GetUserFolder() + kPersistFileName;
+
+        mUdtRequestsInitial = messaging::OutstandingRequests::Initial(messaging::kAppTitle);
+        mUdtRequests = mUdtRequestsInitial;
+
+        mUdtBlankCustomer.IsBankruptcyManager = mLib.globalServices->HasRight(kManagerRight);
+        udtCustomer = mUdtBlankCustomer;
+
+        rsEmptyBankruptcyCase = records::NewBankruptcyCaseRS(sink());
+        rsEmptyAccntRecv = records::NewAccntRecvRS(sink());
+        rsBankruptcyCase = records::NewBankruptcyCaseRS(sink());
+        rsAccntRecv = records::NewAccntRecvRS(sink());
+        rsBankruptcyAR = records::NewAccntRecvRS(sink());
+
+        SSTab1->setTabEnabled(2, false);
+        SSTab1->setTabEnabled(1, false);
+        SSTab1->setTabEnabled(0, true);
+        SSTab1->setCurrentIndex(0);
+
+        ValidateCommandButtons();
+
+        for (int index : {ars, FILINGS}) {
+            platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const records::RecordsetPtr& empty =
+                index == ars ? rsEmptyAccntRecv : rsEmptyBankruptcyCase;
+            grid->SetDataMember("");
+            grid->SetDataSource(nullptr);
+            records::RecordsetPtr clone = empty->Clone();
+            grid->SetDataSource(clone);
+            grid->SetBatchUpdate(clone->IsBatchOptimistic());
+            mSdgBankruptcy_InitColumnProps(index);
+            grid->Refresh();
+        }
+        doEvents();
+    });
+    setBusy(false);
+}
+
+void KORVA_Bankruptcy::UserDocument_Show() {
+    records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Show", [&] {
+        if (!mVrexMessage) obtainListener();
+        if (mTimUpdateTimeout->interval() < kTimerFloorMs)
+            mTimUpdateTimeout->setInterval(kTimerDefaultMs);
+        mTimUpdateTimeout->stop();
+        mTimUpdateTimeout->setProperty("Tag", QString::number(mTimUpdateTimeout->interval()));
+
+        for (int command : {9, 14, 8, 7}) mLib.statusLine->EnableCommand(command, false);
+        for (int index : {0, 5, 1, 3}) mCmdBankruptcy[static_cast<std::size_t>(index)]->setEnabled(false);
+
+        SSTab1->setTabEnabled(0, true);
+        SSTab1->setTabEnabled(1, false);
+        SSTab1->setTabEnabled(2, false);
+        SSTab1->setCurrentIndex(0);
+
+        setStatus("Loading Document Data ...");
+        setBusy(true);
+        RestoreData();
+        SetGridBolding(mSdgBankruptcy[ars]);
+        SetGridBolding(mSdgBankruptcy[FILINGS]);
+        setBusy(false);
+        doEvents();
+    });
+    setBusy(false);
+}
+
+void KORVA_Bankruptcy::UserDocument_Resize() {
+    // The layouts follow the document's size; nothing to do here.
+}
+
+void KORVA_Bankruptcy::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    UserDocument_Resize();
+}
+
+bool KORVA_Bankruptcy::DataChanged() {
+    bool changed = false;
+    records::Trap(sink(), "KORVA_Bankruptcy.DataChanged", [&] {
+        setStatus("Checking Document Data ...");
+        changed = SSTab1->isTabEnabled(1) || SSTab1->isTabEnabled(2);
+    });
+    setBusy(false);
+    return changed;
+}
+
+void KORVA_Bankruptcy::BeforeUnload() {
+    records::Trap(sink(), "KORVA_Bankruptcy.BeforeUnload", [&] {
+        if (DataChanged()) PersistData();
+    });
+    // The document closes even when persisting failed.
+    records::IgnoreErrors([&] { CloseDocument(); });
+    setBusy(false);
+}
+
+bool KORVA_Bankruptcy::CloseDocument() {
+    // Every step runs whatever the one before did: nothing may keep the document from closing.
+    const char* source = "KORVA_Bankruptcy.CloseDocument";
+    records::Trap(sink(), source, [&] {
+        if (!udtCustomer.PmtReceiptNbr.empty()) {
+            const std::string number = udtCustomer.PmtReceiptNbr;
+            udtCustomer.PmtReceiptNbr.clear();
+            mLib.globalServices->ReturnReceiptNumber(number, "R");
+        }
+    });
+    records::Trap(sink(), source, [&] {
+        for (int command : {7, 9, 8, 14}) mLib.statusLine->EnableCommand(command, true);
+    });
+    records::Trap(sink(), source, [&] { setStatus(kReady); });
+    records::Trap(sink(), source, [&] {
+        mTimUpdateTimeout->stop();
+        if (mVrexMessage) {
+            mVrexMessage->DataReady = nullptr;
+            mVrexMessage->MsgTimeout = nullptr;
+        }
+        mVrexMessage.reset();
+        doEvents();
+    });
+    return true;
+}
+
+void KORVA_Bankruptcy::SaveData() {
+    records::Trap(sink(), "KORVA_Bankruptcy.SaveData",
+                  [&] { setStatus("Data did not change.  Save request cancelled. "); });
+    setBusy(false);
+}
+
+void KORVA_Bankruptcy::FileNew() {
+    const char* source = "KORVA_Bankruptcy.FileNew";
+    records::Trap(sink(), source, [&] { KORVA_CustSelect1_ClearForm(); });
+    records::Trap(sink(), source, [&] { KORVA_CustSelect1->ClearSelection(); });
+    records::Trap(sink(), source, [&] { mCmdBankruptcy[kRefresh]->setEnabled(true); });
+    records::Trap(sink(), source, [&] { setBusy(false); });
+    records::Trap(sink(), source, [&] { setStatus(kReady); });
+}
+
+// --- small helpers shared by the procedures
+
+void KORVA_Bankruptcy::obtainListener() {
+    mVrexMessage = mLib.messageService->GetListener();
+    const QPointer<KORVA_Bankruptcy> self(this);
+    mVrexMessage->DataReady = [self](const std::string& theme) {
+        if (self) self->mVrexMessage_DataReady(theme);
+    };
+    mVrexMessage->MsgTimeout = [self](const std::string& theme) {
+        if (self) self->mVrexMessage_MsgTimeout(theme);
+    };
+}
+
+void KORVA_Bankruptcy::setBusy(bool busy) {
+    if (mInteraction) mInteraction->SetBusyPointer(busy);
+}
+
+void KORVA_Bankruptcy::setStatus(const std::string& text) {
+    mLib.statusLine->SetStatus(text);
+}
+
+void KORVA_Bankruptcy::doEvents() {
+    if (mInteraction) mInteraction->DoEvents();
+}
+
+std::string KORVA_Bankruptcy::customerDisplayName() const {
+    return KORVA_CustSelect1->Customer().name;
+}
