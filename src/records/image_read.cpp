@@ -164,6 +164,7 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
         }
         f.size = static_cast<int>(size);
         if (f.name.empty()) Bad("field " + std::to_string(i + 1) + " has no name");
+        if (f.name.find(']') != std::string::npos) Bad("the field name '" + f.name + "' holds a ']'");
         for (const auto& g : fields) {
             if (EqualsIgnoreCase(g.name, f.name)) Bad("the field '" + f.name + "' appears twice");
         }

@@ -69,6 +69,10 @@ RecordsetPtr Recordset::Create() {
 void Recordset::AppendField(std::string name, FieldType type, int size) {
     view_->RequireClosed();
     if (name.empty()) throw Error(err::InvalidArgument, "A field needs a name.");
+    if (name.find(']') != std::string::npos) {
+        throw Error(err::InvalidArgument,
+                    "The field name '" + name + "' holds a ']', so no filter or sort could name it.");
+    }
     for (const auto& f : pendingFields_) {
         if (EqualsIgnoreCase(f.name, name)) {
             throw Error(err::InvalidArgument, "The field '" + name + "' is already defined.");

@@ -20,6 +20,14 @@
 //  - UpdateBatch and CancelBatch settle a pending edit first. When the current row disappears (a
 //    cancelled new row) the cursor stands on no row (position unknown) until the next move.
 //  - Closing discards a pending edit and never invalidates clones.
+//  - Null sorts first in either direction; ties keep load order.
+//  - "= Null" and "<> Null" in a filter test for Null; Null against any other operator is an error.
+//  - A field name may not hold ']' (no filter or sort could name it).
+//  - Set converts the value to the field's type (error 3421 when it cannot); Empty is stored as
+//    Null. Text sizes describe the layout and are not enforced.
+//  - Save writes, besides the visible rows, the rows deleted in the batch (they come back on
+//    CancelBatch after a reload). Open(Stream&) keeps the lock type set before it.
+//  - Many rows changed at once (a batch of more than 16) reach observers as one Reset.
 
 #include <cstdint>
 #include <functional>

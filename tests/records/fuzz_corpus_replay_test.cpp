@@ -21,6 +21,8 @@ struct Target {
 // One line per fuzz target.
 const Target kTargets[] = {
     {"property_bag", &FuzzPropertyBag},
+    {"recordset_image", &FuzzRecordsetImage},
+    {"filter", &FuzzFilter},
 };
 
 class CorpusReplay : public ::testing::TestWithParam<Target> {};

@@ -11,4 +11,12 @@ namespace records::fuzz {
 // PropertyBag::SetContents; an accepted image must encode back to the same bytes.
 void FuzzPropertyBag(const std::uint8_t* data, std::size_t size);
 
+// Recordset::Open(Stream&); an accepted image must save and load again to the same image, and
+// the loaded record set must stand every cursor and batch operation.
+void FuzzRecordsetImage(const std::uint8_t* data, std::size_t size);
+
+// Filter, find and sort expressions against a record set of every field type. The first byte
+// picks which; a rejected expression must leave the view as it was.
+void FuzzFilter(const std::uint8_t* data, std::size_t size);
+
 }  // namespace records::fuzz

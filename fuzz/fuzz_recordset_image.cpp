@@ -1,0 +1,10 @@
+// libFuzzer target: arbitrary bytes as a record-set image.
+#include <cstddef>
+#include <cstdint>
+
+#include "../tests/records/fuzz_entries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    records::fuzz::FuzzRecordsetImage(data, size);
+    return 0;
+}
