@@ -301,6 +301,7 @@ void Column::AppendText(std::string_view s) {
 void Column::Reserve(std::uint32_t rows) {
     if (!materialised_) Materialise();
     present_.reserve((static_cast<std::size_t>(rows) + 63) / 64);
+    if (storage_ == Storage::Any) any_.reserve(rows);
     if (storage_ == Storage::Text) txt_.reserve(rows);
     if (storage_ == Storage::Number || storage_ == Storage::Real) num_.reserve(rows);
 }
@@ -317,22 +318,25 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
     switch (storage_) {
         case Storage::Number:
         case Storage::Real: {
-            std::vector<std::uint64_t> num(newRows);
+            // map is increasing over the kept rows: append in order
+            Segmented<std::uint64_t> num;
+            num.reserve(newRows);
             for (std::uint32_t i = 0; i < rows_; ++i) {
                 if (map[i] == kNoRow) continue;
-                num[map[i]] = num_[i];
+                num.push_back(num_[i]);
                 keepPresent(i, map[i]);
             }
             num_.swap(num);
             break;
         }
         case Storage::Text: {
-            std::vector<std::uint32_t> txt(newRows, kInline);
+            Segmented<std::uint32_t> txt;
+            txt.reserve(newRows);
             TextPool pool;
             for (std::uint32_t i = 0; i < rows_; ++i) {
                 if (map[i] == kNoRow) continue;
                 const std::uint32_t s = txt_[i];
-                txt[map[i]] = (IsNull(i) || (s & kInline)) ? s : pool.Add(pool_.Get(s));
+                txt.push_back((IsNull(i) || (s & kInline)) ? s : pool.Add(pool_.Get(s)));
                 keepPresent(i, map[i]);
             }
             txt_.swap(txt);
@@ -355,7 +359,7 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
 }
 
 std::size_t Column::MemoryBytes() const {
-    return present_.capacity() * 8 + num_.capacity() * 8 + txt_.capacity() * 4 +
+    return present_.capacity() * 8 + num_.MemoryBytes() + txt_.MemoryBytes() +
            any_.capacity() * sizeof(Value) + pool_.MemoryBytes();
 }
 

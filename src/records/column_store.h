@@ -3,6 +3,7 @@
 // in 4-byte slots (up to 3 bytes inline, longer ones in a chunked pool); a bitmap marks the
 // non-null cells. A column that never held a value allocates nothing.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,70 @@ private:
     std::vector<Chunk> chunks_;
     std::size_t used_ = 0;
     std::size_t garbage_ = 0;
+};
+
+// A vector in fixed segments of 16K entries, so appending never copies what is there and never
+// holds more than one segment unused; the first segment grows like a vector, for small sets.
+template <class T>
+class Segmented {
+public:
+    static constexpr unsigned kShift = 14;
+    static constexpr std::size_t kSegment = std::size_t{1} << kShift;
+
+    T& operator[](std::size_t i) { return segs_[i >> kShift][i & (kSegment - 1)]; }
+    const T& operator[](std::size_t i) const { return segs_[i >> kShift][i & (kSegment - 1)]; }
+    std::size_t size() const { return size_; }
+
+    void push_back(const T& v) {
+        if (size_ < kSegment) {
+            if (first_.size() == first_.capacity()) {
+                first_.reserve(std::min(kSegment, std::max<std::size_t>(16, first_.capacity() * 2)));
+            }
+            first_.push_back(v);
+            if (segs_.empty()) segs_.push_back(nullptr);
+            segs_[0] = first_.data();
+        } else {
+            if ((size_ & (kSegment - 1)) == 0) {
+                rest_.emplace_back(new T[kSegment]);
+                segs_.push_back(rest_.back().get());
+            }
+            segs_.back()[size_ & (kSegment - 1)] = v;
+        }
+        ++size_;
+    }
+    void assign(std::size_t n, const T& v) {
+        clear();
+        reserve(n);
+        for (std::size_t i = 0; i < n; ++i) push_back(v);
+    }
+    void reserve(std::size_t n) {
+        if (size_ == 0 && first_.capacity() < std::min(n, kSegment)) {
+            first_.reserve(std::min(n, kSegment));
+        }
+    }
+    void clear() {
+        first_.clear();
+        first_.shrink_to_fit();
+        rest_.clear();
+        segs_.clear();
+        size_ = 0;
+    }
+    void swap(Segmented& o) noexcept {
+        first_.swap(o.first_);
+        rest_.swap(o.rest_);
+        segs_.swap(o.segs_);
+        std::swap(size_, o.size_);
+    }
+    std::size_t MemoryBytes() const {
+        return first_.capacity() * sizeof(T) + rest_.size() * kSegment * sizeof(T) +
+               segs_.capacity() * sizeof(T*) + rest_.capacity() * sizeof(void*);
+    }
+
+private:
+    std::vector<T> first_;
+    std::vector<std::unique_ptr<T[]>> rest_;
+    std::vector<T*> segs_;
+    std::size_t size_ = 0;
 };
 
 // How a column keeps its cells.
@@ -86,8 +151,8 @@ private:
     std::uint32_t rows_ = 0;
     bool materialised_ = false;
     std::vector<std::uint64_t> present_;
-    std::vector<std::uint64_t> num_;  // Number: int64, Real: double bits
-    std::vector<std::uint32_t> txt_;  // inline (bit 31 set) or pool reference
+    Segmented<std::uint64_t> num_;  // Number: int64, Real: double bits
+    Segmented<std::uint32_t> txt_;  // inline (bit 31 set) or pool reference
     std::vector<Value> any_;
     TextPool pool_;
 };

@@ -10,22 +10,21 @@ namespace records {
 
 namespace {
 
-std::vector<int> FieldIndexes(const Recordset& rs, const std::vector<std::string>& fields,
+std::vector<int> FieldIndexes(const RowStore& store, const std::vector<std::string>& fields,
                               std::size_t valueCount) {
     if (fields.size() != valueCount) {
         throw Error(err::InvalidArgument, "The lists of fields and values differ in length (" +
                                               std::to_string(fields.size()) + " fields, " +
                                               std::to_string(valueCount) + " values).");
     }
+    const auto& defs = store.Fields();
     std::vector<int> out;
     out.reserve(fields.size());
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string& name = fields[i];
-        // callers mostly list the fields in their own order: try that place first
-        const int f = static_cast<int>(i) < rs.FieldCount() &&
-                              EqualsIgnoreCase(rs.Field(static_cast<int>(i)).name, name)
-                          ? static_cast<int>(i)
-                          : rs.FieldIndex(name);
+        // callers mostly list the fields in their own order and spelling: try that first
+        int f = i < defs.size() && defs[i].name == name ? static_cast<int>(i) : -1;
+        if (f < 0) f = store.FieldIndex(name);
         if (f < 0) {
             throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding "
                                            "to the requested name or ordinal: '" +
@@ -53,7 +52,7 @@ void Recordset::AddNew() {
 
 void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector<Value>& values) {
     view_->RequireWritable();
-    const std::vector<int> idx = FieldIndexes(*this, fields, values.size());
+    const std::vector<int> idx = FieldIndexes(*view_->store, fields, values.size());
     std::vector<Value> converted;
     converted.reserve(values.size());
     for (std::size_t i = 0; i < idx.size(); ++i) {
@@ -108,7 +107,7 @@ void Recordset::Update() {
 
 void Recordset::Update(const std::vector<std::string>& fields, const std::vector<Value>& values) {
     view_->RequireWritable();
-    const std::vector<int> idx = FieldIndexes(*this, fields, values.size());
+    const std::vector<int> idx = FieldIndexes(*view_->store, fields, values.size());
     for (std::size_t i = 0; i < idx.size(); ++i) Set(idx[i], values[i]);
     Update();
 }
