@@ -95,9 +95,8 @@ bool KORVA_Bankruptcy::headerUnderCurrentKey(const messaging::RequestEntry& entr
 void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
     if (!headerUnderCurrentKey(entry, "OPENARS")) return;
     entry.deadline = 0;
-    const messaging::DTDPtr part =
-        mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv), entry.theme,
-                                  entry.messageKey);
+    const messaging::DTDPtr part = mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv),
+                                                             entry.theme, entry.messageKey);
     cancelStaged(rsAccntRecv);
     const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
     if (!rows) {
@@ -133,9 +132,8 @@ void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
 void KORVA_Bankruptcy::answerCases(messaging::RequestEntry& entry) {
     if (!headerUnderCurrentKey(entry, "CASES")) return;
     entry.deadline = 0;
-    const messaging::DTDPtr part =
-        mLib.answerStore->GetPart(std::string(records::kLayoutBankruptcy), entry.theme,
-                                  entry.messageKey);
+    const messaging::DTDPtr part = mLib.answerStore->GetPart(
+        std::string(records::kLayoutBankruptcy), entry.theme, entry.messageKey);
     cancelStaged(rsBankruptcyCase);
     const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
     if (!rows) {
@@ -178,7 +176,8 @@ void KORVA_Bankruptcy::commonEnding() {
     if (mBlnARsLoaded && mBlnCasesLoaded) {
         setStatus("Displaying Account & Bankruptcy Info For " + name + " ...");
     } else if (mBlnARsLoaded && !mBlnCasesLoaded && !mBlnCasesTimedOut) {
-        setStatus("Displaying Account Info for " + name + ". No bankruptcy info for this customer.");
+        setStatus("Displaying Account Info for " + name +
+                  ". No bankruptcy info for this customer.");
     } else if (!mBlnARsLoaded && mBlnCasesLoaded && !mBlnARsTimedOut) {
         setStatus("Display Bankruptcy Info for " + name + ". No account info for this customer.");
     } else if (!mBlnARsTimedOut && !mBlnCasesTimedOut) {
@@ -189,9 +188,8 @@ void KORVA_Bankruptcy::commonEnding() {
 void KORVA_Bankruptcy::answerCaseArs(messaging::RequestEntry& entry) {
     if (!headerUnderCurrentKey(entry, "CASEARS")) return;
     entry.deadline = 0;
-    const messaging::DTDPtr part =
-        mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv), entry.theme,
-                                  entry.messageKey);
+    const messaging::DTDPtr part = mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv),
+                                                             entry.theme, entry.messageKey);
     const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
     if (!rows) {
         ProcessNotificationMessage(entry);

@@ -48,7 +48,8 @@ void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
                         if (old) old->Close();
                     });
                 }
-                for (records::RecordsetPtr* rs : {&rsBankruptcyCase, &rsAccntRecv, &rsBankruptcyAR}) {
+                for (records::RecordsetPtr* rs :
+                     {&rsBankruptcyCase, &rsAccntRecv, &rsBankruptcyAR}) {
                     records::IgnoreErrors([&] {
                         if (*rs) (*rs)->Close();
                     });

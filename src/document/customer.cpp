@@ -110,8 +110,8 @@ void KORVA_Bankruptcy::forgetCustomerRecord() {
 void KORVA_Bankruptcy::forgetBindEmpty(ForgetState& state) {
     records::RebindGrid(*mSdgBankruptcy[ars], rsEmptyAccntRecv->Clone(), &state.oldArs, false,
                         false, sink());
-    records::RebindGrid(*mSdgBankruptcy[FILINGS], rsEmptyBankruptcyCase->Clone(),
-                        &state.oldCases, false, false, sink());
+    records::RebindGrid(*mSdgBankruptcy[FILINGS], rsEmptyBankruptcyCase->Clone(), &state.oldCases,
+                        false, false, sink());
 }
 
 void KORVA_Bankruptcy::forgetRecordsets() {

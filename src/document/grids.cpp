@@ -41,8 +41,8 @@ const Qt::Alignment kRight = Qt::AlignRight;
 
 const std::vector<ColumnDef>& arColumns() {
     static const std::vector<ColumnDef> columns = {
-        {"AR #", "AcctRcvblNumber", nullptr, FieldType::Text, 989.8583, kNone, kLeft, "", "",
-         true, -1, -1},
+        {"AR #", "AcctRcvblNumber", nullptr, FieldType::Text, 989.8583, kNone, kLeft, "", "", true,
+         -1, -1},
         {"AR Type", "AcctRcvblType", nullptr, FieldType::Text, 1785.26, kNone, kLeft, "", "", true,
          -1, -1},
         {"Issue Date", "Issue Date", "TRNSCTN_DT", FieldType::Date, 1049.953, kCentre, kNone, "",
@@ -53,8 +53,8 @@ const std::vector<ColumnDef>& arColumns() {
          1604.976, kRight, kCentre, "CURRENCY", "", true, -1, -1},
         {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", FieldType::Currency, 1425.26, kRight,
          kRight, "CURRENCY", "", true, -1, -1},
-        {"AR Type", "AR Type", "ACCT_RCVBL_TYP_CD", FieldType::Text, 255.1181, kNone, kNone, "",
-         "", false, -1, -1},
+        {"AR Type", "AR Type", "ACCT_RCVBL_TYP_CD", FieldType::Text, 255.1181, kNone, kNone, "", "",
+         false, -1, -1},
         {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", FieldType::Text, 315.2126,
          kNone, kLeft, "", "", false, -1, -1},
         {"ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", FieldType::Long, 315.2126, kRight,
@@ -73,8 +73,8 @@ const std::vector<ColumnDef>& caseColumns() {
     static const std::vector<ColumnDef> columns = {
         {"Case #", "Case Number", "CASE_ID", FieldType::Text, 1349.858, kNone, kNone, "", "", true,
          0, 0},
-        {"Claim Filing Date", "Filing Date", "CLM_FILE_DT", FieldType::Date, 1739.906, kNone,
-         kNone, "", "", true, 0, 1},
+        {"Claim Filing Date", "Filing Date", "CLM_FILE_DT", FieldType::Date, 1739.906, kNone, kNone,
+         "", "", true, 0, 1},
         {"Notify Date", "Begin Date", "NTFCTN_DT", FieldType::Date, 1769.953, kNone, kNone, "", "",
          true, 0, 2},
         {"Court Filing Date", "End Date", "CRT_FILE_DT", FieldType::Date, 1500.095, kNone, kNone,
@@ -258,7 +258,8 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowLoaded(int Index, records::Bookmark /*B
         // Ten digits show with the area code, anything else as a local number.
         step([&] {
             const std::string phone = records::Trim(textOf(row, "Phone Number"));
-            if (!phone.empty()) row.Set("Phone Number", records::Value(messaging::FormatPhone(phone)));
+            if (!phone.empty())
+                row.Set("Phone Number", records::Value(messaging::FormatPhone(phone)));
         });
     }
 }
@@ -266,10 +267,9 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowLoaded(int Index, records::Bookmark /*B
 void KORVA_Bankruptcy::mSdgBankruptcy_Error(int Index, long DataError, int& Response) {
     // Logged only; the response stays as the grid gave it, so its own handling goes on.
     records::IgnoreErrors([&] {
-        sink()->ReportError("Grid Error; Index, DataError, Response:" + std::to_string(Index) +
-                                " , " + std::to_string(DataError) + " , " +
-                                std::to_string(Response),
-                            std::string(records::kExeName),
-                            "KORVA_Bankruptcy.mSdgBankruptcy_Error");
+        sink()->ReportError(
+            "Grid Error; Index, DataError, Response:" + std::to_string(Index) + " , " +
+                std::to_string(DataError) + " , " + std::to_string(Response),
+            std::string(records::kExeName), "KORVA_Bankruptcy.mSdgBankruptcy_Error");
     });
 }

@@ -33,6 +33,14 @@ void KORVA_Bankruptcy::SendMsgCustInquiry() {
         casesEntry.messageKey = casesRequest->MessageKey();
         casesEntry.failed = false;
 
+        // The flags describe this inquiry; they are cleared before any answer of it can come in
+        // (events run between the two sends).
+        mBlnMsgTimedOut = false;
+        mBlnARsTimedOut = false;
+        mBlnCasesTimedOut = false;
+        mBlnARsLoaded = false;
+        mBlnCasesLoaded = false;
+
         arsRequest->Send();
         mUdtRequests[messaging::kOpenArs].deadline =
             mLib.clock->Now() + messaging::kRequestDeadlineSeconds;
@@ -49,11 +57,6 @@ void KORVA_Bankruptcy::SendMsgCustInquiry() {
             mLib.clock->Now() + messaging::kRequestDeadlineSeconds;
         startTimerForDeadline();
 
-        mBlnMsgTimedOut = false;
-        mBlnARsTimedOut = false;
-        mBlnCasesTimedOut = false;
-        mBlnARsLoaded = false;
-        mBlnCasesLoaded = false;
         ValidateCommandButtons();  // the case commands wait for the case answer
         setStatus("Requesting Account & Bankruptcy Info For " + customerDisplayName() + " ...");
     });

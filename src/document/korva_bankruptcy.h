@@ -77,8 +77,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
 
     // --- grids
     void mSdgBankruptcy_InitColumnProps(int Index);
-    void mSdgBankruptcy_RowLoaded(int Index, records::Bookmark Bookmark,
-                                  platform::RowValues& row);
+    void mSdgBankruptcy_RowLoaded(int Index, records::Bookmark Bookmark, platform::RowValues& row);
     void mSdgBankruptcy_Error(int Index, long DataError, int& Response);
     void SetGridBolding(platform::DataGrid* grid);
 

@@ -30,8 +30,9 @@ struct CommandCaption {
 };
 // Index order of the control array; the command bar shows them in the order of work.
 constexpr CommandCaption kCommandCaptions[] = {
-    {0, "Add Bankruptcy"},          {1, "Bankruptcy Case ARs"}, {2, "Refresh"},
-    {3, "Process Bankruptcy Case"}, {4, "Search"},              {5, "Edit Bankruptcy Data"},
+    {0, "Add Bankruptcy"}, {1, "Bankruptcy Case ARs"},
+    {2, "Refresh"},        {3, "Process Bankruptcy Case"},
+    {4, "Search"},         {5, "Edit Bankruptcy Data"},
 };
 
 constexpr const char* kSortCaptions[] = {"AR #", "AR Type", "Issue Date"};
@@ -56,7 +57,8 @@ void KORVA_Bankruptcy::buildControls() {
 
     auto* commands = new QHBoxLayout;
     commands->addStretch(1);
-    for (int index : {0, 5, 3, 1, 2}) commands->addWidget(mCmdBankruptcy[static_cast<std::size_t>(index)]);
+    for (int index : {0, 5, 3, 1, 2})
+        commands->addWidget(mCmdBankruptcy[static_cast<std::size_t>(index)]);
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(6, 6, 6, 6);
@@ -92,22 +94,27 @@ QWidget* KORVA_Bankruptcy::buildCustomerLabels(int first, const QString& title) 
     nameFont.setBold(true);
     at(0)->setFont(nameFont);
 
-    // Name; two address lines; city, state and postal code on one line; phone.
+    // Name and phone on the first line, the address lines beside each other, then city,
+    // state and postal code together.
+    auto line = [](std::initializer_list<QWidget*> widgets) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        for (QWidget* w : widgets) row->addWidget(w);
+        row->addStretch(1);
+        return row;
+    };
     auto* grid = new QGridLayout(group);
     grid->setContentsMargins(8, 4, 8, 4);
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(2);
     grid->addWidget(new QLabel(QStringLiteral("Name:")), 0, 0);
-    grid->addWidget(at(0), 0, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Phone:")), 0, 4);
-    grid->addWidget(at(6), 0, 5);
+    grid->addWidget(at(0), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Phone:")), 0, 2);
+    grid->addWidget(at(6), 0, 3);
     grid->addWidget(new QLabel(QStringLiteral("Address:")), 1, 0);
-    grid->addWidget(at(1), 1, 1, 1, 3);
-    grid->addWidget(at(2), 2, 1, 1, 3);
-    grid->addWidget(at(3), 3, 1);
-    grid->addWidget(at(4), 3, 2);
-    grid->addWidget(at(5), 3, 3);
-    grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(5, 2);
+    grid->addLayout(line({at(1), at(2)}), 1, 1);
+    grid->addLayout(line({at(3), at(4), at(5)}), 2, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(3, 140);
     return group;
 }
 
@@ -197,14 +204,12 @@ void KORVA_Bankruptcy::connectControls() {
                 });
         connect(grid, &platform::DataGrid::InitColumnProps, this,
                 [this](int i) { mSdgBankruptcy_InitColumnProps(i); });
-        grid->SetRowLoadedHandler(
-            [this](int i, records::Bookmark b, platform::RowValues& row) {
-                mSdgBankruptcy_RowLoaded(i, b, row);
-            });
-        grid->SetErrorHandler(
-            [this](int i, long dataError, int& response) {
-                mSdgBankruptcy_Error(i, dataError, response);
-            });
+        grid->SetRowLoadedHandler([this](int i, records::Bookmark b, platform::RowValues& row) {
+            mSdgBankruptcy_RowLoaded(i, b, row);
+        });
+        grid->SetErrorHandler([this](int i, long dataError, int& response) {
+            mSdgBankruptcy_Error(i, dataError, response);
+        });
     }
 
     for (int i = 0; i < 3; ++i) {

@@ -89,7 +89,8 @@ void KORVA_Bankruptcy::UserDocument_Show() {
         mTimUpdateTimeout->setProperty("Tag", QString::number(mTimUpdateTimeout->interval()));
 
         for (int command : {9, 14, 8, 7}) mLib.statusLine->EnableCommand(command, false);
-        for (int index : {0, 5, 1, 3}) mCmdBankruptcy[static_cast<std::size_t>(index)]->setEnabled(false);
+        for (int index : {0, 5, 1, 3})
+            mCmdBankruptcy[static_cast<std::size_t>(index)]->setEnabled(false);
 
         SSTab1->setTabEnabled(0, true);
         SSTab1->setTabEnabled(1, false);

@@ -23,13 +23,18 @@ int keyAsciiOf(const QKeyEvent& event) {
     if (mods == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
         return event.key() - Qt::Key_A + 1;
     switch (event.key()) {
-        case Qt::Key_Backspace: return 8;
+        case Qt::Key_Backspace:
+            return 8;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return 13;
-        case Qt::Key_Escape: return 27;
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return 0;  // moves the focus, types nothing
-        default: break;
+        case Qt::Key_Backtab:
+            return 0;  // moves the focus, types nothing
+        default:
+            break;
     }
     const QString text = event.text();
     if (text.isEmpty() || mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
@@ -79,8 +84,8 @@ void KORVA_Bankruptcy::mTxtBankruptcy_Change() {
         // Typed characters were filtered already; only a paste is checked here.
         if (mbMouseDown || mbPasteKey) {
             const std::string text = mTxtBankruptcy->text().toStdString();
-            if (!records::IsNumeric(records::Value(text)) ||
-                text.find('$') != std::string::npos || text.find('.') != std::string::npos) {
+            if (!records::IsNumeric(records::Value(text)) || text.find('$') != std::string::npos ||
+                text.find('.') != std::string::npos) {
                 mInteraction->Beep();
                 mTxtBankruptcy->setText(QString::fromStdString(mStrSavedText));
             }

@@ -25,7 +25,7 @@ bool isNumeric(const std::string& text) {
 }  // namespace
 
 void KORVA_Bankruptcy::mSdgBankruptcy_MouseMove(int Index, int /*Button*/, int /*Shift*/, int X,
-                                               int Y) {
+                                                int Y) {
     records::IgnoreErrors([&] {
         mIntLastHitTest = 0;
         mIntLastHitTest = mSdgBankruptcy.at(static_cast<std::size_t>(Index))->HitTest(X, Y);
@@ -39,7 +39,7 @@ void KORVA_Bankruptcy::makeCaseCurrent() {
 }
 
 void KORVA_Bankruptcy::mSdgBankruptcy_RowColChange(int Index, const QVariant& /*LastRow*/,
-                                                  int /*LastCol*/) {
+                                                   int /*LastCol*/) {
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_RowColChange";
     if (Index == FILINGS) {
         platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
@@ -175,8 +175,8 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
     bool casesPending = false;
     bool actionPending = true;
     step([&] {
-        caseOpen = records::EqualsIgnoreCase(udtCustomer.CaseStatus, "O") &&
-                   !udtCustomer.CaseID.empty();
+        caseOpen =
+            records::EqualsIgnoreCase(udtCustomer.CaseStatus, "O") && !udtCustomer.CaseID.empty();
     });
     step([&] { casesPending = mUdtRequests[messaging::kCases].deadline != 0; });
     step([&] { actionPending = currentCaseHasPendingAction(); });
@@ -203,7 +203,7 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
     step([&] {
         QPushButton* edit = mCmdBankruptcy[5];
         edit->setEnabled(false);
-        edit->setEnabled(caseGrid->Rows() > 0 && caseGrid->SelBookmarks().Count() > 0 &&
-                         caseOpen && !actionPending && !casesPending);
+        edit->setEnabled(caseGrid->Rows() > 0 && caseGrid->SelBookmarks().Count() > 0 && caseOpen &&
+                         !actionPending && !casesPending);
     });
 }

@@ -108,8 +108,10 @@ bool KORVA_Bankruptcy::CheckTimeouts() {
     const double now = mLib.clock->Now();
     auto due = [now](double deadline) { return deadline != 0 && deadline <= now; };
     bool anyDue = false;
-    for (int k = 0; k < messaging::kRequestKinds; ++k) anyDue = anyDue || due(mUdtRequests[k].deadline);
-    for (const messaging::WatchedRequest& w : mUdtRequests.Watched()) anyDue = anyDue || due(w.deadline);
+    for (int k = 0; k < messaging::kRequestKinds; ++k)
+        anyDue = anyDue || due(mUdtRequests[k].deadline);
+    for (const messaging::WatchedRequest& w : mUdtRequests.Watched())
+        anyDue = anyDue || due(w.deadline);
     if (!anyDue) return false;
     mTimUpdateTimeout_Timer();
     return true;

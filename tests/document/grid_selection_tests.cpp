@@ -1,0 +1,214 @@
+// The two grids: their columns and row texts, selection by mouse and keyboard, the receivable
+// sort order and which commands may be pressed.
+
+#include "document_fixture.h"
+#include "platform/widgets/regional_formats.h"
+
+namespace document_testing {
+namespace {
+
+constexpr int kAdd = 0, kCaseArs = 1, kProcess = 3, kEdit = 5;
+
+std::vector<records::Bookmark> selected(platform::DataGrid& g) {
+    return g.SelBookmarks().items();
+}
+
+TEST_F(DocumentTest, ReceivableRowsShowSevenDigitNumbersAndDecodedTexts) {
+    open();
+    ASSERT_TRUE(selectAndWait("1002"));
+    platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
+    ASSERT_EQ(ars.Rows(), 3);
+    // Sorted by number: the receivable without a number comes first.
+    EXPECT_EQ(ars.CellText(0, "AcctRcvblNumber"), "");
+    EXPECT_EQ(ars.CellText(1, "AcctRcvblNumber"), "0000007-1");
+    EXPECT_EQ(ars.CellText(2, "AcctRcvblNumber"), "1234567-10");
+    EXPECT_EQ(ars.CellText(1, "AcctRcvblType"), "License Fee");
+    EXPECT_EQ(ars.CellText(2, "AcctRcvblType"), "Sales Tax");
+    EXPECT_EQ(ars.CellText(1, "Status"), "Open");
+    EXPECT_EQ(ars.CellText(1, "Issue Date"),
+              platform::formatShortDate(Value(records::DateSerial(2023, 3, 1))));
+    EXPECT_EQ(ars.CellText(1, "Amount Due"), "$60.50");
+    // The record set keeps its raw values.
+    const auto rs = doc->AccntRecvRecordset();
+    rs->MoveFirst();
+    EXPECT_FALSE(rs->HasField("AcctRcvblNumber"));
+}
+
+TEST_F(DocumentTest, CaseRowsShowThePendingActionBeforeTheStatus) {
+    backEnd->cases["1002"] = {{"BK-1", "O", 2020, 1, 1, "A", "5035550199", " PAY "},
+                              {"BK-2", "O", 2020, 2, 1, "B", "5550199", "pay"},
+                              {"BK-3", "D", 2020, 3, 1, "C", "", ""},
+                              {"BK-4", "O", 2020, 4, 1, "D", "", "WRITEOFF"},
+                              {"BK-5", "O", 2020, 5, 1, "E", "", "ADD"}};
+    open();
+    ASSERT_TRUE(selectAndWait("1002"));
+    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
+    ASSERT_EQ(cases.Rows(), 5);
+    EXPECT_EQ(cases.CellText(0, "Status"), "Paying Open");
+    EXPECT_EQ(cases.CellText(1, "Status"), "Saving Open");
+    EXPECT_EQ(cases.CellText(2, "Status"), "Dismissed");
+    EXPECT_EQ(cases.CellText(3, "Status"), "Closing Open");
+    EXPECT_EQ(cases.CellText(4, "Status"), "Adding Open");
+    EXPECT_EQ(cases.CellText(0, "Phone Number"), "(503) 555 - 0199");
+    EXPECT_EQ(cases.CellText(1, "Phone Number"), "      555 - 0199");
+    EXPECT_EQ(cases.CellText(2, "Phone Number"), "");
+    EXPECT_EQ(cases.CellText(0, "End Date"),
+              platform::formatShortDate(Value(records::DateSerial(2020, 1, 1))));
+    EXPECT_EQ(cases.CellText(0, "Closing Date"), "");
+}
+
+TEST_F(DocumentTest, ColumnsAreBuiltOnceWithNormalWeightCells) {
+    open();
+    for (int index : {0, 1}) {
+        doc->mSdgBankruptcy_InitColumnProps(index);  // a rebuild yields the same columns
+        platform::DataGrid& g = grid(index);
+        ASSERT_EQ(g.Columns().Count(), index == 0 ? 12 : 10);
+        EXPECT_EQ(g.Groups().Count(), 1);
+        EXPECT_GE(g.WidthTwips(), index == 0 ? 8080 - 15 : 8232 - 15);
+        EXPECT_TRUE(g.font().bold());
+        EXPECT_FALSE(g.StyleSets().Item("UNBOLD").Font().bold());
+        for (int c = 0; c < g.Columns().Count(); ++c) {
+            EXPECT_EQ(g.Columns().Item(c).StyleSet(), "UNBOLD");
+            EXPECT_EQ(g.Columns().Item(c).HeadStyleSet(), "UNBOLD");
+        }
+    }
+    platform::DataGrid& ars = grid(0);
+    EXPECT_EQ(ars.Groups().Item(0).Caption(), "Account Receivables Available for Bankruptcy");
+    EXPECT_EQ(ars.Columns().Item(2).Caption(), "Issue Date");
+    EXPECT_EQ(ars.Columns().Item(7).DataField(), "ACCT_RCVBL_TYP_CD");
+    EXPECT_FALSE(ars.Columns().Item(7).Visible());
+    EXPECT_EQ(ars.SelectTypeRow(), platform::DataGrid::RowSelection::Multi);
+    platform::DataGrid& cases = grid(1);
+    EXPECT_EQ(cases.LevelCount(), 2);
+    EXPECT_EQ(cases.Columns().Item("End Date").Caption(), "Court Filing Date");
+    EXPECT_EQ(cases.Columns().Item("Trustee").Level(), 1);
+    EXPECT_EQ(cases.SelectTypeRow(), platform::DataGrid::RowSelection::Single);
+}
+
+TEST_F(DocumentTest, CommandsFollowTheCaseStatusAndItsPendingAction) {
+    backEnd->cases["1002"] = {{"BK-1", "o", 2020, 1, 1, "A", "", ""},
+                              {"BK-2", "D", 2020, 2, 1, "B", "", ""},
+                              {"BK-3", "W", 2020, 3, 1, "C", "", ""},
+                              {"BK-4", "O", 2020, 4, 1, "D", "", "UPD"}};
+    open();
+    for (int c : {kAdd, kCaseArs, kProcess, kEdit}) EXPECT_FALSE(command(c)->isEnabled()) << c;
+
+    ASSERT_TRUE(selectAndWait("1002"));
+    tabs()->setCurrentIndex(2);
+    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
+
+    struct Expect {
+        int row;
+        const char* caseId;
+        bool processAndEdit;
+    };
+    for (const Expect& e : {Expect{0, "BK-1", true}, Expect{1, "BK-2", false},
+                            Expect{2, "BK-3", false}, Expect{3, "BK-4", false}}) {
+        clickSelector(cases, e.row);
+        EXPECT_EQ(doc->Customer().CaseID, e.caseId);
+        EXPECT_EQ(selected(cases).size(), 1u);
+        EXPECT_TRUE(command(kCaseArs)->isEnabled()) << e.caseId;
+        EXPECT_EQ(command(kProcess)->isEnabled(), e.processAndEdit) << e.caseId;
+        EXPECT_EQ(command(kEdit)->isEnabled(), e.processAndEdit) << e.caseId;
+    }
+    EXPECT_EQ(doc->Customer().CaseStatus, "O");
+}
+
+TEST_F(DocumentTest, KeyboardMovesThroughCasesSelectingEach) {
+    backEnd->cases["1002"] = {{"BK-1", "O", 2020, 1, 1, "A", "", ""},
+                              {"BK-2", "D", 2020, 2, 1, "B", "", ""},
+                              {"BK-3", "O", 2020, 3, 1, "C", "", ""}};
+    open();
+    ASSERT_TRUE(selectAndWait("1002"));
+    tabs()->setCurrentIndex(2);
+    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
+    clickSelector(cases, 0);
+    for (const char* expected : {"BK-2", "BK-3"}) {
+        QTest::keyClick(cases.view(), Qt::Key_Down);
+        EXPECT_EQ(doc->Customer().CaseID, expected);
+        ASSERT_EQ(selected(cases).size(), 1u);
+        EXPECT_EQ(selected(cases)[0], *cases.Bookmark());
+    }
+    EXPECT_TRUE(command(kProcess)->isEnabled());
+}
+
+TEST_F(DocumentTest, DoubleClicksToggleOneReceivableAndTheCase) {
+    open();
+    ASSERT_TRUE(selectAndWait("1002"));
+    tabs()->setCurrentIndex(1);
+    platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
+    clickSelector(ars, 0);
+    QTest::mouseClick(ars.selectorArea(), Qt::LeftButton, Qt::ControlModifier,
+                      ars.selectorArea()->mapFrom(&ars, ars.SelectorRect(1).center()));
+    ASSERT_EQ(selected(ars).size(), 2u);
+    const records::Bookmark first = *ars.BookmarkAt(0);
+
+    dblClickCell(ars, 1, "Amount Due");
+    EXPECT_EQ(selected(ars), std::vector<records::Bookmark>{first});
+    dblClickCell(ars, 2, "Amount Due");
+    EXPECT_EQ(selected(ars), (std::vector<records::Bookmark>{first, *ars.BookmarkAt(2)}));
+
+    tabs()->setCurrentIndex(2);
+    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
+    clickSelector(cases, 0);
+    ASSERT_EQ(doc->Customer().CaseID, "BK-200");
+    dblClickCell(cases, 0, "Trustee");
+    EXPECT_TRUE(selected(cases).empty());
+    EXPECT_EQ(doc->Customer().CaseID, "");
+    EXPECT_FALSE(command(kCaseArs)->isEnabled());
+    dblClickCell(cases, 0, "Trustee");
+    EXPECT_EQ(selected(cases).size(), 1u);
+    EXPECT_EQ(doc->Customer().CaseID, "BK-200");
+    EXPECT_TRUE(command(kCaseArs)->isEnabled());
+}
+
+TEST_F(DocumentTest, SortingKeepsTheSelectedReceivables) {
+    open();
+    EXPECT_TRUE(option(0)->isChecked());
+    ASSERT_TRUE(selectAndWait("1002"));
+    EXPECT_EQ(doc->ARSortOrder(), "ACCT_RCVBL_NBR ASC, ACCT_RCVBL_CK_NBR ASC");
+    tabs()->setCurrentIndex(1);
+    platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
+    clickSelector(ars, 1);  // 0000007-1
+    QTest::mouseClick(ars.selectorArea(), Qt::LeftButton, Qt::ControlModifier,
+                      ars.selectorArea()->mapFrom(&ars, ars.SelectorRect(2).center()));
+    const std::vector<records::Bookmark> before = selected(ars);
+    ASSERT_EQ(before.size(), 2u);
+
+    QTest::mouseClick(option(2), Qt::LeftButton, {}, QPoint(6, option(2)->height() / 2));
+    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
+    // By issue date: 2022 (1234567), 2023 (7), 2024 (no number).
+    EXPECT_EQ(ars.CellText(0, "AcctRcvblNumber"), "1234567-10");
+    EXPECT_EQ(ars.CellText(1, "AcctRcvblNumber"), "0000007-1");
+    EXPECT_EQ(selected(ars), before);
+    EXPECT_TRUE(ars.SelBookmarks().Contains(*ars.BookmarkAt(0)));
+    EXPECT_TRUE(ars.SelBookmarks().Contains(*ars.BookmarkAt(1)));
+    EXPECT_FALSE(ars.SelBookmarks().Contains(*ars.BookmarkAt(2)));
+
+    doc->mOptBankruptcy_Click(7);  // no such option: nothing changes
+    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
+}
+
+TEST_F(DocumentTest, AddNeedsReceivablesAnOfficerAndTheCaseAnswer) {
+    open();
+    fault("CASES=delay:400");
+    ASSERT_TRUE(select("1002"));
+    ASSERT_TRUE(waitUntil([&] { return grid(KORVA_Bankruptcy::ars).Rows() == 3; }));
+    tabs()->setCurrentIndex(1);
+    clickSelector(grid(KORVA_Bankruptcy::ars), 1);
+    typeOfficer("101");
+    EXPECT_EQ(doc->Customer().AsgnOfficerID, "101");
+    EXPECT_FALSE(command(kAdd)->isEnabled());  // the case inquiry is still out
+
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(command(kAdd)->isEnabled());
+    typeOfficer("");
+    EXPECT_FALSE(command(kAdd)->isEnabled());
+    typeOfficer("102");
+    EXPECT_TRUE(command(kAdd)->isEnabled());
+    dblClickCell(grid(KORVA_Bankruptcy::ars), 1, "Amount Due");  // deselects the only one
+    EXPECT_FALSE(command(kAdd)->isEnabled());
+}
+
+}  // namespace
+}  // namespace document_testing

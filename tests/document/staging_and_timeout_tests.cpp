@@ -1,0 +1,249 @@
+// Failure notifications, making staged rows final or rolling them back, and the time-out watch.
+
+#include <QTimer>
+
+#include "document_fixture.h"
+#include "messaging/requests.h"
+
+namespace document_testing {
+namespace {
+
+const std::string kAddUpdateTheme = std::string(messaging::kAppTitle) + "ADDUPDATE";
+
+// What a dialog does on Save: stage the change in a clone of the case record set, marked with the
+// request's key, report the request, send it.
+class StagingTest : public DocumentTest {
+  protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        open();
+        ASSERT_TRUE(selectAndWait("1002"));
+    }
+
+    std::unique_ptr<messaging::RequestMessage> newAddUpdate() {
+        return messaging::NewRequest(parts.library, kAddUpdateTheme, 17);
+    }
+    void stageAdd(const std::string& caseId, const std::string& key) {
+        auto clone = doc->CaseRecordset()->Clone();
+        clone->AddNew();
+        clone->Set("CUST_ID", Value("1002"));
+        clone->Set("CASE_ID", Value(caseId));
+        clone->Set("STTS_CD", Value("O"));
+        clone->Set("ACTION", Value("ADD"));
+        clone->Set("Theme", Value(key));
+        clone->Update();
+    }
+    void stageUpdate(const std::string& caseId, const std::string& trustee,
+                     const std::string& key) {
+        auto clone = doc->CaseRecordset()->Clone();
+        ASSERT_TRUE(clone->Find("[CASE_ID] = '" + caseId + "'"));
+        clone->Set("TRSTE_NM", Value(trustee));
+        clone->Set("ACTION", Value("UPD"));
+        clone->Set("Theme", Value(key));
+        clone->Update();
+    }
+    void send(std::unique_ptr<messaging::RequestMessage> request) {
+        doc->mFrmAddBankruptcy_SentMessage(request->Theme(), request->MessageKey());
+        request->Send();
+    }
+    // The case row's field, found through a fresh clone; nullopt when the row is gone.
+    std::optional<Value> caseField(const std::string& caseId, const char* field) {
+        auto clone = doc->CaseRecordset()->Clone();
+        if (!clone->Find("[CASE_ID] = '" + caseId + "'")) return std::nullopt;
+        return clone->Get(field);
+    }
+};
+
+TEST_F(StagingTest, AFailedAddTakesItsRowAwayAndLeavesOtherRequestsRows) {
+    auto other = newAddUpdate();
+    stageAdd("BK-OTHER", other->MessageKey());  // staged by a request still out
+    auto request = newAddUpdate();
+    stageAdd("BK-300", request->MessageKey());
+    stageUpdate("BK-200", "New Trustee", request->MessageKey());
+    backEnd->problems["ADDUPDATE"] = {{"E17", "Case exists", "cases", "BK-300 is on file"}};
+
+    fault("ADDUPDATE=delay:200");
+    send(std::move(request));
+    tabs()->setCurrentIndex(2);
+    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
+    ASSERT_EQ(cases.Rows(), 3);
+    EXPECT_EQ(cases.CellText(2, "Status"), "Adding Open");
+    EXPECT_EQ(cases.CellText(0, "Status"), "Updating Open");
+    EXPECT_FALSE(command(0)->isEnabled());
+
+    interaction->queueAnswer(platform::MsgAnswer::OK);
+    ASSERT_TRUE(waitUntil([&] { return doc->Requests()[messaging::kAddUpdate].deadline == 0; }));
+    ASSERT_EQ(interaction->boxes().size(), 1u);
+    EXPECT_NE(interaction->boxes()[0].text.find(
+                  "An Add / Update Bankruptcy Case message returned the following error:"),
+              std::string::npos);
+    EXPECT_TRUE(statusSeen("Query Not Successful."));
+
+    EXPECT_FALSE(caseField("BK-300", "CASE_ID").has_value());
+    EXPECT_EQ(records::TextOf(*caseField("BK-200", "TRSTE_NM")), "Ada Trustee");
+    EXPECT_TRUE(caseField("BK-200", "ACTION")->isNull());
+    EXPECT_EQ(records::TextOf(*caseField("BK-OTHER", "ACTION")), "ADD");
+    EXPECT_EQ(cases.Rows(), 2);
+    EXPECT_EQ(cases.CellText(0, "Status"), "Open");
+}
+
+TEST_F(StagingTest, ASuccessfulUpdateBecomesFinal) {
+    auto request = newAddUpdate();
+    const std::string key = request->MessageKey();
+    stageUpdate("BK-200", "New Trustee", key);
+    send(std::move(request));
+    ASSERT_TRUE(waitIdle());
+
+    auto clone = doc->CaseRecordset()->Clone();
+    ASSERT_TRUE(clone->Find("[CASE_ID] = 'BK-200'"));
+    EXPECT_EQ(records::TextOf(clone->Get("TRSTE_NM")), "New Trustee");
+    EXPECT_EQ(records::TextOf(clone->OriginalValue("TRSTE_NM")), "New Trustee");
+    EXPECT_TRUE(clone->Get("Theme").isNull());
+    EXPECT_TRUE(clone->Get("ACTION").isNull());
+    EXPECT_TRUE(interaction->boxes().empty());
+    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).CellText(0, "Status"), "Open");
+    EXPECT_TRUE(grid(KORVA_Bankruptcy::ars).isEnabled());
+}
+
+TEST_F(StagingTest, AFailureReportShowsAtMostThreeRows) {
+    backEnd->customers.push_back(customer("1004", "Nobody Ltd"));
+    backEnd->problems["CASES"] = {{"P1", "one", "L1", "N1"},
+                                  {"P2", "two", "L2", "N2"},
+                                  {"P3", "three", "L3", "N3"},
+                                  {"P4", "four", "L4", "N4"},
+                                  {"P5", "five", "L5", "N5"}};
+    interaction->queueAnswer(platform::MsgAnswer::OK);
+    ASSERT_TRUE(selectAndWait("1004"));
+    ASSERT_EQ(interaction->boxes().size(), 1u);
+    const auto& box = interaction->boxes()[0];
+    EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
+    EXPECT_EQ(box.title, "HALBERON");
+    EXPECT_EQ(box.text.rfind("An Bankruptcy Case Inquiry message returned the following error:"
+                             "\r\n\r\nP1: one\r\nLocation: L1\r\nN1\r\n\r\nP2: two",
+                             0),
+              0u);
+    EXPECT_NE(box.text.find("P3: three"), std::string::npos);
+    EXPECT_EQ(box.text.find("P4"), std::string::npos);
+    EXPECT_EQ(reporter->notifications.size(), 3u);
+    EXPECT_TRUE(doc->Requests()[messaging::kCases].failed);
+    EXPECT_TRUE(statusSeen("Query Not Successful."));
+    EXPECT_EQ(status(), "No Account or Bankruptcy info for Nobody Ltd");
+}
+
+TEST_F(StagingTest, TimedOutInquiriesGiveOneBoxWithALineEachInEntryOrder) {
+    fault("OPENARS=drop");
+    fault("CASES=drop");
+    ASSERT_TRUE(select("1002"));
+    ASSERT_FALSE(command(2)->isEnabled());
+
+    parts.clock->advance(59);
+    EXPECT_FALSE(doc->CheckTimeouts());  // answered at 59 s would still count
+    parts.clock->advance(1);
+    interaction->queueAnswer(platform::MsgAnswer::OK);
+    EXPECT_TRUE(doc->CheckTimeouts());
+
+    ASSERT_EQ(interaction->boxes().size(), 1u);
+    EXPECT_EQ(interaction->boxes()[0].text,
+              "The system has not responded to your request(s).  \r\n\r\n"
+              "Bankruptcy Inquiry Message failed to respond.\r\n"
+              "Account Inquiry Message failed to respond.\r\n"
+              "\r\nYour request(s) will be processed as soon as possible.");
+    EXPECT_TRUE(doc->IsIdle());
+    EXPECT_FALSE(doc->TimeoutTimer()->isActive());
+    EXPECT_TRUE(command(2)->isEnabled());
+    EXPECT_FALSE(interaction->IsBusyPointer());
+    EXPECT_TRUE(doc->Requests()[messaging::kCases].failed);
+}
+
+TEST_F(StagingTest, EarlierUnansweredAddIsRolledBackWithTheLatest) {
+    fault("ADDUPDATE=drop");
+    auto first = newAddUpdate();
+    stageAdd("BK-301", first->MessageKey());
+    send(std::move(first));
+    auto second = newAddUpdate();
+    stageAdd("BK-302", second->MessageKey());
+    send(std::move(second));
+    ASSERT_EQ(doc->Requests().Watched().size(), 1u);
+    ASSERT_TRUE(doc->TimeoutTimer()->isActive());
+
+    parts.clock->advance(61);
+    interaction->queueAnswer(platform::MsgAnswer::OK);
+    ASSERT_TRUE(doc->CheckTimeouts());
+    EXPECT_FALSE(caseField("BK-301", "CASE_ID").has_value());
+    EXPECT_FALSE(caseField("BK-302", "CASE_ID").has_value());
+    ASSERT_EQ(interaction->boxes().size(), 1u);
+    const std::string& text = interaction->boxes()[0].text;
+    const std::string line = "Add/Update Bankruptcy Message failed to respond.\r\n";
+    EXPECT_NE(text.find(line + line), std::string::npos);
+    EXPECT_TRUE(doc->IsIdle());
+}
+
+TEST_F(StagingTest, TheTimerStopsWhenNothingIsPending) {
+    ASSERT_TRUE(doc->TimeoutTimer()->isActive());  // switched on by the inquiry
+    ASSERT_TRUE(doc->IsIdle());
+    doc->mTimUpdateTimeout_Timer();
+    EXPECT_FALSE(doc->TimeoutTimer()->isActive());
+    EXPECT_TRUE(interaction->boxes().empty());
+    EXPECT_FALSE(doc->CheckTimeouts());
+}
+
+TEST_F(StagingTest, RefreshAsksAgainAndShowsEmptyGridsMeanwhile) {
+    fault("*=delay:200");
+    tabs()->setCurrentIndex(1);
+    QTest::mouseClick(command(2), Qt::LeftButton);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 0);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Columns().Count(), 12);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Columns().Count(), 10);
+    EXPECT_EQ(status(), "Requesting Account & Bankruptcy Info For Harbour Fisheries ...");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(backEnd->requestsOf("OPENARS").size(), 2u);
+    EXPECT_EQ(backEnd->requestsOf("CASES").size(), 2u);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 3);
+    EXPECT_EQ(status(), "Displaying Account & Bankruptcy Info For Harbour Fisheries ...");
+}
+
+TEST_F(DocumentTest, HostOperationsWithoutAndWithACustomer) {
+    open();
+    for (int c : {7, 8, 9, 14}) EXPECT_FALSE(statusLine->isEnabled(c)) << c;
+    EXPECT_FALSE(doc->DataChanged());
+    EXPECT_EQ(status(), "Checking Document Data ...");
+
+    doc->SaveData();
+    EXPECT_EQ(status(), "Data did not change.  Save request cancelled. ");
+
+    ASSERT_TRUE(selectAndWait("1002"));
+    EXPECT_TRUE(doc->DataChanged());
+    doc->FileNew();
+    EXPECT_EQ(status(), "Ready ...");
+    EXPECT_FALSE(doc->DataChanged());
+    EXPECT_EQ(doc->Customer().CustID, "");
+    EXPECT_FALSE(doc->findChild<platform::CustomerSelect*>("KORVA_CustSelect1")->HasCustomer());
+    EXPECT_TRUE(command(2)->isEnabled());
+
+    EXPECT_TRUE(doc->CloseDocument());
+    for (int c : {7, 8, 9, 14}) EXPECT_TRUE(statusLine->isEnabled(c)) << c;
+    EXPECT_EQ(status(), "Ready ...");
+    // The listener is gone: an answer now reaches nobody.
+    fault("*=delay:50");
+    ASSERT_TRUE(select("1003"));
+    testing_support::pumpFor(250);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
+}
+
+TEST_F(DocumentTest, TimerIntervalHasAFloor) {
+    doc = std::make_unique<KORVA_Bankruptcy>(parts.library, interaction);
+    QTimer* timer = doc->TimeoutTimer();
+    timer->setInterval(14999);
+    doc->Show();
+    EXPECT_EQ(timer->interval(), 35000);
+    EXPECT_EQ(timer->property("Tag").toString(), "35000");
+    EXPECT_FALSE(timer->isActive());
+    timer->setInterval(15000);
+    doc->Show();
+    EXPECT_EQ(timer->interval(), 15000);
+    EXPECT_EQ(timer->property("Tag").toString(), "15000");
+}
+
+}  // namespace
+}  // namespace document_testing
