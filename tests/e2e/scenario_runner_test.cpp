@@ -2,6 +2,7 @@
 // on inside modal windows, answer message boxes, and stop at the first failure.
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
@@ -86,6 +87,17 @@ public:
         open->setObjectName(QStringLiteral("Open"));
         QObject::connect(open, &QPushButton::clicked, open, [this] { openDialog(); });
         layout->addWidget(open);
+        // Lets events run for a while before it is done, as the screen's handlers do.
+        auto* slow = new QPushButton(QStringLiteral("Slow"));
+        slow->setObjectName(QStringLiteral("Slow"));
+        QObject::connect(slow, &QPushButton::clicked, slow, [this] {
+            result->setText(QStringLiteral("busy"));
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 150) QApplication::processEvents(QEventLoop::AllEvents, 10);
+            result->setText(QStringLiteral("done"));
+        });
+        layout->addWidget(slow);
         auto* off = new QPushButton(QStringLiteral("Off"));
         off->setObjectName(QStringLiteral("Off"));
         off->setEnabled(false);
@@ -275,6 +287,14 @@ TEST(ScenarioRunner, StepsGoOnInsideAModalDialogAndFindItsControlsFirst) {
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
 }
 
+TEST(ScenarioRunner, TheNextStepWaitsWhileAStepOnlyLetsEventsRun) {
+    FakeHost host;
+    const Outcome o = play(host, QStringLiteral(
+        "click Slow\n"
+        "expect-text Result done\n"));
+    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
+}
+
 TEST(ScenarioRunner, AMessageBoxNoStepAnswersFailsWithItsText) {
     FakeHost host;
     Outcome o = play(host, QStringLiteral(
@@ -362,7 +382,9 @@ TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
         "expect-grid-rows mSdgBankruptcy(0) 3\n"
         "expect-grid-cell mSdgBankruptcy(0) 2 \"Case Number\" 2021BK0003\n"
         "expect-grid-cell mSdgBankruptcy(0) 1 \"Case #\" 2020BK0002\n"
+        "expect-grid-selected mSdgBankruptcy(0)\n"
         "grid-select mSdgBankruptcy(0) 0 2\n"
+        "expect-grid-selected mSdgBankruptcy(0) 2 0\n"
         "grid-dblclick mSdgBankruptcy(0) 1\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
     const auto& selected = host.grid->SelBookmarks();
@@ -374,6 +396,8 @@ TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
 
     const Outcome bad = play(host, QStringLiteral("grid-click mSdgBankruptcy(0) 3\n"));
     EXPECT_TRUE(bad.failure.contains(QStringLiteral("has 3 rows; there is no row 3")));
+    const Outcome wrong = play(host, QStringLiteral("expect-grid-selected mSdgBankruptcy(0) 1\n"));
+    EXPECT_TRUE(wrong.failure.contains(QStringLiteral("has rows 0 2 selected, not 1"))) << wrong.failure.toStdString();
 }
 
 TEST(ControlLookup, TheModalWindowComesBeforeTheDocument) {

@@ -7,6 +7,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +54,7 @@ bool mayRunBesideBox(StepKind kind) {
         case StepKind::ExpectChecked:
         case StepKind::ExpectGridRows:
         case StepKind::ExpectGridCell:
+        case StepKind::ExpectGridSelected:
             return true;
         default:
             return false;
@@ -172,6 +174,10 @@ bool ScenarioRunner::statusSeen(const QString& prefix) const {
 void ScenarioRunner::tick() {
     if (finished_) return;
     lastTickMs_ = nowMs();
+    if (!executing_.empty() && QApplication::activeModalWidget() == executing_.back().data()) {
+        scheduleTick();
+        return;
+    }
     try {
         QMessageBox* box = openBox();
         if (waiting_) {
@@ -209,6 +215,11 @@ void ScenarioRunner::tick() {
         }
         // Scheduled first: the step may open a modal window, and the scenario goes on inside it.
         scheduleTick();
+        executing_.emplace_back(QApplication::activeModalWidget());
+        struct Done {
+            std::vector<QPointer<QWidget>>& stack;
+            ~Done() { stack.pop_back(); }
+        } done{executing_};
         if (auto condition = runStep(*current_)) {
             waiting_ = std::move(condition);
             waitDeadlineMs_ = nowMs() + static_cast<qint64>(waitSeconds_ * 1000);
@@ -348,6 +359,24 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             if (text != a[3]) {
                 throw StepFailure(QStringLiteral("%1 row %2 column %3 shows %4, not %5")
                                       .arg(a[0]).arg(row).arg(a[2], quoted(text), quoted(a[3])));
+            }
+            return std::nullopt;
+        }
+        case StepKind::ExpectGridSelected: {
+            platform::DataGrid& grid = gridOf(control(a[0]));
+            QList<int> want, have;
+            for (int i = 1; i < a.size(); ++i) want << s.intArg(i);
+            for (int row = 0; row < grid.Rows(); ++row) {
+                if (grid.SelBookmarks().Contains(*grid.BookmarkAt(row))) have << row;
+            }
+            std::sort(want.begin(), want.end());
+            if (want != have) {
+                auto rows = [](const QList<int>& list) {
+                    QStringList texts;
+                    for (int r : list) texts << QString::number(r);
+                    return texts.isEmpty() ? QStringLiteral("none") : texts.join(QLatin1Char(' '));
+                };
+                throw StepFailure(QStringLiteral("%1 has rows %2 selected, not %3").arg(a[0], rows(have), rows(want)));
             }
             return std::nullopt;
         }

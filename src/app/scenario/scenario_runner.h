@@ -89,6 +89,11 @@ private:
     qint64 waitDeadlineMs_ = 0;
     double waitSeconds_ = 0;
 
+    // Per step still executing (innermost last): the modal window that was open when it began.
+    // While the same one is active the step is only letting events run, and the next step waits
+    // for it; once the step has opened a modal window of its own, the scenario goes on inside.
+    std::vector<QPointer<QWidget>> executing_;
+
     std::vector<QPointer<QMessageBox>> boxesSeen_;
     QString lastBoxText_;
     QStringList statusThisStep_, statusLastStep_;

@@ -44,6 +44,8 @@ constexpr StepSpec kSpecs[] = {
     {"expect-grid-rows", StepKind::ExpectGridRows, "ti", 2, false, "expect-grid-rows NAME N"},
     {"expect-grid-cell", StepKind::ExpectGridCell, "titt", 4, false,
      "expect-grid-cell NAME ROW COLUMN-NAME TEXT"},
+    {"expect-grid-selected", StepKind::ExpectGridSelected, "ti", 1, true,
+     "expect-grid-selected NAME [ROW...]"},
     {"expect-box", StepKind::ExpectBox, "t", 1, false, "expect-box FRAGMENT"},
     {"advance-clock", StepKind::AdvanceClock, "n", 1, false, "advance-clock SECONDS"},
     {"screenshot", StepKind::Screenshot, "t", 1, false, "screenshot NAME"},

@@ -32,6 +32,7 @@ enum class StepKind {
     ExpectChecked,
     ExpectGridRows,
     ExpectGridCell,
+    ExpectGridSelected,
     ExpectBox,
     AdvanceClock,
     Screenshot,

@@ -1,0 +1,53 @@
+# Plays one scenario file with the real program on a database and user folder of its own.
+#   cmake -DPROGRAM=... -DSCENARIO=... -DWORK=... -P run_scenario.cmake
+# Header lines of the scenario steer the run:
+#   # args: OPTIONS...          more options for the program (e.g. --fault CASES=drop)
+#   # expect-exit: N            the exit code the run must end with (default 0)
+#   # expect-failure: TEXT      the program's error output must contain TEXT
+foreach(var PROGRAM SCENARIO WORK)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "run_scenario.cmake needs -D${var}=...")
+  endif()
+endforeach()
+
+file(STRINGS "${SCENARIO}" header REGEX "^# (args|expect-exit|expect-failure):")
+set(extra_args "")
+set(expected_exit 0)
+set(expected_failure "")
+foreach(line IN LISTS header)
+  if(line MATCHES "^# args:(.*)$")
+    separate_arguments(more UNIX_COMMAND "${CMAKE_MATCH_1}")
+    list(APPEND extra_args ${more})
+  elseif(line MATCHES "^# expect-exit: *([0-9]+)")
+    set(expected_exit ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^# expect-failure: *(.*)$")
+    set(expected_failure "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+execute_process(
+  COMMAND "${PROGRAM}" --database "${WORK}/halberon.sqlite" --user-folder "${WORK}/user"
+          --script "${SCENARIO}" --out "${WORK}/out" ${extra_args} -platform offscreen
+  WORKING_DIRECTORY "${WORK}"
+  RESULT_VARIABLE rc
+  OUTPUT_VARIABLE out
+  ERROR_VARIABLE err
+  TIMEOUT 240)
+
+set(log "")
+if(EXISTS "${WORK}/out/scenario.log")
+  file(READ "${WORK}/out/scenario.log" log)
+endif()
+set(report "exit ${rc}\n--- output\n${out}\n--- errors\n${err}\n--- ${WORK}/out/scenario.log\n${log}")
+if(NOT "${rc}" STREQUAL "${expected_exit}")
+  message(FATAL_ERROR "The scenario ended with ${rc}, expected ${expected_exit}.\n${report}")
+endif()
+if(expected_failure)
+  string(FIND "${err}" "${expected_failure}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "The failure did not say: ${expected_failure}\n${report}")
+  endif()
+endif()
+message(STATUS "${report}")
