@@ -1,5 +1,6 @@
 // The document's life towards its host: creation, showing, the host operations and closing.
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
@@ -35,6 +36,15 @@ KORVA_Bankruptcy::~KORVA_Bankruptcy() {
     if (mVrexMessage) {
         mVrexMessage->DataReady = nullptr;
         mVrexMessage->MsgTimeout = nullptr;
+    }
+    // The controls go after the members they report to: nothing they do on their way out may
+    // reach the handlers.
+    mTimUpdateTimeout->stop();
+    mTxtBankruptcy->removeEventFilter(this);
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    for (platform::DataGrid* grid : mSdgBankruptcy) {
+        grid->SetRowLoadedHandler(nullptr);
+        grid->SetErrorHandler(nullptr);
     }
 }
 

@@ -233,8 +233,8 @@ class DocumentTest : public ::testing::Test {
         doc->resize(900, 600);
         doc->show();
         doc->Show();
-        QApplication::setActiveWindow(doc.get());
-        QApplication::processEvents();
+        doc->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(doc.get()));
         return *doc;
     }
 
@@ -291,13 +291,15 @@ class DocumentTest : public ::testing::Test {
         QLineEdit* box = officerBox();
         tabs()->setCurrentIndex(1);
         box->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(box->hasFocus()) << "the officer box takes no focus";
         box->selectAll();
         if (text.isEmpty()) {
             QTest::keyClick(box, Qt::Key_Delete);
         } else {
             QTest::keyClicks(box, text);
         }
-        command(2)->setFocus(Qt::TabFocusReason);
+        option(0)->setFocus(Qt::TabFocusReason);
+        ASSERT_FALSE(box->hasFocus());
         QApplication::processEvents();
     }
 

@@ -191,7 +191,7 @@ TEST_F(DocumentTest, SortingKeepsTheSelectedReceivables) {
 
 TEST_F(DocumentTest, AddNeedsReceivablesAnOfficerAndTheCaseAnswer) {
     open();
-    fault("CASES=delay:400");
+    fault("CASES=delay:1500");
     ASSERT_TRUE(select("1002"));
     ASSERT_TRUE(waitUntil([&] { return grid(KORVA_Bankruptcy::ars).Rows() == 3; }));
     tabs()->setCurrentIndex(1);

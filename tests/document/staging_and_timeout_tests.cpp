@@ -188,7 +188,7 @@ TEST_F(StagingTest, TheTimerStopsWhenNothingIsPending) {
 }
 
 TEST_F(StagingTest, RefreshAsksAgainAndShowsEmptyGridsMeanwhile) {
-    fault("*=delay:200");
+    fault("*=delay:400");
     tabs()->setCurrentIndex(1);
     QTest::mouseClick(command(2), Qt::LeftButton);
     EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
