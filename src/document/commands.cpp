@@ -18,7 +18,7 @@ enum Command { kAdd = 0, kCaseArs = 1, kRefresh = 2, kProcess = 3, kSearch = 4, 
 
 void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
     const char* source = "KORVA_Bankruptcy.mCmdBankruptcy_Click";
-    records::Trap(sink(), source, [&] {
+    const bool done = records::Trap(sink(), source, [&] {
         ValidateAssignedOfficer();
         switch (Index) {
             case kAdd:
@@ -69,7 +69,7 @@ void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
     // Whatever the command did, the current case is the case grid's selected row as it is now.
     records::Trap(sink(), source, [&] { readCurrentCaseFromGrid(); });
     ValidateCommandButtons();
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::mFrmAddBankruptcy_SentMessage(const std::string& theme,

@@ -12,7 +12,7 @@
 #include "records/value_rules.h"
 
 void KORVA_Bankruptcy::KORVA_CustSelect1_ClearForm() {
-    records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_ClearForm", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_ClearForm", [&] {
         ForgetState state;
         forgetReceiptNumber();
         forgetCustomerRecord();
@@ -23,34 +23,35 @@ void KORVA_Bankruptcy::KORVA_CustSelect1_ClearForm() {
         forgetTabs();
         forgetRebind(state);
     });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::KORVA_CustSelect1_SelectionChanged() {
-    records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_SelectionChanged", [&] {
-        ForgetState state;
-        forgetReceiptNumber();
-        forgetCustomerRecord();
-        readCustomerFromControl();
-        ValidateAssignedOfficer();
-        UpdateCustomerLabels();
-        forgetBindEmpty(state);
-        forgetRecordsets();
-        ValidateCommandButtons();
-        forgetTabs();
-        SendMsgCustInquiry();
-        forgetRebind(state);
-    });
-    setBusy(false);
+    const bool done =
+        records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_SelectionChanged", [&] {
+            ForgetState state;
+            forgetReceiptNumber();
+            forgetCustomerRecord();
+            readCustomerFromControl();
+            ValidateAssignedOfficer();
+            UpdateCustomerLabels();
+            forgetBindEmpty(state);
+            forgetRecordsets();
+            ValidateCommandButtons();
+            forgetTabs();
+            SendMsgCustInquiry();
+            forgetRebind(state);
+        });
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::KORVA_CustSelect1_CustomerEdit() {
-    records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_CustomerEdit", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_CustomerEdit", [&] {
         if (KORVA_CustSelect1->Customer().custId != udtCustomer.CustID) return;
         readCustomerFromControl();
         UpdateCustomerLabels();
     });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::UpdateCustomerLabels() {

@@ -49,7 +49,7 @@ KORVA_Bankruptcy::~KORVA_Bankruptcy() {
 }
 
 void KORVA_Bankruptcy::UserDocument_Initialize() {
-    records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Initialize", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Initialize", [&] {
         if (!mVrexMessage) obtainListener();
         for (int command : {7, 9, 8, 14}) mLib.statusLine->EnableCommand(command, false);
         mStrPersistPath = mLib.userContext->GetUserFolder() + kPersistFileName;
@@ -87,7 +87,7 @@ void KORVA_Bankruptcy::UserDocument_Initialize() {
         }
         doEvents();
     });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::UserDocument_Show() {
@@ -129,21 +129,21 @@ void KORVA_Bankruptcy::resizeEvent(QResizeEvent* event) {
 
 bool KORVA_Bankruptcy::DataChanged() {
     bool changed = false;
-    records::Trap(sink(), "KORVA_Bankruptcy.DataChanged", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.DataChanged", [&] {
         setStatus("Checking Document Data ...");
         changed = SSTab1->isTabEnabled(1) || SSTab1->isTabEnabled(2);
     });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
     return changed;
 }
 
 void KORVA_Bankruptcy::BeforeUnload() {
-    records::Trap(sink(), "KORVA_Bankruptcy.BeforeUnload", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.BeforeUnload", [&] {
         if (DataChanged()) PersistData();
     });
     // The document closes even when persisting failed.
     records::IgnoreErrors([&] { CloseDocument(); });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 bool KORVA_Bankruptcy::CloseDocument() {

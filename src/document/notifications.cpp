@@ -9,7 +9,7 @@
 #include "records/layouts.h"
 
 void KORVA_Bankruptcy::ProcessNotificationMessage(messaging::RequestEntry& entry) {
-    records::Trap(sink(), "KORVA_Bankruptcy.ProcessNotificationMessage", [&] {
+    const bool done = records::Trap(sink(), "KORVA_Bankruptcy.ProcessNotificationMessage", [&] {
         const messaging::DTDPtr part = mLib.answerStore->GetPart(
             std::string(records::kLayoutNotification), entry.theme, entry.messageKey);
         entry.failed = false;
@@ -35,7 +35,7 @@ void KORVA_Bankruptcy::ProcessNotificationMessage(messaging::RequestEntry& entry
             setStatus("Query Not Successful.");
         }
     });
-    setBusy(false);
+    if (!done) setBusy(false);  // the exit section
 }
 
 void KORVA_Bankruptcy::GridNotificationUpdate(const messaging::RequestEntry& entry) {

@@ -32,6 +32,7 @@ TEST_F(DocumentTest, ChoosingACustomerSendsBothInquiriesAndShowsTheAnswers) {
     EXPECT_FALSE(grid(KORVA_Bankruptcy::FILINGS).isEnabled());
     EXPECT_FALSE(command(2)->isEnabled());
     EXPECT_FALSE(doc->IsIdle());
+    EXPECT_TRUE(interaction->IsBusyPointer());
     EXPECT_TRUE(doc->TimeoutTimer()->isActive());
     EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "Harbour Fisheries");
     EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(13)")->text(), "(503) 555 - 0123");

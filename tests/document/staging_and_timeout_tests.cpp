@@ -136,6 +136,7 @@ TEST_F(StagingTest, TimedOutInquiriesGiveOneBoxWithALineEachInEntryOrder) {
     ASSERT_TRUE(select("1002"));
     ASSERT_FALSE(command(2)->isEnabled());
 
+    EXPECT_TRUE(interaction->IsBusyPointer());
     parts.clock->advance(59);
     EXPECT_FALSE(doc->CheckTimeouts());  // answered at 59 s would still count
     parts.clock->advance(1);
