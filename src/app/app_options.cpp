@@ -13,7 +13,10 @@ void addAppOptions(QCommandLineParser& parser) {
         "cases, record and settle cases.\n\n"
         "Without --script or --tour the screen opens for work. --script plays a scenario file "
         "and --tour a built-in one; both need no display when started with -platform offscreen.\n\n"
-        "Scenario steps:\n") + scriptStepSummary());
+        "Exit codes: 0 done or passed, 1 a scenario step failed or the program could not start, "
+        "2 wrong options or a faulty scenario file, 3 a scenario got stuck.\n\n"
+        "Scenario steps (described in README.md):\n  ") +
+        scriptStepSummary().replace(QLatin1Char('\n'), QStringLiteral("\n  ")));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({

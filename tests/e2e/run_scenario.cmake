@@ -1,5 +1,7 @@
 # Plays one scenario file with the real program on a database and user folder of its own.
-#   cmake -DPROGRAM=... -DSCENARIO=... -DWORK=... -P run_scenario.cmake
+#   cmake -DPROGRAM=... -DSCENARIO=... -DWORK=... [-DPOSTGRES=ON] -P run_scenario.cmake
+# With POSTGRES the database is a new schema on the cluster named by HALBERON_TEST_PG_URL; without
+# that variable the test says so and counts as skipped.
 # Header lines of the scenario steer the run:
 #   # args: OPTIONS...          more options for the program (e.g. --fault CASES=drop)
 #   # expect-exit: N            the exit code the run must end with (default 0)
@@ -25,10 +27,26 @@ foreach(line IN LISTS header)
   endif()
 endforeach()
 
+set(database "${WORK}/halberon.sqlite")
+if(POSTGRES)
+  if("$ENV{HALBERON_TEST_PG_URL}" STREQUAL "")
+    message("SKIPPED: HALBERON_TEST_PG_URL is not set (scripts/test.sh starts a PostgreSQL cluster).")
+    return()
+  endif()
+  string(TIMESTAMP stamp "%H%M%S")
+  string(RANDOM LENGTH 6 ALPHABET "abcdefghijklmnopqrstuvwxyz" tag)
+  get_filename_component(name "${SCENARIO}" NAME_WE)
+  set(separator "?")
+  if("$ENV{HALBERON_TEST_PG_URL}" MATCHES "\\?")
+    set(separator "&")
+  endif()
+  set(database "$ENV{HALBERON_TEST_PG_URL}${separator}schema=e2e_${name}_${stamp}_${tag}")
+endif()
+
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(
-  COMMAND "${PROGRAM}" --database "${WORK}/halberon.sqlite" --user-folder "${WORK}/user"
+  COMMAND "${PROGRAM}" --database "${database}" --user-folder "${WORK}/user"
           --script "${SCENARIO}" --out "${WORK}/out" ${extra_args} -platform offscreen
   WORKING_DIRECTORY "${WORK}"
   RESULT_VARIABLE rc
