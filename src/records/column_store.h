@@ -131,6 +131,8 @@ public:
     // Keeps the rows whose map entry is not kNoRow, in order (map[old] = new index).
     void Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRows);
     std::size_t MemoryBytes() const;
+    // At least what the column's texts take with their length prefixes, for sizing an image.
+    std::size_t TextBytesBound() const { return pool_.Used() + 4 * static_cast<std::size_t>(rows_); }
     void Reserve(std::uint32_t rows);  // allocates the slots even while every cell is Null
 
     // For image loading: raw slot access (Number/Real: bit patterns).

@@ -170,29 +170,25 @@ std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
 
 namespace {
 
-// The image's size, exact but for variant values and originals (estimated; the buffer grows).
+// An upper bound of the image's size but for variant values and originals (estimated; the buffer
+// grows if need be). Pages of the buffer that stay unused are never touched.
 std::size_t ImageSize(const RowStore& store, const std::vector<RowId>& rows) {
     std::size_t n = kImageHeaderSize + 4 + 4 + 8 + 1 + 4 * rows.size() + rows.size() + 4 + 4;
     for (const auto& f : store.Fields()) n += 9 + f.name.size();
     for (std::size_t f = 0; f < store.Fields().size(); ++f) {
         const Column& c = store.Col(static_cast<int>(f));
         n += 1 + (rows.size() + 7) / 8;
-        for (RowId r : rows) {
-            if (c.IsNull(r)) continue;
-            switch (c.Kind()) {
-                case Storage::Number:
-                case Storage::Real:
-                    n += 8;
-                    break;
-                case Storage::Text: {
-                    const std::size_t len = c.Text(r).size();
-                    n += VarintLen(len) + len;
-                    break;
-                }
-                case Storage::Any:
-                    n += 16;
-                    break;
-            }
+        switch (c.Kind()) {
+            case Storage::Number:
+            case Storage::Real:
+                n += 8 * rows.size();
+                break;
+            case Storage::Text:
+                n += c.TextBytesBound();
+                break;
+            case Storage::Any:
+                n += 16 * rows.size();
+                break;
         }
     }
     return n;

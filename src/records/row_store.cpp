@@ -41,11 +41,22 @@ RowId RowStore::RowOf(Bookmark b) const {
         return IsLive(r) ? r : kNoRow;
     }
     if (!byBookmarkValid_) {
-        byBookmark_.resize(status_.size());
-        for (RowId r = 0; r < byBookmark_.size(); ++r) byBookmark_[r] = r;
-        std::sort(byBookmark_.begin(), byBookmark_.end(),
-                  [this](RowId x, RowId y) { return bookmarks_[x] < bookmarks_[y]; });
+        byBookmarkDirect_ = static_cast<std::size_t>(nextBookmark_) <= 2 * status_.size() + 1024;
+        if (byBookmarkDirect_) {
+            byBookmark_.assign(static_cast<std::size_t>(nextBookmark_), kNoRow);
+            for (RowId r = 0; r < status_.size(); ++r) byBookmark_[bookmarks_[r]] = r;
+        } else {
+            byBookmark_.resize(status_.size());
+            for (RowId r = 0; r < byBookmark_.size(); ++r) byBookmark_[r] = r;
+            std::sort(byBookmark_.begin(), byBookmark_.end(),
+                      [this](RowId x, RowId y) { return bookmarks_[x] < bookmarks_[y]; });
+        }
         byBookmarkValid_ = true;
+    }
+    if (byBookmarkDirect_) {
+        if (b >= static_cast<Bookmark>(byBookmark_.size())) return kNoRow;
+        const RowId r = byBookmark_[static_cast<std::size_t>(b)];
+        return r != kNoRow && IsLive(r) ? r : kNoRow;
     }
     auto it = std::lower_bound(byBookmark_.begin(), byBookmark_.end(), b,
                                [this](RowId r, Bookmark v) { return bookmarks_[r] < v; });
@@ -84,7 +95,14 @@ RowId RowStore::AppendRow(const std::vector<Value>& values, Bookmark bookmark, b
     if (!bookmarks_.empty()) {
         bookmarks_.push_back(static_cast<std::uint32_t>(bookmark));
         // new bookmarks are above every other, so the order by bookmark stays sorted
-        if (byBookmarkValid_) byBookmark_.push_back(r);
+        if (byBookmarkValid_) {
+            if (byBookmarkDirect_) {
+                byBookmark_.resize(static_cast<std::size_t>(bookmark) + 1, kNoRow);
+                byBookmark_[static_cast<std::size_t>(bookmark)] = r;
+            } else {
+                byBookmark_.push_back(r);
+            }
+        }
     }
     if (bookmark >= nextBookmark_) nextBookmark_ = bookmark + 1;
     ForEachListener([&](RowListener* l) { l->RowAdded(r, origin); });

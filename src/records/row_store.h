@@ -109,8 +109,11 @@ private:
     std::vector<Column> columns_;
     std::vector<std::uint8_t> status_;
     std::vector<std::uint32_t> bookmarks_;  // empty: row r has bookmark r + 1
-    mutable std::vector<RowId> byBookmark_;  // rows ordered by bookmark, when bookmarks_ is used
+    // When bookmarks_ is used: rows ordered by bookmark, or (byBookmarkDirect_) the row of each
+    // bookmark by its value, kNoRow where none, when bookmarks are dense enough for that.
+    mutable std::vector<RowId> byBookmark_;
     mutable bool byBookmarkValid_ = false;
+    mutable bool byBookmarkDirect_ = false;
     Bookmark nextBookmark_ = 1;
     std::size_t goneCount_ = 0;
     std::unordered_map<RowId, std::vector<Value>> originals_;  // Modified rows only

@@ -127,7 +127,7 @@ int CompareRows(const RowStore& store, const std::vector<SortKey>& keys, RowId a
 
 void SortRows(const RowStore& store, const std::vector<SortKey>& keys, std::vector<RowId>& rows) {
     if (keys.empty()) {
-        std::sort(rows.begin(), rows.end());
+        if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
         return;
     }
     // The first key goes into a 64-bit prefix so most comparisons touch no column; ties fall
