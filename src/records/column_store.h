@@ -38,12 +38,12 @@ private:
     std::size_t garbage_ = 0;
 };
 
-// A vector in fixed segments of 16K entries, so appending never copies what is there and never
+// A vector in fixed segments of 4K entries, so appending never copies what is there and never
 // holds more than one segment unused; the first segment grows like a vector, for small sets.
 template <class T>
 class Segmented {
 public:
-    static constexpr unsigned kShift = 14;
+    static constexpr unsigned kShift = 12;
     static constexpr std::size_t kSegment = std::size_t{1} << kShift;
 
     T& operator[](std::size_t i) { return segs_[i >> kShift][i & (kSegment - 1)]; }
