@@ -8,14 +8,17 @@
 namespace app {
 
 void addAppOptions(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral(
-        "HALBERON bankruptcy manager: pick a customer, see the open receivables and bankruptcy "
-        "cases, record and settle cases.\n\n"
-        "Without --script or --tour the screen opens for work. --script plays a scenario file "
-        "and --tour a built-in one; both need no display when started with -platform offscreen.\n\n"
-        "Exit codes: 0 done or passed, 1 a scenario step failed or the program could not start, "
-        "2 wrong options or a faulty scenario file, 3 a scenario got stuck.\n\n"
-        "Scenario steps (described in README.md):\n  ") +
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "HALBERON bankruptcy manager: pick a customer, see the open receivables and bankruptcy "
+            "cases, record and settle cases.\n\n"
+            "Without --script or --tour the screen opens for work. --script plays a scenario file "
+            "and --tour a built-in one; both need no display when started with -platform "
+            "offscreen.\n\n"
+            "Exit codes: 0 done or passed, 1 a scenario step failed or the program could not "
+            "start, "
+            "2 wrong options or a faulty scenario file, 3 a scenario got stuck.\n\n"
+            "Scenario steps (described in README.md):\n  ") +
         scriptStepSummary().replace(QLatin1Char('\n'), QStringLiteral("\n  ")));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -33,8 +36,9 @@ void addAppOptions(QCommandLineParser& parser) {
          QStringLiteral("Folder for the error log and the saved screen state. Default: the "
                         "user's data folder."),
          QStringLiteral("DIR")},
-        {QStringLiteral("script"), QStringLiteral("Play this scenario file, then quit (exit code 0 "
-                                                  "when it passed, 1 when a step failed)."),
+        {QStringLiteral("script"),
+         QStringLiteral("Play this scenario file, then quit (exit code 0 "
+                        "when it passed, 1 when a step failed)."),
          QStringLiteral("FILE")},
         {QStringLiteral("out"),
          QStringLiteral("Where --script writes scenario.log and its pictures (default: the current "
@@ -57,7 +61,8 @@ bool readAppOptions(const QCommandLineParser& parser, AppOptions& options, QStri
         return false;
     };
     if (!parser.positionalArguments().isEmpty()) {
-        return failWith(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().front()));
+        return failWith(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().front()));
     }
     options.database = parser.value(QStringLiteral("database")).trimmed();
     options.user = parser.value(QStringLiteral("user")).trimmed();
@@ -75,7 +80,7 @@ bool readAppOptions(const QCommandLineParser& parser, AppOptions& options, QStri
         options.mode = RunMode::Script;
         options.script = parser.value(QStringLiteral("script"));
         options.outDir = parser.isSet(QStringLiteral("out")) ? parser.value(QStringLiteral("out"))
-                                                              : QStringLiteral(".");
+                                                             : QStringLiteral(".");
     } else if (tour) {
         options.mode = RunMode::Tour;
         options.outDir = parser.value(QStringLiteral("tour"));
@@ -92,7 +97,8 @@ bool readAppOptions(const QCommandLineParser& parser, AppOptions& options, QStri
 
 bool hasDisplay(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0) return true;
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
     }
     for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
         if (!qEnvironmentVariableIsEmpty(variable)) return true;

@@ -17,7 +17,7 @@ enum class RunMode { Interactive, Script, Tour };
 
 struct AppOptions {
     RunMode mode = RunMode::Interactive;
-    QString database;    // empty: the default SQLite file
+    QString database;  // empty: the default SQLite file
     QString user = QString::fromLatin1(kDefaultUser);
     QString userFolder;  // empty: the application's data folder
     QString script;      // --script FILE

@@ -19,17 +19,20 @@ namespace app {
 
 // The shell's status line, telling an observer (the scenario log) of every text.
 class ObservedStatusLine : public messaging::StatusLine {
-public:
-    explicit ObservedStatusLine(std::shared_ptr<messaging::StatusLine> inner) : inner_(std::move(inner)) {}
+  public:
+    explicit ObservedStatusLine(std::shared_ptr<messaging::StatusLine> inner)
+        : inner_(std::move(inner)) {}
     void SetStatus(const std::string& text) override {
         inner_->SetStatus(text);
         if (observer) observer(QString::fromStdString(text));
     }
-    void EnableCommand(int command, bool enabled) override { inner_->EnableCommand(command, enabled); }
+    void EnableCommand(int command, bool enabled) override {
+        inner_->EnableCommand(command, enabled);
+    }
 
     std::function<void(const QString&)> observer;
 
-private:
+  private:
     std::shared_ptr<messaging::StatusLine> inner_;
 };
 
@@ -51,9 +54,12 @@ void BankruptcyProgram::openBackEnd() {
     // A database without any customer is new: it gets the demo data.
     if (sql.scalar(QStringLiteral("SELECT COUNT(*) FROM customers")).toLongLong() == 0) {
         const backend::DemoSummary s = backend::CreateDemoData(sql, backend::DemoOptions{});
-        notes_ << QStringLiteral("New database filled with the demo data: %1 customers, %2 "
-                                 "receivables, %3 cases.")
-                      .arg(s.customers).arg(s.receivables).arg(s.cases);
+        notes_ << QStringLiteral(
+                      "New database filled with the demo data: %1 customers, %2 "
+                      "receivables, %3 cases.")
+                      .arg(s.customers)
+                      .arg(s.receivables)
+                      .arg(s.cases);
     }
     if (!backend::UserExists(sql, options_.user)) {
         throw records::Error(records::err::InvalidArgument,
@@ -74,9 +80,12 @@ bool BankruptcyProgram::start(QString* error) {
     shell_ = std::make_unique<platform::HostShell>();
     statusLine_ = std::make_shared<ObservedStatusLine>(shell_->statusLine());
     options_.library.statusLine = statusLine_;
-    parts_ = platform::buildCommonLibraryParts(backEnd_, options_.user.toStdString(), options_.library);
-    for (const QString& fault : parts_.faultErrors) notes_ << QStringLiteral("Fault not understood: %1").arg(fault);
-    for (const QString& fault : options_.library.faults) notes_ << QStringLiteral("Fault injected: %1").arg(fault);
+    parts_ =
+        platform::buildCommonLibraryParts(backEnd_, options_.user.toStdString(), options_.library);
+    for (const QString& fault : parts_.faultErrors)
+        notes_ << QStringLiteral("Fault not understood: %1").arg(fault);
+    for (const QString& fault : options_.library.faults)
+        notes_ << QStringLiteral("Fault injected: %1").arg(fault);
     interaction_ = std::make_shared<platform::QtInteraction>();
     hostNewDocument();
     return true;
@@ -88,22 +97,33 @@ void BankruptcyProgram::hostNewDocument() {
     shell_->HostDocument(document);
 }
 
-KORVA_Bankruptcy* BankruptcyProgram::document() const { return document_.data(); }
+KORVA_Bankruptcy* BankruptcyProgram::document() const {
+    return document_.data();
+}
 
-QWidget* BankruptcyProgram::documentWidget() { return document_.data(); }
+QWidget* BankruptcyProgram::documentWidget() {
+    return document_.data();
+}
 
-QWidget* BankruptcyProgram::mainWindow() { return shell_.get(); }
+QWidget* BankruptcyProgram::mainWindow() {
+    return shell_.get();
+}
 
-QString BankruptcyProgram::statusText() { return shell_->statusText(); }
+QString BankruptcyProgram::statusText() {
+    return shell_->statusText();
+}
 
 void BankruptcyProgram::setStatusObserver(std::function<void(const QString&)> observer) {
     statusLine_->observer = std::move(observer);
 }
 
 QString BankruptcyProgram::selectCustomer(const QString& id) {
-    auto* control = document_ ? document_->findChild<platform::CustomerSelect*>(QStringLiteral("KORVA_CustSelect1"))
-                              : nullptr;
-    if (!control) return QStringLiteral("no customer-selection control KORVA_CustSelect1 on the screen");
+    auto* control =
+        document_
+            ? document_->findChild<platform::CustomerSelect*>(QStringLiteral("KORVA_CustSelect1"))
+            : nullptr;
+    if (!control)
+        return QStringLiteral("no customer-selection control KORVA_CustSelect1 on the screen");
     if (!control->isEnabled()) return QStringLiteral("the customer-selection control is disabled");
     if (!control->SelectCustomerById(id.trimmed().toStdString())) {
         return QStringLiteral("the customer-selection control finds no customer %1").arg(id);
@@ -112,14 +132,19 @@ QString BankruptcyProgram::selectCustomer(const QString& id) {
 }
 
 void BankruptcyProgram::clearCustomer() {
-    auto* control = document_ ? document_->findChild<platform::CustomerSelect*>(QStringLiteral("KORVA_CustSelect1"))
-                              : nullptr;
-    auto* clear = control ? control->findChild<QToolButton*>(QStringLiteral("ClearCustomer")) : nullptr;
+    auto* control =
+        document_
+            ? document_->findChild<platform::CustomerSelect*>(QStringLiteral("KORVA_CustSelect1"))
+            : nullptr;
+    auto* clear =
+        control ? control->findChild<QToolButton*>(QStringLiteral("ClearCustomer")) : nullptr;
     if (!clear) return;
     QTest::mouseClick(clear, Qt::LeftButton);
 }
 
-bool BankruptcyProgram::isIdle() { return !document_ || document_->IsIdle(); }
+bool BankruptcyProgram::isIdle() {
+    return !document_ || document_->IsIdle();
+}
 
 void BankruptcyProgram::advanceClock(double seconds) {
     parts_.clock->advance(seconds);

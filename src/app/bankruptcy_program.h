@@ -27,7 +27,7 @@ namespace app {
 class ObservedStatusLine;
 
 class BankruptcyProgram : public ScenarioHost {
-public:
+  public:
     explicit BankruptcyProgram(AppOptions options);
     ~BankruptcyProgram() override;
 
@@ -53,7 +53,7 @@ public:
     void closeDocument() override;
     void restartDocument() override;
 
-private:
+  private:
     void openBackEnd();
     void hostNewDocument();
 

@@ -34,7 +34,8 @@ QTextStream& out() {
 bool argumentGiven(int argc, char* argv[], const char* name) {
     const std::size_t n = std::strlen(name);
     for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], name, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '=')) return true;
+        if (std::strncmp(argv[i], name, n) == 0 && (argv[i][n] == '\0' || argv[i][n] == '='))
+            return true;
     }
     return false;
 }
@@ -62,8 +63,8 @@ int play(QApplication& qtApp, app::BankruptcyProgram& program, const app::AppOpt
     }
     const int code = qtApp.exec();
     if (runner.exitCode() != app::kScenarioPassed) {
-        err() << "halberon-bankruptcy: scenario " << title << " failed at " << runner.failureMessage()
-              << "\n  log: " << runner.logPath() << "\n";
+        err() << "halberon-bankruptcy: scenario " << title << " failed at "
+              << runner.failureMessage() << "\n  log: " << runner.logPath() << "\n";
     } else {
         out() << "Scenario " << title << " passed; log: " << runner.logPath() << "\n";
     }
@@ -74,7 +75,8 @@ int play(QApplication& qtApp, app::BankruptcyProgram& program, const app::AppOpt
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const bool unattended = argumentGiven(argc, argv, "--script") || argumentGiven(argc, argv, "--tour");
+    const bool unattended =
+        argumentGiven(argc, argv, "--script") || argumentGiven(argc, argv, "--tour");
     const bool help = argumentGiven(argc, argv, "--help") || argumentGiven(argc, argv, "-h") ||
                       argumentGiven(argc, argv, "--version") || argumentGiven(argc, argv, "-v");
     if (!app::hasDisplay(argc, argv)) {
@@ -82,11 +84,12 @@ int main(int argc, char* argv[]) {
             // Scenarios and the tour need no screen.
             qputenv("QT_QPA_PLATFORM", "offscreen");
         } else {
-            std::fputs("halberon-bankruptcy: there is no display (neither DISPLAY nor WAYLAND_DISPLAY "
-                       "is set), so the screen cannot open.\n"
-                       "To see it at work without one, play the tour offscreen:\n"
-                       "  halberon-bankruptcy --tour DIR -platform offscreen\n",
-                       stderr);
+            std::fputs(
+                "halberon-bankruptcy: there is no display (neither DISPLAY nor WAYLAND_DISPLAY "
+                "is set), so the screen cannot open.\n"
+                "To see it at work without one, play the tour offscreen:\n"
+                "  halberon-bankruptcy --tour DIR -platform offscreen\n",
+                stderr);
             return kStartFailed;
         }
     }

@@ -3,7 +3,8 @@
 namespace app {
 
 QString tourScript() {
-    return QStringLiteral(R"(# The tour: customer 1002 of the demo data, both tabs, sorting and selecting.
+    return QStringLiteral(
+        R"(# The tour: customer 1002 of the demo data, both tabs, sorting and selecting.
 screenshot 01-start
 select-customer 1002
 wait-status "Displaying Account & Bankruptcy Info For " 30

@@ -37,9 +37,10 @@ TEST(AppOptions, DefaultsOpenTheScreenAsTheManagerOnTheDefaultDatabase) {
 }
 
 TEST(AppOptions, ScriptTourFaultsAndFoldersAreRead) {
-    Parsed p = parse({"--script", "a.scenario", "--out", "out", "--database", "postgresql://h/db",
-                      "--user", "officer", "--user-folder", "/tmp/u", "--fault", "CASES=drop",
-                      "--fault", "OPENARS=delay:50", "--step-timeout", "2.5", "--service-limit", "5"});
+    Parsed p =
+        parse({"--script", "a.scenario", "--out", "out", "--database", "postgresql://h/db",
+               "--user", "officer", "--user-folder", "/tmp/u", "--fault", "CASES=drop", "--fault",
+               "OPENARS=delay:50", "--step-timeout", "2.5", "--service-limit", "5"});
     ASSERT_TRUE(p.ok) << p.error.toStdString();
     EXPECT_EQ(p.options.mode, RunMode::Script);
     EXPECT_EQ(p.options.script, QStringLiteral("a.scenario"));
@@ -58,12 +59,10 @@ TEST(AppOptions, ScriptTourFaultsAndFoldersAreRead) {
 }
 
 TEST(AppOptions, OptionsThatDoNotFitTogetherAreRefusedWithAReason) {
-    for (const QStringList& args : {QStringList{"--script", "a", "--tour", "b"},
-                                    QStringList{"--out", "dir"},
-                                    QStringList{"--user", " "},
-                                    QStringList{"--tour", "t", "--step-timeout", "0"},
-                                    QStringList{"--service-limit", "soon"},
-                                    QStringList{"stray"}}) {
+    for (const QStringList& args :
+         {QStringList{"--script", "a", "--tour", "b"}, QStringList{"--out", "dir"},
+          QStringList{"--user", " "}, QStringList{"--tour", "t", "--step-timeout", "0"},
+          QStringList{"--service-limit", "soon"}, QStringList{"stray"}}) {
         const Parsed p = parse(args);
         EXPECT_FALSE(p.ok) << args.join(' ').toStdString();
         EXPECT_FALSE(p.error.isEmpty()) << args.join(' ').toStdString();

@@ -31,19 +31,20 @@ namespace {
 
 // Lets digits through only, as the screen's key filters do.
 class DigitsOnly : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() != QEvent::KeyPress) return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        return !key->text().isEmpty() && key->text().at(0).isPrint() && !key->text().at(0).isDigit();
+        return !key->text().isEmpty() && key->text().at(0).isPrint() &&
+               !key->text().at(0).isDigit();
     }
 };
 
 // A host over a small window: a tab control, an entry box with a key filter, buttons that open a
 // message box and a modal dialog, a grid, and a status text the test sets.
 class FakeHost : public ScenarioHost {
-public:
+  public:
     FakeHost() {
         window.setObjectName(QStringLiteral("Main"));
         document = new QWidget;
@@ -75,9 +76,9 @@ public:
         auto* ask = new QPushButton(QStringLiteral("&Ask"));
         ask->setObjectName(QStringLiteral("mCmdBankruptcy(3)"));
         QObject::connect(ask, &QPushButton::clicked, ask, [this] {
-            const auto answer = QMessageBox::question(&window, QStringLiteral("HALBERON"),
-                                                      QStringLiteral("Write off case 7?\r\nSure?"),
-                                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            const auto answer = QMessageBox::question(
+                &window, QStringLiteral("HALBERON"), QStringLiteral("Write off case 7?\r\nSure?"),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             result->setText(answer == QMessageBox::Yes  ? QStringLiteral("yes")
                             : answer == QMessageBox::No ? QStringLiteral("no")
                                                         : QStringLiteral("cancel"));
@@ -113,7 +114,8 @@ public:
         grid = new platform::DataGrid;
         grid->setObjectName(QStringLiteral("mSdgBankruptcy(0)"));
         buildGrid();
-        QObject::connect(grid, &platform::DataGrid::DblClick, grid, [this](int) { ++doubleClicks; });
+        QObject::connect(grid, &platform::DataGrid::DblClick, grid,
+                         [this](int) { ++doubleClicks; });
         layout->addWidget(grid);
 
         window.setCentralWidget(document);
@@ -159,17 +161,22 @@ public:
         save->setObjectName(QStringLiteral("mCmdSave"));
         QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
         layout->addWidget(save);
-        if (dialog.exec() == QDialog::Accepted) result->setText(QStringLiteral("saved ") + trustee->text());
+        if (dialog.exec() == QDialog::Accepted)
+            result->setText(QStringLiteral("saved ") + trustee->text());
     }
 
     QWidget* documentWidget() override { return document; }
     QWidget* mainWindow() override { return &window; }
     QString statusText() override { return status; }
-    void setStatusObserver(std::function<void(const QString&)> o) override { observer = std::move(o); }
+    void setStatusObserver(std::function<void(const QString&)> o) override {
+        observer = std::move(o);
+    }
     QString selectCustomer(const QString& id) override {
         if (id != QLatin1String("1002")) return QStringLiteral("no customer ") + id;
         setStatus(QStringLiteral("Requesting Account & Bankruptcy Info For Bram ..."));
-        QTimer::singleShot(60, document, [this] { setStatus(QStringLiteral("Displaying Account & Bankruptcy Info For Bram ...")); });
+        QTimer::singleShot(60, document, [this] {
+            setStatus(QStringLiteral("Displaying Account & Bankruptcy Info For Bram ..."));
+        });
         return {};
     }
     void clearCustomer() override { setStatus(QStringLiteral("Ready ...")); }
@@ -220,7 +227,8 @@ Outcome play(FakeHost& host, const QString& text, double stepTimeout = 3) {
     QEventLoop loop;
     QObject::connect(&runner, &ScenarioRunner::finished, &loop, [&loop] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
+                dialog->reject();
         }
         loop.quit();
     });
@@ -238,20 +246,20 @@ Outcome play(FakeHost& host, const QString& text, double stepTimeout = 3) {
 
 TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHandlers) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "tab 1\n"
-        "type mTxtBankruptcy 1a0x2\n"
-        "expect-text mTxtBankruptcy 102\n"
-        "type mTxtBankruptcy 7\n"          // replaces what was there
-        "leave mTxtBankruptcy\n"
-        "expect-text Left \"left with 7\"\n"
-        "paste Other \"pasted text\"\n"
-        "expect-text Other \"pasted text\"\n"
-        "expect-checked SSTab1(1) true\n"
-        "expect-enabled SSTab1(2) false\n"
-        "expect-text SSTab1(0) \"Sel Cust\"\n"
-        "click mOptBankruptcy(0)\n"
-        "expect-checked mOptBankruptcy(0) true\n"));
+    const Outcome o =
+        play(host, QStringLiteral("tab 1\n"
+                                  "type mTxtBankruptcy 1a0x2\n"
+                                  "expect-text mTxtBankruptcy 102\n"
+                                  "type mTxtBankruptcy 7\n"  // replaces what was there
+                                  "leave mTxtBankruptcy\n"
+                                  "expect-text Left \"left with 7\"\n"
+                                  "paste Other \"pasted text\"\n"
+                                  "expect-text Other \"pasted text\"\n"
+                                  "expect-checked SSTab1(1) true\n"
+                                  "expect-enabled SSTab1(2) false\n"
+                                  "expect-text SSTab1(0) \"Sel Cust\"\n"
+                                  "click mOptBankruptcy(0)\n"
+                                  "expect-checked mOptBankruptcy(0) true\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
     EXPECT_EQ(host.tabs->currentIndex(), 1);
     EXPECT_EQ(host.officer->text(), QStringLiteral("7"));
@@ -261,47 +269,46 @@ TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHan
 
 TEST(ScenarioRunner, AnswersTheMessageBoxThatAClickOpenedAndGoesOnAfterIt) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "click mCmdBankruptcy(3)\n"
-        "expect-box \"Write off case 7? Sure?\"\n"
-        "screenshot the-question\n"
-        "answer No\n"
-        "expect-text Result no\n"
-        "click mCmdBankruptcy(3)\n"
-        "answer Cancel\n"
-        "expect-text Result cancel\n"));
+    const Outcome o = play(host, QStringLiteral("click mCmdBankruptcy(3)\n"
+                                                "expect-box \"Write off case 7? Sure?\"\n"
+                                                "screenshot the-question\n"
+                                                "answer No\n"
+                                                "expect-text Result no\n"
+                                                "click mCmdBankruptcy(3)\n"
+                                                "answer Cancel\n"
+                                                "expect-text Result cancel\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_TRUE(o.log.contains(QStringLiteral("box      question, title \"HALBERON\": \"Write off case 7? | Sure?\"")))
+    EXPECT_TRUE(o.log.contains(
+        QStringLiteral("box      question, title \"HALBERON\": \"Write off case 7? | Sure?\"")))
         << o.log.toStdString();
     EXPECT_TRUE(o.log.contains(QStringLiteral("the-question.png")));
 }
 
 TEST(ScenarioRunner, StepsGoOnInsideAModalDialogAndFindItsControlsFirst) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "click Open\n"
-        "expect-text Result \"in the dialog\"\n"
-        "type mTxtTrustee \"Ira Trustee\"\n"
-        "click mCmdSave\n"
-        "expect-text Result \"saved Ira Trustee\"\n"));
+    const Outcome o = play(host, QStringLiteral("click Open\n"
+                                                "expect-text Result \"in the dialog\"\n"
+                                                "type mTxtTrustee \"Ira Trustee\"\n"
+                                                "click mCmdSave\n"
+                                                "expect-text Result \"saved Ira Trustee\"\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
 }
 
 TEST(ScenarioRunner, TheNextStepWaitsWhileAStepOnlyLetsEventsRun) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "click Slow\n"
-        "expect-text Result done\n"));
+    const Outcome o = play(host, QStringLiteral("click Slow\n"
+                                                "expect-text Result done\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
 }
 
 TEST(ScenarioRunner, AMessageBoxNoStepAnswersFailsWithItsText) {
     FakeHost host;
-    Outcome o = play(host, QStringLiteral(
-        "click mCmdBankruptcy(3)\n"
-        "expect-enabled Open true\n"  // looking is allowed while the box is open
-        "click Open\n"
-        "expect-text Result never\n"));
+    Outcome o = play(
+        host,
+        QStringLiteral("click mCmdBankruptcy(3)\n"
+                       "expect-enabled Open true\n"  // looking is allowed while the box is open
+                       "click Open\n"
+                       "expect-text Result never\n"));
     EXPECT_EQ(o.code, kScenarioFailed);
     EXPECT_TRUE(o.failure.contains(QStringLiteral("line 3"))) << o.failure.toStdString();
     EXPECT_TRUE(o.failure.contains(QStringLiteral("Write off case 7?"))) << o.failure.toStdString();
@@ -317,12 +324,14 @@ TEST(ScenarioRunner, AMessageBoxNoStepAnswersFailsWithItsText) {
 
 TEST(ScenarioRunner, StopsAtTheFirstFailedExpectationAndRunsNothingAfterIt) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "type mTxtBankruptcy 12\n"
-        "expect-text mTxtBankruptcy 13\n"
-        "type mTxtBankruptcy 99\n"));
+    const Outcome o = play(host, QStringLiteral("type mTxtBankruptcy 12\n"
+                                                "expect-text mTxtBankruptcy 13\n"
+                                                "type mTxtBankruptcy 99\n"));
     EXPECT_EQ(o.code, kScenarioFailed);
-    EXPECT_EQ(o.failure, QStringLiteral("line 2 (expect-text mTxtBankruptcy 13): mTxtBankruptcy shows \"12\", not \"13\""));
+    EXPECT_EQ(
+        o.failure,
+        QStringLiteral(
+            "line 2 (expect-text mTxtBankruptcy 13): mTxtBankruptcy shows \"12\", not \"13\""));
     EXPECT_EQ(host.officer->text(), QStringLiteral("12"));
     EXPECT_TRUE(o.log.contains(QStringLiteral("FAILED")));
 }
@@ -341,23 +350,25 @@ TEST(ScenarioRunner, UsersCannotReachDisabledOrMissingControls) {
 
 TEST(ScenarioRunner, WaitsForStatusTextsAndIdlenessWithinTheirTime) {
     FakeHost host;
-    Outcome o = play(host, QStringLiteral(
-        "select-customer 1002\n"
-        "wait-status \"Displaying Account & Bankruptcy Info For \"\n"
-        "expect-status Displaying\n"
-        "wait-idle\n"
-        "advance-clock 61\n"
-        "close\n"
-        "restart\n"));
+    Outcome o =
+        play(host, QStringLiteral("select-customer 1002\n"
+                                  "wait-status \"Displaying Account & Bankruptcy Info For \"\n"
+                                  "expect-status Displaying\n"
+                                  "wait-idle\n"
+                                  "advance-clock 61\n"
+                                  "close\n"
+                                  "restart\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_TRUE(o.log.contains(QStringLiteral("status   \"Requesting Account & Bankruptcy Info For Bram ...\"")));
+    EXPECT_TRUE(o.log.contains(
+        QStringLiteral("status   \"Requesting Account & Bankruptcy Info For Bram ...\"")));
     EXPECT_DOUBLE_EQ(host.advanced, 61.0);
     EXPECT_EQ(host.closes, 1);
     EXPECT_EQ(host.restarts, 1);
 
     host.idle = false;
     o = play(host, QStringLiteral("wait-status Never 0.2\n"), 3);
-    EXPECT_TRUE(o.failure.contains(QStringLiteral("line 1 (wait-status Never 0.2): timed out after 0.2 s")))
+    EXPECT_TRUE(
+        o.failure.contains(QStringLiteral("line 1 (wait-status Never 0.2): timed out after 0.2 s")))
         << o.failure.toStdString();
     o = play(host, QStringLiteral("wait-idle\n"), 0.2);
     EXPECT_TRUE(o.failure.contains(QStringLiteral("timed out"))) << o.failure.toStdString();
@@ -365,27 +376,26 @@ TEST(ScenarioRunner, WaitsForStatusTextsAndIdlenessWithinTheirTime) {
 
 TEST(ScenarioRunner, DatePickersTakeDatesAsTheUserPicksThem) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "date mDtpFiling 03/16/2020\n"
-        "expect-text mDtpFiling 03/16/2020\n"
-        "expect-checked mDtpFiling true\n"
-        "date mDtpFiling none\n"
-        "expect-checked mDtpFiling false\n"
-        "expect-text mDtpFiling \"\"\n"));
+    const Outcome o = play(host, QStringLiteral("date mDtpFiling 03/16/2020\n"
+                                                "expect-text mDtpFiling 03/16/2020\n"
+                                                "expect-checked mDtpFiling true\n"
+                                                "date mDtpFiling none\n"
+                                                "expect-checked mDtpFiling false\n"
+                                                "expect-text mDtpFiling \"\"\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
     EXPECT_EQ(host.pickerEdits, 2);  // the binding hears both as the user's changes
 }
 
 TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
     FakeHost host;
-    const Outcome o = play(host, QStringLiteral(
-        "expect-grid-rows mSdgBankruptcy(0) 3\n"
-        "expect-grid-cell mSdgBankruptcy(0) 2 \"Case Number\" 2021BK0003\n"
-        "expect-grid-cell mSdgBankruptcy(0) 1 \"Case #\" 2020BK0002\n"
-        "expect-grid-selected mSdgBankruptcy(0)\n"
-        "grid-select mSdgBankruptcy(0) 0 2\n"
-        "expect-grid-selected mSdgBankruptcy(0) 2 0\n"
-        "grid-dblclick mSdgBankruptcy(0) 1\n"));
+    const Outcome o = play(
+        host, QStringLiteral("expect-grid-rows mSdgBankruptcy(0) 3\n"
+                             "expect-grid-cell mSdgBankruptcy(0) 2 \"Case Number\" 2021BK0003\n"
+                             "expect-grid-cell mSdgBankruptcy(0) 1 \"Case #\" 2020BK0002\n"
+                             "expect-grid-selected mSdgBankruptcy(0)\n"
+                             "grid-select mSdgBankruptcy(0) 0 2\n"
+                             "expect-grid-selected mSdgBankruptcy(0) 2 0\n"
+                             "grid-dblclick mSdgBankruptcy(0) 1\n"));
     EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
     const auto& selected = host.grid->SelBookmarks();
     ASSERT_EQ(selected.Count(), 2);
@@ -397,7 +407,8 @@ TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
     const Outcome bad = play(host, QStringLiteral("grid-click mSdgBankruptcy(0) 3\n"));
     EXPECT_TRUE(bad.failure.contains(QStringLiteral("has 3 rows; there is no row 3")));
     const Outcome wrong = play(host, QStringLiteral("expect-grid-selected mSdgBankruptcy(0) 1\n"));
-    EXPECT_TRUE(wrong.failure.contains(QStringLiteral("has rows 0 2 selected, not 1"))) << wrong.failure.toStdString();
+    EXPECT_TRUE(wrong.failure.contains(QStringLiteral("has rows 0 2 selected, not 1")))
+        << wrong.failure.toStdString();
 }
 
 TEST(ControlLookup, TheModalWindowComesBeforeTheDocument) {
@@ -408,9 +419,12 @@ TEST(ControlLookup, TheModalWindowComesBeforeTheDocument) {
     auto* inModal = new QLabel(QStringLiteral("modal"), &modal);
     inModal->setObjectName(QStringLiteral("mLblDataBankruptcy(7)"));
 
-    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), &modal, &document).widget, inModal);
-    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), nullptr, &document).widget, inDocument);
-    EXPECT_THROW(findControl(QStringLiteral("mLblDataBankruptcy(8)"), &modal, &document), StepFailure);
+    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), &modal, &document).widget,
+              inModal);
+    EXPECT_EQ(findControl(QStringLiteral("mLblDataBankruptcy(7)"), nullptr, &document).widget,
+              inDocument);
+    EXPECT_THROW(findControl(QStringLiteral("mLblDataBankruptcy(8)"), &modal, &document),
+                 StepFailure);
 }
 
 }  // namespace

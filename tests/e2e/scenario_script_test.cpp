@@ -26,14 +26,14 @@ TEST(ScenarioScript, QuotesGroupBlanksAndCommentsEndTheLine) {
 }
 
 TEST(ScenarioScript, StepsKeepTheirLinesAndArguments) {
-    const Script s = parseScript(QStringLiteral(
-        "# choose a customer\n"
-        "\n"
-        "select-customer 1002\r\n"
-        "wait-status \"Displaying Account & Bankruptcy Info For \" 30\n"
-        "grid-select mSdgBankruptcy(0) 0 2 3\n"
-        "answer ok\n"
-        "close\n"));
+    const Script s =
+        parseScript(QStringLiteral("# choose a customer\n"
+                                   "\n"
+                                   "select-customer 1002\r\n"
+                                   "wait-status \"Displaying Account & Bankruptcy Info For \" 30\n"
+                                   "grid-select mSdgBankruptcy(0) 0 2 3\n"
+                                   "answer ok\n"
+                                   "close\n"));
     ASSERT_TRUE(s.ok()) << s.errors.front().message.toStdString();
     ASSERT_EQ(s.steps.size(), 5u);
     EXPECT_EQ(s.steps[0].kind, StepKind::SelectCustomer);
@@ -47,18 +47,18 @@ TEST(ScenarioScript, StepsKeepTheirLinesAndArguments) {
 }
 
 TEST(ScenarioScript, FaultyLinesAreReportedWithTheirNumbersAndLeftOut) {
-    const Script s = parseScript(QStringLiteral(
-        "clikc mCmdBankruptcy(0)\n"          // 1 unknown step
-        "type mTxtBankruptcy\n"              // 2 too few
-        "tab 1 2\n"                          // 3 too many
-        "expect-enabled x maybe\n"           // 4 not a Boolean
-        "answer Perhaps\n"                   // 5 no such button
-        "date d 02/30/2020\n"                // 6 no such day
-        "wait-idle -3\n"                     // 7 negative time
-        "grid-select g 1 x\n"                // 8 row is no number
-        "key box Bogus\n"                    // 9 no such key
-        "expect-grid-cell g 0 \"Case Number\"\n"  // 10 too few
-        "tab 1\n"));
+    const Script s =
+        parseScript(QStringLiteral("clikc mCmdBankruptcy(0)\n"               // 1 unknown step
+                                   "type mTxtBankruptcy\n"                   // 2 too few
+                                   "tab 1 2\n"                               // 3 too many
+                                   "expect-enabled x maybe\n"                // 4 not a Boolean
+                                   "answer Perhaps\n"                        // 5 no such button
+                                   "date d 02/30/2020\n"                     // 6 no such day
+                                   "wait-idle -3\n"                          // 7 negative time
+                                   "grid-select g 1 x\n"                     // 8 row is no number
+                                   "key box Bogus\n"                         // 9 no such key
+                                   "expect-grid-cell g 0 \"Case Number\"\n"  // 10 too few
+                                   "tab 1\n"));
     EXPECT_EQ(s.steps.size(), 1u);
     ASSERT_EQ(s.errors.size(), 10u);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(s.errors[static_cast<std::size_t>(i)].line, i + 1);

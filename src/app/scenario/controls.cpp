@@ -22,7 +22,8 @@ namespace {
 
 QString valueText(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return {};
-    if (value.typeId() == QMetaType::QDate) return value.toDate().toString(QStringLiteral("MM/dd/yyyy"));
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate().toString(QStringLiteral("MM/dd/yyyy"));
     if (value.typeId() == QMetaType::QDateTime) {
         return value.toDateTime().date().toString(QStringLiteral("MM/dd/yyyy"));
     }
@@ -57,14 +58,15 @@ ControlRef findControl(const QString& name, QWidget* modal, QWidget* document) {
             QTabBar* bar = tabBarOf(w);
             if (!bar) continue;
             if (indexed->index >= bar->count()) {
-                throw StepFailure(QStringLiteral("%1 has no tab %2").arg(indexed->base).arg(indexed->index));
+                throw StepFailure(
+                    QStringLiteral("%1 has no tab %2").arg(indexed->base).arg(indexed->index));
             }
             return ControlRef{name, w, bar, indexed->index};
         }
     }
-    throw StepFailure(QStringLiteral("no control named '%1' in %2").arg(
-        name, modal ? QStringLiteral("the open window or the document")
-                    : QStringLiteral("the document")));
+    throw StepFailure(QStringLiteral("no control named '%1' in %2")
+                          .arg(name, modal ? QStringLiteral("the open window or the document")
+                                           : QStringLiteral("the document")));
 }
 
 QString controlText(const ControlRef& c) {

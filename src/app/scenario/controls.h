@@ -18,7 +18,7 @@ namespace app {
 
 // A step that cannot go on; the runner stops the scenario with this text.
 class StepFailure : public std::runtime_error {
-public:
+  public:
     explicit StepFailure(const QString& message) : std::runtime_error(message.toStdString()) {}
     QString message() const { return QString::fromStdString(what()); }
 };

@@ -10,7 +10,7 @@ class QWidget;
 namespace app {
 
 class ScenarioHost {
-public:
+  public:
     virtual ~ScenarioHost() = default;
 
     // The document's widget: controls not found in the active modal window are looked up here.

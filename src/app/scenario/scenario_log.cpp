@@ -17,10 +17,8 @@ bool ScenarioLog::open(const QString& path, QString* error) {
 void ScenarioLog::write(const QString& kind, const QString& text) {
     if (!file_.isOpen()) return;
     const double seconds = static_cast<double>(clock_.elapsed()) / 1000.0;
-    const QString line = QStringLiteral("%1 %2 %3\n")
-                             .arg(seconds, 8, 'f', 3)
-                             .arg(kind, -8)
-                             .arg(text);
+    const QString line =
+        QStringLiteral("%1 %2 %3\n").arg(seconds, 8, 'f', 3).arg(kind, -8).arg(text);
     file_.write(line.toUtf8());
     file_.flush();
 }

@@ -10,13 +10,13 @@
 namespace app {
 
 class ScenarioLog {
-public:
+  public:
     // Opens (and truncates) the file; false with a message when it cannot.
     bool open(const QString& path, QString* error = nullptr);
     void write(const QString& kind, const QString& text);
     QString path() const { return file_.fileName(); }
 
-private:
+  private:
     QFile file_;
     QElapsedTimer clock_;
 };

@@ -61,7 +61,9 @@ bool mayRunBesideBox(StepKind kind) {
     }
 }
 
-QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 
 QString boxText(const QMessageBox* box) {
     QString text = box->text();
@@ -71,7 +73,10 @@ QString boxText(const QMessageBox* box) {
 
 bool containsFragment(const QString& text, const QString& fragment) {
     return text.contains(fragment) || oneLine(text).contains(fragment) ||
-           QString(text).replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char(' ')).contains(fragment);
+           QString(text)
+               .replace(QLatin1Char('\r'), QString())
+               .replace(QLatin1Char('\n'), QLatin1Char(' '))
+               .contains(fragment);
 }
 
 }  // namespace
@@ -90,8 +95,10 @@ bool ScenarioRunner::start(QString* error) {
         if (error) *error = QStringLiteral("cannot create the folder %1").arg(options_.outDir);
         return false;
     }
-    if (!log_.open(QDir(options_.outDir).filePath(QStringLiteral("scenario.log")), error)) return false;
-    log_.write(QStringLiteral("begin"), QStringLiteral("%1 (%2 steps)").arg(options_.title).arg(steps_.size()));
+    if (!log_.open(QDir(options_.outDir).filePath(QStringLiteral("scenario.log")), error))
+        return false;
+    log_.write(QStringLiteral("begin"),
+               QStringLiteral("%1 (%2 steps)").arg(options_.title).arg(steps_.size()));
     host_.setStatusObserver([this](const QString& text) {
         if (finished_) return;
         log_.write(QStringLiteral("status"), quoted(text));
@@ -182,7 +189,8 @@ void ScenarioRunner::tick() {
         QMessageBox* box = openBox();
         if (waiting_) {
             if (box && current_->kind != StepKind::Answer) {
-                fail(QStringLiteral("a message box that no step answered: %1").arg(quoted(oneLine(boxText(box)))));
+                fail(QStringLiteral("a message box that no step answered: %1")
+                         .arg(quoted(oneLine(boxText(box)))));
                 return;
             }
             if ((*waiting_)()) {
@@ -198,7 +206,8 @@ void ScenarioRunner::tick() {
         if (next_ >= steps_.size()) {
             current_ = nullptr;
             if (box) {
-                fail(QStringLiteral("the scenario ended with a message box that no step answered: %1")
+                fail(QStringLiteral(
+                         "the scenario ended with a message box that no step answered: %1")
                          .arg(quoted(oneLine(boxText(box)))));
                 return;
             }
@@ -208,9 +217,11 @@ void ScenarioRunner::tick() {
         current_ = &steps_[next_++];
         statusLastStep_ = std::move(statusThisStep_);
         statusThisStep_.clear();
-        log_.write(QStringLiteral("step"), QStringLiteral("line %1: %2").arg(current_->line).arg(current_->text));
+        log_.write(QStringLiteral("step"),
+                   QStringLiteral("line %1: %2").arg(current_->line).arg(current_->text));
         if (box && !mayRunBesideBox(current_->kind)) {
-            fail(QStringLiteral("a message box that no step answered: %1").arg(quoted(oneLine(boxText(box)))));
+            fail(QStringLiteral("a message box that no step answered: %1")
+                     .arg(quoted(oneLine(boxText(box)))));
             return;
         }
         // Scheduled first: the step may open a modal window, and the scenario goes on inside it.
@@ -308,7 +319,8 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
         case StepKind::ExpectStatus: {
             const QString now = host_.statusText();
             if (!now.startsWith(a[0])) {
-                throw StepFailure(QStringLiteral("the status line shows %1, not %2...").arg(quoted(now), quoted(a[0])));
+                throw StepFailure(QStringLiteral("the status line shows %1, not %2...")
+                                      .arg(quoted(now), quoted(a[0])));
             }
             return std::nullopt;
         }
@@ -316,7 +328,8 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             const ControlRef c = control(a[0]);
             const QString text = controlText(c);
             if (text != a[1] && displayedCaption(text) != a[1]) {
-                throw StepFailure(QStringLiteral("%1 shows %2, not %3").arg(a[0], quoted(text), quoted(a[1])));
+                throw StepFailure(
+                    QStringLiteral("%1 shows %2, not %3").arg(a[0], quoted(text), quoted(a[1])));
             }
             return std::nullopt;
         }
@@ -324,14 +337,17 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             const ControlRef c = control(a[0]);
             const QString text = controlText(c);
             if (!text.contains(a[1]) && !displayedCaption(text).contains(a[1])) {
-                throw StepFailure(QStringLiteral("%1 shows %2, without %3").arg(a[0], quoted(text), quoted(a[1])));
+                throw StepFailure(QStringLiteral("%1 shows %2, without %3")
+                                      .arg(a[0], quoted(text), quoted(a[1])));
             }
             return std::nullopt;
         }
         case StepKind::ExpectEnabled: {
             const bool enabled = controlEnabled(control(a[0]));
             if (enabled != s.boolArg(1)) {
-                throw StepFailure(QStringLiteral("%1 is %2").arg(a[0], enabled ? QStringLiteral("enabled") : QStringLiteral("disabled")));
+                throw StepFailure(QStringLiteral("%1 is %2")
+                                      .arg(a[0], enabled ? QStringLiteral("enabled")
+                                                         : QStringLiteral("disabled")));
             }
             return std::nullopt;
         }
@@ -339,26 +355,35 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             const auto checked = controlChecked(control(a[0]));
             if (!checked) throw StepFailure(QStringLiteral("%1 has no checked state").arg(a[0]));
             if (*checked != s.boolArg(1)) {
-                throw StepFailure(QStringLiteral("%1 is %2").arg(a[0], *checked ? QStringLiteral("checked") : QStringLiteral("not checked")));
+                throw StepFailure(QStringLiteral("%1 is %2")
+                                      .arg(a[0], *checked ? QStringLiteral("checked")
+                                                          : QStringLiteral("not checked")));
             }
             return std::nullopt;
         }
         case StepKind::ExpectGridRows: {
             const long rows = gridOf(control(a[0])).Rows();
-            if (rows != s.intArg(1)) throw StepFailure(QStringLiteral("%1 has %2 rows, not %3").arg(a[0]).arg(rows).arg(a[1]));
+            if (rows != s.intArg(1))
+                throw StepFailure(
+                    QStringLiteral("%1 has %2 rows, not %3").arg(a[0]).arg(rows).arg(a[1]));
             return std::nullopt;
         }
         case StepKind::ExpectGridCell: {
             platform::DataGrid& grid = gridOf(control(a[0]));
             const int row = s.intArg(1);
             if (row >= grid.Rows()) {
-                throw StepFailure(QStringLiteral("%1 has %2 rows; there is no row %3").arg(a[0]).arg(grid.Rows()).arg(row));
+                throw StepFailure(QStringLiteral("%1 has %2 rows; there is no row %3")
+                                      .arg(a[0])
+                                      .arg(grid.Rows())
+                                      .arg(row));
             }
             const int column = gridColumnIndex(grid, a[2]);
             const QString text = grid.CellText(row, grid.Columns().Item(column).Name());
             if (text != a[3]) {
                 throw StepFailure(QStringLiteral("%1 row %2 column %3 shows %4, not %5")
-                                      .arg(a[0]).arg(row).arg(a[2], quoted(text), quoted(a[3])));
+                                      .arg(a[0])
+                                      .arg(row)
+                                      .arg(a[2], quoted(text), quoted(a[3])));
             }
             return std::nullopt;
         }
@@ -376,15 +401,18 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
                     for (int r : list) texts << QString::number(r);
                     return texts.isEmpty() ? QStringLiteral("none") : texts.join(QLatin1Char(' '));
                 };
-                throw StepFailure(QStringLiteral("%1 has rows %2 selected, not %3").arg(a[0], rows(have), rows(want)));
+                throw StepFailure(QStringLiteral("%1 has rows %2 selected, not %3")
+                                      .arg(a[0], rows(have), rows(want)));
             }
             return std::nullopt;
         }
         case StepKind::ExpectBox:
             openBox();
-            if (lastBoxText_.isNull()) throw StepFailure(QStringLiteral("no message box was shown"));
+            if (lastBoxText_.isNull())
+                throw StepFailure(QStringLiteral("no message box was shown"));
             if (!containsFragment(lastBoxText_, a[0])) {
-                throw StepFailure(QStringLiteral("the last message box said %1").arg(quoted(oneLine(lastBoxText_))));
+                throw StepFailure(QStringLiteral("the last message box said %1")
+                                      .arg(quoted(oneLine(lastBoxText_))));
             }
             return std::nullopt;
         case StepKind::AdvanceClock:
@@ -410,14 +438,16 @@ QString ScenarioRunner::takeScreenshot(const QString& name) {
     QString file = name;
     if (!file.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) file += QLatin1String(".png");
     const QString path = QDir(options_.outDir).filePath(file);
-    if (!window->grab().save(path, "PNG")) throw StepFailure(QStringLiteral("cannot write %1").arg(path));
+    if (!window->grab().save(path, "PNG"))
+        throw StepFailure(QStringLiteral("cannot write %1").arg(path));
     screenshots_ << path;
     return path;
 }
 
 void ScenarioRunner::fail(const QString& message) {
-    const QString where = current_ ? QStringLiteral("line %1 (%2): ").arg(current_->line).arg(current_->text)
-                                   : QString();
+    const QString where =
+        current_ ? QStringLiteral("line %1 (%2): ").arg(current_->line).arg(current_->text)
+                 : QString();
     finish(kScenarioFailed, where + message);
 }
 
@@ -426,7 +456,8 @@ void ScenarioRunner::finish(int code, const QString& message) {
     finished_ = true;
     exitCode_ = code;
     if (code != kScenarioPassed) failure_ = message;
-    log_.write(code == kScenarioPassed ? QStringLiteral("PASSED") : QStringLiteral("FAILED"), message);
+    log_.write(code == kScenarioPassed ? QStringLiteral("PASSED") : QStringLiteral("FAILED"),
+               message);
     stopWatchdog_ = true;
     emit finished(code);
 }

@@ -33,7 +33,7 @@ inline constexpr int kScenarioFailed = 1;
 class ScenarioRunner : public QObject {
     Q_OBJECT
 
-public:
+  public:
     struct Options {
         QString outDir;                  // scenario.log and screenshots go here
         QString title;                   // named in the log's first line
@@ -58,10 +58,10 @@ public:
     QString logPath() const { return log_.path(); }
     QStringList screenshots() const { return screenshots_; }
 
-signals:
+  signals:
     void finished(int exitCode);
 
-private:
+  private:
     // A waiting step's condition: true when it holds; throws StepFailure when it cannot.
     using Condition = std::function<bool()>;
 
@@ -83,9 +83,9 @@ private:
     Options options_;
     ScenarioLog log_;
 
-    std::size_t next_ = 0;               // the next step to run
-    const Step* current_ = nullptr;      // the step running or waiting
-    std::optional<Condition> waiting_;   // the current step's condition, when it waits
+    std::size_t next_ = 0;              // the next step to run
+    const Step* current_ = nullptr;     // the step running or waiting
+    std::optional<Condition> waiting_;  // the current step's condition, when it waits
     qint64 waitDeadlineMs_ = 0;
     double waitSeconds_ = 0;
 

@@ -37,8 +37,7 @@ constexpr StepSpec kSpecs[] = {
     {"wait-idle", StepKind::WaitIdle, "n", 0, false, "wait-idle [SECONDS]"},
     {"expect-status", StepKind::ExpectStatus, "t", 1, false, "expect-status PREFIX"},
     {"expect-text", StepKind::ExpectText, "tt", 2, false, "expect-text NAME TEXT"},
-    {"expect-contains", StepKind::ExpectContains, "tt", 2, false,
-     "expect-contains NAME FRAGMENT"},
+    {"expect-contains", StepKind::ExpectContains, "tt", 2, false, "expect-contains NAME FRAGMENT"},
     {"expect-enabled", StepKind::ExpectEnabled, "tb", 2, false, "expect-enabled NAME true|false"},
     {"expect-checked", StepKind::ExpectChecked, "tb", 2, false, "expect-checked NAME true|false"},
     {"expect-grid-rows", StepKind::ExpectGridRows, "ti", 2, false, "expect-grid-rows NAME N"},
@@ -65,7 +64,8 @@ QString checkArgument(char kind, const QString& value) {
     bool ok = false;
     switch (kind) {
         case 'i':
-            if (value.toInt(&ok) < 0 || !ok) return QStringLiteral("'%1' is no row or count").arg(value);
+            if (value.toInt(&ok) < 0 || !ok)
+                return QStringLiteral("'%1' is no row or count").arg(value);
             return {};
         case 'n': {
             const double n = value.toDouble(&ok);
@@ -79,7 +79,8 @@ QString checkArgument(char kind, const QString& value) {
             }
             return {};
         case 'a':
-            if (!answerButton(value)) return QStringLiteral("'%1' is no button (Yes, No, Cancel, OK)").arg(value);
+            if (!answerButton(value))
+                return QStringLiteral("'%1' is no button (Yes, No, Cancel, OK)").arg(value);
             return {};
         case 'd':
             if (!parseDateSpec(value, QDate(2000, 1, 1))) {

@@ -42,15 +42,17 @@ enum class StepKind {
 
 struct Step {
     StepKind kind = StepKind::Close;
-    QString word;       // the step's name as written: "select-customer"
-    QStringList args;   // arguments without quotes
-    int line = 0;       // 1-based line of the file
-    QString text;       // the line as written, for the log
+    QString word;      // the step's name as written: "select-customer"
+    QStringList args;  // arguments without quotes
+    int line = 0;      // 1-based line of the file
+    QString text;      // the line as written, for the log
 
     // Argument i as a whole number / a number; the parser has checked them.
     int intArg(int i) const { return args.at(i).toInt(); }
     double numberArg(int i) const { return args.at(i).toDouble(); }
-    bool boolArg(int i) const { return args.at(i).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
+    bool boolArg(int i) const {
+        return args.at(i).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    }
 };
 
 struct ScriptError {

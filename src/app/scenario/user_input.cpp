@@ -24,7 +24,8 @@ namespace {
 void requireUsable(const ControlRef& c, QWidget* w) {
     if (!w->isEnabled()) throw StepFailure(QStringLiteral("%1 is disabled").arg(c.name));
     if (!w->isVisible()) {
-        throw StepFailure(QStringLiteral("%1 is not shown (on another tab or window?)").arg(c.name));
+        throw StepFailure(
+            QStringLiteral("%1 is not shown (on another tab or window?)").arg(c.name));
     }
 }
 
@@ -36,7 +37,8 @@ QWidget* plainControl(const ControlRef& c) {
 // The widget that takes the keys of a control: the control itself when it is an entry box,
 // else its focus proxy or the entry box inside it.
 QWidget* inputTarget(QWidget* w) {
-    if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->isEditable() ? combo->lineEdit() : w;
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->isEditable() ? combo->lineEdit() : w;
     if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
         qobject_cast<QTextEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)) {
         return w;
@@ -62,9 +64,12 @@ void selectAllText(QWidget* w) {
 // Where a click hits a button: the indicator of option buttons and check boxes, else the middle.
 QPoint clickPoint(QWidget* w) {
     QStyle::SubElement element{};
-    if (qobject_cast<QRadioButton*>(w)) element = QStyle::SE_RadioButtonIndicator;
-    else if (qobject_cast<QCheckBox*>(w)) element = QStyle::SE_CheckBoxIndicator;
-    else return w->rect().center();
+    if (qobject_cast<QRadioButton*>(w))
+        element = QStyle::SE_RadioButtonIndicator;
+    else if (qobject_cast<QCheckBox*>(w))
+        element = QStyle::SE_CheckBoxIndicator;
+    else
+        return w->rect().center();
     QStyleOptionButton option;
     option.initFrom(w);
     const QRect indicator = w->style()->subElementRect(element, &option, w);
@@ -84,7 +89,9 @@ platform::DataGrid& usableGrid(const ControlRef& c) {
 void checkRow(const ControlRef& c, const platform::DataGrid& grid, int row) {
     if (row < 0 || row >= grid.Rows()) {
         throw StepFailure(QStringLiteral("%1 has %2 rows; there is no row %3")
-                              .arg(c.name).arg(grid.Rows()).arg(row));
+                              .arg(c.name)
+                              .arg(grid.Rows())
+                              .arg(row));
     }
 }
 
@@ -128,13 +135,17 @@ void clickControl(const ControlRef& c) {
 
 void clickTab(QWidget* tabControl, int index) {
     QTabBar* bar = tabBarOf(tabControl);
-    if (!bar) throw StepFailure(QStringLiteral("%1 is no tab control").arg(tabControl->objectName()));
+    if (!bar)
+        throw StepFailure(QStringLiteral("%1 is no tab control").arg(tabControl->objectName()));
     if (index < 0 || index >= bar->count()) {
-        throw StepFailure(QStringLiteral("%1 has no tab %2").arg(tabControl->objectName()).arg(index));
+        throw StepFailure(
+            QStringLiteral("%1 has no tab %2").arg(tabControl->objectName()).arg(index));
     }
-    if (!bar->isVisible()) throw StepFailure(QStringLiteral("%1 is not shown").arg(tabControl->objectName()));
+    if (!bar->isVisible())
+        throw StepFailure(QStringLiteral("%1 is not shown").arg(tabControl->objectName()));
     if (!bar->isEnabled() || !bar->isTabEnabled(index)) {
-        throw StepFailure(QStringLiteral("tab %1 (%2) is disabled").arg(index).arg(bar->tabText(index)));
+        throw StepFailure(
+            QStringLiteral("tab %1 (%2) is disabled").arg(index).arg(bar->tabText(index)));
     }
     if (QApplication::activeWindow() != bar->window()) focusControl(bar->window());
     sendClick(bar, bar->tabRect(index).center());
@@ -205,11 +216,13 @@ void pickDate(const ControlRef& c, const QDate& date) {
     if (user.metaType().id() == QMetaType::QDate && !date.isValid()) {
         throw StepFailure(QStringLiteral("%1 cannot be left without a date").arg(c.name));
     }
-    if (!user.write(w, value)) throw StepFailure(QStringLiteral("%1 does not take that date").arg(c.name));
+    if (!user.write(w, value))
+        throw StepFailure(QStringLiteral("%1 does not take that date").arg(c.name));
     // A picker tells its binding that the user changed it through the signal it names.
     const int info = meta->indexOfClassInfo("UserEditSignal");
     if (info >= 0) {
-        const QByteArray signature = QMetaObject::normalizedSignature(meta->classInfo(info).value());
+        const QByteArray signature =
+            QMetaObject::normalizedSignature(meta->classInfo(info).value());
         const int signal = meta->indexOfSignal(signature.constData());
         if (signal >= 0) meta->method(signal).invoke(w, Qt::DirectConnection);
     }
@@ -222,7 +235,8 @@ void gridSelect(const ControlRef& c, const std::vector<int>& rows) {
         checkRow(c, grid, row);
         grid.ScrollToRow(row);
         const QRect rect = grid.SelectorRect(row);
-        if (rect.isEmpty()) throw StepFailure(QStringLiteral("row %1 of %2 is not on screen").arg(row).arg(c.name));
+        if (rect.isEmpty())
+            throw StepFailure(QStringLiteral("row %1 of %2 is not on screen").arg(row).arg(c.name));
         if (first && QApplication::activeWindow() != grid.window()) focusControl(grid.window());
         sendClick(grid.selectorArea(), grid.selectorArea()->mapFrom(&grid, rect.center()),
                   first ? Qt::NoModifier : Qt::ControlModifier);
