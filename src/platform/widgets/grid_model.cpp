@@ -5,6 +5,7 @@
 #include <QtDebug>
 
 #include "platform/widgets/grid_cell_format.h"
+#include "platform/binding/value_conversion.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/grid_layout.h"
 #include "platform/widgets/regional_formats.h"
@@ -24,7 +25,7 @@ QVariant toVariant(const records::Value& v) {
         case T::Currency:
             return static_cast<double>(v.currency().units) / records::Currency::kScale;
         case T::Date:
-            return toQDate(v.date());
+            return qDateFromSerial(v.date());
         case T::Text:
             return QString::fromStdString(v.text());
         case T::Bytes:

@@ -3,13 +3,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "platform/binding/value_conversion.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
 namespace platform {
 namespace {
-
-const QDate kSerialZero(1899, 12, 30);
 
 // Rounds a count of 1/10000 to whole cents, half away from zero.
 std::int64_t roundToCents(std::int64_t units) {
@@ -18,14 +17,6 @@ std::int64_t roundToCents(std::int64_t units) {
 }
 
 }  // namespace
-
-QDate toQDate(records::Date d) {
-    return kSerialZero.addDays(static_cast<qint64>(std::floor(d.serial)));
-}
-
-records::Date fromQDate(const QDate& d) {
-    return records::Date{static_cast<double>(kSerialZero.daysTo(d))};
-}
 
 QString shortDateFormat(const QLocale& locale) {
     QString format = locale.dateFormat(QLocale::ShortFormat);
@@ -38,10 +29,10 @@ QString shortDateFormat(const QLocale& locale) {
 QString formatShortDate(const records::Value& v, const QLocale& locale) {
     using T = records::Value::Type;
     if (v.isNothing()) return QString();
-    if (v.type() == T::Date) return locale.toString(toQDate(v.date()), shortDateFormat(locale));
+    if (v.type() == T::Date) return locale.toString(qDateFromSerial(v.date()), shortDateFormat(locale));
     if (v.type() == T::Text) {
         if (const auto parsed = records::ParseDate(records::Trim(v.text()))) {
-            return locale.toString(toQDate(*parsed), shortDateFormat(locale));
+            return locale.toString(qDateFromSerial(*parsed), shortDateFormat(locale));
         }
     }
     return QString::fromStdString(records::TextOf(v));

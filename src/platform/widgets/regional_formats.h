@@ -10,9 +10,6 @@
 
 namespace platform {
 
-QDate toQDate(records::Date d);
-records::Date fromQDate(const QDate& d);
-
 // The locale's short date form, with a two-digit year widened to four: court and filing dates
 // reach back decades, and "3/7/24" reads ambiguously in a collections file.
 QString shortDateFormat(const QLocale& locale = QLocale());
