@@ -303,7 +303,7 @@ void Recordset::Open(Stream& stream) {
     std::size_t consumed = 0;
     auto store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
     stream.SetPosition(at + static_cast<std::int64_t>(consumed));
-    pendingFields_ = store->Fields();
+    pendingFields_.clear();  // the image's fields replace any appended ones
     store_ = store;
     view_->Attach(store);
     if (!sortText_.empty()) SetSort(std::string(sortText_));

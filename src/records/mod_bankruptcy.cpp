@@ -130,6 +130,10 @@ RecordsetPtr IndependentCloneRS(const RecordsetPtr& source, bool bEmpty, bool bA
                 rs->MovePrevious();
             }
         }
+        // An empty copy holds no rows: with batch locking the deletes above (and the source's
+        // own staged rows that travelled in the image) would stay staged, and a CancelBatch,
+        // for instance when a grid lets go of the set, would bring the source's rows back.
+        if (bEmpty) rs->UpdateBatch(Affect::AllChapters);
         IgnoreErrors([&] {
             if (rs->RecordCount() > 0) rs->SetBookmark(source->GetBookmark());
         });

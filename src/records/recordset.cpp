@@ -84,7 +84,9 @@ void Recordset::AppendField(std::string name, FieldType type, int size) {
 
 void Recordset::Open() {
     view_->RequireClosed();
-    store_ = std::make_shared<RowStore>(pendingFields_);
+    // the appended fields become the set's own; Close lets go of them with the rows
+    store_ = std::make_shared<RowStore>(std::move(pendingFields_));
+    pendingFields_.clear();
     view_->Attach(store_);
     if (!sortText_.empty()) SetSort(std::string(sortText_));
     view_->Tell({RowChange::Kind::Reset, 0});
@@ -94,6 +96,7 @@ void Recordset::Close() {
     if (!view_->store) return;
     view_->Detach();  // a pending edit goes with it; clones keep the store alive
     store_.reset();
+    pendingFields_.clear();  // a new definition starts from no fields
     sortText_.clear();
     view_->Tell({RowChange::Kind::Reset, 0});
 }

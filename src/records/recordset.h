@@ -19,7 +19,9 @@
 //    filter or a bookmark filter; Affect::AllChapters means every row of the store.
 //  - UpdateBatch and CancelBatch settle a pending edit first. When the current row disappears (a
 //    cancelled new row) the cursor stands on no row (position unknown) until the next move.
-//  - Closing discards a pending edit and never invalidates clones.
+//  - Closing discards a pending edit and never invalidates clones. Fields appended while closed
+//    are the definition that Open uses; closing an open set releases its rows and its fields, so
+//    fields appended after Close start a new definition (FieldCount is 0 after Close).
 //  - Null sorts first in either direction; ties keep load order.
 //  - "= Null" and "<> Null" in a filter test for Null; Null against any other operator is an error.
 //  - A field name may not hold ']' (no filter or sort could name it).

@@ -359,7 +359,6 @@ RecordsetPtr Recordset::Clone(LockType lockType) const {
     RecordsetPtr c(new Recordset());
     c->lockType_ = lockType == LockType::Unspecified ? lockType_ : lockType;
     c->cacheSize_ = cacheSize_;
-    c->pendingFields_ = view_->store->Fields();
     c->store_ = store_;
     c->view_->Attach(store_);
     return c;

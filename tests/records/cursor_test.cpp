@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "records/stream.h"
 #include "recordset_fixture.h"
 
 namespace records::testing {
@@ -128,8 +129,52 @@ TEST(CursorTest, ClosedAndOpenStatesAreChecked) {
     EXPECT_EQ(rs->CursorType(), 3);
     rs->Close();
     rs->Close();  // closing twice is harmless
-    rs->Open();   // the fields stay defined
-    EXPECT_EQ(rs->FieldCount(), 1);
+    EXPECT_EQ(rs->State(), kStateClosed);
+}
+
+// Fields appended while closed are the definition; Close releases the fields with the rows, so
+// a record set closed and defined again has exactly the new fields, however it was opened.
+TEST(CursorTest, CloseReleasesTheFieldsOfAnOpenedSet) {
+    auto rs = Recordset::Create();
+    rs->AppendField("F", FieldType::Text);
+    rs->AppendField("G", FieldType::Long);
+    EXPECT_EQ(rs->FieldCount(), 2);  // the definition so far
+    rs->Open();
+    rs->AddNew({"F", "G"}, {Value("x"), Value(1)});
+    rs->Close();
+    EXPECT_EQ(rs->FieldCount(), 0);
+    rs->AppendField("G", FieldType::Text);  // no clash with the released "G"
+    rs->Open();
+    ASSERT_EQ(rs->FieldCount(), 1);
+    EXPECT_EQ(rs->Field(0).type, FieldType::Text);
+    EXPECT_EQ(rs->RecordCount(), 0);
+
+    // a set opened from a stream or from a source holds their fields until it closes
+    Stream s;
+    s.Open();
+    PeopleRs()->Save(s);
+    auto copy = Recordset::Create();
+    copy->AppendField("Ignored", FieldType::Long);
+    s.SetPosition(0);
+    copy->Open(s);
+    EXPECT_EQ(copy->FieldIndex("Ignored"), -1);
+    EXPECT_EQ(copy->FieldCount(), 6);
+    copy->Close();
+    EXPECT_EQ(copy->FieldCount(), 0);
+    copy->Open(*PeopleRs());
+    EXPECT_EQ(copy->FieldCount(), 6);
+    copy->Close();
+    copy->AppendField("Name", FieldType::Long);
+    copy->Open();
+    EXPECT_EQ(copy->FieldCount(), 1);
+
+    // an image that cannot be read leaves the set closed with its definition
+    auto failed = Recordset::Create();
+    failed->AppendField("Kept", FieldType::Text);
+    s.SetPosition(s.Size());
+    EXPECT_EQ(ErrorOf([&] { failed->Open(s); }), err::BadImage);
+    EXPECT_EQ(failed->State(), kStateClosed);
+    EXPECT_EQ(failed->FieldCount(), 1);
 }
 
 }  // namespace

@@ -166,6 +166,45 @@ TEST_F(ModBankruptcyTest, EmptyCopyKeepsTheFieldsAndLeavesTheSourceAlone) {
     EXPECT_TRUE(sink.reports.empty());
 }
 
+// The deletes that empty a copy are final: nothing of the source comes back on CancelBatch,
+// nor through an image of the copy, even for rows the source itself had staged.
+TEST_F(ModBankruptcyTest, EmptyCopyHasNoStagedRowsToBringBack) {
+    auto src = FiveSorted();
+    src->MoveFirst();
+    src->Delete();  // staged in the source: travels in the image as a deleted row
+    AddPerson(src, "new", 6);
+    src->MoveFirst();
+    src->Set("Note", "edited");
+    src->Update();
+    auto empty = IndependentCloneRS(src, true, false, kSourceLock, &sink);
+    ASSERT_TRUE(empty);
+    ASSERT_EQ(empty->GetLockType(), LockType::BatchOptimistic);
+    empty->CancelBatch(Affect::AllChapters);
+    EXPECT_EQ(empty->RecordCount(), 0);
+    auto again = IndependentCloneRS(empty, false, true, kSourceLock, &sink);
+    ASSERT_TRUE(again);
+    again->CancelBatch(Affect::AllChapters);
+    EXPECT_EQ(again->RecordCount(), 0);
+    EXPECT_EQ(src->RecordCount(), 5);  // 4 left of five, one added
+    EXPECT_TRUE(sink.reports.empty());
+}
+
+// The built-in layout object opens its record set again after closing it, with the layout's
+// fields only once.
+TEST_F(ModBankruptcyTest, TheBuiltInLayoutObjectOpensItsRecordSetAgain) {
+    SetLayoutObjectFactory(nullptr);
+    auto dtd = NewLayoutObject();
+    dtd->SetDTDName(std::string(kLayoutAccntRecv));
+    dtd->OpenRecordset();
+    const int fields = dtd->Recordset()->FieldCount();
+    dtd->OpenRecordset();
+    EXPECT_EQ(dtd->Recordset()->FieldCount(), fields);
+    dtd->SetDTDName(std::string(kLayoutBankruptcy));
+    dtd->OpenRecordset();
+    EXPECT_TRUE(dtd->Recordset()->HasField("CRT_FILE_DT"));
+    EXPECT_FALSE(dtd->Recordset()->HasField("ACCT_RCVBL_NBR"));
+}
+
 TEST_F(ModBankruptcyTest, CopyOfNothingIsReported) {
     EXPECT_FALSE(IndependentCloneRS(nullptr, false, false, kSourceLock, &sink));
     ASSERT_EQ(sink.reports.size(), 1u);
