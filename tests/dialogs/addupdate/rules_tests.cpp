@@ -1,0 +1,262 @@
+// The dialog's modes, its rules and marks, the receivable summary and the entry boxes.
+#include <QClipboard>
+
+#include "dialogs/addupdate/dialog_fixture.h"
+#include "platform/common/global_services.h"
+
+namespace addupdate_testing {
+namespace {
+
+bool marked(QWidget* w) {
+    return w->property(platform::kInvalidProperty).toBool();
+}
+
+TEST_F(AddUpdateDialogTest, AddModeStartsANewOpenRowOfTheCustomer) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    EXPECT_EQ(dlg.Mode(), "ADD");
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Add Bankruptcy Case"));
+    EXPECT_EQ(cases->RecordCount(), 5);
+    EXPECT_EQ(caseClone->Get("CUST_ID"), Value("1002"));
+    EXPECT_EQ(caseClone->Get("STTS_CD"), Value("O"));
+    EXPECT_EQ(caseClone->Get("ACTION"), Value("ADD"));
+    EXPECT_EQ(records::CLng(caseClone->Get("PYMT_CNT")), 0);
+    EXPECT_EQ(records::CLng(caseClone->Get("ASGN_OFCR_ID")), 101);
+    EXPECT_TRUE(dlg.caseNumberBox()->isEnabled());
+    EXPECT_TRUE(dlg.command(0)->isEnabled());
+    EXPECT_TRUE(dlg.caseNumberBox()->text().isEmpty());
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(dlg.datePicker(i)->Value().isValid()) << i;
+    // Two receivables of 100 and 250, issued 11/05/2022 and 03/01/2023.
+    EXPECT_EQ(dlg.summaryLabel()->text(),
+              QStringLiteral("Adding 2 ARs \r\nWorth $350.00\r\nFrom 11/05/2022\r\n  To   03/01/2023"));
+    EXPECT_EQ(caseClone->Get("TOT_BAL_DUE_AMT"), Value(records::CurrencyFromUnits(350)));
+}
+
+TEST_F(AddUpdateDialogTest, TheOfficerOfANewRowFollowsTheOfficerBox) {
+    customer.AsgnOfficerID = "";
+    openAdd();
+    EXPECT_TRUE(caseClone->Get("ASGN_OFCR_ID").isNull());
+    dialog.reset();
+    customer.AsgnOfficerID = "abc";  // not numeric: left as the layout gives it
+    openAdd();
+    EXPECT_TRUE(caseClone->Get("ASGN_OFCR_ID").isNull());
+    EXPECT_EQ(cases->RecordCount(), 5) << "the first dialog's row went with it";
+}
+
+TEST_F(AddUpdateDialogTest, SummaryOfOneReceivableAndOfReceivablesWithoutDates) {
+    ars->MoveFirst();
+    ars->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(100)));
+    ars->Set("TRNSCTN_DT", day(2004, 3, 5));
+    ars->Update();
+    openAdd({0});
+    EXPECT_EQ(dialog->summaryLabel()->text(),
+              QStringLiteral("Adding 1 AR \r\nWorth $100.00\r\nIssued 03/05/2004"));
+    dialog.reset();
+    openAdd({3});
+    EXPECT_EQ(dialog->summaryLabel()->text(), QStringLiteral("Adding 1 AR \r\nWorth $10.00"));
+    dialog.reset();
+    openAdd({});
+    EXPECT_TRUE(dialog->summaryLabel()->text().isEmpty());
+    EXPECT_EQ(caseClone->Get("TOT_BAL_DUE_AMT"), Value(records::Currency{}));
+}
+
+TEST_F(AddUpdateDialogTest, AnEmptyNewCaseBreaksEveryRuleInOrder) {
+    customer.AsgnOfficerID = "";
+    frmBankruptcyAddUpdate& dlg = openAdd({});
+    const std::string box = saveRefused();
+    EXPECT_EQ(box, sentences({"An Assigned Officer Number is required.",
+                              "A Case Number is required.", "A Notification Date is required.",
+                              "A Court Filing Date is required.",
+                              "A Claim Filing Date is required.", "A Comment is required."}));
+    EXPECT_EQ(interaction->lastBox()->icon, platform::MsgIcon::Critical);
+    EXPECT_EQ(interaction->lastBox()->title, "HALBERON");
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.Mode(), "ADD");
+    EXPECT_TRUE(marked(dlg.caseNumberBox()));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(marked(dlg.datePicker(i))) << i;
+    EXPECT_FALSE(marked(dlg.datePicker(3)));
+    EXPECT_FALSE(marked(dlg.trusteeBox()));
+    EXPECT_TRUE(marked(dlg.commentBox()));
+    EXPECT_EQ(backEnd->count("Handle:"), 0);
+
+    // With a court filing date the missing receivables count as well.
+    pick(1, QDate(2023, 6, 1));
+    EXPECT_NE(saveRefused().find("At least one Account Receivable must be selected when adding "
+                                 "a new Bankruptcy Case.\r\n"),
+              std::string::npos);
+}
+
+TEST_F(AddUpdateDialogTest, DateAndTrusteeRules) {
+    struct Case {
+        const char* what;
+        QDate claim, close;
+        const char* trustee;
+        std::string expected;  // "" when valid
+    };
+    const QDate filed(2023, 6, 1);
+    const std::vector<Case> table = {
+        {"claim on the filing day", filed, {}, "",
+         sentences({"The Claim Filing Date must come after the Court Filing Date."})},
+        {"claim before filing", filed.addDays(-1), {}, "",
+         sentences({"The Claim Filing Date must come after the Court Filing Date."})},
+        {"close on the filing day with a trustee", filed.addDays(1), filed, "Ann", ""},
+        {"close before filing", filed.addDays(1), filed.addDays(-1), "Ann",
+         sentences({"The Court Close Date must come on or after the Court Filing date."})},
+        {"close without trustee", filed.addDays(1), filed.addDays(3), "  ",
+         sentences({"A Trustee Name is required."})},
+        {"trustee without close", filed.addDays(1), {}, "Ann", ""},
+    };
+    for (const Case& c : table) {
+        openAdd();
+        fillValidCase();
+        pick(2, c.claim);
+        pick(3, c.close.isValid() ? QVariant(c.close) : QVariant());
+        typeInto(dialog->trusteeBox(), QString::fromLatin1(c.trustee));
+        const bool show = false;
+        EXPECT_EQ(dialog->ValidateChanges(show), c.expected.empty()) << c.what;
+        if (!c.expected.empty()) {
+            EXPECT_EQ(saveRefused(), c.expected) << c.what;
+        }
+        dialog.reset();
+    }
+    EXPECT_TRUE(interaction->failures().empty());
+}
+
+TEST_F(AddUpdateDialogTest, QuietValidationMarksWithoutABox) {
+    openAdd();
+    pick(1, QDate(2023, 6, 1));
+    pick(2, QDate(2023, 6, 1));  // a change of a picker runs the quiet validation
+    EXPECT_TRUE(marked(dialog->datePicker(1)));
+    EXPECT_TRUE(marked(dialog->datePicker(2)));
+    pick(2, QDate(2023, 6, 2));
+    EXPECT_FALSE(marked(dialog->datePicker(1)));
+    EXPECT_FALSE(marked(dialog->datePicker(2)));
+    // Leaving the case number box marks it while it is empty.
+    dialog->caseNumberBox()->setFocus(Qt::MouseFocusReason);
+    dialog->trusteeBox()->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(marked(dialog->caseNumberBox()));
+    EXPECT_TRUE(interaction->boxes().empty());
+}
+
+TEST_F(AddUpdateDialogTest, CaseNumbersOfOpenOrClosedCasesAreTaken) {
+    for (const char* taken : {"BK-1", "BK-7"}) {
+        openAdd();
+        fillValidCase(QString::fromLatin1(taken));
+        EXPECT_EQ(saveRefused(),
+                  sentences({("Bankruptcy Case " + std::string(taken) +
+                              " already exists for this customer.")
+                                 .c_str()}));
+        EXPECT_TRUE(marked(dialog->caseNumberBox()));
+        dialog.reset();
+    }
+    // Another customer's number, and a dismissed one of this customer, are free.
+    for (const char* free : {"BK-2", "BK-9"}) {
+        openAdd();
+        fillValidCase(QString::fromLatin1(free));
+        const bool show = false;
+        EXPECT_TRUE(dialog->ValidateChanges(show)) << free;
+        EXPECT_FALSE(marked(dialog->caseNumberBox()));
+        dialog.reset();
+    }
+}
+
+TEST_F(AddUpdateDialogTest, ReceivablesIssuedAfterTheFilingOrWithoutDateAreRefusedOnce) {
+    for (const std::vector<int>& rows : {std::vector<int>{0, 2}, std::vector<int>{3, 0},
+                                         std::vector<int>{2, 3}}) {
+        openAdd(rows);
+        fillValidCase();
+        EXPECT_EQ(saveRefused(), sentences({"ALL Account Receivable Issue Dates must be on or "
+                                            "before the Court Filing Date."}));
+        dialog.reset();
+    }
+    // Issued on the filing day itself is fine.
+    openAdd({2});
+    fillValidCase();
+    pick(1, QDate(2023, 6, 2));
+    pick(2, QDate(2023, 6, 3));
+    const bool show = false;
+    EXPECT_TRUE(dialog->ValidateChanges(show));
+}
+
+TEST_F(AddUpdateDialogTest, AnUpdateMustChangeTheComment) {
+    frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
+    EXPECT_EQ(dlg.Mode(), "UPD");
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Update Bankruptcy Case"));
+    EXPECT_EQ(dlg.commentBox()->toPlainText(), QStringLiteral("Filed in June"));
+    EXPECT_TRUE(dlg.summaryLabel()->text().isEmpty());
+    EXPECT_EQ(saveRefused(), sentences({"The Comment must be changed."}));
+    EXPECT_TRUE(marked(dlg.commentBox()));
+    typeInto(dlg.commentBox(), QStringLiteral("Filed in june"));  // letter case is a change
+    const bool show = false;
+    EXPECT_TRUE(dlg.ValidateChanges(show));
+    EXPECT_FALSE(marked(dlg.commentBox()));
+}
+
+TEST_F(AddUpdateDialogTest, UpdateEnablesOnlyWhatMayStillChange) {
+    // BK-1 has its notification and filing dates and no claim date.
+    cases->MoveFirst();
+    cases->Set("CLM_FILE_DT", Value::Null());
+    cases->Update();
+    cases->UpdateBatch();
+    frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
+    EXPECT_FALSE(dlg.caseNumberBox()->isEnabled());
+    EXPECT_TRUE(dlg.trusteeBox()->isEnabled());
+    EXPECT_TRUE(dlg.commentBox()->isEnabled());
+    EXPECT_FALSE(dlg.datePicker(0)->isEnabled());
+    EXPECT_FALSE(dlg.datePicker(1)->isEnabled());
+    EXPECT_TRUE(dlg.datePicker(2)->isEnabled());
+    EXPECT_TRUE(dlg.datePicker(3)->isEnabled());
+    EXPECT_TRUE(dlg.phone()->isEnabled());
+    EXPECT_EQ(dlg.phone()->PhoneNum(), QStringLiteral("5035550199"));
+    EXPECT_EQ(dlg.datePicker(1)->Value(), QVariant(QDate(2023, 6, 1)));
+    EXPECT_TRUE(dlg.command(0)->isEnabled());
+}
+
+TEST_F(AddUpdateDialogTest, ClosedAndDismissedCasesCanOnlyBeLookedAt) {
+    for (const char* caseId : {"BK-7", "BK-9"}) {
+        frmBankruptcyAddUpdate& dlg = openEdit(caseId);
+        for (QWidget* w : {static_cast<QWidget*>(dlg.caseNumberBox()),
+                           static_cast<QWidget*>(dlg.trusteeBox()),
+                           static_cast<QWidget*>(dlg.commentBox()),
+                           static_cast<QWidget*>(dlg.phone())}) {
+            EXPECT_FALSE(w->isEnabled()) << caseId << " " << w->objectName().toStdString();
+        }
+        for (int i = 0; i < 4; ++i) EXPECT_FALSE(dlg.datePicker(i)->isEnabled()) << caseId;
+        EXPECT_FALSE(dlg.command(0)->isEnabled());
+        EXPECT_TRUE(dlg.command(1)->isEnabled());
+        dialog.reset();
+    }
+    openEdit("BK-7");
+    EXPECT_EQ(saveRefused(), sentences({"A CLOSED Bankruptcy Case can NOT be edited."}));
+}
+
+TEST_F(AddUpdateDialogTest, CaseNumberBoxTakesReferenceKeysAndChecksPastes) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    QLineEdit* box = dlg.caseNumberBox();
+    typeInto(box, QStringLiteral("BK-1#2 3"));
+    EXPECT_EQ(box->text(), QStringLiteral("BK-123"));
+    EXPECT_EQ(interaction->beeps(), 2);
+    typeInto(box, QStringLiteral("ABCDEFGHIJKLM"));
+    EXPECT_EQ(box->text(), QStringLiteral("ABCDEFGHIJ")) << "at most 10 characters";
+
+    typeInto(box, QStringLiteral("BK-5"));
+    QApplication::clipboard()->setText(QStringLiteral("2024 BK;1"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("BK-5"));
+    EXPECT_EQ(interaction->beeps(), 3);  // the paste beeps once
+}
+
+TEST_F(AddUpdateDialogTest, EnterMovesOnAndTheOtherBoxesTakeAnyKey) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    typeInto(dlg.trusteeBox(), QStringLiteral("O'Brien & Sons #2"));
+    EXPECT_EQ(dlg.trusteeBox()->text(), QStringLiteral("O'Brien & Sons #2"));
+    dlg.commentBox()->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(dlg.commentBox(), QStringLiteral("Line"));
+    QTest::keyClick(dlg.commentBox(), Qt::Key_Return);
+    EXPECT_EQ(dlg.commentBox()->toPlainText(), QStringLiteral("Line"));
+    EXPECT_TRUE(dlg.command(0)->hasFocus()) << "Enter goes to the next control, Save";
+    EXPECT_EQ(interaction->beeps(), 0);
+}
+
+}  // namespace
+}  // namespace addupdate_testing

@@ -1,0 +1,244 @@
+// Save: the row it completes and stages, the "ADDUPDATE" request the back end receives, the rows
+// it takes out of the record sets, and Cancel and unload.
+#include "dialogs/addupdate/dialog_fixture.h"
+
+namespace addupdate_testing {
+namespace {
+
+std::string text(const records::Recordset& rs, const char* field) {
+    return records::TextOf(rs.Get(field));
+}
+
+TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    typeInto(dlg.trusteeBox(), QStringLiteral("  Joan   Trustee "));
+    dlg.phone()->enter(QStringLiteral("5035550123"));
+    saveAccepted();
+    ASSERT_TRUE(waitForRequest());
+
+    // The owner heard of the request before it left, with the stamp already in the shared row.
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].first, std::string(messaging::kAppTitle) + "ADDUPDATE");
+    EXPECT_EQ(requestsBeforeSend, 0);
+    EXPECT_EQ(stampAtSend, sent[0].second);
+    EXPECT_EQ(editAtSend, records::EditMode::None);
+
+    const messaging::Request r = backEnd->lastRequest();
+    EXPECT_EQ(r.messageKey, sent[0].second);
+    EXPECT_EQ(r.serviceCode, 17);
+    EXPECT_EQ(r.senderId, "manager");
+    EXPECT_EQ(r.version, "1.0");
+    ASSERT_EQ(r.criteria.size(), 1u);
+    EXPECT_EQ(r.criteria[0].appName, "HALBERON");
+    EXPECT_EQ(r.criteria[0].keyName, "key:thin");
+    EXPECT_EQ(r.criteria[0].op, "=");
+    EXPECT_EQ(r.criteria[0].value, "Yes");
+    ASSERT_EQ(r.parts.size(), 2u);
+    EXPECT_EQ(r.parts[0].name, "BANKRUPTCY");
+    EXPECT_EQ(r.parts[1].name, "ACCOUNT");
+
+    records::Recordset& c = *r.parts[0].rows;
+    ASSERT_EQ(c.RecordCount(), 1);
+    c.MoveFirst();
+    EXPECT_EQ(text(c, "ACTION"), "ADD");
+    EXPECT_EQ(text(c, "CUST_ID"), "1002");
+    EXPECT_EQ(text(c, "CASE_ID"), "BK-5");
+    EXPECT_EQ(text(c, "STTS_CD"), "O");
+    EXPECT_EQ(text(c, "TRSTE_NM"), "Joan Trustee");
+    EXPECT_EQ(text(c, "TRSTE_PHN_NBR"), "5035550123");
+    EXPECT_EQ(text(c, "BNKRPTCY_CMMT_TXT"), "Chapter 7 petition");
+    EXPECT_EQ(c.Get("CRT_FILE_DT"), day(2023, 6, 1));
+    EXPECT_EQ(c.Get("CLM_FILE_DT"), day(2023, 6, 10));
+    EXPECT_EQ(c.Get("NTFCTN_DT"), day(2023, 5, 20));
+    EXPECT_TRUE(c.Get("CRT_CLSE_DT").isNull());
+    EXPECT_EQ(records::CLng(c.Get("ASGN_OFCR_ID")), 101);
+    EXPECT_EQ(c.Get("TOT_BAL_DUE_AMT"), Value(records::CurrencyFromUnits(350)));
+    for (const char* f : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT",
+                          "LST_PYMT_DT", "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR",
+                          "Theme"}) {
+        EXPECT_TRUE(c.Get(f).isNull()) << f;
+    }
+
+    records::Recordset& a = *r.parts[1].rows;
+    ASSERT_EQ(a.RecordCount(), 2);
+    a.MoveFirst();
+    for (auto [number, check, type] : {std::tuple{7, 1, "FEE"}, std::tuple{1234567, 10, "TX"}}) {
+        EXPECT_EQ(text(a, "ACTION"), "UPD");
+        for (const char* f : {"Cust_ID", "TRNSCTN_DT", "TRNSCTN_NBR", "CASE_ID",
+                              "ACCT_RCVBL_BAL_AMT"}) {
+            EXPECT_TRUE(a.Get(f).isNull()) << f;
+        }
+        EXPECT_EQ(records::CLng(a.Get("ACCT_RCVBL_NBR")), number);
+        EXPECT_EQ(records::CLng(a.Get("ACCT_RCVBL_CK_NBR")), check);
+        EXPECT_EQ(text(a, "ACCT_RCVBL_TYP_CD"), type);
+        a.MoveNext();
+    }
+
+    EXPECT_EQ(statusLine->lastText(), "Adding Bankruptcy Case BK-5 ...");
+    EXPECT_EQ(dlg.CustomerRecord().CaseID, "BK-5");
+    EXPECT_TRUE(dlg.Mode().empty());
+}
+
+TEST_F(AddUpdateDialogTest, SavedNewRowStaysStagedAndTheReceivablesLeave) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    const records::RecordsetPtr arClone = dlg.RecordsetAR();
+    saveAccepted();
+    ASSERT_TRUE(waitForRequest());
+    const std::string key = sent.at(0).second;
+
+    // The new row: staged, marked with its action and the request's key.
+    const records::RecordsetPtr staged = cases->Clone();
+    staged->SetFilter("[Theme] = '" + key + "'");
+    ASSERT_EQ(staged->RecordCount(), 1);
+    EXPECT_EQ(text(*staged, "ACTION"), "ADD");
+    EXPECT_EQ(text(*staged, "CASE_ID"), "BK-5");
+    EXPECT_EQ(staged->Status() & records::status::New, records::status::New);
+
+    // The two receivables left the shared record set (deleted in the batch, with the key).
+    EXPECT_EQ(ars->RecordCount(), 2);
+    EXPECT_EQ(arClone->RecordCount(), 0);
+    const records::RecordsetPtr taken = ars->Clone();
+    taken->SetFilter("[Theme] = '" + key + "'");
+    taken->CancelBatch(records::Affect::All);  // what a refusal does: they come back
+    EXPECT_EQ(ars->RecordCount(), 4);
+
+    // Unloading after a successful save leaves the saved row alone.
+    dlg.Unload();
+    EXPECT_EQ(cases->RecordCount(), 5);
+}
+
+TEST_F(AddUpdateDialogTest, ReusingADismissedNumberTakesTheDismissedRowOut) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase(QStringLiteral("BK-9"));
+    saveAccepted();
+    ASSERT_TRUE(waitForRequest());
+    const std::string key = sent.at(0).second;
+    const records::RecordsetPtr nine = cases->Clone();
+    nine->SetFilter("[CASE_ID] = 'BK-9'");
+    ASSERT_EQ(nine->RecordCount(), 1) << "only the new case is left";
+    EXPECT_EQ(text(*nine, "STTS_CD"), "O");
+    // The dismissed row comes back when the request fails.
+    const records::RecordsetPtr stamped = cases->Clone();
+    stamped->SetFilter("[Theme] = '" + key + "'");
+    stamped->CancelBatch(records::Affect::All);
+    nine->SetFilter("[CASE_ID] = 'BK-9'");
+    ASSERT_EQ(nine->RecordCount(), 1);
+    EXPECT_EQ(text(*nine, "STTS_CD"), "D");
+    EXPECT_TRUE(nine->Get("Theme").isNull());
+    (void)dlg;
+}
+
+TEST_F(AddUpdateDialogTest, UpdateSendsOnlyTheCase) {
+    frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
+    caseClone->Set("ASGN_OFCR_ID", Value(0));  // an officer 0 travels as Null
+    caseClone->Update();
+    dlg.commentBox()->setFocus();
+    dlg.commentBox()->setPlainText(QStringLiteral("Trustee\r\nchanged   to\n Joan "));
+    typeInto(dlg.trusteeBox(), QStringLiteral("   "));
+    pick(3, QDate(2024, 1, 10));
+    EXPECT_EQ(saveRefused(), sentences({"A Trustee Name is required."}));
+    pick(3, QVariant());
+    saveAccepted();
+    ASSERT_TRUE(waitForRequest());
+
+    const messaging::Request r = backEnd->lastRequest();
+    ASSERT_EQ(r.parts.size(), 1u);
+    records::Recordset& c = *r.parts[0].rows;
+    c.MoveFirst();
+    EXPECT_EQ(text(c, "ACTION"), "UPD");
+    EXPECT_EQ(text(c, "CASE_ID"), "BK-1");
+    EXPECT_TRUE(c.Get("TRSTE_NM").isNull()) << "blanks only travel as Null";
+    EXPECT_EQ(text(c, "BNKRPTCY_CMMT_TXT"), "Trustee changed to Joan");
+    EXPECT_TRUE(c.Get("ASGN_OFCR_ID").isNull());
+    EXPECT_TRUE(c.Get("TOT_BAL_DUE_AMT").isNull()) << "not copied in an update";
+    EXPECT_EQ(c.Get("CRT_FILE_DT"), day(2023, 6, 1));
+    EXPECT_EQ(statusLine->lastText(), "Updating Bankruptcy Case BK-1 ...");
+
+    // The edited row holds the new values, staged and stamped, its former ones kept.
+    EXPECT_EQ(text(*caseClone, "ACTION"), "UPD");
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Trustee changed to Joan");
+    EXPECT_EQ(text(*caseClone, "Theme"), sent.at(0).second);
+    EXPECT_EQ(records::TextOf(caseClone->OriginalValue("BNKRPTCY_CMMT_TXT")), "Filed in June");
+}
+
+TEST_F(AddUpdateDialogTest, CommentsLoseLineBreaksAndRunsOfBlanks) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    dlg.commentBox()->setFocus();
+    dlg.commentBox()->setPlainText(QStringLiteral("  First line\r\n\r\nsecond    line\n"));
+    saveAccepted();
+    // Trimmed before the breaks became blanks: the final break stays as one blank in the row,
+    // and the request trims it.
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "First line second line ");
+    ASSERT_TRUE(waitForRequest());
+    records::Recordset& c = *backEnd->lastRequest().parts.at(0).rows;
+    c.MoveFirst();
+    EXPECT_EQ(text(c, "BNKRPTCY_CMMT_TXT"), "First line second line");
+    // A comment longer than the box allows is cut when the user enters it.
+    openAdd();
+    dialog->commentBox()->setFocus();
+    dialog->commentBox()->setPlainText(QString(300, QLatin1Char('x')));
+    EXPECT_EQ(dialog->commentBox()->toPlainText().size(), frmBankruptcyAddUpdate::kCommentLength);
+}
+
+TEST_F(AddUpdateDialogTest, AListenerMayStopTheSave) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    int heard = 0;
+    QObject::connect(&dlg, &frmBankruptcyAddUpdate::AddBankruptcy,
+                     [&](records::RecordsetPtr rs, records::Bookmark b, records::RecordsetPtr ar,
+                         bool* cancel) {
+                         ++heard;
+                         EXPECT_EQ(rs, caseClone);
+                         EXPECT_EQ(b, caseClone->GetBookmark());
+                         EXPECT_EQ(ar->RecordCount(), 2);
+                         EXPECT_EQ(text(*rs, "CASE_ID"), "BK-5");  // the row is complete
+                         *cancel = true;
+                     });
+    dlg.mCmdAddBankruptcy_Click(0);
+    EXPECT_EQ(heard, 1);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.Mode(), "ADD");
+    EXPECT_TRUE(sent.empty());
+    EXPECT_NE(caseClone->GetEditMode(), records::EditMode::None) << "the edit is still pending";
+    EXPECT_EQ(ars->RecordCount(), 4);
+}
+
+TEST_F(AddUpdateDialogTest, CancelAndClosingWithdrawOnlyTheDialogsRow) {
+    // A row staged by an earlier request of the same customer must survive.
+    cases->MoveFirst();
+    cases->Set("TRSTE_NM", Value("Pending Change"));
+    cases->Update();
+
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    EXPECT_EQ(cases->RecordCount(), 5);
+    dlg.mCmdAddBankruptcy_Click(1);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(cases->RecordCount(), 4);
+    cases->MoveFirst();
+    EXPECT_EQ(text(*cases, "TRSTE_NM"), "Pending Change");
+
+    openAdd();
+    EXPECT_EQ(cases->RecordCount(), 5);
+    dialog->close();  // the window's close button
+    EXPECT_EQ(cases->RecordCount(), 4);
+
+    // Cancelling an update that a listener stopped withdraws the written values, and only them.
+    frmBankruptcyAddUpdate& edit = openEdit("BK-1");
+    QObject::connect(&edit, &frmBankruptcyAddUpdate::UpdateBankruptcy,
+                     [](records::RecordsetPtr, records::Bookmark, records::RecordsetPtr,
+                        bool* cancel) { *cancel = true; });
+    typeInto(edit.commentBox(), QStringLiteral("Changed"));
+    edit.mCmdAddBankruptcy_Click(0);
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Changed");
+    edit.mCmdAddBankruptcy_Click(1);
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Filed in June");
+    EXPECT_EQ(text(*caseClone, "TRSTE_NM"), "Pending Change");
+    EXPECT_EQ(backEnd->count("Handle:"), 0);
+}
+
+}  // namespace
+}  // namespace addupdate_testing
