@@ -15,41 +15,30 @@ namespace records {
 
 namespace {
 
-// A growing buffer that is not zero-filled: images are large, and every byte gets written.
+// Writes into memory sized beforehand: the image's exact length is known before a byte is
+// written, so it goes straight into its destination (a stream's buffer) with no copy.
 class Out {
 public:
-    explicit Out(std::size_t capacity) : data_(new std::uint8_t[capacity]), cap_(capacity) {}
+    explicit Out(std::uint8_t* at) : p_(at) {}
     std::uint8_t* Grow(std::size_t n) {
-        if (size_ + n > cap_) {
-            const std::size_t cap = std::max(cap_ * 2, size_ + n);
-            std::unique_ptr<std::uint8_t[]> bigger(new std::uint8_t[cap]);
-            if (size_) std::memcpy(bigger.get(), data_.get(), size_);
-            data_ = std::move(bigger);
-            cap_ = cap;
-        }
-        std::uint8_t* at = data_.get() + size_;
-        size_ += n;
+        std::uint8_t* at = p_;
+        p_ += n;
         return at;
     }
-    void U8(std::uint8_t v) { *Grow(1) = v; }
+    void U8(std::uint8_t v) { *p_++ = v; }
     void U16(std::uint16_t v) { Le(v, 2); }
     void U32(std::uint32_t v) { Le(v, 4); }
     void U64(std::uint64_t v) { Le(v, 8); }
     void Raw(const void* p, std::size_t n) {
         if (n) std::memcpy(Grow(n), p, n);
     }
-    std::uint8_t* Data() { return data_.get(); }
-    std::size_t Size() const { return size_; }
-    ImageBuffer Take() { return {std::move(data_), size_}; }
+    std::uint8_t* Here() const { return p_; }
 
 private:
     void Le(std::uint64_t v, int n) {
-        std::uint8_t* p = Grow(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+        for (int i = 0; i < n; ++i) *p_++ = static_cast<std::uint8_t>(v >> (8 * i));
     }
-    std::unique_ptr<std::uint8_t[]> data_;
-    std::size_t cap_ = 0;
-    std::size_t size_ = 0;
+    std::uint8_t* p_;
 };
 
 std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
@@ -70,10 +59,47 @@ std::size_t VarintLen(std::size_t n) {
     return k;
 }
 
-void WriteColumn(Out& out, Bytes& buf, const Column& c, const std::vector<RowId>& rows) {
+// What one column adds to the image, measured before writing.
+struct ColumnPlan {
     std::size_t present = 0;
-    for (RowId r : rows) present += c.IsNull(r) ? 0 : 1;
-    if (present == 0) {
+    std::size_t valueBytes = 0;  // the values after the presence bitmap
+    Bytes tagged;                // variant columns: the values, already encoded
+};
+
+ColumnPlan PlanColumn(const Column& c, const std::vector<RowId>& rows) {
+    ColumnPlan plan;
+    for (RowId r : rows) plan.present += c.IsNull(r) ? 0 : 1;
+    if (plan.present == 0) return plan;
+    switch (c.Kind()) {
+        case Storage::Number:
+        case Storage::Real:
+            plan.valueBytes = 8 * plan.present;
+            break;
+        case Storage::Text:
+            for (RowId r : rows) {
+                if (c.IsNull(r)) continue;
+                const std::size_t n = c.Text(r).size();
+                plan.valueBytes += VarintLen(n) + n;
+            }
+            break;
+        case Storage::Any: {
+            ByteWriter w(plan.tagged);
+            for (RowId r : rows) {
+                if (!c.IsNull(r)) w.Val(c.Any(r));
+            }
+            plan.valueBytes = plan.tagged.size();
+            break;
+        }
+    }
+    return plan;
+}
+
+std::size_t ColumnBytes(const ColumnPlan& plan, std::size_t rows) {
+    return plan.present == 0 ? 1 : 1 + (rows + 7) / 8 + plan.valueBytes;
+}
+
+void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c, const std::vector<RowId>& rows) {
+    if (plan.present == 0) {
         out.U8(0);
         return;
     }
@@ -86,7 +112,7 @@ void WriteColumn(Out& out, Bytes& buf, const Column& c, const std::vector<RowId>
     switch (c.Kind()) {
         case Storage::Number:
         case Storage::Real: {
-            std::uint8_t* p = out.Grow(present * 8);
+            std::uint8_t* p = out.Grow(plan.valueBytes);
             for (RowId r : rows) {
                 if (c.IsNull(r)) continue;
                 const std::uint64_t v = c.Bits(r);
@@ -95,13 +121,7 @@ void WriteColumn(Out& out, Bytes& buf, const Column& c, const std::vector<RowId>
             break;
         }
         case Storage::Text: {
-            std::size_t total = 0;
-            for (RowId r : rows) {
-                if (c.IsNull(r)) continue;
-                const std::size_t n = c.Text(r).size();
-                total += VarintLen(n) + n;
-            }
-            std::uint8_t* p = out.Grow(total);
+            std::uint8_t* p = out.Grow(plan.valueBytes);
             for (RowId r : rows) {
                 if (c.IsNull(r)) continue;
                 const std::string_view s = c.Text(r);
@@ -111,15 +131,9 @@ void WriteColumn(Out& out, Bytes& buf, const Column& c, const std::vector<RowId>
             }
             break;
         }
-        case Storage::Any: {
-            for (RowId r : rows) {
-                if (c.IsNull(r)) continue;
-                buf.clear();
-                ByteWriter(buf).Val(c.Any(r));
-                out.Raw(buf.data(), buf.size());
-            }
+        case Storage::Any:
+            out.Raw(plan.tagged.data(), plan.tagged.size());
             break;
-        }
     }
 }
 
@@ -170,38 +184,61 @@ std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
 
 namespace {
 
-// An upper bound of the image's size but for variant values and originals (estimated; the buffer
-// grows if need be). Pages of the buffer that stay unused are never touched.
-std::size_t ImageSize(const RowStore& store, const std::vector<RowId>& rows) {
-    std::size_t n = kImageHeaderSize + 4 + 4 + 8 + 1 + 4 * rows.size() + rows.size() + 4 + 4;
-    for (const auto& f : store.Fields()) n += 9 + f.name.size();
-    for (std::size_t f = 0; f < store.Fields().size(); ++f) {
-        const Column& c = store.Col(static_cast<int>(f));
-        n += 1 + (rows.size() + 7) / 8;
-        switch (c.Kind()) {
-            case Storage::Number:
-            case Storage::Real:
-                n += 8 * rows.size();
-                break;
-            case Storage::Text:
-                n += c.TextBytesBound();
-                break;
-            case Storage::Any:
-                n += 16 * rows.size();
-                break;
+// An image measured, then written into memory of exactly its size.
+class ImageWriter {
+public:
+    ImageWriter(const RowStore& store, const std::vector<RowId>& rows);
+    std::size_t Size() const { return size_; }
+    void WriteTo(std::uint8_t* dst) const;
+
+private:
+    const RowStore& store_;
+    const std::vector<RowId>& rows_;
+    bool consecutive_ = true;
+    std::vector<ColumnPlan> columns_;
+    std::uint32_t modified_ = 0;
+    Bytes originals_;  // row index and tagged values of each modified row
+    std::size_t size_ = 0;
+};
+
+ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
+    : store_(store), rows_(rows) {
+    const auto& fields = store.Fields();
+    const std::size_t n = rows.size();
+    std::size_t size = kImageHeaderSize + 4;
+    for (const auto& f : fields) size += 4 + f.name.size() + 1 + 4;
+    size += 4 + 8;
+    for (std::size_t i = 1; i < n && consecutive_; ++i) {
+        consecutive_ = store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
+    }
+    size += 1 + (consecutive_ ? 4 : 4 * n);
+    size += n;  // statuses
+    columns_.reserve(fields.size());
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        columns_.push_back(PlanColumn(store.Col(static_cast<int>(f)), rows));
+        size += ColumnBytes(columns_.back(), n);
+    }
+    ByteWriter w(originals_);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!(store.StatusBits(rows[i]) & status::Modified)) continue;
+        ++modified_;
+        w.U32(static_cast<std::uint32_t>(i));
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            w.Val(store.Original(rows[i], static_cast<int>(f)));
         }
     }
-    return n;
+    size += 4 + originals_.size() + 4;  // originals, checksum
+    size_ = size;
 }
 
-}  // namespace
-
-ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
-    Out out(ImageSize(store, rows));
+void ImageWriter::WriteTo(std::uint8_t* dst) const {
+    const RowStore& store = store_;
+    const std::vector<RowId>& rows = rows_;
+    Out out(dst);
     out.Raw("HBRS", 4);
     out.U16(kImageMajor);
     out.U16(kImageMinor);
-    out.U64(0);  // payload length, filled in below
+    out.U64(size_ - kImageHeaderSize - 4);  // the payload's length
 
     const auto& fields = store.Fields();
     out.U32(static_cast<std::uint32_t>(fields.size()));
@@ -213,12 +250,7 @@ ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
     }
     out.U32(static_cast<std::uint32_t>(rows.size()));
     out.U64(static_cast<std::uint64_t>(store.NextBookmark()));
-
-    bool consecutive = true;
-    for (std::size_t i = 1; i < rows.size() && consecutive; ++i) {
-        consecutive = store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
-    }
-    if (consecutive) {
+    if (consecutive_) {
         out.U8(0);
         out.U32(rows.empty() ? 1 : static_cast<std::uint32_t>(store.BookmarkOf(rows[0])));
     } else {
@@ -226,33 +258,26 @@ ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
         for (RowId r : rows) out.U32(static_cast<std::uint32_t>(store.BookmarkOf(r)));
     }
     std::uint8_t* st = out.Grow(rows.size());
-    std::size_t modified = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         st[i] = static_cast<std::uint8_t>(store.StatusBits(rows[i]) & 7);
-        if (st[i] & status::Modified) ++modified;
     }
-
-    Bytes scratch;
     for (std::size_t f = 0; f < fields.size(); ++f) {
-        WriteColumn(out, scratch, store.Col(static_cast<int>(f)), rows);
+        WriteColumn(out, columns_[f], store.Col(static_cast<int>(f)), rows);
     }
+    out.U32(modified_);
+    out.Raw(originals_.data(), originals_.size());
+    const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
+    out.U32(Crc32c(dst, body));
+}
 
-    out.U32(static_cast<std::uint32_t>(modified));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!(store.StatusBits(rows[i]) & status::Modified)) continue;
-        out.U32(static_cast<std::uint32_t>(i));
-        scratch.clear();
-        ByteWriter w(scratch);
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            w.Val(store.Original(rows[i], static_cast<int>(f)));
-        }
-        out.Raw(scratch.data(), scratch.size());
-    }
+}  // namespace
 
-    const std::uint64_t payload = out.Size() - kImageHeaderSize;
-    for (int k = 0; k < 8; ++k) out.Data()[8 + k] = static_cast<std::uint8_t>(payload >> (8 * k));
-    out.U32(Crc32c(out.Data(), out.Size()));
-    return out.Take();
+ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
+    const ImageWriter writer(store, rows);
+    ImageBuffer image{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[writer.Size()]),
+                      writer.Size()};
+    writer.WriteTo(image.data.get());
+    return image;
 }
 
 // --- the record set's side
@@ -297,8 +322,9 @@ void Recordset::Save(Stream& stream) const {
         throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed: the "
                                        "stream to save into is closed.");
     }
-    const ImageBuffer image = WriteImage(*view_->store, view_->ImageRows());
-    stream.Write(image.data.get(), image.size);
+    const std::vector<RowId> rows = view_->ImageRows();
+    const ImageWriter writer(*view_->store, rows);
+    writer.WriteTo(stream.Reserve(writer.Size()));
 }
 
 void Recordset::Open(const Recordset& source) {

@@ -10,16 +10,16 @@ namespace records {
 
 namespace {
 
-std::vector<int> FieldIndexes(const RowStore& store, const std::vector<std::string>& fields,
-                              std::size_t valueCount) {
+// The field of each name, into `out` (kept between calls: no allocation per row).
+void FieldIndexes(const RowStore& store, const std::vector<std::string>& fields,
+                  std::size_t valueCount, std::vector<int>& out) {
     if (fields.size() != valueCount) {
         throw Error(err::InvalidArgument, "The lists of fields and values differ in length (" +
                                               std::to_string(fields.size()) + " fields, " +
                                               std::to_string(valueCount) + " values).");
     }
     const auto& defs = store.Fields();
-    std::vector<int> out;
-    out.reserve(fields.size());
+    out.clear();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string& name = fields[i];
         // callers mostly list the fields in their own order and spelling: try that first
@@ -32,7 +32,6 @@ std::vector<int> FieldIndexes(const RowStore& store, const std::vector<std::stri
         }
         out.push_back(f);
     }
-    return out;
 }
 
 }  // namespace
@@ -51,18 +50,22 @@ void Recordset::AddNew() {
 }
 
 void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector<Value>& values) {
-    view_->RequireWritable();
-    const std::vector<int> idx = FieldIndexes(*view_->store, fields, values.size());
-    std::vector<Value> converted;
-    converted.reserve(values.size());
-    for (std::size_t i = 0; i < idx.size(); ++i) {
-        converted.push_back(ConvertForField(values[i], view_->store->Fields()[idx[i]]));
+    View& v = *view_;
+    v.RequireWritable();
+    // every value is converted (and may fail) before anything changes; the scratch lists keep
+    // their room from row to row, so loading many rows allocates nothing per row
+    FieldIndexes(*v.store, fields, values.size(), v.listFields);
+    const auto& defs = v.store->Fields();
+    v.listValues.clear();
+    for (std::size_t i = 0; i < v.listFields.size(); ++i) {
+        v.listValues.push_back(ConvertForField(values[i], defs[v.listFields[i]]));
     }
     AddNew();
-    for (std::size_t i = 0; i < idx.size(); ++i) {
-        view_->buffer[idx[i]] = std::move(converted[i]);
-        view_->touched[idx[i]] = 1;
+    for (std::size_t i = 0; i < v.listFields.size(); ++i) {
+        v.buffer[v.listFields[i]] = std::move(v.listValues[i]);
+        v.touched[v.listFields[i]] = 1;
     }
+    v.listValues.clear();
     Update();
 }
 
@@ -73,13 +76,15 @@ void Recordset::Update() {
         case EditMode::None:
             return;
         case EditMode::Add: {
-            std::vector<Value> values = std::move(v.buffer);
+            std::vector<Value> values;
+            values.swap(v.buffer);
             v.mode = EditMode::None;
-            v.buffer.clear();
             v.touched.clear();
             v.store->AppendRow(values, v.addBookmark, v.Batch(), &v);
             // the new row stays current; it was appended last to this view
             v.MoveTo(v.Size() - 1);
+            values.clear();
+            if (v.buffer.empty()) v.buffer.swap(values);  // its room serves the next edit
             return;
         }
         case EditMode::InProgress: {
@@ -107,7 +112,8 @@ void Recordset::Update() {
 
 void Recordset::Update(const std::vector<std::string>& fields, const std::vector<Value>& values) {
     view_->RequireWritable();
-    const std::vector<int> idx = FieldIndexes(*view_->store, fields, values.size());
+    std::vector<int> idx;
+    FieldIndexes(*view_->store, fields, values.size(), idx);
     for (std::size_t i = 0; i < idx.size(); ++i) Set(idx[i], values[i]);
     Update();
 }

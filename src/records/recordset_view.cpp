@@ -116,6 +116,37 @@ void Recordset::View::RowsMoved() {
     positionsValid = false;
 }
 
+bool Recordset::View::AdoptSortedOrderOfAnotherView() {
+    if (filterKind != FilterKind::None || sort.empty() || rows.size() < 2) return false;
+    auto sameKeys = [&](const std::vector<SortKey>& other) {
+        if (other.size() != sort.size()) return false;
+        for (std::size_t k = 0; k < sort.size(); ++k) {
+            if (other[k].field != sort[k].field || other[k].descending != sort[k].descending) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (RowListener* l : store->Listeners()) {
+        const auto* other = dynamic_cast<const View*>(l);
+        if (!other || other == this || other->filterKind != FilterKind::None ||
+            other->rows.size() != rows.size() || !sameKeys(other->sort)) {
+            continue;
+        }
+        // edits since that sort may have put rows out of place: one pass checks the order
+        const std::vector<RowId>& order = other->rows;
+        bool sorted = true;
+        for (std::size_t i = 1; i < order.size() && sorted; ++i) {
+            const int c = CompareRows(*store, sort, order[i - 1], order[i]);
+            sorted = c < 0 || (c == 0 && order[i - 1] < order[i]);
+        }
+        if (!sorted) continue;
+        rows = order;
+        return true;
+    }
+    return false;
+}
+
 void Recordset::View::InsertAt(std::size_t p, RowId r) {
     const bool atEnd = p == rows.size();
     rows.insert(rows.begin() + static_cast<long>(p), r);

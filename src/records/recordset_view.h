@@ -55,6 +55,8 @@ struct Recordset::View final : RowListener {
     RowId editRow = kNoRow;
     std::vector<Value> buffer;
     std::vector<char> touched;
+    std::vector<int> listFields;     // scratch of AddNew with field and value lists
+    std::vector<Value> listValues;
     Bookmark addBookmark = 0;
     Bookmark beforeAdd = 0;  // row to return to when an add is cancelled (0: saved position)
     long beforeAddPos = -1;
@@ -73,6 +75,9 @@ struct Recordset::View final : RowListener {
     void InsertAt(std::size_t p, RowId r);
     void SetRows(std::vector<RowId> candidates);  // ordered by the sort; cursor to the first
     void RowsMoved();                             // positions changed: drop what hangs on them
+    // Takes the order of another unfiltered view of the store with the same sort when it is
+    // still exactly what sorting would give (a clone sorted like its source); false otherwise.
+    bool AdoptSortedOrderOfAnotherView();
     long PositionOf(RowId r) const;            // -1 when not visible
     void MoveTo(long pos);                     // sets the cursor, no edit handling
     void Tell(const RowChange& change);

@@ -161,7 +161,7 @@ void RowStore::DeleteRows(std::vector<RowId> rows, bool staged) {
 }
 
 void RowStore::AcceptRows(std::vector<RowId> rows) {
-    std::sort(rows.begin(), rows.end());
+    if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     std::vector<RowId> gone, kept;
     for (RowId r : rows) {
@@ -171,7 +171,7 @@ void RowStore::AcceptRows(std::vector<RowId> rows) {
             SetGone(r);
             gone.push_back(r);
         } else {
-            originals_.erase(r);
+            if (s & rowstatus::Modified) originals_.erase(r);
             status_[r] = 0;
             kept.push_back(r);
         }

@@ -69,6 +69,14 @@ void Stream::Write(const void* data, std::size_t n) {
     pos_ += n;
 }
 
+std::uint8_t* Stream::Reserve(std::size_t n) {
+    RequireOpen();
+    if (pos_ + n > data_.size()) data_.resize(pos_ + n);
+    std::uint8_t* at = data_.data() + pos_;
+    pos_ += n;
+    return at;
+}
+
 Bytes Stream::Read(std::int64_t n) {
     RequireOpen();
     const std::size_t left = data_.size() - pos_;

@@ -26,6 +26,10 @@ public:
     // Writes at the position, overwriting and extending; the position moves past what was written.
     void Write(const void* data, std::size_t n);
     void Write(const Bytes& data) { Write(data.data(), data.size()); }
+    // Room for n bytes at the position, to be written in place through the returned pointer
+    // (valid until the next operation on the stream); the position moves past them. Bytes
+    // beyond the old end read as zero until written.
+    std::uint8_t* Reserve(std::size_t n);
     // Reads up to n bytes (all remaining when n < 0); fewer at the end.
     Bytes Read(std::int64_t n = -1);
     // Reads exactly n bytes or throws error 3709 ("truncated") without moving.

@@ -115,6 +115,35 @@ TEST(ImageTest, OpenReadsExactlyOneImageAndLeavesTheStreamAtTheNext) {
     EXPECT_EQ(rest.ReadProperty("tail"), Value("after the images"));
 }
 
+// Save writes exactly its image at the position: saved over older data in the middle of a
+// stream, what follows the image is untouched and the image reads back.
+TEST(ImageTest, SaveOverwritesInPlaceExactlyTheImagesLength) {
+    auto a = Varied();
+    Stream probe;
+    probe.Open();
+    a->Save(probe);
+    const auto length = probe.Size();
+
+    Stream s;
+    s.Open();
+    const Bytes filler(static_cast<std::size_t>(length) + 10, 0xEE);
+    s.Write(filler);
+    s.SetPosition(3);
+    a->Save(s);
+    EXPECT_EQ(s.Position(), 3 + length);
+    EXPECT_EQ(s.Size(), length + 10);
+    for (std::size_t i = static_cast<std::size_t>(3 + length); i < s.Buffer().size(); ++i) {
+        ASSERT_EQ(s.Buffer()[i], 0xEE) << i;
+    }
+    s.SetPosition(3);
+    auto x = Recordset::Create();
+    x->Open(s);
+    EXPECT_EQ(s.Position(), 3 + length);
+    EXPECT_EQ(x->RecordCount(), a->RecordCount());
+    EXPECT_EQ(Texts(x, "Name"), Texts(a, "Name"));
+    EXPECT_EQ(Texts(x, "Any"), Texts(a, "Any"));
+}
+
 TEST(ImageTest, SaveWritesRowsVisibleUnderACriteriaFilterOnlyAndLeavesTheCursor) {
     auto rs = PeopleRs();
     for (int i = 1; i <= 5; ++i) AddPerson(rs, "r" + std::to_string(i), i);

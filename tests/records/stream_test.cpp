@@ -76,6 +76,31 @@ TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
     EXPECT_EQ(ErrorOf([&] { s.SetPosition(-1); }), err::InvalidArgument);
 }
 
+// Reserve hands out room at the position to be written in place: inside the data it overwrites,
+// past the end it extends with zeros until written.
+TEST(Stream, ReserveGivesRoomAtThePositionForWritingInPlace) {
+    Stream s;
+    s.Open();
+    s.Write(B({1, 2, 3, 4, 5}));
+    s.SetPosition(1);
+    std::uint8_t* at = s.Reserve(2);
+    at[0] = 7;
+    at[1] = 8;
+    EXPECT_EQ(s.Position(), 3);
+    EXPECT_EQ(s.Buffer(), B({1, 7, 8, 4, 5}));  // nothing beyond the room changed
+    s.SetPosition(4);
+    at = s.Reserve(3);
+    EXPECT_EQ(s.Size(), 7);
+    EXPECT_EQ(s.Buffer(), B({1, 7, 8, 4, 5, 0, 0}));  // the old byte stays until written
+    at[2] = 9;
+    EXPECT_EQ(s.Position(), 7);
+    EXPECT_EQ(s.Buffer(), B({1, 7, 8, 4, 5, 0, 9}));
+    EXPECT_NE(s.Reserve(0), nullptr);
+    EXPECT_EQ(s.Size(), 7);
+    s.Close();
+    EXPECT_EQ(ErrorOf([&] { s.Reserve(1); }), err::ObjectClosed);
+}
+
 TEST(Stream, ReadExactFailsWithoutMoving) {
     Stream s;
     s.Open();

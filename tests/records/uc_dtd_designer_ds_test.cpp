@@ -83,6 +83,28 @@ TEST(DataSourceControl, AtRunTimeServesNothingUnlessDesignTimeOnlyIsOff) {
     EXPECT_EQ(data, nullptr);
 }
 
+TEST(DataSourceControl, WhileDesigningEveryRequestIsServedWhateverDesignTimeOnlySays) {
+    CountingSink sink;
+    ucDTDDesignerDS ds(&sink);
+    ds.SetUserMode(false);
+    ASSERT_TRUE(ds.DesignTimeOnly());
+    RecordsetPtr first, second;
+    ds.GetDataMember("BANKRUPTCY", first);
+    ds.GetDataMember("bankruptcy", second);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);  // every record set served is new
+    EXPECT_EQ(first->FieldCount(), second->FieldCount());
+    EXPECT_TRUE(sink.reports.empty());
+
+    // Nothing before the separator names no layout: reported, nothing served.
+    RecordsetPtr data = first;
+    ds.GetDataMember(";BANKRUPTCY", data);
+    EXPECT_EQ(data, nullptr);
+    ASSERT_EQ(sink.reports.size(), 1u);
+    EXPECT_EQ(sink.reports[0].rfind("UCDataSource.NewRecordsetTemplate", 0), 0u);
+}
+
 TEST(DataSourceControl, UnknownLayoutIsReportedAndServesNothing) {
     CountingSink sink;
     ucDTDDesignerDS ds(&sink);
