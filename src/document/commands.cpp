@@ -94,8 +94,6 @@ void KORVA_Bankruptcy::mFrmProcess_SentMessage(const std::string& theme,
 
 // --- procedures of later issues
 
-void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int /*Index*/) {}
-
 void KORVA_Bankruptcy::DoDialogCaseARs() {}
 
 void KORVA_Bankruptcy::DoDialogProcessCase() {}

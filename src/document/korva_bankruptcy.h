@@ -172,6 +172,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void commonEnding();
     bool headerUnderCurrentKey(const messaging::RequestEntry& entry, const char* branch);
 
+    // dialog_add_edit.cpp: the rows an add/update request deleted, settled with its answer
+    void settleTakenRows(const messaging::RequestEntry& entry);
+
     // lifecycle.cpp
     void obtainListener();
 

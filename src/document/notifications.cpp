@@ -59,6 +59,7 @@ void KORVA_Bankruptcy::GridNotificationUpdate(const messaging::RequestEntry& ent
                 if (batch) staged->UpdateBatch(records::Affect::Current);
             }
         }
+        settleTakenRows(entry);  // add/update: the deletes that went with the request
         if (!rows.empty()) {
             mSdgBankruptcy[FILINGS]->Refresh();
             mSdgBankruptcy[FILINGS]->ReBind();
