@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "records/errors.h"
@@ -162,6 +163,12 @@ void Column::Materialise() {
     present_.assign((static_cast<std::size_t>(rows_) + 63) / 64, 0);
     switch (storage_) {
         case Storage::Number:
+            if (narrow_) {
+                num32_.assign(rows_, 0);
+            } else {
+                num_.assign(rows_, 0);
+            }
+            break;
         case Storage::Real:
             num_.assign(rows_, 0);
             break;
@@ -189,6 +196,27 @@ void Column::ReleaseSlot(std::uint32_t row) {
     }
 }
 
+void Column::Widen() {
+    Segmented<std::uint64_t> wide;
+    wide.reserve(num32_.size());
+    for (std::size_t i = 0; i < num32_.size(); ++i) {
+        wide.push_back(static_cast<std::uint64_t>(static_cast<std::int64_t>(
+            static_cast<std::int32_t>(num32_[i]))));
+    }
+    num_.swap(wide);
+    num32_.clear();
+    narrow_ = false;
+}
+
+void Column::StoreWhole(std::uint32_t row, std::int64_t n) {
+    if (narrow_ && (n < INT32_MIN || n > INT32_MAX)) Widen();
+    if (narrow_) {
+        num32_[row] = static_cast<std::uint32_t>(static_cast<std::int32_t>(n));
+    } else {
+        num_[row] = static_cast<std::uint64_t>(n);
+    }
+}
+
 void Column::StoreSlot(std::uint32_t row, const Value& v, bool fresh) {
     const bool null = v.isNothing();
     if (!fresh) ReleaseSlot(row);
@@ -204,7 +232,7 @@ void Column::StoreSlot(std::uint32_t row, const Value& v, bool fresh) {
                     n = v.whole();
                 }
             }
-            num_[row] = static_cast<std::uint64_t>(n);
+            StoreWhole(row, n);
             break;
         }
         case Storage::Real: {
@@ -248,6 +276,12 @@ void Column::Append(const Value& v) {
     if ((row & 63) == 0) present_.push_back(0);
     switch (storage_) {
         case Storage::Number:
+            if (narrow_) {
+                num32_.push_back(0);
+            } else {
+                num_.push_back(0);
+            }
+            break;
         case Storage::Real:
             num_.push_back(0);
             break;
@@ -279,7 +313,16 @@ void Column::AppendBits(std::uint64_t bits) {
     if (!materialised_) Materialise();
     const std::uint32_t row = rows_++;
     if ((row & 63) == 0) present_.push_back(0);
-    num_.push_back(bits);
+    if (storage_ == Storage::Number) {
+        if (narrow_) {
+            num32_.push_back(0);
+        } else {
+            num_.push_back(0);
+        }
+        StoreWhole(row, static_cast<std::int64_t>(bits));
+    } else {
+        num_.push_back(bits);
+    }
     MarkPresent(row, true);
 }
 
@@ -303,7 +346,8 @@ void Column::Reserve(std::uint32_t rows) {
     present_.reserve((static_cast<std::size_t>(rows) + 63) / 64);
     if (storage_ == Storage::Any) any_.reserve(rows);
     if (storage_ == Storage::Text) txt_.reserve(rows);
-    if (storage_ == Storage::Number || storage_ == Storage::Real) num_.reserve(rows);
+    if (storage_ == Storage::Number && narrow_) num32_.reserve(rows);
+    if ((storage_ == Storage::Number && !narrow_) || storage_ == Storage::Real) num_.reserve(rows);
 }
 
 void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRows) {
@@ -317,6 +361,18 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
     };
     switch (storage_) {
         case Storage::Number:
+            if (narrow_) {
+                Segmented<std::uint32_t> num;
+                num.reserve(newRows);
+                for (std::uint32_t i = 0; i < rows_; ++i) {
+                    if (map[i] == kNoRow) continue;
+                    num.push_back(num32_[i]);
+                    keepPresent(i, map[i]);
+                }
+                num32_.swap(num);
+                break;
+            }
+            [[fallthrough]];
         case Storage::Real: {
             // map is increasing over the kept rows: append in order
             Segmented<std::uint64_t> num;
@@ -359,7 +415,7 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
 }
 
 std::size_t Column::MemoryBytes() const {
-    return present_.capacity() * 8 + num_.MemoryBytes() + txt_.MemoryBytes() +
+    return present_.capacity() * 8 + num_.MemoryBytes() + num32_.MemoryBytes() + txt_.MemoryBytes() +
            any_.capacity() * sizeof(Value) + pool_.MemoryBytes();
 }
 

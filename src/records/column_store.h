@@ -1,5 +1,6 @@
 #pragma once
-// Typed column storage of the row store. Numbers, currency and dates sit in 8-byte slots; texts
+// Typed column storage of the row store. Numbers, currency and dates sit in 8-byte slots (whole
+// numbers and currency in 4-byte slots while every value fits in 32 bits); texts
 // in 4-byte slots (up to 3 bytes inline, longer ones in a chunked pool); a bitmap marks the
 // non-null cells. A column that never held a value allocates nothing.
 
@@ -108,7 +109,8 @@ Storage StorageOf(FieldType t);
 
 class Column {
 public:
-    explicit Column(FieldType type) : type_(type), storage_(StorageOf(type)) {}
+    explicit Column(FieldType type)
+        : type_(type), storage_(StorageOf(type)), narrow_(storage_ == Storage::Number) {}
 
     FieldType Type() const { return type_; }
     Storage Kind() const { return storage_; }
@@ -118,7 +120,9 @@ public:
         return present_.empty() || !((present_[row >> 6] >> (row & 63)) & 1u);
     }
     // Typed access; the caller has checked IsNull and Kind.
-    std::int64_t Whole(std::uint32_t row) const { return static_cast<std::int64_t>(num_[row]); }
+    std::int64_t Whole(std::uint32_t row) const {
+        return narrow_ ? static_cast<std::int32_t>(num32_[row]) : static_cast<std::int64_t>(num_[row]);
+    }
     double Real(std::uint32_t row) const;
     std::string_view Text(std::uint32_t row) const;
     const Value& Any(std::uint32_t row) const { return any_[row]; }
@@ -137,7 +141,9 @@ public:
 
     // For image loading: raw slot access (Number/Real: bit patterns).
     void AppendBits(std::uint64_t bits);
-    std::uint64_t Bits(std::uint32_t row) const { return num_[row]; }
+    std::uint64_t Bits(std::uint32_t row) const {
+        return narrow_ ? static_cast<std::uint64_t>(Whole(row)) : num_[row];
+    }
     void AppendText(std::string_view s);
 
     static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
@@ -147,13 +153,19 @@ private:
     void MarkPresent(std::uint32_t row, bool on);
     void StoreSlot(std::uint32_t row, const Value& v, bool fresh);
     void ReleaseSlot(std::uint32_t row);
+    void StoreWhole(std::uint32_t row, std::int64_t n);
+    void Widen();  // a whole number beyond 32 bits: every slot becomes 64-bit
 
     FieldType type_;
     Storage storage_;
     std::uint32_t rows_ = 0;
     bool materialised_ = false;
+    // Whole numbers sit in 32-bit slots while every value fits (most amounts, counts and
+    // numbers do), in 64-bit slots from the first that does not.
+    bool narrow_ = false;
     std::vector<std::uint64_t> present_;
-    Segmented<std::uint64_t> num_;  // Number: int64, Real: double bits
+    Segmented<std::uint64_t> num_;    // Number (wide): int64, Real: double bits
+    Segmented<std::uint32_t> num32_;  // Number (narrow): int32
     Segmented<std::uint32_t> txt_;  // inline (bit 31 set) or pool reference
     std::vector<Value> any_;
     TextPool pool_;

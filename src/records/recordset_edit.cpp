@@ -49,6 +49,34 @@ void Recordset::AddNew() {
     v.mode = EditMode::Add;
 }
 
+namespace {
+
+// Whether ConvertForField would give the value back unchanged.
+bool FitsAsIs(const Value& v, FieldType t) {
+    switch (v.type()) {
+        case Value::Type::Empty:
+        case Value::Type::Null:
+            return true;
+        case Value::Type::Text:
+            return t == FieldType::Text || t == FieldType::Variant;
+        case Value::Type::Long:
+            return t == FieldType::Long || t == FieldType::Variant;
+        case Value::Type::Double:
+            return t == FieldType::Double || t == FieldType::Variant;
+        case Value::Type::Currency:
+            return t == FieldType::Currency || t == FieldType::Variant;
+        case Value::Type::Date:
+            return t == FieldType::Date || t == FieldType::Variant;
+        case Value::Type::Boolean:
+            return t == FieldType::Boolean || t == FieldType::Variant;
+        case Value::Type::Bytes:
+            return t == FieldType::Bytes || t == FieldType::Variant;
+    }
+    return false;
+}
+
+}  // namespace
+
 void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector<Value>& values) {
     View& v = *view_;
     v.RequireWritable();
@@ -57,15 +85,39 @@ void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector
     FieldIndexes(*v.store, fields, values.size(), v.listFields);
     const auto& defs = v.store->Fields();
     v.listValues.clear();
+    v.listValues.reserve(values.size());  // the cells below point into it
+    v.listCells.assign(defs.size(), nullptr);
     for (std::size_t i = 0; i < v.listFields.size(); ++i) {
-        v.listValues.push_back(ConvertForField(values[i], defs[v.listFields[i]]));
+        const int f = v.listFields[i];
+        if (FitsAsIs(values[i], defs[f].type)) {
+            v.listCells[f] = &values[i];
+        } else {
+            v.listValues.push_back(ConvertForField(values[i], defs[f]));
+            v.listCells[f] = &v.listValues.back();
+        }
     }
-    AddNew();
-    for (std::size_t i = 0; i < v.listFields.size(); ++i) {
-        v.buffer[v.listFields[i]] = std::move(v.listValues[i]);
-        v.touched[v.listFields[i]] = 1;
+    if (v.mode == EditMode::None) {
+        // AddNew, the values, Update: the row goes straight from the caller's values into the
+        // store
+        v.beforeAdd = v.OnRow() ? v.store->BookmarkOf(v.rows[v.cur]) : 0;
+        v.beforeAddPos = v.cur;
+        const Bookmark mark = v.store->ReserveBookmark();
+        v.addBookmark = mark;
+        v.store->AppendRow(v.listCells, mark, v.Batch(), &v);
+        v.MoveTo(v.Size() - 1);  // the new row stays current; it was appended last to this view
+        v.listValues.clear();
+        return;
+    }
+    std::vector<std::pair<std::size_t, Value>> cells;  // settling may reach observers: copy
+    for (std::size_t f = 0; f < defs.size(); ++f) {
+        if (v.listCells[f]) cells.emplace_back(f, *v.listCells[f]);
     }
     v.listValues.clear();
+    AddNew();  // settles the pending edit first
+    for (auto& [f, value] : cells) {
+        v.buffer[f] = std::move(value);
+        v.touched[f] = 1;
+    }
     Update();
 }
 

@@ -57,6 +57,7 @@ struct Recordset::View final : RowListener {
     std::vector<char> touched;
     std::vector<int> listFields;     // scratch of AddNew with field and value lists
     std::vector<Value> listValues;
+    std::vector<const Value*> listCells;
     Bookmark addBookmark = 0;
     Bookmark beforeAdd = 0;  // row to return to when an add is cancelled (0: saved position)
     long beforeAddPos = -1;

@@ -78,8 +78,29 @@ Value RowStore::Original(RowId r, int field) const {
     return columns_[field].Get(r);
 }
 
+namespace {
+const Value& CellValue(const Value& v) {
+    return v;
+}
+const Value& CellValue(const Value* v) {
+    static const Value null = Value::Null();
+    return v ? *v : null;
+}
+}  // namespace
+
 RowId RowStore::AppendRow(const std::vector<Value>& values, Bookmark bookmark, bool staged,
                           const RowListener* origin) {
+    return Append(values, bookmark, staged, origin);
+}
+
+RowId RowStore::AppendRow(const std::vector<const Value*>& cells, Bookmark bookmark, bool staged,
+                          const RowListener* origin) {
+    return Append(cells, bookmark, staged, origin);
+}
+
+template <class Cell>
+RowId RowStore::Append(const std::vector<Cell>& values, Bookmark bookmark, bool staged,
+                       const RowListener* origin) {
     if (status_.size() >= kNoRow - 1) throw Error(err::Overflow, "Too many rows");
     const auto r = static_cast<RowId>(status_.size());
     if (bookmark < 1 || bookmark >= std::numeric_limits<std::uint32_t>::max()) {
@@ -90,7 +111,7 @@ RowId RowStore::AppendRow(const std::vector<Value>& values, Bookmark bookmark, b
         for (RowId i = 0; i < r; ++i) bookmarks_[i] = i + 1;
         byBookmarkValid_ = false;
     }
-    for (std::size_t f = 0; f < columns_.size(); ++f) columns_[f].Append(values[f]);
+    for (std::size_t f = 0; f < columns_.size(); ++f) columns_[f].Append(CellValue(values[f]));
     status_.push_back(staged ? rowstatus::New : 0);
     if (!bookmarks_.empty()) {
         bookmarks_.push_back(static_cast<std::uint32_t>(bookmark));

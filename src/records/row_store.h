@@ -78,6 +78,10 @@ public:
     // Mutations. `staged`: batch mode keeps originals and statuses; otherwise changes are final.
     RowId AppendRow(const std::vector<Value>& values, Bookmark bookmark, bool staged,
                     const RowListener* origin);
+    // The same with the row's cells given by address (nullptr: Null), so a caller's values go
+    // into the columns without being copied first.
+    RowId AppendRow(const std::vector<const Value*>& cells, Bookmark bookmark, bool staged,
+                    const RowListener* origin);
     void WriteRow(RowId r, const std::vector<int>& fields, const std::vector<Value>& values,
                   bool staged);
     // Rows in any order; rows that are not live are passed over.
@@ -104,6 +108,9 @@ private:
     void ForEachListener(F&& f);
     void SetGone(RowId r);
     void TellRows(RowChange::Kind kind, const std::vector<RowId>& rows);
+    template <class Cell>
+    RowId Append(const std::vector<Cell>& cells, Bookmark bookmark, bool staged,
+                 const RowListener* origin);
 
     std::vector<FieldDef> fields_;
     std::vector<Column> columns_;

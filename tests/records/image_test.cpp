@@ -144,6 +144,53 @@ TEST(ImageTest, SaveOverwritesInPlaceExactlyTheImagesLength) {
     EXPECT_EQ(Texts(x, "Any"), Texts(a, "Any"));
 }
 
+// Whole numbers and currency start in narrow slots; the first value beyond 32 bits widens the
+// column. Values, order, filters, finds, compaction and images must not notice either way.
+TEST(ImageTest, WholeNumbersKeepTheirValuesWhenTheirColumnWidens) {
+    auto rs = PeopleRs(LockType::Optimistic);
+    const long long big = 5000000000LL;  // beyond 32 bits
+    for (int i = 0; i < 3000; ++i) {      // Amt widens on its second row, Num stays narrow
+        AddPerson(rs, "n" + std::to_string(i), i % 2 ? -i : i,
+                  Value(Currency{static_cast<long long>(INT32_MIN) - (i % 3)}));
+    }
+    auto check = [&](const RecordsetPtr& r, long rows, const Value& top) {
+        EXPECT_EQ(r->RecordCount(), rows);
+        r->SetFilter("[Num] = -99");
+        ASSERT_EQ(r->RecordCount(), 1);
+        EXPECT_EQ(r->Get("Name"), Value("n99"));
+        r->ClearFilter();
+        r->MoveFirst();
+        EXPECT_TRUE(r->Find("[Amt] < -214748.3648"));
+        EXPECT_EQ(r->Get("Name"), Value("n1"));
+        EXPECT_EQ(r->Get("Amt"), Value(Currency{static_cast<long long>(INT32_MIN) - 1}));
+        r->SetSort("Num DESC");
+        r->MoveFirst();
+        EXPECT_EQ(r->Get("Num"), top);
+        r->SetSort("");
+    };
+    check(rs, 3000, Value(2998));
+    check(Load(ImageOf(rs)), 3000, Value(2998));
+
+    rs->MoveFirst();
+    rs->Set("Num", big);  // widens Num
+    rs->Update();
+    EXPECT_EQ(rs->Get("Num"), Value(big));
+    rs->MoveLast();
+    EXPECT_EQ(rs->Get("Num"), Value(-2999));
+    check(rs, 3000, Value(big));
+
+    // delete most rows: the store compacts its columns
+    rs->SetFilter("([Num] > 100 AND [Num] < 3000) OR [Num] < -100");
+    rs->Delete(Affect::All);
+    rs->ClearFilter();
+    EXPECT_EQ(rs->RecordCount(), 101);
+    auto copy = Load(ImageOf(rs));
+    EXPECT_EQ(Texts(copy, "Num"), Texts(rs, "Num"));
+    EXPECT_EQ(Texts(copy, "Amt"), Texts(rs, "Amt"));
+    check(copy, 101, Value(big));
+    check(rs, 101, Value(big));
+}
+
 TEST(ImageTest, SaveWritesRowsVisibleUnderACriteriaFilterOnlyAndLeavesTheCursor) {
     auto rs = PeopleRs();
     for (int i = 1; i <= 5; ++i) AddPerson(rs, "r" + std::to_string(i), i);

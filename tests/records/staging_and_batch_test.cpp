@@ -111,6 +111,38 @@ TEST(StagingTest, AddedRowsHaveBookmarksBeforeUpdateAndStayCurrentLast) {
     EXPECT_EQ(rs->Get("Num"), Value(77));
 }
 
+// AddNew with lists converts every value before anything changes; during a pending edit it
+// updates that edit first, then adds the row, which becomes current.
+TEST(StagingTest, AddNewWithListsConvertsFirstAndSettlesAPendingEdit) {
+    auto rs = Rows();
+    const long before = rs->RecordCount();
+    rs->MoveFirst();
+    const Bookmark first = rs->GetBookmark();
+    rs->Set("Note", "pending");
+    EXPECT_EQ(ErrorOf([&] { rs->AddNew({"Name", "Num"}, {Value("bad"), Value("abc")}); }),
+              err::DataConversion);
+    EXPECT_EQ(rs->RecordCount(), before);
+    EXPECT_EQ(rs->GetEditMode(), EditMode::InProgress);  // the edit is still pending
+    EXPECT_EQ(rs->Get("Note"), Value("pending"));
+
+    rs->AddNew({"num", "Name", "Amt"}, {Value("12"), Value("conv"), Value(2)});
+    EXPECT_EQ(rs->GetEditMode(), EditMode::None);
+    EXPECT_EQ(rs->RecordCount(), before + 1);
+    EXPECT_EQ(rs->Get("Num"), Value(12));             // text converted to the field's type
+    EXPECT_EQ(rs->Get("Amt"), Value(Currency{20000}));
+    EXPECT_TRUE(rs->Get("Note").isNull());
+    EXPECT_EQ(rs->Status(), status::New);
+    rs->SetBookmark(first);
+    EXPECT_EQ(rs->Get("Note"), Value("pending"));     // updated on the way
+    EXPECT_EQ(rs->Status(), status::Modified);
+
+    rs->AddNew({"Name"}, {Value("plain")});  // no edit pending: straight into the store
+    EXPECT_EQ(rs->Get("Name"), Value("plain"));
+    EXPECT_EQ(rs->AbsolutePosition(), rs->RecordCount());
+    rs->CancelBatch();
+    EXPECT_EQ(rs->RecordCount(), before);
+}
+
 TEST(StagingTest, DeletedRowStaysCurrentUnreadableUntilTheNextMove) {
     auto rs = Rows();
     rs->SetAbsolutePosition(2);
