@@ -200,11 +200,23 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
             if (b < 1 || b >= next) Bad("the bookmark " + std::to_string(b) + " is out of range");
             s.bookmarks_[i] = b;
         }
-        std::vector<std::uint32_t> sorted(s.bookmarks_);
-        std::sort(sorted.begin(), sorted.end());
-        if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-            Bad("a bookmark appears twice");
+        // every bookmark once: a bitmap when they are dense (next is bounded by the rows
+        // read, so its size follows from the data actually present), else a sorted copy
+        bool twice = false;
+        if (next <= 64 * static_cast<std::uint64_t>(rows) + 4096) {
+            std::vector<std::uint64_t> seen(static_cast<std::size_t>(next / 64 + 1), 0);
+            for (std::uint32_t b : s.bookmarks_) {
+                std::uint64_t& word = seen[b >> 6];
+                const std::uint64_t bit = std::uint64_t{1} << (b & 63);
+                twice = twice || (word & bit) != 0;
+                word |= bit;
+            }
+        } else {
+            std::vector<std::uint32_t> sorted(s.bookmarks_);
+            std::sort(sorted.begin(), sorted.end());
+            twice = std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
         }
+        if (twice) Bad("a bookmark appears twice");
         bool identity = true;
         for (std::uint32_t i = 0; i < rows && identity; ++i) identity = s.bookmarks_[i] == i + 1;
         if (identity) s.bookmarks_.clear();

@@ -312,6 +312,32 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
     EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 5, {status::Modified})); })
                   .find("original values"),
               std::string::npos);
+
+    // bookmarks one per row (mode 1, in the sorted order): each may appear only once, whether
+    // they are dense (next bookmark 3) or sparse (next bookmark far above the row count)
+    rs->SetSort("Num DESC");
+    const Bytes sorted = ImageOf(rs);
+    ASSERT_EQ(sorted[mode], 1);
+    ASSERT_EQ(sorted[mode + 1], 2);
+    ASSERT_EQ(sorted[mode + 5], 1);
+    auto patchedSorted = [&](std::size_t pos, std::initializer_list<std::uint8_t> bytes,
+                             std::uint32_t next) {
+        Bytes b = sorted;
+        std::size_t i = pos;
+        for (auto v : bytes) b[i++] = v;
+        for (int k = 0; k < 4; ++k) b[at + 4 + k] = static_cast<std::uint8_t>(next >> (8 * k));
+        return Reseal(b);
+    };
+    auto swapped = Load(patchedSorted(mode + 1, {1, 0, 0, 0, 2}, 3));  // distinct: loads
+    EXPECT_EQ(Texts(swapped, "Name"), (Names{"b", "a"}));
+    EXPECT_EQ(swapped->VisibleBookmarks(), (std::vector<Bookmark>{1, 2}));
+    EXPECT_NE(DescriptionOf([&] { Load(patchedSorted(mode + 1, {2, 0, 0, 0, 2}, 3)); })
+                  .find("appears twice"),
+              std::string::npos);
+    EXPECT_NE(DescriptionOf([&] { Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x88, 0x13}, 100000)); })
+                  .find("appears twice"),
+              std::string::npos);
+    EXPECT_EQ(Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x89, 0x13}, 100000))->RecordCount(), 2);
 }
 
 }  // namespace
