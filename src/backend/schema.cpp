@@ -144,8 +144,16 @@ void Step2(Sql& sql) {
                        "                   WHERE i.kind = r.kind AND i.number = r.number)"));
 }
 
+// Version 3: trustee names as long as the case dialog takes them (72 characters). SQLite keeps
+// any length in a VARCHAR column; PostgreSQL needs the column widened.
+void Step3(Sql& sql) {
+    if (sql.isPostgres()) {
+        sql.exec(QStringLiteral("ALTER TABLE cases ALTER COLUMN trustee_name TYPE VARCHAR(72)"));
+    }
+}
+
 const std::vector<std::function<void(Sql&)>>& Steps() {
-    static const std::vector<std::function<void(Sql&)>> steps = {Step1, Step2};
+    static const std::vector<std::function<void(Sql&)>> steps = {Step1, Step2, Step3};
     return steps;
 }
 
@@ -168,7 +176,7 @@ int SchemaVersion(Sql& sql) {
 }
 
 void UpgradeSchema(Sql& sql, int target) {
-    static_assert(kSchemaVersion == 2, "add the step of the new version to Steps()");
+    static_assert(kSchemaVersion == 3, "add the step of the new version to Steps()");
     if (target > kSchemaVersion || target < 1) target = kSchemaVersion;
     Transaction tx(sql, Transaction::Kind::Write);
     if (sql.isPostgres()) {

@@ -31,7 +31,7 @@ const std::vector<Layout>& AllLayouts() {
           {"CASE_ID", T::Text, 20},
           {"STTS_CD", T::Text, 1},
           {"TRSTE_PHN_NBR", T::Text, 15},
-          {"TRSTE_NM", T::Text, 50},
+          {"TRSTE_NM", T::Text, 72},
           {"BNKRPTCY_CMMT_TXT", T::Text, 255},
           {"NTFCTN_DT", T::Date},
           {"CRT_FILE_DT", T::Date},

@@ -125,6 +125,13 @@ TEST_P(AddUpdate, UpdateChangesTrusteeCommentAndCloseDateAndRecordsBeforeAndAfte
     EXPECT_TRUE(q.value(2).toString().contains(S("\"Ira Q. Trustee\"")));
 }
 
+TEST_P(AddUpdate, TrusteeNamesAsLongAsTheDialogTakesAreStoredWhole) {
+    const std::string name = "Bartholomew " + std::string(60, 'Q');  // 72 characters
+    const messaging::Answer answer = Update({{"TRSTE_NM", name}});
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("TRSTE_NM")].toString().toStdString(), name);
+}
+
 TEST_P(AddUpdate, UpdateKeepsRecordedDatesButFillsEmptyOnes) {
     // Bram's case has its three dates; changing one is refused.
     EXPECT_EQ(Codes(Update({{"CLM_FILE_DT", Day(QDate(2020, 4, 1))}})),

@@ -260,7 +260,7 @@ const std::vector<BadCase>& Cases() {
         {"TrusteeNameLongerThanItsField",
          {"TOOLONG"},
          [](BadInput& t) {
-             return t.Update({{"TRSTE_NM", std::string(51, 'N')}});
+             return t.Update({{"TRSTE_NM", std::string(73, 'N')}});
          }},
         {"CommentLongerThanItsField",
          {"TOOLONG"},

@@ -81,6 +81,23 @@ TEST_P(Schema, VersionOneIsUpgradedWithItsNumbersAndPayments) {
     EXPECT_EQ(backEnd.NextNumber("officer", "R"), "100006");
 }
 
+TEST_P(Schema, VersionTwoTakesTrusteeNamesOfSeventyTwoCharacters) {
+    const QString name(72, QLatin1Char('T'));
+    WithConnection([](Sql& sql) {
+        UpgradeSchema(sql, 2);
+        sql.exec(QStringLiteral("INSERT INTO customers (cust_id, name) VALUES ('1', 'Old')"));
+    });
+    SqlBackEnd backEnd(DatabaseLocation::Parse(database->location()));
+    EXPECT_EQ(SchemaVersion(backEnd.connection()), kSchemaVersion);
+    backEnd.connection().exec(
+        QStringLiteral("INSERT INTO cases (cust_id, case_id, status, trustee_name)"
+                       " VALUES ('1', 'C1', 'O', ?)"),
+        {name});
+    QSqlQuery q = backEnd.connection().exec(QStringLiteral("SELECT trustee_name FROM cases"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), name);
+}
+
 TEST_P(Schema, ADatabaseOfANewerProgramIsRefused) {
     WithConnection([](Sql& sql) {
         UpgradeSchema(sql);
