@@ -200,8 +200,8 @@ void Column::Widen() {
     Segmented<std::uint64_t> wide;
     wide.reserve(num32_.size());
     for (std::size_t i = 0; i < num32_.size(); ++i) {
-        wide.push_back(static_cast<std::uint64_t>(static_cast<std::int64_t>(
-            static_cast<std::int32_t>(num32_[i]))));
+        wide.push_back(static_cast<std::uint64_t>(
+            static_cast<std::int64_t>(static_cast<std::int32_t>(num32_[i]))));
     }
     num_.swap(wide);
     num32_.clear();
@@ -415,8 +415,8 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
 }
 
 std::size_t Column::MemoryBytes() const {
-    return present_.capacity() * 8 + num_.MemoryBytes() + num32_.MemoryBytes() + txt_.MemoryBytes() +
-           any_.capacity() * sizeof(Value) + pool_.MemoryBytes();
+    return present_.capacity() * 8 + num_.MemoryBytes() + num32_.MemoryBytes() +
+           txt_.MemoryBytes() + any_.capacity() * sizeof(Value) + pool_.MemoryBytes();
 }
 
 // --- conversion to a field's type

@@ -19,7 +19,7 @@ namespace records {
 // Texts of one column, each stored once with a length prefix. Chunks grow up to 64 KiB so a small
 // record set stays small and a large one wastes at most one chunk.
 class TextPool {
-public:
+  public:
     std::uint32_t Add(std::string_view s);  // a reference below 2^31
     std::string_view Get(std::uint32_t ref) const;
     void Release(std::uint32_t ref) { garbage_ += Get(ref).size() + 1; }
@@ -28,7 +28,7 @@ public:
     std::size_t MemoryBytes() const;
     void Clear();
 
-private:
+  private:
     struct Chunk {
         std::unique_ptr<char[]> data;
         std::uint32_t capacity = 0;
@@ -43,7 +43,7 @@ private:
 // holds more than one segment unused; the first segment grows like a vector, for small sets.
 template <class T>
 class Segmented {
-public:
+  public:
     static constexpr unsigned kShift = 12;
     static constexpr std::size_t kSegment = std::size_t{1} << kShift;
 
@@ -54,7 +54,8 @@ public:
     void push_back(const T& v) {
         if (size_ < kSegment) {
             if (first_.size() == first_.capacity()) {
-                first_.reserve(std::min(kSegment, std::max<std::size_t>(16, first_.capacity() * 2)));
+                first_.reserve(
+                    std::min(kSegment, std::max<std::size_t>(16, first_.capacity() * 2)));
             }
             first_.push_back(v);
             if (segs_.empty()) segs_.push_back(nullptr);
@@ -96,7 +97,7 @@ public:
                segs_.capacity() * sizeof(T*) + rest_.capacity() * sizeof(void*);
     }
 
-private:
+  private:
     std::vector<T> first_;
     std::vector<std::unique_ptr<T[]>> rest_;
     std::vector<T*> segs_;
@@ -108,7 +109,7 @@ enum class Storage : std::uint8_t { Number, Real, Text, Any };
 Storage StorageOf(FieldType t);
 
 class Column {
-public:
+  public:
     explicit Column(FieldType type)
         : type_(type), storage_(StorageOf(type)), narrow_(storage_ == Storage::Number) {}
 
@@ -121,7 +122,8 @@ public:
     }
     // Typed access; the caller has checked IsNull and Kind.
     std::int64_t Whole(std::uint32_t row) const {
-        return narrow_ ? static_cast<std::int32_t>(num32_[row]) : static_cast<std::int64_t>(num_[row]);
+        return narrow_ ? static_cast<std::int32_t>(num32_[row])
+                       : static_cast<std::int64_t>(num_[row]);
     }
     double Real(std::uint32_t row) const;
     std::string_view Text(std::uint32_t row) const;
@@ -136,7 +138,9 @@ public:
     void Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRows);
     std::size_t MemoryBytes() const;
     // At least what the column's texts take with their length prefixes, for sizing an image.
-    std::size_t TextBytesBound() const { return pool_.Used() + 4 * static_cast<std::size_t>(rows_); }
+    std::size_t TextBytesBound() const {
+        return pool_.Used() + 4 * static_cast<std::size_t>(rows_);
+    }
     void Reserve(std::uint32_t rows);  // allocates the slots even while every cell is Null
 
     // For image loading: raw slot access (Number/Real: bit patterns).
@@ -148,7 +152,7 @@ public:
 
     static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
 
-private:
+  private:
     void Materialise();  // first non-null value: allocate slots for the rows so far
     void MarkPresent(std::uint32_t row, bool on);
     void StoreSlot(std::uint32_t row, const Value& v, bool fresh);
@@ -166,7 +170,7 @@ private:
     std::vector<std::uint64_t> present_;
     Segmented<std::uint64_t> num_;    // Number (wide): int64, Real: double bits
     Segmented<std::uint32_t> num32_;  // Number (narrow): int32
-    Segmented<std::uint32_t> txt_;  // inline (bit 31 set) or pool reference
+    Segmented<std::uint32_t> txt_;    // inline (bit 31 set) or pool reference
     std::vector<Value> any_;
     TextPool pool_;
 };

@@ -20,7 +20,7 @@ namespace {
 
 // Bounds-checked little-endian reading of the payload.
 class In {
-public:
+  public:
     In(const std::uint8_t* p, std::size_t n) : p_(p), end_(p + n) {}
     std::size_t Left() const { return static_cast<std::size_t>(end_ - p_); }
     const std::uint8_t* Here() const { return p_; }
@@ -55,7 +55,7 @@ public:
         return v;
     }
 
-private:
+  private:
     const std::uint8_t* p_;
     const std::uint8_t* end_;
 };
@@ -87,10 +87,10 @@ bool FitsField(const Value& v, FieldType t) {
 
 // Builds a row store from a payload; a friend of RowStore.
 class ImageReader {
-public:
+  public:
     static std::shared_ptr<RowStore> Payload(In& in, std::uint16_t minor);
 
-private:
+  private:
     static void ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows);
 };
 
@@ -146,7 +146,8 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
 
 std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
     const std::uint32_t fieldCount = in.U32("the field count");
-    if (fieldCount > in.Left() / 9) Bad("the field count " + std::to_string(fieldCount) + " is too large");
+    if (fieldCount > in.Left() / 9)
+        Bad("the field count " + std::to_string(fieldCount) + " is too large");
     std::vector<FieldDef> fields;
     for (std::uint32_t i = 0; i < fieldCount; ++i) {
         FieldDef f;
@@ -164,7 +165,8 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
         }
         f.size = static_cast<int>(size);
         if (f.name.empty()) Bad("field " + std::to_string(i + 1) + " has no name");
-        if (f.name.find(']') != std::string::npos) Bad("the field name '" + f.name + "' holds a ']'");
+        if (f.name.find(']') != std::string::npos)
+            Bad("the field name '" + f.name + "' holds a ']'");
         for (const auto& g : fields) {
             if (EqualsIgnoreCase(g.name, f.name)) Bad("the field '" + f.name + "' appears twice");
         }
@@ -307,8 +309,9 @@ std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
 void Recordset::Open(Stream& stream) {
     view_->RequireClosed();
     if (!stream.IsOpen()) {
-        throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed: the "
-                                       "stream to open from is closed.");
+        throw Error(err::ObjectClosed,
+                    "Operation is not allowed when the object is closed: the "
+                    "stream to open from is closed.");
     }
     const std::int64_t at = stream.Position();
     const Bytes& buf = stream.Buffer();

@@ -1,8 +1,8 @@
 // Writing record-set images, the checksum, and the record set's Save / Open(source).
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "records/errors.h"
@@ -18,7 +18,7 @@ namespace {
 // Writes into memory sized beforehand: the image's exact length is known before a byte is
 // written, so it goes straight into its destination (a stream's buffer) with no copy.
 class Out {
-public:
+  public:
     explicit Out(std::uint8_t* at) : p_(at) {}
     std::uint8_t* Grow(std::size_t n) {
         std::uint8_t* at = p_;
@@ -34,7 +34,7 @@ public:
     }
     std::uint8_t* Here() const { return p_; }
 
-private:
+  private:
     void Le(std::uint64_t v, int n) {
         for (int i = 0; i < n; ++i) *p_++ = static_cast<std::uint8_t>(v >> (8 * i));
     }
@@ -98,7 +98,8 @@ std::size_t ColumnBytes(const ColumnPlan& plan, std::size_t rows) {
     return plan.present == 0 ? 1 : 1 + (rows + 7) / 8 + plan.valueBytes;
 }
 
-void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c, const std::vector<RowId>& rows) {
+void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c,
+                 const std::vector<RowId>& rows) {
     if (plan.present == 0) {
         out.U8(0);
         return;
@@ -107,7 +108,8 @@ void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c, const std::v
     std::uint8_t* bits = out.Grow((rows.size() + 7) / 8);
     std::memset(bits, 0, (rows.size() + 7) / 8);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!c.IsNull(rows[i])) bits[i >> 3] = static_cast<std::uint8_t>(bits[i >> 3] | (1u << (i & 7)));
+        if (!c.IsNull(rows[i]))
+            bits[i >> 3] = static_cast<std::uint8_t>(bits[i >> 3] | (1u << (i & 7)));
     }
     switch (c.Kind()) {
         case Storage::Number:
@@ -186,12 +188,12 @@ namespace {
 
 // An image measured, then written into memory of exactly its size.
 class ImageWriter {
-public:
+  public:
     ImageWriter(const RowStore& store, const std::vector<RowId>& rows);
     std::size_t Size() const { return size_; }
     void WriteTo(std::uint8_t* dst) const;
 
-private:
+  private:
     const RowStore& store_;
     const std::vector<RowId>& rows_;
     bool consecutive_ = true;
@@ -209,7 +211,8 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     for (const auto& f : fields) size += 4 + f.name.size() + 1 + 4;
     size += 4 + 8;
     for (std::size_t i = 1; i < n && consecutive_; ++i) {
-        consecutive_ = store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
+        consecutive_ =
+            store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
     }
     size += 1 + (consecutive_ ? 4 : 4 * n);
     size += n;  // statuses
@@ -319,8 +322,9 @@ std::vector<RowId> Recordset::View::ImageRows() const {
 void Recordset::Save(Stream& stream) const {
     view_->RequireOpen();
     if (!stream.IsOpen()) {
-        throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed: the "
-                                       "stream to save into is closed.");
+        throw Error(err::ObjectClosed,
+                    "Operation is not allowed when the object is closed: the "
+                    "stream to save into is closed.");
     }
     const std::vector<RowId> rows = view_->ImageRows();
     const ImageWriter writer(*view_->store, rows);

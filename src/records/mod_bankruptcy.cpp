@@ -14,7 +14,7 @@ namespace {
 // The layout object served when the common library has installed none: the layouts of
 // records/layouts.h.
 class BuiltInLayoutObject final : public LayoutObject {
-public:
+  public:
     void SetDTDName(const std::string& name) override { name_ = name; }
     std::string DTDName() const override { return name_; }
     RecordsetPtr Recordset() override { return rs_; }
@@ -23,7 +23,7 @@ public:
         OpenLayoutInto(*rs_, name_);
     }
 
-private:
+  private:
     std::string name_;
     RecordsetPtr rs_ = Recordset::Create();
 };
@@ -51,7 +51,8 @@ RecordsetPtr NewEmptyOfLayout(std::string_view layout, ErrorSink* sink) {
         std::lock_guard lock(m.mutex);
         RecordsetPtr& cached = m.templates[ToUpperAscii(layout)];
         if (!cached) cached = NewRecordsetTemplate(layout, sink);
-        if (cached) result = IndependentCloneRS(cached, true, false, static_cast<LockType>(0), sink);
+        if (cached)
+            result = IndependentCloneRS(cached, true, false, static_cast<LockType>(0), sink);
     });
     if (!result) IgnoreErrors([&] { result = NewRecordsetTemplate(layout, sink); });
     return result;

@@ -11,7 +11,8 @@ namespace records {
 // --- checks
 
 void Recordset::View::RequireOpen() const {
-    if (!store) throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed.");
+    if (!store)
+        throw Error(err::ObjectClosed, "Operation is not allowed when the object is closed.");
 }
 
 void Recordset::View::RequireClosed() const {
@@ -29,9 +30,10 @@ int Recordset::View::RequireField(std::string_view name) const {
     RequireOpen();
     const int f = store->FieldIndex(name);
     if (f < 0) {
-        throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to "
-                                       "the requested name or ordinal: '" +
-                                           std::string(name) + "'.");
+        throw Error(err::ItemNotFound,
+                    "Item cannot be found in the collection corresponding to "
+                    "the requested name or ordinal: '" +
+                        std::string(name) + "'.");
     }
     return f;
 }
@@ -39,9 +41,10 @@ int Recordset::View::RequireField(std::string_view name) const {
 int Recordset::View::RequireField(int ordinal) const {
     RequireOpen();
     if (ordinal < 0 || ordinal >= static_cast<int>(store->Fields().size())) {
-        throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to "
-                                       "the requested ordinal " +
-                                           std::to_string(ordinal) + ".");
+        throw Error(err::ItemNotFound,
+                    "Item cannot be found in the collection corresponding to "
+                    "the requested ordinal " +
+                        std::to_string(ordinal) + ".");
     }
     return ordinal;
 }
@@ -70,8 +73,8 @@ void Recordset::AppendField(std::string name, FieldType type, int size) {
     view_->RequireClosed();
     if (name.empty()) throw Error(err::InvalidArgument, "A field needs a name.");
     if (name.find(']') != std::string::npos) {
-        throw Error(err::InvalidArgument,
-                    "The field name '" + name + "' holds a ']', so no filter or sort could name it.");
+        throw Error(err::InvalidArgument, "The field name '" + name +
+                                              "' holds a ']', so no filter or sort could name it.");
     }
     for (const auto& f : pendingFields_) {
         if (EqualsIgnoreCase(f.name, name)) {
@@ -125,9 +128,10 @@ int Recordset::FieldCount() const {
 const FieldDef& Recordset::Field(int index) const {
     const auto& fields = view_->store ? view_->store->Fields() : pendingFields_;
     if (index < 0 || index >= static_cast<int>(fields.size())) {
-        throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding to "
-                                       "the requested ordinal " +
-                                           std::to_string(index) + ".");
+        throw Error(err::ItemNotFound,
+                    "Item cannot be found in the collection corresponding to "
+                    "the requested ordinal " +
+                        std::to_string(index) + ".");
     }
     return fields[index];
 }

@@ -61,8 +61,13 @@ struct FieldDef {
     int size = 0;  // texts: the longest text in characters; 0 = no limit
 };
 
-enum class LockType : int { Unspecified = -1, ReadOnly = 1, Pessimistic = 2, Optimistic = 3,
-                            BatchOptimistic = 4 };
+enum class LockType : int {
+    Unspecified = -1,
+    ReadOnly = 1,
+    Pessimistic = 2,
+    Optimistic = 3,
+    BatchOptimistic = 4
+};
 enum class EditMode : int { None = 0, InProgress = 1, Add = 2 };
 enum class Affect : int { Current = 1, Group = 2, All = 3, AllChapters = 4 };
 enum class SearchDirection : int { Forward = 1, Backward = -1 };
@@ -87,7 +92,7 @@ class Recordset;
 using RecordsetPtr = std::shared_ptr<Recordset>;
 
 class Recordset {
-public:
+  public:
     static RecordsetPtr Create();
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -187,7 +192,7 @@ public:
     using Observer = std::function<void(const RowChange&)>;
     [[nodiscard]] std::shared_ptr<void> Subscribe(Observer observer);
 
-private:
+  private:
     Recordset();
     struct View;
     std::shared_ptr<RowStore> store_;

@@ -26,9 +26,10 @@ void FieldIndexes(const RowStore& store, const std::vector<std::string>& fields,
         int f = i < defs.size() && defs[i].name == name ? static_cast<int>(i) : -1;
         if (f < 0) f = store.FieldIndex(name);
         if (f < 0) {
-            throw Error(err::ItemNotFound, "Item cannot be found in the collection corresponding "
-                                           "to the requested name or ordinal: '" +
-                                               name + "'.");
+            throw Error(err::ItemNotFound,
+                        "Item cannot be found in the collection corresponding "
+                        "to the requested name or ordinal: '" +
+                            name + "'.");
         }
         out.push_back(f);
     }
@@ -259,7 +260,8 @@ std::vector<RowId> Recordset::View::BatchScope(Affect affect) const {
             if (v.filterKind == FilterKind::Criteria) {
                 scope = v.rows;
                 for (RowId r = 0; r < s.Slots(); ++r) {
-                    if (s.IsLive(r) && s.IsDeleted(r) && v.filter->Matches(s, r)) scope.push_back(r);
+                    if (s.IsLive(r) && s.IsDeleted(r) && v.filter->Matches(s, r))
+                        scope.push_back(r);
                 }
                 break;
             }
@@ -271,7 +273,7 @@ std::vector<RowId> Recordset::View::BatchScope(Affect affect) const {
             break;
     }
     scope.erase(std::remove_if(scope.begin(), scope.end(), [&](RowId r) { return !s.IsStaged(r); }),
-               scope.end());
+                scope.end());
     return scope;
 }
 

@@ -55,7 +55,7 @@ struct Recordset::View final : RowListener {
     RowId editRow = kNoRow;
     std::vector<Value> buffer;
     std::vector<char> touched;
-    std::vector<int> listFields;     // scratch of AddNew with field and value lists
+    std::vector<int> listFields;  // scratch of AddNew with field and value lists
     std::vector<Value> listValues;
     std::vector<const Value*> listCells;
     Bookmark addBookmark = 0;
@@ -71,16 +71,16 @@ struct Recordset::View final : RowListener {
     bool OnRow() const { return !gap && cur >= 0 && cur < Size(); }
     RowId CurrentRow() const { return OnRow() ? rows[cur] : kNoRow; }
 
-    bool Admits(RowId r) const;                // the filter lets the row in
-    std::size_t PlaceFor(RowId r) const;       // sorted or load-order place
+    bool Admits(RowId r) const;           // the filter lets the row in
+    std::size_t PlaceFor(RowId r) const;  // sorted or load-order place
     void InsertAt(std::size_t p, RowId r);
     void SetRows(std::vector<RowId> candidates);  // ordered by the sort; cursor to the first
     void RowsMoved();                             // positions changed: drop what hangs on them
     // Takes the order of another unfiltered view of the store with the same sort when it is
     // still exactly what sorting would give (a clone sorted like its source); false otherwise.
     bool AdoptSortedOrderOfAnotherView();
-    long PositionOf(RowId r) const;            // -1 when not visible
-    void MoveTo(long pos);                     // sets the cursor, no edit handling
+    long PositionOf(RowId r) const;  // -1 when not visible
+    void MoveTo(long pos);           // sets the cursor, no edit handling
     void Tell(const RowChange& change);
 
     // Checks shared by the operations (each throws the engine's error).

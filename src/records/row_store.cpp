@@ -284,7 +284,6 @@ void RowStore::NotifyAll(const RowChange& change) {
     ForEachListener([&](RowListener* l) { l->Notify(change); });
 }
 
-
 void RowStore::Attach(RowListener* l) {
     listeners_.push_back(l);
 }
@@ -294,8 +293,8 @@ void RowStore::Detach(RowListener* l) {
 }
 
 std::size_t RowStore::MemoryBytes() const {
-    std::size_t n = sizeof(*this) + status_.capacity() + bookmarks_.capacity() * 4 +
-                    byBookmark_.capacity() * 4;
+    std::size_t n =
+        sizeof(*this) + status_.capacity() + bookmarks_.capacity() * 4 + byBookmark_.capacity() * 4;
     for (const auto& c : columns_) n += c.MemoryBytes();
     for (const auto& [r, v] : originals_) n += 32 + v.capacity() * sizeof(Value);
     return n;

@@ -20,7 +20,7 @@ inline constexpr RowId kNoRow = Column::kNoRow;
 
 // What a view of the store hears about. Called after the store has changed.
 class RowListener {
-public:
+  public:
     virtual ~RowListener() = default;
     // A row joined the store (Update of an added row); `origin` is the view that added it.
     virtual void RowAdded(RowId row, const RowListener* origin) = 0;
@@ -45,7 +45,7 @@ inline constexpr std::uint8_t Gone = 0x80;  // the slot no longer holds a row
 }  // namespace rowstatus
 
 class RowStore {
-public:
+  public:
     explicit RowStore(std::vector<FieldDef> fields);
 
     const std::vector<FieldDef>& Fields() const { return fields_; }
@@ -58,9 +58,7 @@ public:
     bool IsLive(RowId r) const { return !(status_[r] & rowstatus::Gone); }
     bool IsDeleted(RowId r) const { return (status_[r] & rowstatus::Deleted) != 0; }
     // A row that views show: in the store and not deleted.
-    bool IsVisible(RowId r) const {
-        return !(status_[r] & (rowstatus::Gone | rowstatus::Deleted));
-    }
+    bool IsVisible(RowId r) const { return !(status_[r] & (rowstatus::Gone | rowstatus::Deleted)); }
     std::uint8_t StatusBits(RowId r) const { return status_[r]; }
     bool IsStaged(RowId r) const { return (status_[r] & 7) != 0; }
 
@@ -103,7 +101,7 @@ public:
     // --- image loading: rows are appended column by column, then checked
     friend class ImageReader;
 
-private:
+  private:
     template <class F>
     void ForEachListener(F&& f);
     void SetGone(RowId r);

@@ -10,7 +10,7 @@
 namespace records {
 
 class Stream {
-public:
+  public:
     Stream() = default;
 
     void Open();  // empty, position 0; error 3705 when already open
@@ -21,7 +21,7 @@ public:
     std::int64_t Position() const;
     void SetPosition(std::int64_t pos);  // 0..Size()
     bool AtEnd() const { return Position() >= Size(); }
-    void SetEOS();                       // truncate at the position
+    void SetEOS();  // truncate at the position
 
     // Writes at the position, overwriting and extending; the position moves past what was written.
     void Write(const void* data, std::size_t n);
@@ -45,7 +45,7 @@ public:
 
     const Bytes& Buffer() const { return data_; }
 
-private:
+  private:
     void RequireOpen() const;
     Bytes data_;
     std::size_t pos_ = 0;

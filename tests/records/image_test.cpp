@@ -3,10 +3,10 @@
 #include <cstring>
 #include <random>
 
-#include "recordset_fixture.h"
 #include "records/image.h"
 #include "records/property_bag.h"
 #include "records/stream.h"
+#include "recordset_fixture.h"
 
 namespace records::testing {
 namespace {
@@ -23,13 +23,13 @@ RecordsetPtr Varied() {
     rs->UpdateBatch();
     rs->SetBookmark(3);
     rs->Delete();
-    rs->UpdateBatch();                 // bookmark 3 is gone for good
+    rs->UpdateBatch();  // bookmark 3 is gone for good
     rs->SetBookmark(1);
-    rs->Set("Name", "changed");        // modified, with originals
+    rs->Set("Name", "changed");  // modified, with originals
     rs->Update();
     rs->SetBookmark(2);
-    rs->Delete();                      // deleted, pending
-    AddPerson(rs, "added", 5);         // new
+    rs->Delete();               // deleted, pending
+    AddPerson(rs, "added", 5);  // new
     return rs;
 }
 
@@ -149,7 +149,7 @@ TEST(ImageTest, SaveOverwritesInPlaceExactlyTheImagesLength) {
 TEST(ImageTest, WholeNumbersKeepTheirValuesWhenTheirColumnWidens) {
     auto rs = PeopleRs(LockType::Optimistic);
     const long long big = 5000000000LL;  // beyond 32 bits
-    for (int i = 0; i < 3000; ++i) {      // Amt widens on its second row, Num stays narrow
+    for (int i = 0; i < 3000; ++i) {     // Amt widens on its second row, Num stays narrow
         AddPerson(rs, "n" + std::to_string(i), i % 2 ? -i : i,
                   Value(Currency{static_cast<long long>(INT32_MIN) - (i % 3)}));
     }
@@ -296,22 +296,26 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
         for (auto v : bytes) b[i++] = v;
         return Reseal(b);
     };
-    EXPECT_NE(DescriptionOf([&] { Load(patched(at, {0xFF, 0xFF, 0xFF, 0x7F})); })
-                  .find("row count"),
+    EXPECT_NE(DescriptionOf([&] {
+                  Load(patched(at, {0xFF, 0xFF, 0xFF, 0x7F}));
+              }).find("row count"),
               std::string::npos);
-    EXPECT_NE(DescriptionOf([&] { Load(patched(kImageHeaderSize, {0xFF, 0xFF, 0xFF, 0xFF})); })
-                  .find("field count"),
+    EXPECT_NE(DescriptionOf([&] {
+                  Load(patched(kImageHeaderSize, {0xFF, 0xFF, 0xFF, 0xFF}));
+              }).find("field count"),
               std::string::npos);
     // bookmarks: consecutive from 1 (mode 0, u32 first) after the next-bookmark
     const std::size_t mode = at + 4 + 8;
     ASSERT_EQ(image[mode], 0);
-    EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 1, {0, 0, 0, 0})); }).find("bookmarks"),
+    EXPECT_NE(DescriptionOf([&] {
+                  Load(patched(mode + 1, {0, 0, 0, 0}));
+              }).find("bookmarks"),
               std::string::npos);
     EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 5, {9})); }).find("bad status"),
               std::string::npos);
-    EXPECT_NE(DescriptionOf([&] { Load(patched(mode + 5, {status::Modified})); })
-                  .find("original values"),
-              std::string::npos);
+    EXPECT_NE(
+        DescriptionOf([&] { Load(patched(mode + 5, {status::Modified})); }).find("original values"),
+        std::string::npos);
 
     // bookmarks one per row (mode 1, in the sorted order): each may appear only once, whether
     // they are dense (next bookmark 3) or sparse (next bookmark far above the row count)
@@ -331,13 +335,16 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
     auto swapped = Load(patchedSorted(mode + 1, {1, 0, 0, 0, 2}, 3));  // distinct: loads
     EXPECT_EQ(Texts(swapped, "Name"), (Names{"b", "a"}));
     EXPECT_EQ(swapped->VisibleBookmarks(), (std::vector<Bookmark>{1, 2}));
-    EXPECT_NE(DescriptionOf([&] { Load(patchedSorted(mode + 1, {2, 0, 0, 0, 2}, 3)); })
-                  .find("appears twice"),
+    EXPECT_NE(DescriptionOf([&] {
+                  Load(patchedSorted(mode + 1, {2, 0, 0, 0, 2}, 3));
+              }).find("appears twice"),
               std::string::npos);
-    EXPECT_NE(DescriptionOf([&] { Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x88, 0x13}, 100000)); })
-                  .find("appears twice"),
+    EXPECT_NE(DescriptionOf([&] {
+                  Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x88, 0x13}, 100000));
+              }).find("appears twice"),
               std::string::npos);
-    EXPECT_EQ(Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x89, 0x13}, 100000))->RecordCount(), 2);
+    EXPECT_EQ(Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x89, 0x13}, 100000))->RecordCount(),
+              2);
 }
 
 }  // namespace

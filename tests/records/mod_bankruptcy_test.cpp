@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "recordset_fixture.h"
 #include "records/layouts.h"
 #include "records/mod_bankruptcy.h"
+#include "recordset_fixture.h"
 
 namespace records::testing {
 namespace {
@@ -12,7 +12,7 @@ struct Report {
 };
 
 class RecordingSink : public ErrorSink {
-public:
+  public:
     void ReportError(const std::string& description, const std::string& exeName,
                      const std::string& source) override {
         reports.push_back({description, exeName, source});
@@ -22,7 +22,7 @@ public:
 
 // A layout object over the built-in layouts that counts how often it is created.
 class CountingLayoutObject : public LayoutObject {
-public:
+  public:
     explicit CountingLayoutObject(int& created) { ++created; }
     void SetDTDName(const std::string& name) override { name_ = name; }
     std::string DTDName() const override { return name_; }
@@ -34,13 +34,13 @@ public:
         rs_->Open();
     }
 
-private:
+  private:
     std::string name_;
     RecordsetPtr rs_ = records::Recordset::Create();
 };
 
 class ModBankruptcyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetTemplateCacheForTests();
         SetLayoutObjectFactory([this] { return std::make_unique<CountingLayoutObject>(created); });
@@ -216,7 +216,7 @@ TEST_F(ModBankruptcyTest, CopyOfNothingIsReported) {
 
 // A grid that records what is done to it.
 class FakeGrid : public BoundGrid {
-public:
+  public:
     bool Redraw() const override { return redraw; }
     void SetRedraw(bool on) override {
         redraw = on;
@@ -258,9 +258,8 @@ TEST_F(ModBankruptcyTest, RebindCancelsThePreviousChangesAndBindsTheNew) {
     EXPECT_EQ(old->GetEditMode(), EditMode::None);
     EXPECT_EQ(Texts(old, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
     EXPECT_TRUE(old->IsOpen());
-    const std::vector<std::string> expected = {"redraw off", "batch on", "rebind", "unbind",
-                                               "reset",      "bind",     "batch off",
-                                               "redraw on"};
+    const std::vector<std::string> expected = {"redraw off", "batch on", "rebind",    "unbind",
+                                               "reset",      "bind",     "batch off", "redraw on"};
     EXPECT_EQ(grid.log, expected);
 }
 

@@ -49,7 +49,8 @@ TEST(SortTest, MalformedSortsAreErrorsAndKeepTheOrder) {
     auto rs = Sample();
     rs->SetSort("Num");
     const Names before = Texts(rs, "Name");
-    for (const char* bad : {"Nope", "Num UP", "Num,", ", Num", "Num ASC DESC", "[Num", "Num,,Name"}) {
+    for (const char* bad :
+         {"Nope", "Num UP", "Num,", ", Num", "Num ASC DESC", "[Num", "Num,,Name"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(ErrorOf([&] { rs->SetSort(bad); }), err::BadFilter);
         EXPECT_EQ(Texts(rs, "Name"), before);
@@ -117,18 +118,29 @@ TEST(SortTest, AgreesWithAReferenceSortOnRandomRows) {
     auto rs = PeopleRs();
     const char* stems[] = {"abcdefgh", "ABCDEFGH", "abcdefg", "zz", "", "abcdefghij", "b"};
     for (int i = 0; i < 2000; ++i) {
-        Value name = rng() % 10 == 0 ? Value::Null()
-                                     : Value(std::string(stems[rng() % 7]) +
-                                             std::string(rng() % 3, static_cast<char>('a' + rng() % 3)));
+        Value name = rng() % 10 == 0
+                         ? Value::Null()
+                         : Value(std::string(stems[rng() % 7]) +
+                                 std::string(rng() % 3, static_cast<char>('a' + rng() % 3)));
         Value num = rng() % 8 == 0 ? Value::Null() : Value(static_cast<int>(rng() % 21) - 10);
-        Value amt = rng() % 8 == 0 ? Value::Null() : Value(Currency{static_cast<long long>(rng() % 7) - 3});
-        Value dt = rng() % 8 == 0 ? Value::Null() : Value(Date{static_cast<double>(rng() % 5) - 2.5});
+        Value amt =
+            rng() % 8 == 0 ? Value::Null() : Value(Currency{static_cast<long long>(rng() % 7) - 3});
+        Value dt =
+            rng() % 8 == 0 ? Value::Null() : Value(Date{static_cast<double>(rng() % 5) - 2.5});
         Value any;
         switch (rng() % 4) {
-            case 0: any = Value::Null(); break;
-            case 1: any = Value(static_cast<int>(rng() % 5)); break;
-            case 2: any = Value(static_cast<double>(rng() % 5) / 2); break;
-            default: any = Value(std::string(1, static_cast<char>('a' + rng() % 3))); break;
+            case 0:
+                any = Value::Null();
+                break;
+            case 1:
+                any = Value(static_cast<int>(rng() % 5));
+                break;
+            case 2:
+                any = Value(static_cast<double>(rng() % 5) / 2);
+                break;
+            default:
+                any = Value(std::string(1, static_cast<char>('a' + rng() % 3)));
+                break;
         }
         AddPerson(rs, name, num, amt, dt, Value::Null(), any);
     }
@@ -146,7 +158,8 @@ TEST(SortTest, AgreesWithAReferenceSortOnRandomRows) {
         std::vector<Bookmark> expected = load;
         auto cmp = [&](Bookmark a, Bookmark b, int f, bool desc) {
             const Value x = rs->ValueAt(a, f), y = rs->ValueAt(b, f);
-            if (x.isNull() || y.isNull()) return x.isNull() == y.isNull() ? 0 : (x.isNull() ? -1 : 1);
+            if (x.isNull() || y.isNull())
+                return x.isNull() == y.isNull() ? 0 : (x.isNull() ? -1 : 1);
             const int c = CompareForSort(x, y);
             return desc ? -c : c;
         };

@@ -119,7 +119,9 @@ TEST(StagingTest, AddNewWithListsConvertsFirstAndSettlesAPendingEdit) {
     rs->MoveFirst();
     const Bookmark first = rs->GetBookmark();
     rs->Set("Note", "pending");
-    EXPECT_EQ(ErrorOf([&] { rs->AddNew({"Name", "Num"}, {Value("bad"), Value("abc")}); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  rs->AddNew({"Name", "Num"}, {Value("bad"), Value("abc")});
+              }),
               err::DataConversion);
     EXPECT_EQ(rs->RecordCount(), before);
     EXPECT_EQ(rs->GetEditMode(), EditMode::InProgress);  // the edit is still pending
@@ -128,12 +130,12 @@ TEST(StagingTest, AddNewWithListsConvertsFirstAndSettlesAPendingEdit) {
     rs->AddNew({"num", "Name", "Amt"}, {Value("12"), Value("conv"), Value(2)});
     EXPECT_EQ(rs->GetEditMode(), EditMode::None);
     EXPECT_EQ(rs->RecordCount(), before + 1);
-    EXPECT_EQ(rs->Get("Num"), Value(12));             // text converted to the field's type
+    EXPECT_EQ(rs->Get("Num"), Value(12));  // text converted to the field's type
     EXPECT_EQ(rs->Get("Amt"), Value(Currency{20000}));
     EXPECT_TRUE(rs->Get("Note").isNull());
     EXPECT_EQ(rs->Status(), status::New);
     rs->SetBookmark(first);
-    EXPECT_EQ(rs->Get("Note"), Value("pending"));     // updated on the way
+    EXPECT_EQ(rs->Get("Note"), Value("pending"));  // updated on the way
     EXPECT_EQ(rs->Status(), status::Modified);
 
     rs->AddNew({"Name"}, {Value("plain")});  // no edit pending: straight into the store
@@ -256,7 +258,11 @@ TEST(StagingTest, AffectScopesOfBatches) {
     EXPECT_EQ(Texts(rs, "Num"), (Names{"100", "1", "1"}));
 
     rs->SetFilter(std::vector<Bookmark>{2, 3});
-    EXPECT_EQ(ErrorOf([&] { rs->ClearFilter(); rs->UpdateBatch(Affect::Group); }), err::InvalidArgument);
+    EXPECT_EQ(ErrorOf([&] {
+                  rs->ClearFilter();
+                  rs->UpdateBatch(Affect::Group);
+              }),
+              err::InvalidArgument);
     rs->SetFilter(std::vector<Bookmark>{1});
     rs->MoveFirst();
     rs->Delete();
