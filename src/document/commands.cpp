@@ -3,7 +3,7 @@
 // The dialogs and the screen-state file arrive with their own issues; their procedures are
 // gathered at the end of this file and do nothing until then:
 //   DoDialogAddEditBankruptcy, DoDialogProcessCase (issues 6 and 7), DoDialogCaseARs and
-//   DoOfficerSearch (issue 5), PersistData and RestoreData (issue 8).
+//   DoOfficerSearch (issue 5).
 
 #include <QPushButton>
 
@@ -99,7 +99,3 @@ void KORVA_Bankruptcy::DoDialogCaseARs() {}
 void KORVA_Bankruptcy::DoDialogProcessCase() {}
 
 void KORVA_Bankruptcy::DoOfficerSearch() {}
-
-void KORVA_Bankruptcy::PersistData() {}
-
-void KORVA_Bankruptcy::RestoreData() {}

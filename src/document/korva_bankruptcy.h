@@ -21,6 +21,7 @@
 #include "messaging/outstanding_requests.h"
 #include "platform/widgets/host_shell.h"
 #include "records/recordset.h"
+#include "records/uc_dtd_designer_ds.h"
 
 class QGroupBox;
 class QLabel;
@@ -29,6 +30,11 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+
+namespace records {
+class PropertyBag;
+class Stream;
+}  // namespace records
 
 namespace platform {
 class CustomerSelect;
@@ -128,6 +134,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     platform::DataGrid* Grid(int index) const { return mSdgBankruptcy.at(index); }
     QTimer* TimeoutTimer() const { return mTimUpdateTimeout; }
     const std::string& PersistPath() const { return mStrPersistPath; }
+    records::ucDTDDesignerDS& DataSourceControl() { return PaxDataSource1; }
     // True while no request of the document waits for its answer.
     bool IsIdle() const;
     // Runs the time-out timer's handler now when a deadline has passed by the library's clock
@@ -178,6 +185,19 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     // lifecycle.cpp
     void obtainListener();
 
+    // persistence.cpp, persistence_restore.cpp: the screen-state file
+    void persistRecordsets(records::Stream& file, records::PropertyBag& main);
+    void persistScreen(records::PropertyBag& main);
+    bool restoreRecordsets(records::Stream& stream);
+    void restoreCustomer(const records::PropertyBag& main);
+    void restoreScreenLayout(const records::PropertyBag& main);
+    void restoreGrid(int index, const records::PropertyBag& main);
+    void restoreSelection(int index, const records::PropertyBag& main);
+    bool restoredRowsPending() const;
+    void setResizerEnabled(bool on);
+    int officerBackColor() const;
+    void setOfficerBackColor(int color);
+
     // timeouts.cpp
     std::string sweep();
     void startTimerForDeadline();
@@ -190,6 +210,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     messaging::CommonLibrary mLib;
     std::shared_ptr<platform::Interaction> mInteraction;
     std::shared_ptr<messaging::MessageListener> mVrexMessage;
+    // The data-source control of the grids (data members "ACNTSRCVBL" and "BANKRUPTCY"); at run
+    // time it serves nothing, the grids are bound by the document itself.
+    records::ucDTDDesignerDS PaxDataSource1{mLib.errorReporter.get()};
 
     // The record sets of the document.
     records::RecordsetPtr rsBankruptcyCase;

@@ -1,0 +1,210 @@
+// The screen-state file, written side: when the host unloads the document while a customer's
+// data is on display, the whole working state goes to "KORVA_Bankruptcy_Persist.xml" in the
+// user folder, to be read back once by the next show (persistence_restore.cpp). The file holds
+// the images of rsBankruptcyCase, rsAccntRecv and rsBankruptcyAR, then the image of the main bag.
+
+#include <filesystem>
+
+#include <QLayout>
+#include <QLineEdit>
+#include <QPalette>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "document/korva_bankruptcy.h"
+#include "document/persistence_state.h"
+#include "platform/widgets/data_grid.h"
+#include "records/mod_bankruptcy.h"
+#include "records/property_bag.h"
+#include "records/stream.h"
+
+namespace persistence {
+
+void RequireFolder(const std::string& path, long errorNumber) {
+    if (std::filesystem::path(path).parent_path().empty()) {
+        throw records::Error(errorNumber,
+                             "There is no user folder for the screen-state file " + path + ".");
+    }
+}
+
+}  // namespace persistence
+
+using namespace persistence;
+
+namespace {
+
+struct Slot {
+    const char* name;
+    records::RecordsetPtr KORVA_Bankruptcy::*member;
+    bool caseLayout;
+};
+
+// Colors travel as whole numbers: red in the low byte, then green, then blue.
+int colorNumber(const QColor& c) {
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+}  // namespace
+
+void KORVA_Bankruptcy::PersistData() {
+    auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
+    records::Stream file;
+    records::PropertyBag main;
+
+    step([&] { setResizerEnabled(false); });
+    step([&] {
+        if (udtCustomer.PmtReceiptNbr.empty()) return;
+        const std::string number = udtCustomer.PmtReceiptNbr;
+        udtCustomer.PmtReceiptNbr.clear();
+        mLib.globalServices->ReturnReceiptNumber(number, "R");
+    });
+    step([&] { ValidateCommandButtons(); });
+    step([&] { ValidateAssignedOfficer(); });
+    step([&] { file.Open(); });
+    step([&] {
+        // From here an unload that fails half-way leaves at most a partial state.
+        RequireFolder(mStrPersistPath, records::err::FileWriteFailed);
+        file.SaveToFile(mStrPersistPath, true);
+    });
+    persistRecordsets(file, main);
+    persistScreen(main);
+    step([&] {
+        file.SetPosition(file.Size());
+        file.Write(main.Contents());
+        file.Flush();
+        RequireFolder(mStrPersistPath, records::err::FileWriteFailed);
+        file.SaveToFile(mStrPersistPath, true);
+    });
+    records::IgnoreErrors([&] {
+        if (!file.IsOpen()) return;
+        file.SetPosition(0);
+        file.SetEOS();
+        file.Close();
+    });
+    records::IgnoreErrors([&] { setResizerEnabled(true); });
+}
+
+void KORVA_Bankruptcy::persistRecordsets(records::Stream& file, records::PropertyBag& main) {
+    auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
+    static constexpr Slot kSlots[] = {
+        {"rsBankruptcyCase", &KORVA_Bankruptcy::rsBankruptcyCase, true},
+        {"rsAccntRecv", &KORVA_Bankruptcy::rsAccntRecv, false},
+        {"rsBankruptcyAR", &KORVA_Bankruptcy::rsBankruptcyAR, false},
+    };
+    records::Stream scratch;
+    step([&] { scratch.Open(); });
+    for (const Slot& slot : kSlots) {
+        const records::RecordsetPtr& rs = this->*slot.member;
+        const std::string name = slot.name;
+        const bool saved = step([&] {
+            if (!rs) throw records::Error(records::err::ObjectClosed, name + " does not exist.");
+            if (rs->FilterValue() == records::Value(0)) {
+                rs->Save(scratch);
+            } else {
+                // A clone carries no filter: every row is saved.
+                const records::RecordsetPtr clone = rs->Clone();
+                clone->Save(scratch);
+                clone->Close();
+            }
+        });
+        if (!saved) {
+            // An empty record set of the layout keeps the images in their order.
+            step([&] {
+                scratch.SetPosition(0);
+                scratch.SetEOS();
+                const records::RecordsetPtr empty = slot.caseLayout
+                                                        ? records::NewBankruptcyCaseRS(sink())
+                                                        : records::NewAccntRecvRS(sink());
+                empty->Save(scratch);
+            });
+        }
+        step([&] { main.WriteProperty(name + kFilterSuffix, rs->FilterValue(), 0); });
+        step([&] {
+            main.WriteProperty(name + kPositionSuffix, rs->AbsolutePosition(), kNoPosition);
+        });
+        step([&] {
+            scratch.SetPosition(0);
+            scratch.CopyTo(file);
+            scratch.SetPosition(0);
+            scratch.SetEOS();
+        });
+    }
+    records::IgnoreErrors([&] {
+        if (scratch.IsOpen()) scratch.Close();
+    });
+}
+
+void KORVA_Bankruptcy::persistScreen(records::PropertyBag& main) {
+    auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
+
+    step([&] {
+        records::PropertyBag customer;
+        for (const CustomerMember& m : kCustomerMembers)
+            customer.WriteProperty(m.name, udtCustomer.*m.field, "");
+        main.WriteProperty(kCustomerContents, customer.Contents());
+    });
+
+    step([&] {
+        records::PropertyBag layout;
+        layout.WriteProperty(kTab, SSTab1->currentIndex());
+        for (int i = 0; i < 3; ++i) layout.WriteProperty(kTabEnabled[i], SSTab1->isTabEnabled(i));
+        layout.WriteProperty(kOfficerText, mTxtBankruptcy->text().toStdString(), "");
+        layout.WriteProperty(kOfficerBackColor, officerBackColor());
+        for (std::size_t i = 0; i < 3; ++i)
+            layout.WriteProperty(kOptions[i], mOptBankruptcy[i]->isChecked());
+        layout.WriteProperty(kSortOrder, mStrARSortOrder);
+        main.WriteProperty(kLayoutContents, layout.Contents());
+    });
+
+    for (int index : {ars, FILINGS}) {
+        step([&] {
+            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            main.WriteProperty(std::string(kGridNames[index]) + kFirstRowSuffix,
+                               grid->FirstRow().value_or(1), 1);
+        });
+    }
+    for (int index : {ars, FILINGS}) {
+        step([&] {
+            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            if (const auto current = grid->Bookmark()) {
+                main.WriteProperty(std::string(kGridNames[index]) + kThisRowSuffix, *current,
+                                   records::Value());
+            }
+        });
+    }
+    for (int index : {ars, FILINGS}) {
+        step([&] {
+            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            records::PropertyBag selection;
+            const std::vector<records::Bookmark>& items = grid->SelBookmarks().items();
+            for (std::size_t i = 0; i < items.size(); ++i)
+                selection.WriteProperty(std::to_string(i), items[i]);
+            selection.WriteProperty(kUBound, static_cast<long>(items.size()) - 1);
+            main.WriteProperty(kSelectionNames[index], selection.Contents());
+        });
+    }
+}
+
+// --- small pieces both directions use
+
+void KORVA_Bankruptcy::setResizerEnabled(bool on) {
+    // The document's layouts play the old resizer's part.
+    QLayout* box = layout();
+    if (!box) return;
+    box->setEnabled(on);
+    if (on) box->activate();
+}
+
+int KORVA_Bankruptcy::officerBackColor() const {
+    return colorNumber(mTxtBankruptcy->palette().color(QPalette::Base));
+}
+
+void KORVA_Bankruptcy::setOfficerBackColor(int color) {
+    // The box has two colors: plain and marked invalid. The common library owns the mark (it
+    // also sets a tool tip and takes it back), so a color is restored by marking or clearing;
+    // a color that is neither leaves the box plain.
+    if (officerBackColor() == color) return;
+    mLib.globalServices->MarkInvalid(mTxtBankruptcy);
+    if (officerBackColor() == color) return;
+    mLib.globalServices->ClearInvalid(mTxtBankruptcy);
+}

@@ -1,0 +1,246 @@
+// The screen state handed from one unload to the next show: what comes back, what the file
+// holds, and that it is handed over once.
+
+#include <QLabel>
+
+#include "persistence_fixture.h"
+#include "platform/common/global_services.h"
+
+namespace document_testing {
+namespace {
+
+bool markedInvalid(QWidget* box) {
+    return box->property(platform::kInvalidProperty).toBool();
+}
+
+TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScreen) {
+    open();
+    showWorkingState();
+    platform::DataGrid* arGrid = &grid(KORVA_Bankruptcy::ars);
+    platform::DataGrid* caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
+    const auto arRows = [&] {
+        std::vector<QString> numbers;
+        for (int r = 0; r < arGrid->Rows(); ++r)
+            numbers.push_back(arGrid->CellText(r, "ACCT_RCVBL_NBR"));
+        return numbers;
+    };
+    const std::vector<QString> rowsBefore = arRows();
+    const auto arSelected = arGrid->SelBookmarks().items();
+    const auto arCurrent = arGrid->Bookmark();
+    const auto arFirst = arGrid->FirstRow();
+    const auto caseSelected = caseGrid->SelBookmarks().items();
+    const auto caseCurrent = caseGrid->Bookmark();
+    const messaging::CustomerRecord customerBefore = doc->Customer();
+    ASSERT_NE(arFirst, arGrid->BookmarkAt(0)) << "the receivables grid did not scroll";
+    ASSERT_EQ(customerBefore.CaseID, "BK-3");
+    const int inquiries = static_cast<int>(backEnd->requestsOf("CASES").size());
+
+    unload();
+    open();
+
+    arGrid = &grid(KORVA_Bankruptcy::ars);
+    caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
+    EXPECT_EQ(status(), "Ready ...");
+    EXPECT_EQ(doc->Customer(), customerBefore);
+    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "Quarry Lane Mills");
+    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(7)")->text(), "Quarry Lane Mills");
+    EXPECT_EQ(tabs()->currentIndex(), 1);
+    EXPECT_TRUE(tabs()->isTabEnabled(1));
+    EXPECT_TRUE(tabs()->isTabEnabled(2));
+    EXPECT_TRUE(doc->DataChanged());
+    EXPECT_TRUE(option(2)->isChecked());
+    EXPECT_FALSE(option(0)->isChecked());
+    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
+    EXPECT_EQ(officerBox()->text(), "102");
+    EXPECT_FALSE(markedInvalid(officerBox()));
+
+    EXPECT_EQ(arRows(), rowsBefore);  // same rows in the same order
+    EXPECT_EQ(arGrid->SelBookmarks().items(), arSelected);
+    EXPECT_EQ(arGrid->Bookmark(), arCurrent);
+    EXPECT_EQ(arGrid->FirstRow(), arFirst);
+    EXPECT_EQ(caseGrid->Rows(), 3);
+    EXPECT_EQ(caseGrid->CellText(0, "Case Number"), "BK-2");  // oldest filing first
+    EXPECT_EQ(caseGrid->SelBookmarks().items(), caseSelected);
+    EXPECT_EQ(caseGrid->Bookmark(), caseCurrent);
+    EXPECT_EQ(doc->AccntRecvRecordset()->RecordCount(), 40);
+    EXPECT_TRUE(command(1)->isEnabled());  // the restored case may list its receivables
+    EXPECT_TRUE(command(0)->isEnabled());  // receivables selected, officer given
+
+    EXPECT_FALSE(stateFileExists());
+    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), inquiries)
+        << "nothing was pending: the restored data is not asked for again";
+    EXPECT_EQ(reporter->errors, std::vector<std::string>{});
+
+    // Shown again without an unload in between: the state was handed over once.
+    doc.reset();
+    open();
+    EXPECT_EQ(doc->Customer().CustID, "");
+    EXPECT_FALSE(doc->DataChanged());
+    EXPECT_EQ(tabs()->currentIndex(), 0);
+    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
+    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "");
+    EXPECT_EQ(officerBox()->text(), "101");  // the user's own officer number
+    EXPECT_FALSE(stateFileExists());
+}
+
+TEST_F(PersistenceTest, TheFileHoldsThreeImagesAndTheBagsWithTheirDefaults) {
+    open();
+    ASSERT_TRUE(selectAndWait("1004"));
+    // No selection, no filter on the cases, the receivables filtered and positioned.
+    records::RecordsetPtr ars = doc->AccntRecvRecordset();
+    ars->SetFilter("ACCT_RCVBL_TYP_CD = 'TX'");
+    ars->MoveNext();
+    const long position = ars->AbsolutePosition();
+    doc->CaseRecordset()->MoveFirst();
+    doc->CaseRecordset()->MovePrevious();  // before the first row
+    unload();
+
+    const StateFile state =
+        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    EXPECT_EQ(state.cases->RecordCount(), 3);
+    EXPECT_EQ(state.ars->RecordCount(), 40) << "a filtered record set is saved whole";
+    EXPECT_EQ(state.main.ReadProperty("rsAccntRecv_FILTER"), Value("ACCT_RCVBL_TYP_CD = 'TX'"));
+    EXPECT_EQ(state.main.ReadProperty("rsAccntRecv_POSITION"), Value(position));
+    EXPECT_FALSE(state.main.Contains("rsBankruptcyCase_FILTER"));
+    EXPECT_FALSE(state.main.Contains("rsBankruptcyCase_POSITION"));
+    EXPECT_FALSE(state.main.Contains("rsBankruptcyAR_FILTER"));
+
+    const records::PropertyBag customer = state.bag("udtCustomer_CONTENTS");
+    EXPECT_EQ(customer.ReadProperty("CustID"), Value("1004"));
+    EXPECT_FALSE(customer.Contains("PmtReceiptNbr"));
+    EXPECT_FALSE(customer.Contains("IsBankruptcyManager"));
+    const records::PropertyBag layout = state.bag("ScreenLayout_CONTENTS");
+    EXPECT_EQ(layout.ReadProperty("SSTab1_Tab"), Value(0));
+    EXPECT_EQ(layout.ReadProperty("SSTab1_TabEnabled(2)"), Value(true));
+    EXPECT_EQ(layout.ReadProperty("mOptBankruptcy(0)"), Value(true));
+    EXPECT_EQ(layout.ReadProperty("mTxtBankruptcy_Text"), Value("101"));
+    for (const char* name : {"ARS.SelBookmarks", "FILINGS.SelBookmarks"}) {
+        const records::PropertyBag selection = state.bag(name);
+        EXPECT_EQ(selection.ReadProperty("UBound"), Value(-1L)) << name;
+        EXPECT_EQ(selection.Count(), 1u) << name;
+    }
+
+    // Restored: the filter and the position come back.
+    open();
+    EXPECT_TRUE(doc->AccntRecvRecordset()->HasCriteriaFilter());
+    EXPECT_EQ(doc->AccntRecvRecordset()->RecordCount(), 14);
+    EXPECT_FALSE(doc->CaseRecordset()->HasFilter());
+    EXPECT_EQ(reporter->errors, std::vector<std::string>{});
+}
+
+TEST_F(PersistenceTest, ThreeSelectedRowsAreStoredAsNumberedBookmarks) {
+    open();
+    ASSERT_TRUE(selectAndWait("1004"));
+    platform::DataGrid& arGrid = grid(KORVA_Bankruptcy::ars);
+    const std::vector<records::Bookmark> picked = {*arGrid.BookmarkAt(5), *arGrid.BookmarkAt(1),
+                                                   *arGrid.BookmarkAt(9)};
+    for (records::Bookmark b : picked) arGrid.SelBookmarks().Add(b);
+    typeOfficer("");
+    unload();
+    const StateFile state =
+        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    // An empty officer box is not stored; its mark is.
+    EXPECT_FALSE(state.bag("ScreenLayout_CONTENTS").Contains("mTxtBankruptcy_Text"));
+    EXPECT_TRUE(state.bag("ScreenLayout_CONTENTS").Contains("mTxtBankruptcy_BackColor"));
+    const records::PropertyBag selection = state.bag("ARS.SelBookmarks");
+    EXPECT_EQ(selection.ReadProperty("UBound"), Value(2L));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(selection.ReadProperty(std::to_string(i)),
+                  Value(picked[static_cast<std::size_t>(i)]));
+}
+
+TEST_F(PersistenceTest, AHeldReceiptNumberIsHandedBackBeforeTheStateIsWritten) {
+    // A state whose customer holds receipt number 4711 (a process dialog had asked for it).
+    open();
+    ASSERT_TRUE(selectAndWait("1004"));
+    unload();
+    const std::string path = folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString();
+    StateFile state = readState(path);
+    records::PropertyBag customer = state.bag("udtCustomer_CONTENTS");
+    customer.WriteProperty("PmtReceiptNbr", "4711", "");
+    state.setBag("udtCustomer_CONTENTS", customer);
+    writeFile(path, stateBytes(state));
+
+    open();
+    ASSERT_EQ(doc->Customer().PmtReceiptNbr, "4711");
+    unload();
+    EXPECT_EQ(backEnd->count("ReturnNumber:"), 1);
+    const auto calls = backEnd->calls();
+    EXPECT_NE(std::find_if(calls.begin(), calls.end(),
+                           [](const std::string& c) {
+                               return c.rfind("ReturnNumber:", 0) == 0 &&
+                                      c.find("4711") != std::string::npos;
+                           }),
+              calls.end());
+    EXPECT_FALSE(readState(path).bag("udtCustomer_CONTENTS").Contains("PmtReceiptNbr"));
+}
+
+TEST_F(PersistenceTest, StagedRowsComeBackWithTheirOriginalsAndAreAskedForAgain) {
+    open();
+    ASSERT_TRUE(selectAndWait("1004"));
+    // A change staged as a dialog stages it: stamped with its request's key, not yet answered.
+    records::RecordsetPtr cases = doc->CaseRecordset()->Clone();
+    cases->Find("CASE_ID = 'BK-1'");
+    ASSERT_FALSE(cases->IsEOF());
+    cases->Set("TRSTE_NM", Value("Changed Trustee"));
+    cases->Set("ACTION", Value("UPD"));
+    cases->Set("Theme", Value("KEY-OF-A-LOST-REQUEST"));
+    cases->Update();
+    const int asked = static_cast<int>(backEnd->requestsOf("CASES").size());
+    unload();
+
+    const StateFile state =
+        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    state.cases->Find("CASE_ID = 'BK-1'");
+    ASSERT_FALSE(state.cases->IsEOF());
+    EXPECT_EQ(state.cases->Status() & records::status::Modified, records::status::Modified);
+    EXPECT_EQ(state.cases->Get("TRSTE_NM"), Value("Changed Trustee"));
+    EXPECT_EQ(state.cases->OriginalValue("TRSTE_NM"), Value("Ada Trustee"));
+
+    // The restored row waits for an answer that will never come: the customer's data is asked
+    // for again and the row shows what the back end holds.
+    open();
+    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), asked + 1);
+    ASSERT_TRUE(waitIdle());
+    platform::DataGrid& caseGrid = grid(KORVA_Bankruptcy::FILINGS);
+    ASSERT_EQ(caseGrid.Rows(), 3);
+    const records::RecordsetPtr shown = doc->CaseRecordset()->Clone();
+    shown->Find("CASE_ID = 'BK-1'");
+    ASSERT_FALSE(shown->IsEOF());
+    EXPECT_EQ(shown->Get("TRSTE_NM"), Value("Ada Trustee"));
+    EXPECT_TRUE(shown->Get("Theme").isNothing());
+    EXPECT_EQ(doc->Customer().CustID, "1004");
+    EXPECT_FALSE(stateFileExists());
+}
+
+TEST_F(PersistenceTest, NothingIsWrittenWhenNoCustomerIsShown) {
+    open();
+    ASSERT_TRUE(selectAndWait("1004"));
+    doc->FileNew();
+    unload();
+    EXPECT_FALSE(
+        std::filesystem::exists(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString()));
+}
+
+TEST_F(PersistenceTest, TheDataSourceControlSitsOnTheDocumentAndServesNothingAtRunTime) {
+    open();
+    records::ucDTDDesignerDS& ds = doc->DataSourceControl();
+    EXPECT_TRUE(ds.UserMode());
+    EXPECT_TRUE(ds.DesignTimeOnly());
+    records::RecordsetPtr data = records::Recordset::Create();
+    ds.GetDataMember("ACNTSRCVBL", data);
+    EXPECT_EQ(data, nullptr);
+
+    // Designing, it offers the common library's layouts and serves their empty record sets.
+    ds.SetUserMode(false);
+    ds.UserControl_Resize();
+    EXPECT_EQ(ds.DataMembers(), records::LayoutNames());
+    ds.GetDataMember("BANKRUPTCY;layout", data);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->RecordCount(), 0);
+    EXPECT_TRUE(data->HasField("CRT_FILE_DT"));
+    EXPECT_EQ(reporter->errors, std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace document_testing
