@@ -191,8 +191,11 @@ void KORVA_Bankruptcy::answerCaseArs(messaging::RequestEntry& entry) {
     const messaging::DTDPtr part = mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv),
                                                              entry.theme, entry.messageKey);
     const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
+    // Case receivables dialog: an open one is emptied first and shown the case's rows last.
+    caseArsDialogEmpty();
     if (!rows) {
         ProcessNotificationMessage(entry);
+        caseArsDialogShowsCase();
         return;
     }
     if (!rsBankruptcyAR) {
@@ -200,6 +203,7 @@ void KORVA_Bankruptcy::answerCaseArs(messaging::RequestEntry& entry) {
                                                      records::LockType::BatchOptimistic, sink());
         rsBankruptcyAR->SetCacheSize(100);
         if (rsBankruptcyAR->RecordCount() > 0) rsBankruptcyAR->MoveFirst();
+        caseArsDialogShowsCase();
         return;
     }
 
@@ -242,6 +246,7 @@ void KORVA_Bankruptcy::answerCaseArs(messaging::RequestEntry& entry) {
     if (rsBankruptcyAR->IsBatchOptimistic()) rsBankruptcyAR->UpdateBatch(records::Affect::All);
     records::IgnoreErrors([&] { answer->Close(); });
     setStatus("Displaying Accounts for Bankruptcy Case " + udtCustomer.CaseID + " ...");
+    caseArsDialogShowsCase();
 }
 
 void KORVA_Bankruptcy::answerAddUpdateOrProcess(int kind) {

@@ -94,8 +94,4 @@ void KORVA_Bankruptcy::mFrmProcess_SentMessage(const std::string& theme,
 
 // --- procedures of later issues
 
-void KORVA_Bankruptcy::DoDialogCaseARs() {}
-
 void KORVA_Bankruptcy::DoDialogProcessCase() {}
-
-void KORVA_Bankruptcy::DoOfficerSearch() {}

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "dialogs/casears/receivable_row.h"
 #include "document/korva_bankruptcy.h"
 #include "messaging/customer_record.h"
 #include "platform/widgets/data_grid.h"
@@ -220,25 +221,11 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowLoaded(int Index, records::Bookmark /*B
     messaging::GlobalServices& services = *mLib.globalServices;
 
     if (Index == ars) {
-        step([&] {
-            std::string n = records::Trim(textOf(row, "ACCT_RCVBL_NBR"));
-            if (n.empty()) {
-                row.Set("AcctRcvblNumber", records::Value(std::string()));
-                return;
-            }
-            if (n.size() < 7) n = ("00000000" + n).substr(n.size() + 1);
-            row.Set("AcctRcvblNumber",
-                    records::Value(n + "-" + records::Trim(textOf(row, "ACCT_RCVBL_CK_NBR"))));
-        });
-        step([&] { row.Set("Issue Date", shortDate(row.Get("Issue Date"))); });
-        step([&] {
-            row.Set("AcctRcvblType", records::Value(services.GetCodeDescription(
-                                         "REFDOCTYP", textOf(row, "ACCT_RCVBL_TYP_CD"))));
-        });
-        step([&] {
-            row.Set("Status", records::Value(services.GetCodeDescription(
-                                  "CSTATUS", textOf(row, "ACCT_STTS_CD"))));
-        });
+        // The same texts as the case-receivables dialog shows, in this grid's column order.
+        step([&] { dialogs::FormatReceivableNumber(row); });
+        step([&] { dialogs::FormatIssueDate(row); });
+        step([&] { dialogs::FormatReceivableType(row, services); });
+        step([&] { dialogs::FormatReceivableStatus(row, services); });
         return;
     }
 

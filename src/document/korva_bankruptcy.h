@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
@@ -30,6 +31,8 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class frmBankruptcyCaseARs;
+class frmSelectOfficer;
 
 namespace records {
 class PropertyBag;
@@ -111,6 +114,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     // A dialog sent a request: file it in its slot of the outstanding-request table.
     void mFrmAddBankruptcy_SentMessage(const std::string& theme, const std::string& messageKey);
     void mFrmProcess_SentMessage(const std::string& theme, const std::string& messageKey);
+    // Officer search and case receivables: the dialogs while they are loaded, else nullptr.
+    frmSelectOfficer* SelectOfficerForm() const;
+    frmBankruptcyCaseARs* CaseARsDialog() const;
 
     // --- messaging
     void SendMsgCustInquiry();
@@ -178,6 +184,11 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void answerAddUpdateOrProcess(int kind);
     void commonEnding();
     bool headerUnderCurrentKey(const messaging::RequestEntry& entry, const char* branch);
+
+    // dialog_case_ars.cpp: a "CASEARS" answer reaching the open case receivables dialog.
+    void caseArsDialogTakes(records::RecordsetPtr rs);
+    void caseArsDialogEmpty();
+    void caseArsDialogShowsCase();
 
     // dialog_add_edit.cpp: the rows an add/update request deleted, settled with its answer
     void settleTakenRows(const messaging::RequestEntry& entry);
@@ -256,4 +267,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     QLabel* mLblOfficer = nullptr;
     QLineEdit* mTxtBankruptcy = nullptr;
     QTimer* mTimUpdateTimeout = nullptr;
+
+    // Officer search and case receivables: kept after OK / open while shown.
+    QPointer<frmSelectOfficer> mFrmSelectOfficer;
+    QPointer<frmBankruptcyCaseARs> mFrmCaseARs;
 };

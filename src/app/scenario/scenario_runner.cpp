@@ -55,6 +55,7 @@ bool mayRunBesideBox(StepKind kind) {
         case StepKind::ExpectGridRows:
         case StepKind::ExpectGridCell:
         case StepKind::ExpectGridSelected:
+        case StepKind::ExpectStatusCount:
             return true;
         default:
             return false;
@@ -103,6 +104,7 @@ bool ScenarioRunner::start(QString* error) {
         if (finished_) return;
         log_.write(QStringLiteral("status"), quoted(text));
         statusThisStep_ << text;
+        statusAll_ << text;
     });
     lastTickMs_ = nowMs();
     startWatchdog();
@@ -418,6 +420,21 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
         case StepKind::AdvanceClock:
             host_.advanceClock(s.numberArg(0));
             return std::nullopt;
+        // Officer search and status counts
+        case StepKind::SelectOfficer:
+            selectOfficer(control(QStringLiteral("KORVA_OfficerSelect1")), a[0]);
+            return std::nullopt;
+        case StepKind::ExpectStatusCount: {
+            const auto count = std::count_if(statusAll_.begin(), statusAll_.end(),
+                                             [&](const QString& t) { return t.startsWith(a[0]); });
+            if (count != s.intArg(1)) {
+                throw StepFailure(QStringLiteral("the status line showed %1 texts beginning %2, "
+                                                 "not %3")
+                                      .arg(count)
+                                      .arg(quoted(a[0]), a[1]));
+            }
+            return std::nullopt;
+        }
         case StepKind::Screenshot:
             log_.write(QStringLiteral("picture"), takeScreenshot(a[0]));
             return std::nullopt;

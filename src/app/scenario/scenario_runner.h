@@ -97,6 +97,7 @@ class ScenarioRunner : public QObject {
     std::vector<QPointer<QMessageBox>> boxesSeen_;
     QString lastBoxText_;
     QStringList statusThisStep_, statusLastStep_;
+    QStringList statusAll_;  // every status text of the run, for expect-status-count
     QStringList screenshots_;
 
     bool finished_ = false;

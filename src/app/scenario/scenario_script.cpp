@@ -46,6 +46,10 @@ constexpr StepSpec kSpecs[] = {
     {"expect-grid-selected", StepKind::ExpectGridSelected, "ti", 1, true,
      "expect-grid-selected NAME [ROW...]"},
     {"expect-box", StepKind::ExpectBox, "t", 1, false, "expect-box FRAGMENT"},
+    // Officer search and status counts
+    {"select-officer", StepKind::SelectOfficer, "t", 1, false, "select-officer ID"},
+    {"expect-status-count", StepKind::ExpectStatusCount, "ti", 2, false,
+     "expect-status-count PREFIX N"},
     {"advance-clock", StepKind::AdvanceClock, "n", 1, false, "advance-clock SECONDS"},
     {"screenshot", StepKind::Screenshot, "t", 1, false, "screenshot NAME"},
     {"close", StepKind::Close, "", 0, false, "close"},

@@ -34,6 +34,9 @@ enum class StepKind {
     ExpectGridCell,
     ExpectGridSelected,
     ExpectBox,
+    // Officer search and status counts
+    SelectOfficer,
+    ExpectStatusCount,
     AdvanceClock,
     Screenshot,
     Close,

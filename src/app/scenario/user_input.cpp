@@ -15,8 +15,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
+#include <QTreeWidget>
 
 #include "platform/widgets/data_grid.h"
+#include "platform/widgets/officer_select.h"
 
 namespace app {
 namespace {
@@ -225,6 +227,29 @@ void pickDate(const ControlRef& c, const QDate& date) {
             QMetaObject::normalizedSignature(meta->classInfo(info).value());
         const int signal = meta->indexOfSignal(signature.constData());
         if (signal >= 0) meta->method(signal).invoke(w, Qt::DirectConnection);
+    }
+}
+
+// Officer search
+void selectOfficer(const ControlRef& c, const QString& id) {
+    auto* select = qobject_cast<platform::OfficerSelect*>(plainControl(c));
+    if (!select) throw StepFailure(QStringLiteral("%1 is no officer-select control").arg(c.name));
+    requireUsable(c, select);
+    typeText(ControlRef{c.name, select->filterBox(), nullptr, -1}, id);
+    QTreeWidget* list = select->officerList();
+    QTreeWidgetItem* found = nullptr;
+    for (int i = 0; i < list->topLevelItemCount() && !found; ++i) {
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        if (!item->isHidden() && item->text(0) == id.trimmed()) found = item;
+    }
+    if (!found) throw StepFailure(QStringLiteral("%1 lists no officer %2").arg(c.name, id));
+    list->scrollToItem(found);
+    const QRect rect = list->visualItemRect(found);
+    if (rect.isEmpty())
+        throw StepFailure(QStringLiteral("officer %1 is not on screen in %2").arg(id, c.name));
+    sendClick(list->viewport(), rect.center());
+    if (select->SelectedOfficerId() != id.trimmed().toStdString()) {
+        throw StepFailure(QStringLiteral("%1 did not take officer %2").arg(c.name, id));
     }
 }
 

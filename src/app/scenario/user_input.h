@@ -32,6 +32,10 @@ void gridSelect(const ControlRef& grid, const std::vector<int>& rows);
 void gridClick(const ControlRef& grid, int row);
 void gridDoubleClick(const ControlRef& grid, int row);
 
+// Officer search: types the number into the officer-select control's search box and clicks the
+// officer in its list.
+void selectOfficer(const ControlRef& control, const QString& id);
+
 // Activates the control's window and gives the control the focus, as a click into it would.
 void focusControl(QWidget* widget);
 

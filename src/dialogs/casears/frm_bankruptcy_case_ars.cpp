@@ -1,0 +1,292 @@
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+
+#include <string>
+#include <vector>
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "dialogs/casears/receivable_row.h"
+#include "platform/widgets/data_grid.h"
+#include "platform/widgets/row_values.h"
+#include "records/errors.h"
+
+namespace {
+
+using records::FieldType;
+
+constexpr long kObjectNotSet = 91;
+
+struct ColumnDef {
+    const char* caption;
+    const char* name;
+    const char* field;  // nullptr: computed in row loading (bound to its own name)
+    FieldType type;
+    double width;  // twips
+    Qt::Alignment alignment;
+    Qt::Alignment captionAlignment;
+    const char* format;
+    bool visible;
+};
+
+const Qt::Alignment kNone = {};
+const Qt::Alignment kLeft = Qt::AlignLeft;
+const Qt::Alignment kCentre = Qt::AlignHCenter;
+const Qt::Alignment kRight = Qt::AlignRight;
+
+// No group, and unlike the main screen's receivable grid no second "AR Type" column, no ACTION
+// and no entry mask on the issue date.
+const std::vector<ColumnDef>& caseArColumns() {
+    static const std::vector<ColumnDef> columns = {
+        {"AR Number", "AcctRcvblNumber", nullptr, FieldType::Text, 1065.26, kNone, kLeft, "",
+         true},
+        {"AR Type", "AcctRcvblType", nullptr, FieldType::Text, 1140.095, kNone, kLeft, "", true},
+        {"Issue Date", "Issue Date", "TRNSCTN_DT", FieldType::Date, 1140.095, kCentre, kNone, "",
+         true},
+        {"Status", "Status", nullptr, FieldType::Text, 2069.858, kNone, kNone, "", true},
+        {"Assessment Amount", "Assessment Amount", "ACCT_RCVBL_DUE_AMT", FieldType::Currency,
+         1590.236, kRight, kCentre, "CURRENCY", true},
+        {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", FieldType::Currency, 1275.024, kRight,
+         kRight, "CURRENCY", true},
+        {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", FieldType::Text, 315.2126,
+         kNone, kLeft, "", false},
+        {"ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", FieldType::Long, 315.2126, kRight,
+         kRight, "", false},
+        {"ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", FieldType::Long, 315.2126,
+         kRight, kRight, "", false},
+        {"ACCT_STTS_CD", "ACCT_STTS_CD", "ACCT_STTS_CD", FieldType::Text, 125, kNone, kNone, "",
+         false},
+    };
+    return columns;
+}
+
+}  // namespace
+
+frmBankruptcyCaseARs::frmBankruptcyCaseARs(messaging::CommonLibrary library, QWidget* parent)
+    : QDialog(parent), mLib(std::move(library)), ucDTDds1(mLib.errorReporter.get()) {
+    buildControls();
+    // As laid out: the grid asks its data source for its data member, which at run time serves
+    // nothing; Initialize then takes the grid off it.
+    records::IgnoreErrors([&] {
+        records::RecordsetPtr served;
+        ucDTDds1.UserControl_Resize();
+        ucDTDds1.GetDataMember(kGridDataMember, served);
+        mSdgCaseARs->SetDataMember(kGridDataMember);
+        mSdgCaseARs->SetDataSource(served);
+    });
+    Form_Initialize();
+}
+
+frmBankruptcyCaseARs::~frmBankruptcyCaseARs() {
+    // The grid lets go of its handlers before it goes with the form.
+    mSdgCaseARs->SetRowLoadedHandler(nullptr);
+    mSdgCaseARs->disconnect(this);
+}
+
+void frmBankruptcyCaseARs::buildControls() {
+    setObjectName(QStringLiteral("frmBankruptcyCaseARs"));
+    setWindowTitle(QStringLiteral("Case Account Receivables"));
+    setModal(true);
+
+    mFraCaseARs = new QGroupBox(this);
+    mFraCaseARs->setObjectName(QStringLiteral("mFraCaseARs"));
+    mLblCaseARs = new QLabel(QStringLiteral("Case #:"), mFraCaseARs);
+    mLblCaseARs->setObjectName(QStringLiteral("mLblCaseARs"));
+    mLblDataCaseARs = new QLabel(mFraCaseARs);
+    mLblDataCaseARs->setObjectName(QStringLiteral("mLblDataCaseARs"));
+    mLblDataCaseARs->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont bold = mLblDataCaseARs->font();
+    bold.setBold(true);
+    mLblDataCaseARs->setFont(bold);
+    mSdgCaseARs = new platform::DataGrid(mFraCaseARs);
+    mSdgCaseARs->setObjectName(QStringLiteral("mSdgCaseARs"));
+    mSdgCaseARs->SetIndex(0);
+
+    auto* caseLine = new QHBoxLayout;
+    caseLine->addWidget(mLblCaseARs);
+    caseLine->addWidget(mLblDataCaseARs);
+    caseLine->addStretch(1);
+    auto* frame = new QVBoxLayout(mFraCaseARs);
+    frame->addLayout(caseLine);
+    frame->addWidget(mSdgCaseARs, 1);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("mCmdCaseARs(0)"));
+    ok->setDefault(true);
+    mCmdCaseARs[0] = ok;
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(mFraCaseARs, 1);
+    page->addLayout(buttons);
+    resize(660, 340);
+
+    connect(ok, &QPushButton::clicked, this, [this] { mCmdCaseARs_Click(0); });
+    connect(mSdgCaseARs, &platform::DataGrid::InitColumnProps, this,
+            [this](int) { mSdgCaseARs_InitColumnProps(); });
+    mSdgCaseARs->SetRowLoadedHandler(
+        [this](int, records::Bookmark b, platform::RowValues& row) {
+            mSdgCaseARs_RowLoaded(b, row);
+        });
+}
+
+void frmBankruptcyCaseARs::applyReadOnlyGrid(bool unbind) {
+    platform::DataGrid* grid = mSdgCaseARs;
+    grid->SetRedraw(false);
+    if (unbind) {
+        grid->SetDataMember("");
+        grid->SetDataSource(nullptr);
+        grid->SetBatchUpdate(false);
+    } else {
+        grid->SetDataSource(nullptr);
+    }
+    grid->SetAllowAddNew(false);
+    grid->SetAllowDelete(false);
+    grid->SetAllowUpdate(false);
+    grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
+    grid->SetSelectTypeCol(false);
+    grid->SetRedraw(true);
+}
+
+void frmBankruptcyCaseARs::Form_Initialize() {
+    // Each step goes on after a report.
+    const char* source = "KORVA_BankruptcyCaseListARs.Form_Initialize";
+    records::Trap(sink(), source, [&] { mRs = nullptr; });
+    records::Trap(sink(), source, [&] { applyReadOnlyGrid(true); });
+    records::Trap(sink(), source, [&] { mSdgCaseARs_InitColumnProps(); });
+    records::Trap(sink(), source, [&] { mLblDataCaseARs->setText(QString()); });
+}
+
+void frmBankruptcyCaseARs::Load() {
+    if (!mBlnLoaded) Form_Load();
+}
+
+void frmBankruptcyCaseARs::Form_Load() {
+    mBlnLoaded = true;
+    records::Trap(sink(), "KORVA_BankruptcyCaseListARs.Form_Load", [&] {
+        mLib.globalServices->PrepareForm(this);
+        mLblDataCaseARs->setText(QString::fromStdString(udtCustomer.CaseID));
+        // The record set is bound after the form has loaded, so this never hides one.
+        applyReadOnlyGrid(false);
+    });
+}
+
+void frmBankruptcyCaseARs::Form_Activate() {
+    records::IgnoreErrors([&] {
+        mLblDataCaseARs->setText(QString());
+        mLblDataCaseARs->setText(QString::fromStdString(udtCustomer.CaseID));
+    });
+}
+
+void frmBankruptcyCaseARs::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Load();
+    Form_Activate();
+}
+
+void frmBankruptcyCaseARs::SetRecordset(records::RecordsetPtr rs) {
+    Load();
+    bindRecordset(std::move(rs));
+}
+
+void frmBankruptcyCaseARs::bindRecordset(records::RecordsetPtr rs) {
+    // Each step goes on after a report.
+    const char* source = "KORVA_BankruptcyCaseListARs.Recordset";
+    platform::DataGrid* grid = mSdgCaseARs;
+    records::Trap(sink(), source, [&] { mRs = std::move(rs); });
+    records::Trap(sink(), source, [&] { grid->SetRedraw(false); });
+    records::Trap(sink(), source, [&] { grid->SetDataMember(""); });
+    records::Trap(sink(), source, [&] { grid->SetDataSource(mRs); });
+    records::Trap(sink(), source,
+                  [&] { grid->SetBatchUpdate(mRs && mRs->IsOpen() && mRs->IsBatchOptimistic()); });
+    records::Trap(sink(), source, [&] { grid->SetRedraw(true); });
+    records::Trap(sink(), source, [&] { grid->Refresh(); });
+}
+
+void frmBankruptcyCaseARs::mSdgCaseARs_InitColumnProps() {
+    // Each step goes on after a report.
+    const char* source = "KORVA_BankruptcyCaseListARs.mSdgCaseARs_InitColumnProps";
+    platform::DataGrid* grid = mSdgCaseARs;
+    records::IgnoreErrors([&] { grid->SetBatchUpdate(mRs && mRs->IsBatchOptimistic()); });
+    records::Trap(sink(), source, [&] { grid->Columns().RemoveAll(); });
+    const std::vector<ColumnDef>& defs = caseArColumns();
+    for (std::size_t i = 0; i < defs.size(); ++i) {
+        records::Trap(sink(), source, [&] {
+            const ColumnDef& def = defs[i];
+            platform::GridColumn& column = grid->Columns().Add(static_cast<int>(i));
+            column.SetCaption(def.caption);
+            column.SetName(def.name);
+            if (def.alignment) column.SetAlignment(def.alignment);
+            if (def.captionAlignment) column.SetCaptionAlignment(def.captionAlignment);
+            column.SetDataField(def.field ? def.field : def.name);
+            column.SetDataType(def.type);
+            column.SetNumberFormat(def.format);
+            column.SetVisible(def.visible);
+            column.SetWidth(def.width);
+        });
+    }
+    records::Trap(sink(), source, [&] {
+        grid->SetAllowAddNew(false);
+        grid->SetAllowDelete(false);
+        grid->SetAllowUpdate(false);
+        grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
+        grid->SetSelectTypeCol(false);
+    });
+}
+
+void frmBankruptcyCaseARs::mSdgCaseARs_RowLoaded(records::Bookmark /*Bookmark*/,
+                                                 platform::RowValues& row) {
+    // A failing step is logged with its number and the next one runs; an object that is not
+    // there is passed over without a report.
+    auto step = [&](auto&& body) {
+        std::string description;
+        try {
+            body();
+            return;
+        } catch (const records::Error& e) {
+            if (e.Number() == kObjectNotSet) return;
+            description = e.Description() + " " + std::to_string(e.Number());
+        } catch (const std::exception& e) {
+            description = std::string(e.what()) + " 0";
+        }
+        records::IgnoreErrors([&] {
+            sink()->ReportError(description, std::string(records::kExeName),
+                                "KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded");
+        });
+    };
+    messaging::GlobalServices& services = *mLib.globalServices;
+    step([&] { dialogs::FormatIssueDate(row); });
+    step([&] { dialogs::FormatReceivableNumber(row); });
+    step([&] { dialogs::FormatReceivableType(row, services); });
+    step([&] { dialogs::FormatReceivableStatus(row, services); });
+}
+
+void frmBankruptcyCaseARs::mCmdCaseARs_Click(int Index) {
+    records::Trap(sink(), "KORVA_BankruptcyCaseListARs.mCmdCaseARs_Click", [&] {
+        if (Index == 0) Unload();
+    });
+}
+
+void frmBankruptcyCaseARs::Unload() {
+    QDialog::done(QDialog::Accepted);
+    Form_Unload();
+}
+
+void frmBankruptcyCaseARs::done(int result) {
+    QDialog::done(result);
+    Form_Unload();
+}
+
+void frmBankruptcyCaseARs::Form_Unload() {
+    if (!mBlnLoaded) return;
+    mBlnLoaded = false;
+    records::IgnoreErrors([&] {
+        mRs = nullptr;
+        bindRecordset(nullptr);
+    });
+}

@@ -1,0 +1,90 @@
+// "Bankruptcy Case ARs": the receivables of the current case in their own dialog, from the cache
+// when they were fetched before, else from the back end while the dialog is open.
+
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "document/korva_bankruptcy.h"
+#include "platform/widgets/interaction.h"
+#include "records/errors.h"
+#include "records/mod_bankruptcy.h"
+
+namespace {
+
+// A filter value with its apostrophes doubled, so a case number cannot break the expression.
+std::string quoted(const std::string& value) {
+    std::string out;
+    for (char c : value) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out;
+}
+
+}  // namespace
+
+frmBankruptcyCaseARs* KORVA_Bankruptcy::CaseARsDialog() const {
+    return mFrmCaseARs.data();
+}
+
+void KORVA_Bankruptcy::DoDialogCaseARs() {
+    records::Trap(sink(), "KORVA_Bankruptcy.DoDialogCaseARs", [&] {
+        mFrmCaseARs = new frmBankruptcyCaseARs(mLib, this);
+        mFrmCaseARs->SetCustomerRecord(udtCustomer);
+        mFrmCaseARs->Load();
+        bool ask = !rsBankruptcyAR;
+        if (rsBankruptcyAR) {
+            const records::RecordsetPtr clone = rsBankruptcyAR->Clone();
+            clone->SetSort(mStrARSortOrder);
+            clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "' " +
+                             " AND [Case_ID]='" + quoted(udtCustomer.CaseID) + "'");
+            if (clone->RecordCount() > 0) {
+                clone->MoveFirst();
+                mFrmCaseARs->SetRecordset(clone);
+            } else {
+                records::IgnoreErrors([&] { clone->Close(); });
+                ask = true;
+            }
+        }
+        if (ask) {
+            // Opens on an empty list; the answer fills the open dialog.
+            mFrmCaseARs->SetRecordset(records::NewAccntRecvRS(sink()));
+            SendMsgCaseHistInquiry();
+        }
+        mInteraction->ShowModal(*mFrmCaseARs);
+        setStatus("Ready ...");
+        doEvents();
+    });
+    records::IgnoreErrors([&] {
+        if (!mFrmCaseARs) return;
+        if (const records::RecordsetPtr rs = mFrmCaseARs->Recordset()) rs->Close();
+        if (mFrmCaseARs->IsLoaded()) mFrmCaseARs->Unload();
+    });
+    records::IgnoreErrors([&] { delete mFrmCaseARs.data(); });
+    mFrmCaseARs = nullptr;
+}
+
+void KORVA_Bankruptcy::caseArsDialogTakes(records::RecordsetPtr rs) {
+    if (!mFrmCaseARs || !mFrmCaseARs->IsLoaded()) return;
+    const records::RecordsetPtr old = mFrmCaseARs->Recordset();
+    mFrmCaseARs->SetRecordset(rs);
+    records::IgnoreErrors([&] {
+        if (old && old != rs) old->Close();
+    });
+}
+
+void KORVA_Bankruptcy::caseArsDialogEmpty() {
+    if (!mFrmCaseARs || !mFrmCaseARs->IsLoaded()) return;
+    caseArsDialogTakes(records::IndependentCloneRS(rsEmptyAccntRecv, true, false,
+                                                   records::LockType::BatchOptimistic, sink()));
+}
+
+void KORVA_Bankruptcy::caseArsDialogShowsCase() {
+    if (!mFrmCaseARs || !mFrmCaseARs->IsLoaded() || !rsBankruptcyAR) return;
+    const records::RecordsetPtr clone = rsBankruptcyAR->Clone();
+    clone->SetSort(mStrARSortOrder);
+    clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "'" + " AND [Case_ID]='" +
+                     quoted(udtCustomer.CaseID) + "'");
+    if (clone->RecordCount() > 0) {
+        clone->MoveFirst();
+        caseArsDialogTakes(clone);
+    }
+}

@@ -1,0 +1,286 @@
+// frmBankruptcyCaseARs on its own: its grid, its rows, its record set property and its closing.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "platform/common/common_library_factory.h"
+#include "platform/common/scripted_backend.h"
+#include "platform/widgets/data_grid.h"
+#include "records/layouts.h"
+#include "records/mod_bankruptcy.h"
+#include "records/value_rules.h"
+
+namespace {
+
+using records::Value;
+
+class CodesBackEnd : public testing_support::ScriptedBackEnd {
+  public:
+    std::vector<std::pair<std::string, std::string>> CodeTable(const std::string& table) override {
+        if (table == "REFDOCTYP") return {{"INV", "Invoice"}, {"LC", "Late Charge"}};
+        if (table == "CSTATUS") return {{"O", "Open"}, {"B", "In Bankruptcy"}};
+        return {};
+    }
+};
+
+class RecordingReporter : public messaging::ErrorReporter {
+  public:
+    void ReportError(const std::string& description, const std::string&,
+                     const std::string& source) override {
+        errors.push_back(source + ": " + description);
+    }
+    void LogNotification(const std::string&, const std::string&) override {}
+    std::vector<std::string> errors;
+};
+
+class CaseArsFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        records::ResetTemplateCacheForTests();
+        platform::CommonLibraryOptions options;
+        options.userFolder = folder.path();
+        options.faultsFromEnvironment = false;
+        parts = platform::buildCommonLibraryParts(std::make_shared<CodesBackEnd>(), "manager",
+                                                  options);
+        reporter = std::make_shared<RecordingReporter>();
+        parts.library.errorReporter = reporter;
+        form = std::make_unique<frmBankruptcyCaseARs>(parts.library);
+        messaging::CustomerRecord customer;
+        customer.CustID = "1002";
+        customer.CaseID = "2020BK0001";
+        form->SetCustomerRecord(customer);
+    }
+
+    // A receivable of the case: number (Null for none), check number, type, status, issue date.
+    struct Ar {
+        Value number;
+        long check;
+        const char* type;
+        const char* status;
+        int year, month, day;
+    };
+    records::RecordsetPtr receivables(const std::vector<Ar>& ars) {
+        records::RecordsetPtr rs = records::NewAccntRecvRS();
+        for (const Ar& ar : ars) {
+            rs->AddNew();
+            rs->Set("Cust_ID", Value("1002"));
+            rs->Set("CASE_ID", Value("2020BK0001"));
+            rs->Set("ACCT_RCVBL_NBR", ar.number);
+            rs->Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
+            rs->Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
+            rs->Set("ACCT_STTS_CD", Value(ar.status));
+            rs->Set("TRNSCTN_DT", Value(records::DateSerial(ar.year, ar.month, ar.day)));
+            rs->Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(250)));
+            rs->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(120, 5000)));
+            rs->Update();
+        }
+        if (rs->RecordCount() > 0) rs->MoveFirst();
+        return rs;
+    }
+    void showForm() {
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    platform::DataGrid& grid() { return *form->Grid(); }
+    void clickSelector(int row, Qt::KeyboardModifiers modifiers = {}) {
+        const QRect r = grid().SelectorRect(row);
+        ASSERT_FALSE(r.isEmpty());
+        QTest::mouseClick(grid().selectorArea(), Qt::LeftButton, modifiers,
+                          grid().selectorArea()->mapFrom(&grid(), r.center()));
+    }
+
+    QTemporaryDir folder;
+    platform::CommonLibraryParts parts;
+    std::shared_ptr<RecordingReporter> reporter;
+    std::unique_ptr<frmBankruptcyCaseARs> form;
+};
+
+TEST_F(CaseArsFormTest, TheGridHasExactlyItsTenColumnsAndNoGroup) {
+    struct Expected {
+        const char* caption;
+        const char* name;
+        const char* field;
+        bool visible;
+        double width;
+    };
+    const std::vector<Expected> expected = {
+        {"AR Number", "AcctRcvblNumber", "AcctRcvblNumber", true, 1065.26},
+        {"AR Type", "AcctRcvblType", "AcctRcvblType", true, 1140.095},
+        {"Issue Date", "Issue Date", "TRNSCTN_DT", true, 1140.095},
+        {"Status", "Status", "Status", true, 2069.858},
+        {"Assessment Amount", "Assessment Amount", "ACCT_RCVBL_DUE_AMT", true, 1590.236},
+        {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", true, 1275.024},
+        {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", false, 315.2126},
+        {"ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", false, 315.2126},
+        {"ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", false, 315.2126},
+        {"ACCT_STTS_CD", "ACCT_STTS_CD", "ACCT_STTS_CD", false, 125},
+    };
+    const platform::GridColumns& columns = grid().Columns();
+    ASSERT_EQ(columns.Count(), static_cast<int>(expected.size()));
+    for (int i = 0; i < columns.Count(); ++i) {
+        const platform::GridColumn& c = columns.Item(i);
+        const Expected& e = expected[static_cast<std::size_t>(i)];
+        EXPECT_EQ(c.Caption(), e.caption) << i;
+        EXPECT_EQ(c.Name(), e.name) << i;
+        EXPECT_EQ(c.DataField(), e.field) << i;
+        EXPECT_EQ(c.Visible(), e.visible) << i;
+        EXPECT_NEAR(c.Width(), e.width, 0.001) << i;
+        EXPECT_EQ(c.Mask(), "") << i;
+    }
+    EXPECT_EQ(columns.Item(4).NumberFormat(), "CURRENCY");
+    EXPECT_EQ(columns.Item(5).NumberFormat(), "CURRENCY");
+    EXPECT_EQ(columns.Item(2).Alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(grid().Groups().Count(), 0);
+    EXPECT_EQ(grid().SelectTypeRow(), platform::DataGrid::RowSelection::Multi);
+    EXPECT_FALSE(grid().SelectTypeCol());
+    EXPECT_FALSE(grid().AllowUpdate());
+    EXPECT_FALSE(grid().AllowAddNew());
+    EXPECT_FALSE(grid().AllowDelete());
+    EXPECT_TRUE(reporter->errors.empty());
+}
+
+TEST_F(CaseArsFormTest, AnEmptyListShowsTheHeadersAndTheCaseNumber) {
+    EXPECT_EQ(form->CaseNumberLabel()->text(), "") << "empty until the form loads";
+    form->SetRecordset(records::NewAccntRecvRS());
+    showForm();
+    EXPECT_EQ(form->windowTitle(), "Case Account Receivables");
+    EXPECT_EQ(form->CaseNumberLabel()->text(), "2020BK0001");
+    EXPECT_EQ(form->findChild<QLabel*>("mLblCaseARs")->text(), "Case #:");
+    EXPECT_EQ(form->findChild<QPushButton*>("mCmdCaseARs(0)")->text(), "OK");
+    EXPECT_EQ(grid().Rows(), 0);
+    EXPECT_EQ(grid().Columns().Count(), 10);
+    EXPECT_NE(grid().DataSource(), nullptr);
+    EXPECT_TRUE(reporter->errors.empty());
+}
+
+TEST_F(CaseArsFormTest, RowsShowNumbersTypesStatusesAndDates) {
+    form->SetRecordset(receivables({{Value(std::int64_t{42}), 3, "INV", "O", 2023, 3, 1},
+                                    {Value(std::int64_t{1234567}), 10, "LC", "B", 2021, 12, 31},
+                                    {Value::Null(), 4, "XX", "", 2022, 7, 4}}));
+    showForm();
+    ASSERT_EQ(grid().Rows(), 3);
+    EXPECT_EQ(grid().CellText(0, "AcctRcvblNumber"), "0000042-3");
+    EXPECT_EQ(grid().CellText(0, "AcctRcvblType"), "Invoice");
+    EXPECT_EQ(grid().CellText(0, "Status"), "Open");
+    EXPECT_EQ(grid().CellText(0, "Issue Date"), "3/1/2023");
+    EXPECT_EQ(grid().CellText(1, "AcctRcvblNumber"), "1234567-10");
+    EXPECT_EQ(grid().CellText(1, "AcctRcvblType"), "Late Charge");
+    EXPECT_EQ(grid().CellText(1, "Status"), "In Bankruptcy");
+    EXPECT_EQ(grid().CellText(1, "Issue Date"), "12/31/2021");
+    // No number: no AR number; an unknown code shows itself.
+    EXPECT_EQ(grid().CellText(2, "AcctRcvblNumber"), "");
+    EXPECT_EQ(grid().CellText(2, "AcctRcvblType"), "XX");
+    EXPECT_EQ(grid().CellText(0, "Amount Due"), "$120.50");
+    EXPECT_TRUE(reporter->errors.empty());
+}
+
+TEST_F(CaseArsFormTest, AFailingPartOfARowIsLoggedWithItsNumberAndTheRestShown) {
+    form->SetRecordset(receivables({{Value(std::int64_t{42}), 3, "INV", "O", 2023, 3, 1}}));
+    grid().Columns().Remove(grid().Columns().IndexOf("ACCT_STTS_CD"));
+    showForm();
+    grid().Refresh();
+    ASSERT_EQ(grid().Rows(), 1);
+    EXPECT_EQ(grid().CellText(0, "AcctRcvblNumber"), "0000042-3");
+    EXPECT_EQ(grid().CellText(0, "AcctRcvblType"), "Invoice");
+    ASSERT_FALSE(reporter->errors.empty());
+    const std::string& error = reporter->errors.front();
+    EXPECT_EQ(error.rfind("KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded: ", 0), 0u) << error;
+    EXPECT_NE(error.find(" 3265"), std::string::npos) << error;
+}
+
+TEST_F(CaseArsFormTest, ANewRecordsetReplacesTheRowsAndNoneUnbinds) {
+    form->SetRecordset(records::NewAccntRecvRS());
+    showForm();
+    ASSERT_EQ(grid().Rows(), 0);
+    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2},
+                                              {Value(std::int64_t{8}), 2, "LC", "O", 2023, 1, 3}});
+    form->SetRecordset(rows);
+    EXPECT_EQ(form->Recordset(), rows);
+    EXPECT_EQ(grid().Rows(), 2);
+    EXPECT_TRUE(grid().BatchUpdate()) << "the layout's record sets are batch-optimistic";
+    EXPECT_EQ(grid().CellText(1, "AcctRcvblNumber"), "0000008-2");
+
+    form->SetRecordset(nullptr);
+    EXPECT_EQ(form->Recordset(), nullptr);
+    EXPECT_EQ(grid().DataSource(), nullptr);
+    EXPECT_EQ(grid().Rows(), 0);
+    EXPECT_FALSE(grid().BatchUpdate());
+    EXPECT_TRUE(reporter->errors.empty());
+}
+
+TEST_F(CaseArsFormTest, SeveralRowsCanBeSelectedButNoneChanged) {
+    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2},
+                                              {Value(std::int64_t{8}), 2, "LC", "O", 2023, 1, 3},
+                                              {Value(std::int64_t{9}), 3, "INV", "O", 2023, 1, 4}});
+    form->SetRecordset(rows);
+    showForm();
+    clickSelector(0);
+    clickSelector(2, Qt::ControlModifier);
+    EXPECT_EQ(grid().SelBookmarks().Count(), 2);
+
+    // Typing over a cell and pressing Delete change nothing.
+    grid().view()->setFocus();
+    QTest::keyClicks(grid().view(), "99");
+    QTest::keyClick(grid().view(), Qt::Key_Delete);
+    const records::RecordsetPtr all = rows->Clone();
+    EXPECT_EQ(all->RecordCount(), 3);
+    EXPECT_EQ(records::TextOf(all->ValueAt(*grid().BookmarkAt(0), all->FieldIndex("ACCT_RCVBL_NBR"))),
+              "7");
+    EXPECT_EQ(grid().CellText(0, "AcctRcvblNumber"), "0000007-1");
+}
+
+TEST_F(CaseArsFormTest, OkUnloadsTheFormAndLetsGoOfTheRecordset) {
+    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2}});
+    form->SetRecordset(rows);
+    int result = -1;
+    QTimer::singleShot(0, form.get(), [&] {
+        QTest::mouseClick(form->findChild<QPushButton*>("mCmdCaseARs(0)"), Qt::LeftButton);
+    });
+    result = form->exec();
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->Recordset(), nullptr);
+    EXPECT_EQ(grid().DataSource(), nullptr);
+    EXPECT_TRUE(rows->IsOpen()) << "the record set is the document's to close";
+    EXPECT_TRUE(reporter->errors.empty());
+}
+
+TEST_F(CaseArsFormTest, TheGridsDataSourceServesItsLayoutOnlyWhileDesigning) {
+    // At run time the data-source control serves nothing: the grid is bound by the form.
+    records::ucDTDDesignerDS& source = form->DataSourceControl();
+    records::RecordsetPtr served = records::NewAccntRecvRS();
+    source.GetDataMember(frmBankruptcyCaseARs::kGridDataMember, served);
+    EXPECT_EQ(served, nullptr);
+    EXPECT_EQ(grid().DataMember(), "");
+    EXPECT_EQ(grid().DataSource(), nullptr);
+
+    // While designing it offers the layouts, and every bound column is a field of its member.
+    source.SetUserMode(false);
+    source.UserControl_Resize();
+    const std::vector<std::string>& members = source.DataMembers();
+    EXPECT_NE(std::find(members.begin(), members.end(), frmBankruptcyCaseARs::kGridDataMember),
+              members.end());
+    source.GetDataMember(frmBankruptcyCaseARs::kGridDataMember, served);
+    ASSERT_NE(served, nullptr);
+    EXPECT_EQ(served->RecordCount(), 0);
+    for (int i = 0; i < grid().Columns().Count(); ++i) {
+        const platform::GridColumn& c = grid().Columns().Item(i);
+        const bool computed = c.Name() == "AcctRcvblNumber" || c.Name() == "AcctRcvblType" ||
+                              c.Name() == "Status";
+        EXPECT_NE(served->HasField(c.DataField()), computed) << c.DataField();
+    }
+}
+
+}  // namespace

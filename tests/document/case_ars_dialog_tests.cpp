@@ -1,0 +1,180 @@
+// "Bankruptcy Case ARs" from the main screen: the first listing asks the back end while the
+// dialog is open, the next one shows the cached receivables, and a time-out leaves it empty.
+
+#include <QLabel>
+
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "document_fixture.h"
+
+namespace document_testing {
+namespace {
+
+class CaseArsDialogTest : public DocumentTest {
+  protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        // The case's receivables: the customer's first two, tied to case BK-200.
+        auto base = backEnd->onHandle;
+        backEnd->onHandle = [this, base](const messaging::Request& r) {
+            messaging::Answer a = base(r);
+            if (themeWord(r.theme) != "CASEARS" || caseArs.empty()) return a;
+            auto rows = records::OpenLayoutRecordset(records::kLayoutAccntRecv);
+            for (const Ar& ar : caseArs) {
+                rows->AddNew();
+                rows->Set("Cust_ID", Value("1002"));
+                rows->Set("CASE_ID", Value("BK-200"));
+                rows->Set("ACCT_RCVBL_NBR", ar.number);
+                rows->Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
+                rows->Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
+                rows->Set("ACCT_STTS_CD", Value("O"));
+                rows->Set("TRNSCTN_DT",
+                          Value(records::DateSerial(ar.year, ar.month, ar.day)));
+                rows->Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(100)));
+                rows->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(60, 5000)));
+                rows->Update();
+            }
+            rows->UpdateBatch();
+            a.parts.push_back({std::string(records::kLayoutAccntRecv), rows});
+            return a;
+        };
+        caseArs = {backEnd->ars["1002"][0], backEnd->ars["1002"][1]};
+        open();
+        ASSERT_TRUE(selectAndWait("1002"));
+        tabs()->setCurrentIndex(2);
+        clickSelector(grid(KORVA_Bankruptcy::FILINGS), 0);
+        ASSERT_EQ(doc->Customer().CaseID, "BK-200");
+        ASSERT_TRUE(command(1)->isEnabled());
+    }
+
+    // What the dialog showed while it was open.
+    struct Seen {
+        bool shown = false;
+        long rowsAtOpen = -1;
+        long rowsLater = -1;
+        QString caseLabel;
+        QString title;
+        std::vector<std::vector<QString>> cells;  // AR Number, AR Type, Issue Date, Status
+    };
+
+    // Lists the case's receivables; the dialog waits up to waitMs for `wantRows` rows (if any)
+    // and is closed with its OK button.
+    Seen listCaseArs(long wantRows, int waitMs = 3000) {
+        Seen seen;
+        interaction->queueModal([&, wantRows, waitMs](QDialog& d) {
+            auto& dialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
+            seen.shown = dialog.isVisible();
+            seen.title = dialog.windowTitle();
+            seen.caseLabel = dialog.CaseNumberLabel()->text();
+            platform::DataGrid& g = *dialog.Grid();
+            seen.rowsAtOpen = g.Rows();
+            if (wantRows > 0) waitUntil([&] { return g.Rows() >= wantRows; }, waitMs);
+            seen.rowsLater = g.Rows();
+            for (int row = 0; row < g.Rows(); ++row) {
+                seen.cells.push_back({g.CellText(row, "AcctRcvblNumber"),
+                                      g.CellText(row, "AcctRcvblType"),
+                                      g.CellText(row, "Issue Date"), g.CellText(row, "Status")});
+            }
+            QTest::mouseClick(dialog.findChild<QPushButton*>("mCmdCaseARs(0)"), Qt::LeftButton);
+        });
+        QTest::mouseClick(command(1), Qt::LeftButton);
+        return seen;
+    }
+
+    std::vector<Ar> caseArs;
+};
+
+TEST_F(CaseArsDialogTest, FirstListingAsksWhileOpenAndTheSecondUsesTheCache) {
+    fault("CASEARS=delay:300");
+    const Seen first = listCaseArs(2);
+    EXPECT_TRUE(first.shown);
+    EXPECT_EQ(first.title, "Case Account Receivables");
+    EXPECT_EQ(first.caseLabel, "BK-200");
+    EXPECT_EQ(first.rowsAtOpen, 0) << "nothing is cached: the dialog opens on an empty list";
+    EXPECT_EQ(first.rowsLater, 2) << "the answer fills the open dialog";
+    EXPECT_EQ(backEnd->requestsOf("CASEARS").size(), 1u);
+    EXPECT_TRUE(statusSeen("Requesting Accounts for Bankruptcy Case BK-200 ..."));
+    EXPECT_TRUE(statusSeen("Displaying Accounts for Bankruptcy Case BK-200 ..."));
+    EXPECT_EQ(status(), "Ready ...");
+    EXPECT_EQ(doc->CaseARsDialog(), nullptr) << "the dialog is dropped after it closed";
+
+    const Seen second = listCaseArs(0);
+    EXPECT_EQ(second.rowsAtOpen, 2) << "cached receivables are shown at once";
+    EXPECT_EQ(backEnd->requestsOf("CASEARS").size(), 1u) << "no second inquiry";
+    EXPECT_EQ(second.cells, first.cells);
+    EXPECT_TRUE(interaction->failures().empty());
+}
+
+TEST_F(CaseArsDialogTest, RowsReadAsOnTheReceivableGrid) {
+    // The same receivable, listed for the case and on the main screen, shows the same texts.
+    const Seen seen = listCaseArs(2);
+    ASSERT_EQ(seen.cells.size(), 2u);
+    platform::DataGrid& arGrid = grid(KORVA_Bankruptcy::ars);
+    for (const auto& cells : seen.cells) {
+        bool matched = false;
+        for (int row = 0; row < arGrid.Rows(); ++row) {
+            if (arGrid.CellText(row, "AcctRcvblNumber") != cells[0]) continue;
+            matched = true;
+            EXPECT_EQ(arGrid.CellText(row, "AcctRcvblType"), cells[1]);
+            EXPECT_EQ(arGrid.CellText(row, "Issue Date"), cells[2]);
+            EXPECT_EQ(arGrid.CellText(row, "Status"), cells[3]);
+        }
+        EXPECT_TRUE(matched) << cells[0].toStdString();
+    }
+    // Sorted as the receivable grid is sorted (by number): 0000007-1 before 1234567-10.
+    EXPECT_EQ(seen.cells[0][0], "0000007-1");
+    EXPECT_EQ(seen.cells[0][1], "License Fee");
+    EXPECT_EQ(seen.cells[1][0], "1234567-10");
+    EXPECT_EQ(seen.cells[1][1], "Sales Tax");
+}
+
+TEST_F(CaseArsDialogTest, AnAnswerWithoutRowsLeavesTheDialogEmptyAndAsksAgainNextTime) {
+    caseArs.clear();
+    const Seen first = listCaseArs(0);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(first.rowsLater, 0);
+    const Seen second = listCaseArs(0);
+    EXPECT_EQ(second.rowsAtOpen, 0);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(backEnd->requestsOf("CASEARS").size(), 2u);
+}
+
+TEST_F(CaseArsDialogTest, ATimeOutWhileOpenIsToldAndTheDialogStaysEmpty) {
+    fault("CASEARS=drop");
+    bool stillOpen = false;
+    long rows = -1;
+    std::string boxText;
+    interaction->queueModal([&](QDialog& d) {
+        auto& dialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
+        parts.clock->advance(61);
+        interaction->queueAnswer(platform::MsgAnswer::OK);
+        doc->CheckTimeouts();
+        if (const auto* box = interaction->lastBox()) boxText = box->text;
+        stillOpen = dialog.isVisible();
+        rows = dialog.Grid()->Rows();
+        dialog.mCmdCaseARs_Click(0);
+    });
+    QTest::mouseClick(command(1), Qt::LeftButton);
+    EXPECT_NE(boxText.find("The system has not responded to your request(s)."), std::string::npos);
+    EXPECT_NE(boxText.find("Bankruptcy Case Account Inquiry Message failed to respond."),
+              std::string::npos);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(doc->IsIdle());
+    EXPECT_FALSE(interaction->IsBusyPointer());
+    EXPECT_EQ(status(), "Ready ...");
+}
+
+TEST_F(CaseArsDialogTest, AnAnswerAfterTheDialogClosedOnlyFillsTheCache) {
+    fault("CASEARS=delay:300");
+    const Seen first = listCaseArs(0);  // closed at once
+    EXPECT_EQ(first.rowsAtOpen, 0);
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(doc->BankruptcyARRecordset()->RecordCount(), 2);
+    clearFaults();
+    const Seen second = listCaseArs(0);
+    EXPECT_EQ(second.rowsAtOpen, 2);
+    EXPECT_EQ(backEnd->requestsOf("CASEARS").size(), 1u);
+}
+
+}  // namespace
+}  // namespace document_testing
