@@ -1,0 +1,183 @@
+// The summary lines about a case's payments, the bound case fields, and which commands and boxes
+// the dialog lets the user use.
+
+#include "dialogs/process/process_texts.h"
+#include "platform/binding/formatters.h"
+#include "process_fixture.h"
+
+namespace process_testing {
+namespace {
+
+const QLocale kUs(QLocale::English, QLocale::UnitedStates);
+
+records::RecordsetPtr oneCase() {
+    auto rs = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
+    rs->AddNew();
+    rs->Set("CASE_ID", Value("2020BK0001"));
+    rs->Update();
+    return rs;
+}
+
+TEST(CaseSummary, ACaseWithoutPaymentsShowsZerosNeverAndNotApplicable) {
+    auto rs = oneCase();
+    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
+    EXPECT_EQ(summary.lastPayment,
+              "Last Payment:  $0.00  on    <never>    Check#   <n/a>   Receipt   <n/a> ");
+    EXPECT_EQ(summary.totals,
+              "0  payment(s) made totaling  $0.00  against a Total AR Due of  $0.00");
+    // Nothing paid against nothing due counts as paid in full.
+    EXPECT_TRUE(summary.paidInFull);
+}
+
+TEST(CaseSummary, PaymentsShowTheirValuesBetweenTheFixedPieces) {
+    auto rs = oneCase();
+    rs->Set("LST_PYMT_AMT", Value(records::CurrencyFromUnits(1250, 5000)));
+    rs->Set("LST_PYMT_DT", Value(records::DateSerial(2024, 3, 7)));
+    rs->Set("LST_FUND_RFRNC_NBR", Value("  CK-77  "));
+    rs->Set("LST_RCPT_NBR", Value("100048"));
+    rs->Set("PYMT_CNT", Value(2));
+    rs->Set("TOT_PYMT_AMT", Value(records::CurrencyFromUnits(2000)));
+    rs->Set("TOT_BAL_DUE_AMT", Value(records::CurrencyFromUnits(3140, 2500)));
+    rs->Update();
+    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
+    EXPECT_EQ(summary.lastPayment,
+              "Last Payment:  $1,250.50  on  03/07/2024  Check#  CK-77  Receipt  100048");
+    EXPECT_EQ(summary.totals,
+              "2  payment(s) made totaling  $2,000.00  against a Total AR Due of  $3,140.25");
+    EXPECT_FALSE(summary.paidInFull);
+}
+
+TEST(CaseSummary, ReceiptWithoutLeadingNumberIsNotApplicableAndFullPaymentIsSeen) {
+    auto rs = oneCase();
+    rs->Set("LST_RCPT_NBR", Value("X-12"));
+    rs->Set("TOT_PYMT_AMT", Value(records::CurrencyFromUnits(500)));
+    rs->Set("TOT_BAL_DUE_AMT", Value(records::CurrencyFromUnits(500)));
+    rs->Update();
+    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
+    EXPECT_NE(summary.lastPayment.find("Receipt   <n/a> "), std::string::npos);
+    EXPECT_TRUE(summary.paidInFull);
+
+    auto empty = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
+    EXPECT_EQ(process_dialog::BuildCaseSummary(empty.get(), kUs).lastPayment, "");
+    EXPECT_EQ(process_dialog::BuildCaseSummary(nullptr, kUs).totals, "");
+}
+
+TEST(ConfirmationTexts, AreTheFixedLinesJoinedByCarriageReturns) {
+    EXPECT_EQ(process_dialog::PaymentConfirmationText("100048", "$250.00", "CK-1"),
+              "     You are about to post a payment from  \r"
+              "       the trustee of the bankruptcy case.      \r\r"
+              "                  Receipt: 100048\r"
+              "                  Amount: $250.00\r"
+              "      Check Number: CK-1\r\r"
+              "Are you sure you want to perform this action?    ");
+    EXPECT_EQ(process_dialog::DismissConfirmationText(),
+              "You are about to dismiss the bankruptcy case    \r"
+              "and release the associated receivables\rback to regular repayment .\r\r"
+              "This action can not be undone.\r\rAre you sure you want to perform this action?");
+    EXPECT_EQ(process_dialog::WriteOffConfirmationText(),
+              "You are about to Close the Bankruptcy Case  \r"
+              " and write off the Associated Receivables.\r\r"
+              "This is a Permanent Action with no Undo.\r\r"
+              "Are you sure you want to perform this action?");
+}
+
+TEST(AmountRules, CeilingAndCurrencyForm) {
+    EXPECT_TRUE(process_dialog::WithinLargestPayment("9999999.99"));
+    EXPECT_TRUE(process_dialog::WithinLargestPayment("$9,999,999.99"));
+    EXPECT_FALSE(process_dialog::WithinLargestPayment("10000000"));
+    EXPECT_FALSE(process_dialog::WithinLargestPayment("1e300"));  // beyond any currency value
+    EXPECT_EQ(process_dialog::CurrencyForm("1234.5", kUs), "$1,234.50");
+    EXPECT_EQ(process_dialog::CurrencyForm("abc", kUs), "abc");
+}
+
+// The dialog reads its date labels back to tell whether the case has all its dates, so a shown
+// short date must read back in any regional form, month names included.
+TEST(ShortDateLabels, ReadBackInEveryRegionalForm) {
+    for (const QLocale& locale : {kUs, QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        const platform::DataFormat format = platform::makeDateFormat("Short Date", locale);
+        Value v(records::DateSerial(2020, 2, 10));
+        format.Format(v);
+        ASSERT_EQ(v.type(), Value::Type::Text);
+        EXPECT_EQ(v.text().find('M'), std::string::npos) << v.text();
+        format.UnFormat(v);
+        EXPECT_EQ(v, Value(records::DateSerial(2020, 2, 10))) << locale.name().toStdString();
+    }
+}
+
+TEST_F(ProcessDialogTest, ShowsTheCaseThroughItsFormatsAndDrawsNumbers) {
+    CaseRow row;
+    row.closeDate = true;
+    open(row);
+    EXPECT_EQ(dialog->windowTitle(), "Process Bankruptcy");
+    EXPECT_EQ(dialog->objectName(), "frmBankruptcyProcess");
+    EXPECT_EQ(label(0), "2020BK0001");
+    EXPECT_EQ(label(1), "(312) 555 - 0188");
+    EXPECT_EQ(label(2), "Ira Trustee");
+    EXPECT_EQ(label(3), "2/10/2020");
+    EXPECT_EQ(label(6), "6/30/2021");
+    EXPECT_EQ(commentBox()->toPlainText(), "Chapter 7 petition filed.");
+    EXPECT_EQ(dialog->CaptionLabel(12)->text(),
+              "0  payment(s) made totaling  $0.00  against a Total AR Due of  $3,140.00");
+    // The receipt label shows an "R" number, the label beside it "X" and an "F" number.
+    EXPECT_GT(records::Val(label(7).toStdString()), 0);
+    EXPECT_TRUE(label(8).startsWith('X'));
+    EXPECT_GE(backEnd->draws("R"), 3);  // load, and twice on activation
+    EXPECT_GE(backEnd->draws("F"), 3);
+    // Only the payment frame shows while "Apply Payment" is selected.
+    EXPECT_TRUE(dialog->OptionButton(0)->isChecked());
+    EXPECT_TRUE(dialog->OptionFrame(0)->isVisible());
+    EXPECT_FALSE(dialog->OptionFrame(1)->isVisible());
+    choose(2);
+    EXPECT_TRUE(dialog->OptionFrame(2)->isVisible());
+    EXPECT_FALSE(dialog->OptionFrame(0)->isVisible());
+    EXPECT_TRUE(reporter->errors.empty()) << reporter->errors.front();
+}
+
+TEST_F(ProcessDialogTest, ACaseThatIsNotOpenCanOnlyBeCancelled) {
+    CaseRow row;
+    row.status = "D";
+    open(row);
+    EXPECT_FALSE(dialog->CommandButton(0)->isEnabled());
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(dialog->OptionButton(i)->isEnabled()) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(dialog->EntryBox(i)->isEnabled()) << i;
+    EXPECT_TRUE(dialog->CommandButton(1)->hasFocus());
+}
+
+TEST_F(ProcessDialogTest, AnOfficerWithoutTheRightMayOnlyPay) {
+    open(CaseRow{}, false);
+    EXPECT_TRUE(dialog->OptionButton(0)->isEnabled());
+    EXPECT_FALSE(dialog->OptionButton(1)->isEnabled());
+    EXPECT_FALSE(dialog->OptionButton(2)->isEnabled());
+    EXPECT_TRUE(amountBox()->isEnabled());
+    EXPECT_FALSE(amountBox()->isReadOnly());
+    EXPECT_TRUE(dialog->CommandButton(0)->isEnabled());
+}
+
+TEST_F(ProcessDialogTest, PaidInFullSelectsWriteOffForAManager) {
+    CaseRow row;
+    row.totalPaid = Value(records::CurrencyFromUnits(3140));
+    row.paymentCount = Value(3);
+    open(row, true);
+    EXPECT_FALSE(dialog->OptionButton(0)->isEnabled());
+    EXPECT_TRUE(dialog->OptionButton(1)->isChecked());
+    EXPECT_TRUE(dialog->OptionFrame(1)->isVisible());
+    EXPECT_FALSE(amountBox()->isEnabled());
+    EXPECT_TRUE(amountBox()->isReadOnly());
+    EXPECT_TRUE(commentBox()->isEnabled());
+    EXPECT_TRUE(dialog->CommandButton(0)->isEnabled());
+}
+
+TEST_F(ProcessDialogTest, PaidInFullLeavesAnOfficerNothingToDo) {
+    CaseRow row;
+    row.totalPaid = Value(records::CurrencyFromUnits(4000));
+    open(row, false);
+    // "Dismiss Case" is selected although it cannot be used.
+    EXPECT_TRUE(dialog->OptionButton(2)->isChecked());
+    EXPECT_FALSE(dialog->OptionButton(2)->isEnabled());
+    EXPECT_FALSE(commentBox()->isEnabled());
+    EXPECT_FALSE(dialog->CommandButton(0)->isEnabled());
+    EXPECT_TRUE(dialog->CommandButton(1)->hasFocus());
+}
+
+}  // namespace
+}  // namespace process_testing
