@@ -207,8 +207,7 @@ TEST_F(DamagedStateTest, AnUnwritableUserFolderIsReportedAndTheDocumentStillClos
 
 TEST_F(DamagedStateTest, FuzzedStateFilesNeverStopTheScreen) {
     std::vector<std::pair<std::string, records::Bytes>> inputs;
-    const std::filesystem::path corpus =
-        std::filesystem::path(__FILE__).parent_path() / "../../fuzz/corpus/state_file";
+    const std::filesystem::path corpus = std::filesystem::path(HALBERON_FUZZ_CORPUS) / "state_file";
     ASSERT_TRUE(std::filesystem::is_directory(corpus)) << corpus;
     for (const auto& entry : std::filesystem::directory_iterator(corpus))
         inputs.emplace_back(entry.path().filename().string(), readFile(entry.path().string()));
