@@ -42,15 +42,16 @@ std::uint32_t TextPool::Add(std::string_view s) {
         std::uint32_t cap =
             chunks_.empty() ? kFirstChunk : std::min(chunks_.back().capacity * 2, kChunkLimit);
         if (need > cap) cap = static_cast<std::uint32_t>(std::max<std::size_t>(need, cap));
+        blocks_.emplace_back(new char[cap]);
         Chunk c;
-        c.data.reset(new char[cap]);
+        c.data = blocks_.back().get();
         c.capacity = cap;
-        chunks_.push_back(std::move(c));
+        chunks_.push_back(c);
     }
     Chunk& c = chunks_.back();
     const std::uint32_t ref =
         (static_cast<std::uint32_t>(chunks_.size() - 1) << kChunkBits) | c.size;
-    char* p = c.data.get() + c.size;
+    char* p = c.data + c.size;
     std::size_t n = s.size();
     while (n >= 0x80) {
         *p++ = static_cast<char>((n & 0x7F) | 0x80);
@@ -65,7 +66,7 @@ std::uint32_t TextPool::Add(std::string_view s) {
 
 std::string_view TextPool::Get(std::uint32_t ref) const {
     const Chunk& c = chunks_[ref >> kChunkBits];
-    const char* p = c.data.get() + (ref & (kChunkLimit - 1));
+    const char* p = c.data + (ref & (kChunkLimit - 1));
     std::size_t n = 0;
     int shift = 0;
     for (;;) {
@@ -78,7 +79,7 @@ std::string_view TextPool::Get(std::uint32_t ref) const {
 }
 
 std::size_t TextPool::MemoryBytes() const {
-    std::size_t n = chunks_.capacity() * sizeof(Chunk);
+    std::size_t n = chunks_.capacity() * sizeof(Chunk) + blocks_.capacity() * sizeof(void*);
     for (const auto& c : chunks_) n += c.capacity;
     return n;
 }
@@ -86,6 +87,8 @@ std::size_t TextPool::MemoryBytes() const {
 void TextPool::Clear() {
     chunks_.clear();
     chunks_.shrink_to_fit();
+    blocks_.clear();
+    blocks_.shrink_to_fit();
     used_ = garbage_ = 0;
 }
 

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "records/huge_pages.h"
 #include "records/recordset.h"
 #include "records/value.h"
 
@@ -29,12 +31,15 @@ class TextPool {
     void Clear();
 
   private:
+    friend class ImageReader;
+    friend class ImageWriter;
     struct Chunk {
-        std::unique_ptr<char[]> data;
+        char* data = nullptr;  // in one of blocks_
         std::uint32_t capacity = 0;
         std::uint32_t size = 0;
     };
     std::vector<Chunk> chunks_;
+    std::vector<std::unique_ptr<char[]>> blocks_;  // a chunk each, or many loaded from an image
     std::size_t used_ = 0;
     std::size_t garbage_ = 0;
 };
@@ -63,6 +68,7 @@ class Segmented {
         } else {
             if ((size_ & (kSegment - 1)) == 0) {
                 rest_.emplace_back(new T[kSegment]);
+                restEntries_ += kSegment;
                 segs_.push_back(rest_.back().get());
             }
             segs_.back()[size_ & (kSegment - 1)] = v;
@@ -83,17 +89,63 @@ class Segmented {
         first_.clear();
         first_.shrink_to_fit();
         rest_.clear();
+        restEntries_ = 0;
         segs_.clear();
         size_ = 0;
+    }
+    // Appends n entries copied from src (which need not be aligned): the first segment as
+    // push_back fills it, all further whole segments in one block with a single copy.
+    void AppendRaw(const void* src, std::size_t n) {
+        const auto* from = static_cast<const unsigned char*>(src);
+        auto take = [&](T* to, std::size_t k) {
+            std::memcpy(to, from, k * sizeof(T));
+            from += k * sizeof(T);
+            n -= k;
+            size_ += k;
+        };
+        if (n > 0 && size_ < kSegment) {
+            const std::size_t k = std::min(n, kSegment - size_);
+            first_.reserve(size_ + k);
+            first_.resize(size_ + k);  // trivially copyable entries: overwritten next
+            if (segs_.empty()) segs_.push_back(nullptr);
+            segs_[0] = first_.data();
+            take(first_.data() + size_, k);
+        }
+        if (n > 0 && (size_ & (kSegment - 1)) != 0) {
+            const std::size_t off = size_ & (kSegment - 1);
+            take(segs_.back() + off, std::min(n, kSegment - off));
+        }
+        if (n == 0) return;
+        const std::size_t segments = (n + kSegment - 1) / kSegment;
+        rest_.emplace_back(new T[segments * kSegment]);
+        restEntries_ += segments * kSegment;
+        T* block = rest_.back().get();
+        AdviseHugePages(block, segments * kSegment * sizeof(T));
+        for (std::size_t k = 0; k < segments; ++k) segs_.push_back(block + k * kSegment);
+        take(block, n);
+    }
+    // Calls f(T* run, count) for each stretch of consecutive entries, in order.
+    template <class F>
+    void ForEachRun(F&& f) {
+        for (std::size_t at = 0; at < size_; at += kSegment) {
+            f(segs_[at >> kShift], std::min(kSegment, size_ - at));
+        }
+    }
+    template <class F>
+    void ForEachRun(F&& f) const {
+        for (std::size_t at = 0; at < size_; at += kSegment) {
+            f(static_cast<const T*>(segs_[at >> kShift]), std::min(kSegment, size_ - at));
+        }
     }
     void swap(Segmented& o) noexcept {
         first_.swap(o.first_);
         rest_.swap(o.rest_);
         segs_.swap(o.segs_);
         std::swap(size_, o.size_);
+        std::swap(restEntries_, o.restEntries_);
     }
     std::size_t MemoryBytes() const {
-        return first_.capacity() * sizeof(T) + rest_.size() * kSegment * sizeof(T) +
+        return first_.capacity() * sizeof(T) + restEntries_ * sizeof(T) +
                segs_.capacity() * sizeof(T*) + rest_.capacity() * sizeof(void*);
     }
 
@@ -102,6 +154,7 @@ class Segmented {
     std::vector<std::unique_ptr<T[]>> rest_;
     std::vector<T*> segs_;
     std::size_t size_ = 0;
+    std::size_t restEntries_ = 0;  // entries allocated in rest_ (blocks may hold many segments)
 };
 
 // How a column keeps its cells.
@@ -153,6 +206,9 @@ class Column {
     static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
 
   private:
+    // Images copy the slots, bitmaps and text pools in bulk.
+    friend class ImageReader;
+    friend class ImageWriter;
     void Materialise();  // first non-null value: allocate slots for the rows so far
     void MarkPresent(std::uint32_t row, bool on);
     void StoreSlot(std::uint32_t row, const Value& v, bool fresh);

@@ -5,11 +5,15 @@
 //   header   "HBRS", u16 major, u16 minor, u64 payload length
 //   payload  fields (u32 count; name, u8 type, i32 size each), u32 rows, u64 next bookmark,
 //            bookmarks (u8 mode: 0 = consecutive from a u32, 1 = a u32 per row),
-//            a status byte per row, each column (u8 0 = all Null, or 1 = a presence bitmap then
-//            the values present: 8 bytes per number, varint length + bytes per text, a tagged
-//            value per variant), then the originals of modified rows (u32 count; u32 row and a
-//            tagged value per field each). A newer minor version may append tagged sections
-//            (u32 tag, u64 length, bytes), which older readers skip.
+//            a status byte per row, then each column as blocks the store copies as they are:
+//            u8 encoding (ImageColumn); unless all Null, the presence bitmap in u64 words, then
+//            a slot per row (Null cells hold 0, or an empty inline text): 4-byte whole numbers,
+//            8-byte numbers and reals, or 4-byte text slots (inline, or a pool reference: chunk
+//            << 16 | offset) followed by the text pool (u32 chunk count, u32 size each, then
+//            the chunks: varint length + bytes per text); variants as a u64 length and a
+//            tagged value per present cell. Then the originals of modified rows (u32 count;
+//            u32 row and a tagged value per field each). A newer minor version may append
+//            tagged sections (u32 tag, u64 length, bytes), which older readers skip.
 //   trailer  u32 CRC-32C of header and payload
 // All numbers little-endian. A reader trusts no length or count: each is checked against the
 // bytes that are left before anything is allocated for it.
@@ -23,9 +27,18 @@
 
 namespace records {
 
-inline constexpr std::uint16_t kImageMajor = 1;
+inline constexpr std::uint16_t kImageMajor = 2;  // 1: values one by one, row-wise
 inline constexpr std::uint16_t kImageMinor = 0;
 inline constexpr std::size_t kImageHeaderSize = 16;
+
+// How a column's cells are written.
+enum class ImageColumn : std::uint8_t {
+    AllNull = 0,
+    Whole32 = 1,
+    Bits64 = 2,
+    Texts = 3,
+    Tagged = 4
+};
 
 struct ImageBuffer {
     std::unique_ptr<std::uint8_t[]> data;

@@ -1,9 +1,11 @@
 // Reading record-set images, and the record set's Open(Stream&).
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 
 #include "records/errors.h"
+#include "records/huge_pages.h"
 #include "records/image.h"
 #include "records/recordset_view.h"
 #include "records/stream.h"
@@ -13,6 +15,12 @@
 namespace records {
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "images are copied into the columns in bulk: the host must be little-endian");
+
+constexpr std::uint32_t kInlineSlot = 0x80000000u;  // an inline text slot (column_store)
+constexpr std::uint32_t kMaxTextChunks = 1u << 15;  // what a text reference can name
 
 [[noreturn]] void Bad(const std::string& why) {
     throw Error(err::BadImage, "The record-set image cannot be read: " + why + ".");
@@ -92,56 +100,173 @@ class ImageReader {
 
   private:
     static void ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows);
+    static void ReadTexts(In& in, records::Column& col, const std::string& where,
+                          std::uint32_t rows);
 };
 
 void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows) {
     const std::string where = "field '" + f.name + "'";
-    const std::uint8_t enc = in.U8(where.c_str());
-    if (enc == 0) {
-        for (std::uint32_t i = 0; i < rows; ++i) col.Append(Value::Null());
-        return;
-    }
-    if (enc != 1) Bad("the encoding of " + where + " is unknown");
-    const std::uint8_t* bits = in.Take((static_cast<std::size_t>(rows) + 7) / 8, where.c_str());
-    std::size_t present = 0;
-    for (std::uint32_t i = 0; i < rows; ++i) present += (bits[i >> 3] >> (i & 7)) & 1u;
+    const char* at = where.c_str();
+    const auto enc = static_cast<ImageColumn>(in.U8(at));
     const Storage kind = col.Kind();
-    if (kind == Storage::Number || kind == Storage::Real) {
-        if (present > in.Left() / 8) Bad("it is truncated in " + where);
-    }
-    col.Reserve(rows);
-    for (std::uint32_t i = 0; i < rows; ++i) {
-        if (!((bits[i >> 3] >> (i & 7)) & 1u)) {
-            col.Append(Value::Null());
-            continue;
-        }
-        switch (kind) {
-            case Storage::Number:
-            case Storage::Real: {
-                std::uint64_t v = in.U64(where.c_str());
-                if (f.type == FieldType::Boolean && v > 1) Bad(where + " holds a bad Boolean");
-                if (kind == Storage::Real) {
-                    double d;
-                    std::memcpy(&d, &v, 8);
-                    if (d == 0) v = 0;  // no negative zero, as the column keeps it
+    const bool known =
+        enc == ImageColumn::AllNull ||
+        (kind == Storage::Number && (enc == ImageColumn::Whole32 || enc == ImageColumn::Bits64)) ||
+        (kind == Storage::Real && enc == ImageColumn::Bits64) ||
+        (kind == Storage::Text && enc == ImageColumn::Texts) ||
+        (kind == Storage::Any && enc == ImageColumn::Tagged);
+    if (!known) Bad("the encoding of " + where + " is unknown");
+    col.rows_ = rows;  // a column that never held a value keeps nothing but its row count
+    if (enc == ImageColumn::AllNull) return;
+
+    const std::size_t words = (static_cast<std::size_t>(rows) + 63) / 64;
+    if (words > in.Left() / 8) Bad("it is truncated in " + where);
+    col.materialised_ = true;
+    col.present_.resize(words);
+    std::memcpy(col.present_.data(), in.Take(8 * words, at), 8 * words);
+    if (rows & 63) col.present_.back() &= (std::uint64_t{1} << (rows & 63)) - 1;
+    const std::uint64_t* present = col.present_.data();
+    auto isPresent = [present](std::size_t i) { return ((present[i >> 6] >> (i & 63)) & 1u) != 0; };
+    const bool boolean = f.type == FieldType::Boolean;
+    bool bad = false;
+
+    switch (enc) {
+        case ImageColumn::Whole32: {
+            if (rows > in.Left() / 4) Bad("it is truncated in " + where);
+            col.narrow_ = true;
+            col.num32_.AppendRaw(in.Take(4 * static_cast<std::size_t>(rows), at), rows);
+            std::size_t i = 0;
+            col.num32_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
+                for (std::size_t j = 0; j < k; ++j, ++i) {
+                    if (!isPresent(i)) {
+                        run[j] = 0;
+                    } else if (boolean && run[j] > 1) {
+                        bad = true;
+                    }
                 }
-                col.AppendBits(v);
-                break;
-            }
-            case Storage::Text: {
-                const std::size_t n = in.Varint(where.c_str());
-                const std::uint8_t* p = in.Take(n, where.c_str());
-                col.AppendText(std::string_view(reinterpret_cast<const char*>(p), n));
-                break;
-            }
-            case Storage::Any: {
-                Value v = in.Val(where.c_str());
+            });
+            if (bad) Bad(where + " holds a bad Boolean");
+            break;
+        }
+        case ImageColumn::Bits64: {
+            if (rows > in.Left() / 8) Bad("it is truncated in " + where);
+            col.narrow_ = false;
+            col.num_.AppendRaw(in.Take(8 * static_cast<std::size_t>(rows), at), rows);
+            const bool real = kind == Storage::Real;
+            std::size_t i = 0;
+            col.num_.ForEachRun([&](std::uint64_t* run, std::size_t k) {
+                for (std::size_t j = 0; j < k; ++j, ++i) {
+                    if (!isPresent(i) || (real && run[j] == (std::uint64_t{1} << 63))) {
+                        run[j] = 0;  // no negative zero, as the column keeps it
+                    } else if (boolean && run[j] > 1) {
+                        bad = true;
+                    }
+                }
+            });
+            if (bad) Bad(where + " holds a bad Boolean");
+            break;
+        }
+        case ImageColumn::Texts:
+            ReadTexts(in, col, where, rows);
+            break;
+        case ImageColumn::Tagged: {
+            const std::uint64_t len = in.U64(at);
+            if (len > in.Left()) Bad("it is truncated in " + where);
+            In values(in.Take(static_cast<std::size_t>(len), at), static_cast<std::size_t>(len));
+            col.any_.reserve(rows);
+            for (std::uint32_t i = 0; i < rows; ++i) {
+                if (!isPresent(i)) {
+                    col.any_.emplace_back(Value::Null());
+                    continue;
+                }
+                Value v = values.Val(at);
                 if (!FitsField(v, f.type)) Bad(where + " holds a value of the wrong kind");
-                col.Append(v);
-                break;
+                if (v.isNothing()) {
+                    col.present_[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
+                    v = Value::Null();
+                }
+                col.any_.push_back(std::move(v));
+            }
+            if (values.Left() != 0) Bad(where + " holds more values than present cells");
+            break;
+        }
+        case ImageColumn::AllNull:
+            break;
+    }
+}
+
+void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& where,
+                            std::uint32_t rows) {
+    const char* at = where.c_str();
+    if (rows > in.Left() / 4) Bad("it is truncated in " + where);
+    col.txt_.AppendRaw(in.Take(4 * static_cast<std::size_t>(rows), at), rows);
+    const std::uint32_t count = in.U32(at);
+    if (count > kMaxTextChunks || count > in.Left() / 4)
+        Bad("the texts of " + where + " are malformed");
+    const std::uint8_t* sizes = in.Take(4 * static_cast<std::size_t>(count), at);
+    TextPool& pool = col.pool_;
+    pool.chunks_.resize(count);
+    std::size_t used = 0;
+    for (std::uint32_t c = 0; c < count; ++c) {
+        std::uint32_t size;
+        std::memcpy(&size, sizes + 4 * static_cast<std::size_t>(c), 4);
+        if (size > in.Left() - used) Bad("it is truncated in " + where);
+        pool.chunks_[c].capacity = pool.chunks_[c].size = size;  // full: later texts go elsewhere
+        used += size;
+    }
+    // the chunks in one block, copied at once
+    const std::uint8_t* bytes = in.Take(used, at);
+    pool.blocks_.emplace_back(new char[used == 0 ? 1 : used]);
+    char* block = pool.blocks_.back().get();
+    AdviseHugePages(block, used);
+    if (used) std::memcpy(block, bytes, used);
+    for (std::size_t c = 0, from = 0; c < count; from += pool.chunks_[c].size, ++c) {
+        pool.chunks_[c].data = block + from;
+    }
+    // every slot of a present cell must be a well-formed inline text or name a whole text of
+    // more than three bytes in the pool; Null cells get the empty inline slot
+    const std::uint64_t* present = col.present_.data();
+    std::size_t referenced = 0;
+    bool bad = false;
+    std::size_t i = 0;
+    col.txt_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
+        for (std::size_t j = 0; j < k; ++j, ++i) {
+            std::uint32_t& s = run[j];
+            if (!((present[i >> 6] >> (i & 63)) & 1u)) {
+                s = kInlineSlot;
+            } else if (s & kInlineSlot) {
+                const std::uint32_t len = (s >> 24) & 3u;
+                const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
+                bad = bad || (s & ~keep) != 0;
+            } else {
+                const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
+                if (c >= count || off >= pool.chunks_[c].size) {
+                    bad = true;
+                    continue;
+                }
+                const auto* p = reinterpret_cast<const std::uint8_t*>(pool.chunks_[c].data);
+                const std::size_t left = pool.chunks_[c].size - off;
+                std::size_t n = 0, v = 0;
+                for (int shift = 0;; shift += 7) {
+                    if (v >= left || shift > 28) {
+                        bad = true;
+                        break;
+                    }
+                    const std::uint8_t b = p[off + v++];
+                    n |= static_cast<std::size_t>(b & 0x7F) << shift;
+                    if (!(b & 0x80)) break;
+                }
+                if (bad || n <= 3 || n > left - v) {
+                    bad = true;
+                    continue;
+                }
+                referenced += v + n;
             }
         }
-    }
+    });
+    if (bad) Bad(where + " holds a malformed text");
+    pool.used_ = used;
+    pool.garbage_ = used > referenced ? used - referenced : 0;
 }
 
 std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {

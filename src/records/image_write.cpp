@@ -1,6 +1,7 @@
 // Writing record-set images, the checksum, and the record set's Save / Open(source).
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -41,6 +42,13 @@ class Out {
     std::uint8_t* p_;
 };
 
+static_assert(std::endian::native == std::endian::little,
+              "images copy slots in bulk: the host must be little-endian like the image");
+
+constexpr std::uint32_t kInlineSlot = 0x80000000u;  // a Null or short text slot (column_store)
+constexpr std::size_t kTextChunk = 1u << 16;        // text references hold 16-bit offsets
+constexpr std::size_t kMaxTextChunks = 1u << 15;    // and 15-bit chunk numbers
+
 std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
     while (n >= 0x80) {
         *p++ = static_cast<std::uint8_t>((n & 0x7F) | 0x80);
@@ -57,86 +65,6 @@ std::size_t VarintLen(std::size_t n) {
         ++k;
     }
     return k;
-}
-
-// What one column adds to the image, measured before writing.
-struct ColumnPlan {
-    std::size_t present = 0;
-    std::size_t valueBytes = 0;  // the values after the presence bitmap
-    Bytes tagged;                // variant columns: the values, already encoded
-};
-
-ColumnPlan PlanColumn(const Column& c, const std::vector<RowId>& rows) {
-    ColumnPlan plan;
-    for (RowId r : rows) plan.present += c.IsNull(r) ? 0 : 1;
-    if (plan.present == 0) return plan;
-    switch (c.Kind()) {
-        case Storage::Number:
-        case Storage::Real:
-            plan.valueBytes = 8 * plan.present;
-            break;
-        case Storage::Text:
-            for (RowId r : rows) {
-                if (c.IsNull(r)) continue;
-                const std::size_t n = c.Text(r).size();
-                plan.valueBytes += VarintLen(n) + n;
-            }
-            break;
-        case Storage::Any: {
-            ByteWriter w(plan.tagged);
-            for (RowId r : rows) {
-                if (!c.IsNull(r)) w.Val(c.Any(r));
-            }
-            plan.valueBytes = plan.tagged.size();
-            break;
-        }
-    }
-    return plan;
-}
-
-std::size_t ColumnBytes(const ColumnPlan& plan, std::size_t rows) {
-    return plan.present == 0 ? 1 : 1 + (rows + 7) / 8 + plan.valueBytes;
-}
-
-void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c,
-                 const std::vector<RowId>& rows) {
-    if (plan.present == 0) {
-        out.U8(0);
-        return;
-    }
-    out.U8(1);
-    std::uint8_t* bits = out.Grow((rows.size() + 7) / 8);
-    std::memset(bits, 0, (rows.size() + 7) / 8);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!c.IsNull(rows[i]))
-            bits[i >> 3] = static_cast<std::uint8_t>(bits[i >> 3] | (1u << (i & 7)));
-    }
-    switch (c.Kind()) {
-        case Storage::Number:
-        case Storage::Real: {
-            std::uint8_t* p = out.Grow(plan.valueBytes);
-            for (RowId r : rows) {
-                if (c.IsNull(r)) continue;
-                const std::uint64_t v = c.Bits(r);
-                for (int k = 0; k < 8; ++k) *p++ = static_cast<std::uint8_t>(v >> (8 * k));
-            }
-            break;
-        }
-        case Storage::Text: {
-            std::uint8_t* p = out.Grow(plan.valueBytes);
-            for (RowId r : rows) {
-                if (c.IsNull(r)) continue;
-                const std::string_view s = c.Text(r);
-                p = PutVarint(p, s.size());
-                if (!s.empty()) std::memcpy(p, s.data(), s.size());
-                p += s.size();
-            }
-            break;
-        }
-        case Storage::Any:
-            out.Raw(plan.tagged.data(), plan.tagged.size());
-            break;
-    }
 }
 
 // CRC-32C (Castagnoli): the processor's instruction where there is one, a table otherwise.
@@ -184,9 +112,20 @@ std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
     return ~Crc32cTable(0xFFFFFFFFu, data, n);
 }
 
-namespace {
+// What one column adds to the image, measured (and for texts in another order, gathered)
+// before writing.
+struct ColumnPlan {
+    ImageColumn enc = ImageColumn::AllNull;
+    std::vector<std::uint64_t> present;  // gathered presence words (empty: the column's own)
+    bool ownPool = false;                // texts: the column's pool as it is
+    std::vector<std::uint32_t> chunks;   // texts gathered: the sizes of the pool's chunks
+    Bytes tagged;                        // variants: the present values, encoded
+    std::size_t bytes = 1;
+};
 
-// An image measured, then written into memory of exactly its size.
+// An image measured, then written into memory of exactly its size. Columns are written in
+// blocks: when the rows are the store's own in order (no sort, no filter, nothing gone), the
+// column's segments, bitmap and text pool are copied as they are.
 class ImageWriter {
   public:
     ImageWriter(const RowStore& store, const std::vector<RowId>& rows);
@@ -194,14 +133,173 @@ class ImageWriter {
     void WriteTo(std::uint8_t* dst) const;
 
   private:
+    ColumnPlan PlanColumn(const Column& c) const;
+    // Lays out the texts of the rows written in chunks of at most 64 KiB (a longer text alone):
+    // slot(i, slot) for every row, chunk(size) for every chunk; with `to`, copies them there.
+    template <class Slot, class ChunkDone>
+    void PackTexts(const Column& c, Slot&& slot, ChunkDone&& chunk,
+                   std::uint8_t* to = nullptr) const;
+    void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c) const;
+
     const RowStore& store_;
     const std::vector<RowId>& rows_;
     bool consecutive_ = true;
+    bool direct_ = true;  // rows are 0 .. Slots() - 1
     std::vector<ColumnPlan> columns_;
     std::uint32_t modified_ = 0;
     Bytes originals_;  // row index and tagged values of each modified row
     std::size_t size_ = 0;
 };
+
+template <class Slot, class ChunkDone>
+void ImageWriter::PackTexts(const Column& c, Slot&& slot, ChunkDone&& chunk,
+                            std::uint8_t* to) const {
+    std::uint32_t index = 0, size = 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const RowId r = rows_[i];
+        const std::uint32_t s = c.txt_[r];
+        if (c.IsNull(r) || (s & kInlineSlot)) {
+            slot(i, c.IsNull(r) ? kInlineSlot : s);
+            continue;
+        }
+        const std::string_view text = c.pool_.Get(s);
+        const std::size_t need = VarintLen(text.size()) + text.size();
+        if (size > 0 && size + need > kTextChunk) {
+            chunk(size);
+            ++index;
+            size = 0;
+        }
+        slot(i, (index << 16) | size);
+        if (to) {
+            to = PutVarint(to, text.size());
+            std::memcpy(to, text.data(), text.size());
+            to += text.size();
+        }
+        size += static_cast<std::uint32_t>(need);
+    }
+    if (size > 0) chunk(size);
+}
+
+ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
+    ColumnPlan plan;
+    const std::size_t n = rows_.size();
+    if (!c.materialised_) return plan;
+    const std::size_t words = (n + 63) / 64;
+    bool any = false;
+    if (direct_) {
+        for (std::uint64_t w : c.present_) any = any || w != 0;
+    } else {
+        plan.present.assign(words, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!c.IsNull(rows_[i])) plan.present[i >> 6] |= std::uint64_t{1} << (i & 63);
+        }
+        for (std::uint64_t w : plan.present) any = any || w != 0;
+    }
+    if (!any) return plan;
+    plan.bytes = 1 + 8 * words;
+    switch (c.Kind()) {
+        case Storage::Number:
+            plan.enc = c.narrow_ ? ImageColumn::Whole32 : ImageColumn::Bits64;
+            plan.bytes += (c.narrow_ ? 4 : 8) * n;
+            break;
+        case Storage::Real:
+            plan.enc = ImageColumn::Bits64;
+            plan.bytes += 8 * n;
+            break;
+        case Storage::Text: {
+            plan.enc = ImageColumn::Texts;
+            std::size_t poolBytes = 0;
+            if (direct_ && c.pool_.Garbage() == 0) {
+                plan.ownPool = true;
+                for (const auto& chunk : c.pool_.chunks_) plan.chunks.push_back(chunk.size);
+            } else {
+                // only the texts of the rows written, in their order (packed again on writing)
+                PackTexts(
+                    c, [&](std::size_t, std::uint32_t) {},
+                    [&](std::uint32_t size) { plan.chunks.push_back(size); });
+            }
+            for (std::uint32_t size : plan.chunks) poolBytes += size;
+            if (plan.chunks.size() > kMaxTextChunks) {
+                throw Error(err::Overflow, "The texts of a field are too many for an image");
+            }
+            plan.bytes += 4 * n + 4 + 4 * plan.chunks.size() + poolBytes;
+            break;
+        }
+        case Storage::Any: {
+            plan.enc = ImageColumn::Tagged;
+            ByteWriter w(plan.tagged);
+            for (RowId r : rows_) {
+                if (!c.IsNull(r)) w.Val(c.Any(r));
+            }
+            plan.bytes += 8 + plan.tagged.size();
+            break;
+        }
+    }
+    return plan;
+}
+
+void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c) const {
+    out.U8(static_cast<std::uint8_t>(plan.enc));
+    if (plan.enc == ImageColumn::AllNull) return;
+    const std::size_t n = rows_.size();
+    const std::size_t words = (n + 63) / 64;
+    const auto& present = direct_ ? c.present_ : plan.present;
+    out.Raw(present.data(), 8 * words);
+    auto copyAll = [&](const auto& seg) {
+        seg.ForEachRun([&](const auto* run, std::size_t k) { out.Raw(run, k * sizeof(*run)); });
+    };
+    switch (plan.enc) {
+        case ImageColumn::Whole32:
+            if (direct_) {
+                copyAll(c.num32_);
+            } else {
+                std::uint8_t* p = out.Grow(4 * n);
+                for (RowId r : rows_) {
+                    std::memcpy(p, &c.num32_[r], 4);
+                    p += 4;
+                }
+            }
+            break;
+        case ImageColumn::Bits64:
+            if (direct_) {
+                copyAll(c.num_);
+            } else {
+                std::uint8_t* p = out.Grow(8 * n);
+                for (RowId r : rows_) {
+                    std::memcpy(p, &c.num_[r], 8);
+                    p += 8;
+                }
+            }
+            break;
+        case ImageColumn::Texts: {
+            std::uint8_t* slots = out.Grow(4 * n);
+            out.U32(static_cast<std::uint32_t>(plan.chunks.size()));
+            for (std::uint32_t size : plan.chunks) out.U32(size);
+            if (plan.ownPool) {
+                c.txt_.ForEachRun([&](const std::uint32_t* run, std::size_t k) {
+                    std::memcpy(slots, run, 4 * k);
+                    slots += 4 * k;
+                });
+                for (const auto& chunk : c.pool_.chunks_) out.Raw(chunk.data, chunk.size);
+                break;
+            }
+            std::uint8_t* pool = out.Here();
+            std::size_t total = 0;
+            for (std::uint32_t size : plan.chunks) total += size;
+            out.Grow(total);
+            PackTexts(
+                c, [&](std::size_t i, std::uint32_t slot) { std::memcpy(slots + 4 * i, &slot, 4); },
+                [](std::uint32_t) {}, pool);
+            break;
+        }
+        case ImageColumn::Tagged:
+            out.U64(plan.tagged.size());
+            out.Raw(plan.tagged.data(), plan.tagged.size());
+            break;
+        case ImageColumn::AllNull:
+            break;
+    }
+}
 
 ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     : store_(store), rows_(rows) {
@@ -214,12 +312,14 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
         consecutive_ =
             store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
     }
+    direct_ = n == store.Slots();
+    for (std::size_t i = 0; i < n && direct_; ++i) direct_ = rows[i] == i;
     size += 1 + (consecutive_ ? 4 : 4 * n);
     size += n;  // statuses
     columns_.reserve(fields.size());
     for (std::size_t f = 0; f < fields.size(); ++f) {
-        columns_.push_back(PlanColumn(store.Col(static_cast<int>(f)), rows));
-        size += ColumnBytes(columns_.back(), n);
+        columns_.push_back(PlanColumn(store.Col(static_cast<int>(f))));
+        size += columns_.back().bytes;
     }
     ByteWriter w(originals_);
     for (std::size_t i = 0; i < n; ++i) {
@@ -258,22 +358,25 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
         out.U32(rows.empty() ? 1 : static_cast<std::uint32_t>(store.BookmarkOf(rows[0])));
     } else {
         out.U8(1);
-        for (RowId r : rows) out.U32(static_cast<std::uint32_t>(store.BookmarkOf(r)));
+        std::uint8_t* p = out.Grow(4 * rows.size());
+        for (RowId r : rows) {
+            const auto b = static_cast<std::uint32_t>(store.BookmarkOf(r));
+            std::memcpy(p, &b, 4);
+            p += 4;
+        }
     }
     std::uint8_t* st = out.Grow(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         st[i] = static_cast<std::uint8_t>(store.StatusBits(rows[i]) & 7);
     }
     for (std::size_t f = 0; f < fields.size(); ++f) {
-        WriteColumn(out, columns_[f], store.Col(static_cast<int>(f)), rows);
+        WriteColumn(out, columns_[f], store.Col(static_cast<int>(f)));
     }
     out.U32(modified_);
     out.Raw(originals_.data(), originals_.size());
     const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
     out.U32(Crc32c(dst, body));
 }
-
-}  // namespace
 
 ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
     const ImageWriter writer(store, rows);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "records/errors.h"
+#include "records/huge_pages.h"
 
 namespace records {
 
@@ -64,14 +65,23 @@ void Stream::Write(const void* data, std::size_t n) {
         Write(copy.data(), copy.size());
         return;
     }
-    if (pos_ + n > data_.size()) data_.resize(pos_ + n);
+    Grow(pos_ + n);
     std::memcpy(data_.data() + pos_, p, n);
     pos_ += n;
 }
 
+void Stream::Grow(std::size_t size) {
+    if (size <= data_.size()) return;
+    if (size > data_.capacity()) {
+        data_.reserve(std::max(size, 2 * data_.capacity()));
+        AdviseHugePages(data_.data(), data_.capacity());  // before the new bytes are touched
+    }
+    data_.resize(size);
+}
+
 std::uint8_t* Stream::Reserve(std::size_t n) {
     RequireOpen();
-    if (pos_ + n > data_.size()) data_.resize(pos_ + n);
+    Grow(pos_ + n);
     std::uint8_t* at = data_.data() + pos_;
     pos_ += n;
     return at;

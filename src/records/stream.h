@@ -47,6 +47,7 @@ class Stream {
 
   private:
     void RequireOpen() const;
+    void Grow(std::size_t size);  // the content at least this long
     Bytes data_;
     std::size_t pos_ = 0;
     bool open_ = false;

@@ -250,12 +250,17 @@ TEST(ImageTest, ForeignDataIsNamedAsSuch) {
 TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
     const Bytes image = ImageOf(Varied());
     Bytes newer = image;
-    newer[4] = 2;  // major 2
-    EXPECT_NE(DescriptionOf([&] { Load(Reseal(newer)); }).find("version 2.0 is newer"),
+    newer[4] = 3;  // major 3
+    EXPECT_NE(DescriptionOf([&] { Load(Reseal(newer)); }).find("version 3.0 is newer"),
               std::string::npos);
     Bytes older = image;
     older[4] = 0;
     EXPECT_NE(DescriptionOf([&] { Load(Reseal(older)); }).find("version 0.0 is older"),
+              std::string::npos);
+    // images of version 1 (values row by row) are refused, not misread
+    Bytes first = image;
+    first[4] = 1;
+    EXPECT_NE(DescriptionOf([&] { Load(Reseal(first)); }).find("version 1.0 is older"),
               std::string::npos);
 
     // minor 1 appends a section this reader does not know: skipped
@@ -345,6 +350,115 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
               std::string::npos);
     EXPECT_EQ(Load(patchedSorted(mode + 1, {0x88, 0x13, 0, 0, 0x89, 0x13}, 100000))->RecordCount(),
               2);
+}
+
+}  // namespace
+}  // namespace records::testing
+
+namespace records::testing {
+namespace {
+
+// Every cell of the record set in view order, as text, with its bookmark and status.
+std::vector<std::string> Cells(const RecordsetPtr& rs) {
+    std::vector<std::string> out;
+    auto c = rs->Clone();
+    c->SetSort(std::string(rs->Sort()));
+    for (c->MoveFirst(); !c->IsEOF(); c->MoveNext()) {
+        std::string row = std::to_string(c->GetBookmark()) + "/" + std::to_string(c->Status());
+        for (int f = 0; f < c->FieldCount(); ++f) {
+            const Value v = c->Get(f);
+            row += v.isNull() ? "|null" : "|" + TextOf(v);
+        }
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+// Many rows: columns span several segments, texts several pool chunks; the rows written in
+// store order are copied as blocks, sorted or with gone rows they are gathered.
+TEST(ImageTest, LargeSetsRoundTripAsBlocksAndGathered) {
+    auto rs = PeopleRs();
+    for (int i = 0; i < 9000; ++i) {
+        AddPerson(rs, i % 11 ? Value("name number " + std::to_string(i)) : Value::Null(),
+                  i % 7 ? Value(i * 37 % 1000 - 500) : Value::Null(), Money(i / 4.0),
+                  Value(Date{40000.0 + i}), i % 3 ? Value(std::string(i % 5, 'x')) : Value::Null(),
+                  i % 2 ? Value(i) : Value::Null());
+    }
+    rs->SetBookmark(9000);
+    rs->Set("Num", Value(static_cast<long long>(1) << 40));  // the column widens to 64 bits
+    rs->UpdateBatch();
+    const auto direct = Cells(rs);
+    EXPECT_EQ(Cells(Load(ImageOf(rs))), direct);
+
+    rs->SetSort("Name DESC, Num");
+    const auto sorted = Cells(rs);
+    auto reloaded = Load(ImageOf(rs));
+    EXPECT_EQ(Cells(reloaded), sorted);
+    EXPECT_EQ(reloaded->VisibleBookmarks(), rs->VisibleBookmarks());
+
+    rs->SetSort("");
+    rs->SetBookmark(5);
+    rs->Delete();
+    rs->UpdateBatch();  // a gone row: the pool keeps garbage, texts are gathered
+    rs->SetBookmark(6);
+    rs->Set("Name", "changed");
+    rs->Update();
+    EXPECT_EQ(Cells(Load(ImageOf(rs))), Cells(rs));
+    // a text added after a reload goes into the pool beside the loaded texts
+    auto more = Load(ImageOf(rs));
+    AddPerson(more, "after the reload", 1);
+    more->MoveLast();
+    EXPECT_EQ(TextOf(more->Get("Name")), "after the reload");
+    EXPECT_EQ(Cells(Load(ImageOf(more))), Cells(more));
+}
+
+// Column blocks that pass the checksum but lie: each is a clear error.
+TEST(ImageTest, LyingColumnBlocksAreRejected) {
+    auto rs = Recordset::Create();
+    rs->AppendField("T", FieldType::Text);
+    rs->AppendField("B", FieldType::Boolean);
+    rs->Open();
+    rs->AddNew({"T", "B"}, {Value("long text"), Value(true)});
+    rs->AddNew({"T", "B"}, {Value("ab"), Value(false)});
+    const Bytes image = ImageOf(rs);
+    // fields (4 + 1 + 1 + 4 each), rows, next bookmark, bookmarks from 1, two statuses
+    const std::size_t text = kImageHeaderSize + 4 + 2 * 10 + 4 + 8 + 5 + 2;
+    ASSERT_EQ(image[text], static_cast<std::uint8_t>(ImageColumn::Texts));
+    const std::size_t slots = text + 1 + 8;
+    const std::size_t chunks = slots + 8;
+    ASSERT_EQ(image[chunks], 1);  // one chunk of 10 bytes: length 9 and "long text"
+    ASSERT_EQ(image[chunks + 4], 10);
+    const std::size_t boolean = chunks + 8 + 10;
+    ASSERT_EQ(image[boolean], static_cast<std::uint8_t>(ImageColumn::Whole32));
+    auto why = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+        Bytes b = image;
+        std::size_t i = at;
+        for (auto v : bytes) b[i++] = v;
+        return DescriptionOf([&] { Load(Reseal(b)); });
+    };
+    auto says = [](const std::string& description, const char* what) {
+        return description.find(what) != std::string::npos;
+    };
+    EXPECT_TRUE(
+        says(why(text, {static_cast<std::uint8_t>(ImageColumn::Bits64)}), "encoding of field 'T'"));
+    EXPECT_TRUE(says(why(text, {9}), "encoding of field 'T'"));
+    EXPECT_TRUE(says(why(slots, {0, 0, 1, 0}), "field 'T' holds a malformed text"));  // chunk 1
+    EXPECT_TRUE(says(why(slots, {10, 0, 0, 0}), "malformed text"));  // past the chunk's end
+    EXPECT_TRUE(says(why(chunks + 8, {12}), "malformed text"));      // longer than the chunk
+    EXPECT_TRUE(says(why(chunks + 8, {3}), "malformed text"));       // short texts are inline
+    EXPECT_TRUE(says(why(slots + 4, {'a', 'b', 'c', 0x82}), "malformed text"));  // inline junk
+    EXPECT_TRUE(says(why(chunks, {0xFF, 0xFF, 0, 0}), "texts of field 'T' are malformed"));
+    EXPECT_TRUE(says(why(chunks + 4, {0xFF, 0xFF}), "truncated in field 'T'"));
+    EXPECT_TRUE(says(why(boolean + 1 + 8, {2}), "bad Boolean"));
+    // a Null cell's slot is not read: whatever it holds, the cell stays Null
+    auto nulls = Load(Reseal([&] {
+        Bytes b = image;
+        b[boolean + 1] = 1;  // only the first row is present
+        b[boolean + 1 + 8 + 4] = 7;
+        return b;
+    }()));
+    nulls->MoveLast();
+    EXPECT_TRUE(nulls->Get("B").isNull());
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// Large buffers (images, bulk-loaded columns) ask the kernel for huge pages: the first touch of
+// fresh memory costs a fault per page, and with 4 KiB pages those faults dominate copying tens
+// of megabytes. Only advice: where it is not available nothing changes.
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace records {
+
+inline constexpr std::size_t kHugePageAdviceMin = std::size_t{1} << 20;
+
+inline void AdviseHugePages(void* p, std::size_t n) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (n < kHugePageAdviceMin) return;
+    constexpr std::uintptr_t kPage = 4096;
+    const auto from = (reinterpret_cast<std::uintptr_t>(p) + kPage - 1) & ~(kPage - 1);
+    const auto to = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kPage - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+}  // namespace records
