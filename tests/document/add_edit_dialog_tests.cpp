@@ -77,7 +77,8 @@ TEST_F(AddEditTest, MissingChoicesAreToldAndOpenNothing) {
          "No Officer Number chosen to be Assigned to the New Bankruptcy"},
         {[&] { typeOfficer(QStringLiteral("101")); }, 0,
          "No Accounts selected to belong in the New Bankruptcy"},
-        {[&] { doc->KORVA_CustSelect1_ClearForm(); }, 0, "No Customer chosen to add a New Bankruptcy to."},
+        {[&] { doc->KORVA_CustSelect1_ClearForm(); }, 0,
+         "No Customer chosen to add a New Bankruptcy to."},
         {[] {}, 5, "No Customer chosen to Edit a Bankruptcy to."},
     };
     for (const Case& c : table) {

@@ -40,8 +40,7 @@ void frmBankruptcyAddUpdate::SendMsgAddUpdateBankruptcy() {
         emit SentMessage(request->Theme(), request->MessageKey());
         request->Send();
         if (mStrMode == "ADD") {
-            mLib.statusLine->SetStatus("Adding Bankruptcy Case " + mCustomerRecord.CaseID +
-                                       " ...");
+            mLib.statusLine->SetStatus("Adding Bankruptcy Case " + mCustomerRecord.CaseID + " ...");
         } else if (mStrMode == "UPD") {
             mLib.statusLine->SetStatus("Updating Bankruptcy Case " + mCustomerRecord.CaseID +
                                        " ...");
@@ -60,8 +59,8 @@ void frmBankruptcyAddUpdate::LoadBankruptcyDTD(messaging::RequestMessage& reques
         const records::Recordset& row = *mRecordset;
 
         out->Set("ACTION", records::Value(mStrMode));
-        for (const char* field : {"CUST_ID", "CASE_ID", "STTS_CD", "TRSTE_PHN_NBR", "TRSTE_NM",
-                                  "BNKRPTCY_CMMT_TXT"}) {
+        for (const char* field :
+             {"CUST_ID", "CASE_ID", "STTS_CD", "TRSTE_PHN_NBR", "TRSTE_NM", "BNKRPTCY_CMMT_TXT"}) {
             out->Set(field, records::Value(records::Trim(records::TextOf(row.Get(field)))));
         }
         for (const char* field :
@@ -69,9 +68,9 @@ void frmBankruptcyAddUpdate::LoadBankruptcyDTD(messaging::RequestMessage& reques
             out->Set(field, row.Get(field));
         }
         // Payment data never travels with an add or update.
-        for (const char* field : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT",
-                                  "PYMT_CNT", "LST_PYMT_DT", "LST_RCPT_NBR", "LST_PYMT_AMT",
-                                  "LST_FUND_RFRNC_NBR"}) {
+        for (const char* field :
+             {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
+              "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR"}) {
             out->Set(field, records::Value::Null());
         }
         if (mStrMode == "ADD") out->Set("TOT_BAL_DUE_AMT", row.Get("TOT_BAL_DUE_AMT"));

@@ -111,9 +111,9 @@ bool frmBankruptcyAddUpdate::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::ContextMenu: {
             // The menu's Paste runs inside exec: the guard stays up until the menu is gone.
             startPaste(mbMouseDown);
-            std::unique_ptr<QMenu> menu(index == 2 ? mTxtComment->createStandardContextMenu()
-                                                   : (index == 0 ? mTxtCaseId : mTxtTrustee)
-                                                         ->createStandardContextMenu());
+            std::unique_ptr<QMenu> menu(
+                index == 2 ? mTxtComment->createStandardContextMenu()
+                           : (index == 0 ? mTxtCaseId : mTxtTrustee)->createStandardContextMenu());
             menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
             mbMouseDown = false;
             return true;

@@ -57,10 +57,14 @@ void frmBankruptcyAddUpdate::buildControls() {
     mFraAddBankruptcy->setObjectName(QStringLiteral("mFraAddBankruptcy"));
     mFraAddBankruptcy->setFrameShape(QFrame::StyledPanel);
 
-    static constexpr const char* kCaptions[] = {
-        "Case #:",           "Bankruptcy Notification Date:", "Court Filing Date:",
-        "Claim Filing Date:", "Court Close Date:",            "Trustee Phone #:",
-        "Trustee Name:",     "Comments:"};
+    static constexpr const char* kCaptions[] = {"Case #:",
+                                                "Bankruptcy Notification Date:",
+                                                "Court Filing Date:",
+                                                "Claim Filing Date:",
+                                                "Court Close Date:",
+                                                "Trustee Phone #:",
+                                                "Trustee Name:",
+                                                "Comments:"};
     for (int i = 0; i < 9; ++i) {
         auto* label = new QLabel(mFraAddBankruptcy);
         label->setObjectName(indexed("mLblAddBankruptcy", i));
@@ -122,23 +126,21 @@ void frmBankruptcyAddUpdate::buildControls() {
     outer->addLayout(buttons);
 
     QWidget* previous = mTxtCaseId;
-    for (QWidget* next : {static_cast<QWidget*>(mDtpAddBankruptcy[0]),
-                          static_cast<QWidget*>(mDtpAddBankruptcy[1]),
-                          static_cast<QWidget*>(mDtpAddBankruptcy[2]),
-                          static_cast<QWidget*>(mDtpAddBankruptcy[3]),
-                          static_cast<QWidget*>(KORVA_Phone1), static_cast<QWidget*>(mTxtTrustee),
-                          static_cast<QWidget*>(mTxtComment),
-                          static_cast<QWidget*>(mCmdAddBankruptcy[0]),
-                          static_cast<QWidget*>(mCmdAddBankruptcy[1])}) {
+    for (QWidget* next :
+         {static_cast<QWidget*>(mDtpAddBankruptcy[0]), static_cast<QWidget*>(mDtpAddBankruptcy[1]),
+          static_cast<QWidget*>(mDtpAddBankruptcy[2]), static_cast<QWidget*>(mDtpAddBankruptcy[3]),
+          static_cast<QWidget*>(KORVA_Phone1), static_cast<QWidget*>(mTxtTrustee),
+          static_cast<QWidget*>(mTxtComment), static_cast<QWidget*>(mCmdAddBankruptcy[0]),
+          static_cast<QWidget*>(mCmdAddBankruptcy[1])}) {
         setTabOrder(previous, next);
         previous = next;
     }
 }
 
 void frmBankruptcyAddUpdate::connectControls() {
-    for (QObject* box : {static_cast<QObject*>(mTxtCaseId), static_cast<QObject*>(mTxtTrustee),
-                         static_cast<QObject*>(mTxtComment),
-                         static_cast<QObject*>(mTxtComment->viewport())}) {
+    for (QObject* box :
+         {static_cast<QObject*>(mTxtCaseId), static_cast<QObject*>(mTxtTrustee),
+          static_cast<QObject*>(mTxtComment), static_cast<QObject*>(mTxtComment->viewport())}) {
         box->installEventFilter(this);
     }
     connect(mTxtCaseId, &QLineEdit::textChanged, this, [this] { mTxtAddBankruptcy_Change(0); });
@@ -302,9 +304,9 @@ void frmBankruptcyAddUpdate::Form_Activate() {
         step([&] {
             const std::string status = records::TextOf(rs->Get("STTS_CD"));
             if (status != "O") {
-                for (QWidget* box : {static_cast<QWidget*>(mTxtCaseId),
-                                     static_cast<QWidget*>(mTxtTrustee),
-                                     static_cast<QWidget*>(mTxtComment)}) {
+                for (QWidget* box :
+                     {static_cast<QWidget*>(mTxtCaseId), static_cast<QWidget*>(mTxtTrustee),
+                      static_cast<QWidget*>(mTxtComment)}) {
                     box->setEnabled(false);
                 }
                 mTxtCaseId->setReadOnly(true);
@@ -320,7 +322,8 @@ void frmBankruptcyAddUpdate::Form_Activate() {
                 mTxtTrustee->setReadOnly(false);
                 mTxtComment->setEnabled(true);
                 mTxtComment->setReadOnly(false);
-                for (int i = 0; i < 3; ++i) mDtpAddBankruptcy[static_cast<std::size_t>(i)]->setEnabled(false);
+                for (int i = 0; i < 3; ++i)
+                    mDtpAddBankruptcy[static_cast<std::size_t>(i)]->setEnabled(false);
                 mDtpAddBankruptcy[3]->setEnabled(true);
                 mDtpAddBankruptcy[0]->setEnabled(rs->Get("NTFCTN_DT").isNull());
                 mDtpAddBankruptcy[1]->setEnabled(rs->Get("CRT_FILE_DT").isNull());
@@ -417,8 +420,7 @@ void frmBankruptcyAddUpdate::oDbBind_Error(long number, const QString& descripti
             binding ? binding->Key().toStdString() + " to " + binding->DataField().toStdString()
                     : std::string();
         sink()->ReportError(description.toStdString() + " " + std::to_string(number),
-                            std::string(records::kExeName),
-                            source("DataBinding: ") + where);
+                            std::string(records::kExeName), source("DataBinding: ") + where);
     });
     if (cancelDisplay) *cancelDisplay = true;
 }

@@ -157,8 +157,8 @@ class frmBankruptcyAddUpdate : public QDialog {
     // Controls.
     QFrame* mFraAddBankruptcy = nullptr;
     std::array<QLabel*, 9> mLblAddBankruptcy{};
-    QLineEdit* mTxtCaseId = nullptr;      // mTxtAddBankruptcy(0)
-    QLineEdit* mTxtTrustee = nullptr;     // mTxtAddBankruptcy(1)
+    QLineEdit* mTxtCaseId = nullptr;        // mTxtAddBankruptcy(0)
+    QLineEdit* mTxtTrustee = nullptr;       // mTxtAddBankruptcy(1)
     QPlainTextEdit* mTxtComment = nullptr;  // mTxtAddBankruptcy(2)
     std::array<platform::KORVA_DTP*, 4> mDtpAddBankruptcy{};
     platform::KORVA_Phone* KORVA_Phone1 = nullptr;

@@ -120,14 +120,14 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
         }
 
         // 10. Comment: required, and every update must change it.
-        auto* commentBox = qobject_cast<QWidget*>(oDbBind->Item(QStringLiteral("COMMENT"))->Object());
+        auto* commentBox =
+            qobject_cast<QWidget*>(oDbBind->Item(QStringLiteral("COMMENT"))->Object());
         const std::string comment =
             commentBox ? commentBox->property("plainText").toString().toStdString() : std::string();
         if (records::Trim(comment).empty()) {
             rule("A Comment is required.");
             services.MarkInvalid(commentBox);
-        } else if (comment ==
-                   records::TextOf(mRecordset->UnderlyingValue("BNKRPTCY_CMMT_TXT"))) {
+        } else if (comment == records::TextOf(mRecordset->UnderlyingValue("BNKRPTCY_CMMT_TXT"))) {
             rule("The Comment must be changed.");
             services.MarkInvalid(commentBox);
         } else {
@@ -138,16 +138,18 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
         if (mStrMode == "ADD" && !filing.isNull()) {
             const records::RecordsetPtr ars = mRecordsetAR;
             if (!ars || !ars->IsOpen() || ars->RecordCount() < 1) {
-                rule("At least one Account Receivable must be selected when adding a new "
-                     "Bankruptcy Case.");
+                rule(
+                    "At least one Account Receivable must be selected when adding a new "
+                    "Bankruptcy Case.");
             } else {
                 const double filed = platform::serialFromQDate(filing.toDate()).serial;
                 ars->MoveFirst();
                 while (!ars->IsEOF()) {
                     const std::optional<double> issued = dayOf(ars->Get("TRNSCTN_DT"));
                     if (!issued || *issued > filed) {
-                        rule("ALL Account Receivable Issue Dates must be on or before the Court "
-                             "Filing Date.");
+                        rule(
+                            "ALL Account Receivable Issue Dates must be on or before the Court "
+                            "Filing Date.");
                         break;
                     }
                     ars->MoveNext();
@@ -196,9 +198,8 @@ void frmBankruptcyAddUpdate::CalcTotalARBalDue() {
             mLblAddBankruptcy[8]->setText(QString());
             return;
         }
-        std::vector<std::string> parts = {"Adding ", "0",          " ARs ",    "~Worth ",
-                                          "$0.00",   "~From ",     "mm/dd/yyyy", "~  To   ",
-                                          "mm/dd/yyyy"};
+        std::vector<std::string> parts = {"Adding ", "0",          " ARs ",    "~Worth ",   "$0.00",
+                                          "~From ",  "mm/dd/yyyy", "~  To   ", "mm/dd/yyyy"};
         parts[1] = std::to_string(count);
         parts[4] = platform::formatCurrency(records::Value(total)).toStdString();
         parts[6] = records::FormatDate(earliest, "mm/dd/yyyy");
@@ -308,8 +309,8 @@ void frmBankruptcyAddUpdate::removeTakenRows() {
         records::IgnoreErrors([&] {
             dismissed->SetFilter("[" + std::string("CUST_ID") + "]='" +
                                  quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
-                                 quoted(mCustomerRecord.CaseID) + "' AND [" + "STTS_CD" +
-                                 "] = '" + "D" + "'");
+                                 quoted(mCustomerRecord.CaseID) + "' AND [" + "STTS_CD" + "] = '" +
+                                 "D" + "'");
             if (dismissed->RecordCount() > 0) dismissed->MoveFirst();
             while (!dismissed->IsEOF()) {
                 take(dismissed);

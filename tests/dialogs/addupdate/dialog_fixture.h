@@ -33,7 +33,9 @@ namespace addupdate_testing {
 using records::Value;
 using testing_support::waitUntil;
 
-inline Value day(int y, int m, int d) { return Value(records::DateSerial(y, m, d)); }
+inline Value day(int y, int m, int d) {
+    return Value(records::DateSerial(y, m, d));
+}
 
 class RecordingReporter : public messaging::ErrorReporter {
   public:
@@ -89,7 +91,7 @@ class AddUpdateDialogTest : public ::testing::Test {
         addAr({7, 1, "FEE", day(2023, 3, 1), 100});
         addAr({1234567, 10, "TX", day(2022, 11, 5), 250});
         addAr({55, 2, "FEE", day(2023, 6, 2), 40});  // issued after the court filing of BK-1
-        addAr({56, 3, "FEE", Value::Null(), 10});     // no issue date
+        addAr({56, 3, "FEE", Value::Null(), 10});    // no issue date
         ars->UpdateBatch();
 
         customer.CustID = "1002";
@@ -152,8 +154,8 @@ class AddUpdateDialogTest : public ::testing::Test {
 
     frmBankruptcyAddUpdate& openEdit(const std::string& caseId) {
         caseClone = cases->Clone();
-        caseClone->SetFilter("[Cust_ID]='" + customer.CustID + "' " + " AND [Case_ID]='" +
-                             caseId + "'");
+        caseClone->SetFilter("[Cust_ID]='" + customer.CustID + "' " + " AND [Case_ID]='" + caseId +
+                             "'");
         if (caseClone->RecordCount() > 0) caseClone->MoveFirst();
         return open(nullptr);
     }

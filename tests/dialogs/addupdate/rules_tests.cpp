@@ -26,8 +26,9 @@ TEST_F(AddUpdateDialogTest, AddModeStartsANewOpenRowOfTheCustomer) {
     EXPECT_TRUE(dlg.caseNumberBox()->text().isEmpty());
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(dlg.datePicker(i)->Value().isValid()) << i;
     // Two receivables of 100 and 250, issued 11/05/2022 and 03/01/2023.
-    EXPECT_EQ(dlg.summaryLabel()->text(),
-              QStringLiteral("Adding 2 ARs \r\nWorth $350.00\r\nFrom 11/05/2022\r\n  To   03/01/2023"));
+    EXPECT_EQ(
+        dlg.summaryLabel()->text(),
+        QStringLiteral("Adding 2 ARs \r\nWorth $350.00\r\nFrom 11/05/2022\r\n  To   03/01/2023"));
     EXPECT_EQ(caseClone->Get("TOT_BAL_DUE_AMT"), Value(records::CurrencyFromUnits(350)));
 }
 
@@ -63,10 +64,10 @@ TEST_F(AddUpdateDialogTest, AnEmptyNewCaseBreaksEveryRuleInOrder) {
     customer.AsgnOfficerID = "";
     frmBankruptcyAddUpdate& dlg = openAdd({});
     const std::string box = saveRefused();
-    EXPECT_EQ(box, sentences({"An Assigned Officer Number is required.",
-                              "A Case Number is required.", "A Notification Date is required.",
-                              "A Court Filing Date is required.",
-                              "A Claim Filing Date is required.", "A Comment is required."}));
+    EXPECT_EQ(box,
+              sentences({"An Assigned Officer Number is required.", "A Case Number is required.",
+                         "A Notification Date is required.", "A Court Filing Date is required.",
+                         "A Claim Filing Date is required.", "A Comment is required."}));
     EXPECT_EQ(interaction->lastBox()->icon, platform::MsgIcon::Critical);
     EXPECT_EQ(interaction->lastBox()->title, "HALBERON");
     EXPECT_TRUE(dlg.isVisible());
@@ -94,9 +95,15 @@ TEST_F(AddUpdateDialogTest, DateAndTrusteeRules) {
     };
     const QDate filed(2023, 6, 1);
     const std::vector<Case> table = {
-        {"claim on the filing day", filed, {}, "",
+        {"claim on the filing day",
+         filed,
+         {},
+         "",
          sentences({"The Claim Filing Date must come after the Court Filing Date."})},
-        {"claim before filing", filed.addDays(-1), {}, "",
+        {"claim before filing",
+         filed.addDays(-1),
+         {},
+         "",
          sentences({"The Claim Filing Date must come after the Court Filing Date."})},
         {"close on the filing day with a trustee", filed.addDays(1), filed, "Ann", ""},
         {"close before filing", filed.addDays(1), filed.addDays(-1), "Ann",
@@ -141,10 +148,9 @@ TEST_F(AddUpdateDialogTest, CaseNumbersOfOpenOrClosedCasesAreTaken) {
     for (const char* taken : {"BK-1", "BK-7"}) {
         openAdd();
         fillValidCase(QString::fromLatin1(taken));
-        EXPECT_EQ(saveRefused(),
-                  sentences({("Bankruptcy Case " + std::string(taken) +
-                              " already exists for this customer.")
-                                 .c_str()}));
+        EXPECT_EQ(saveRefused(), sentences({("Bankruptcy Case " + std::string(taken) +
+                                             " already exists for this customer.")
+                                                .c_str()}));
         EXPECT_TRUE(marked(dialog->caseNumberBox()));
         dialog.reset();
     }
@@ -160,8 +166,8 @@ TEST_F(AddUpdateDialogTest, CaseNumbersOfOpenOrClosedCasesAreTaken) {
 }
 
 TEST_F(AddUpdateDialogTest, ReceivablesIssuedAfterTheFilingOrWithoutDateAreRefusedOnce) {
-    for (const std::vector<int>& rows : {std::vector<int>{0, 2}, std::vector<int>{3, 0},
-                                         std::vector<int>{2, 3}}) {
+    for (const std::vector<int>& rows :
+         {std::vector<int>{0, 2}, std::vector<int>{3, 0}, std::vector<int>{2, 3}}) {
         openAdd(rows);
         fillValidCase();
         EXPECT_EQ(saveRefused(), sentences({"ALL Account Receivable Issue Dates must be on or "
@@ -214,10 +220,9 @@ TEST_F(AddUpdateDialogTest, UpdateEnablesOnlyWhatMayStillChange) {
 TEST_F(AddUpdateDialogTest, ClosedAndDismissedCasesCanOnlyBeLookedAt) {
     for (const char* caseId : {"BK-7", "BK-9"}) {
         frmBankruptcyAddUpdate& dlg = openEdit(caseId);
-        for (QWidget* w : {static_cast<QWidget*>(dlg.caseNumberBox()),
-                           static_cast<QWidget*>(dlg.trusteeBox()),
-                           static_cast<QWidget*>(dlg.commentBox()),
-                           static_cast<QWidget*>(dlg.phone())}) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(dlg.caseNumberBox()), static_cast<QWidget*>(dlg.trusteeBox()),
+              static_cast<QWidget*>(dlg.commentBox()), static_cast<QWidget*>(dlg.phone())}) {
             EXPECT_FALSE(w->isEnabled()) << caseId << " " << w->objectName().toStdString();
         }
         for (int i = 0; i < 4; ++i) EXPECT_FALSE(dlg.datePicker(i)->isEnabled()) << caseId;

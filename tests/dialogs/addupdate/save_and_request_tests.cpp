@@ -54,9 +54,9 @@ TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
     EXPECT_TRUE(c.Get("CRT_CLSE_DT").isNull());
     EXPECT_EQ(records::CLng(c.Get("ASGN_OFCR_ID")), 101);
     EXPECT_EQ(c.Get("TOT_BAL_DUE_AMT"), Value(records::CurrencyFromUnits(350)));
-    for (const char* f : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT",
-                          "LST_PYMT_DT", "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR",
-                          "Theme"}) {
+    for (const char* f :
+         {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
+          "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR", "Theme"}) {
         EXPECT_TRUE(c.Get(f).isNull()) << f;
     }
 
@@ -65,8 +65,8 @@ TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
     a.MoveFirst();
     for (auto [number, check, type] : {std::tuple{7, 1, "FEE"}, std::tuple{1234567, 10, "TX"}}) {
         EXPECT_EQ(text(a, "ACTION"), "UPD");
-        for (const char* f : {"Cust_ID", "TRNSCTN_DT", "TRNSCTN_NBR", "CASE_ID",
-                              "ACCT_RCVBL_BAL_AMT"}) {
+        for (const char* f :
+             {"Cust_ID", "TRNSCTN_DT", "TRNSCTN_NBR", "CASE_ID", "ACCT_RCVBL_BAL_AMT"}) {
             EXPECT_TRUE(a.Get(f).isNull()) << f;
         }
         EXPECT_EQ(records::CLng(a.Get("ACCT_RCVBL_NBR")), number);
@@ -187,16 +187,16 @@ TEST_F(AddUpdateDialogTest, AListenerMayStopTheSave) {
     frmBankruptcyAddUpdate& dlg = openAdd();
     fillValidCase();
     int heard = 0;
-    QObject::connect(&dlg, &frmBankruptcyAddUpdate::AddBankruptcy,
-                     [&](records::RecordsetPtr rs, records::Bookmark b, records::RecordsetPtr ar,
-                         bool* cancel) {
-                         ++heard;
-                         EXPECT_EQ(rs, caseClone);
-                         EXPECT_EQ(b, caseClone->GetBookmark());
-                         EXPECT_EQ(ar->RecordCount(), 2);
-                         EXPECT_EQ(text(*rs, "CASE_ID"), "BK-5");  // the row is complete
-                         *cancel = true;
-                     });
+    QObject::connect(
+        &dlg, &frmBankruptcyAddUpdate::AddBankruptcy,
+        [&](records::RecordsetPtr rs, records::Bookmark b, records::RecordsetPtr ar, bool* cancel) {
+            ++heard;
+            EXPECT_EQ(rs, caseClone);
+            EXPECT_EQ(b, caseClone->GetBookmark());
+            EXPECT_EQ(ar->RecordCount(), 2);
+            EXPECT_EQ(text(*rs, "CASE_ID"), "BK-5");  // the row is complete
+            *cancel = true;
+        });
     dlg.mCmdAddBankruptcy_Click(0);
     EXPECT_EQ(heard, 1);
     EXPECT_TRUE(dlg.isVisible());
