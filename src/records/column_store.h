@@ -117,10 +117,10 @@ class Segmented {
         }
         if (n == 0) return;
         const std::size_t segments = (n + kSegment - 1) / kSegment;
-        rest_.emplace_back(new T[segments * kSegment]);
-        restEntries_ += segments * kSegment;
-        T* block = rest_.back().get();
-        AdviseHugePages(block, segments * kSegment * sizeof(T));
+        const std::size_t count = segments * kSegment;
+        rest_.emplace_back(new T[count + HugePageSpare<T>(count)]);
+        restEntries_ += count;
+        T* block = HugePageStart(rest_.back().get(), count);
         for (std::size_t k = 0; k < segments; ++k) segs_.push_back(block + k * kSegment);
         take(block, n);
     }

@@ -27,4 +27,21 @@ inline void AdviseHugePages(void* p, std::size_t n) {
 #endif
 }
 
+// A fresh block meant for huge pages is allocated with this much to spare, so that its use can
+// start on a huge-page boundary (the spare part is never touched, so it costs no memory).
+inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
+template <class T>
+std::size_t HugePageSpare(std::size_t count) {
+    return count * sizeof(T) < kHugePageAdviceMin ? 0 : kHugePage / sizeof(T);
+}
+// Where in a block allocated with HugePageSpare the count entries begin; advised.
+template <class T>
+T* HugePageStart(T* block, std::size_t count) {
+    if (count * sizeof(T) < kHugePageAdviceMin) return block;
+    const auto at = reinterpret_cast<std::uintptr_t>(block);
+    T* start = block + ((kHugePage - at % kHugePage) % kHugePage) / sizeof(T);
+    AdviseHugePages(start, count * sizeof(T));
+    return start;
+}
+
 }  // namespace records

@@ -68,6 +68,14 @@ class In {
     const std::uint8_t* end_;
 };
 
+// Sizes an empty vector, asking for huge pages before its memory is first touched.
+template <class V>
+void SizeFresh(V& v, std::size_t n) {
+    v.reserve(n);
+    AdviseHugePages(v.data(), n * sizeof(v[0]));
+    v.resize(n);
+}
+
 bool FitsField(const Value& v, FieldType t) {
     switch (v.type()) {
         case Value::Type::Null:
@@ -216,9 +224,8 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
     }
     // the chunks in one block, copied at once
     const std::uint8_t* bytes = in.Take(used, at);
-    pool.blocks_.emplace_back(new char[used == 0 ? 1 : used]);
-    char* block = pool.blocks_.back().get();
-    AdviseHugePages(block, used);
+    pool.blocks_.emplace_back(new char[used + 1 + HugePageSpare<char>(used)]);
+    char* block = HugePageStart(pool.blocks_.back().get(), used);
     if (used) std::memcpy(block, bytes, used);
     for (std::size_t c = 0, from = 0; c < count; from += pool.chunks_[c].size, ++c) {
         pool.chunks_[c].data = block + from;
@@ -316,12 +323,12 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
             Bad("the bookmarks are out of range");
         }
         if (first != 1) {
-            s.bookmarks_.resize(rows);
+            SizeFresh(s.bookmarks_, rows);
             for (std::uint32_t i = 0; i < rows; ++i) s.bookmarks_[i] = first + i;
         }
     } else if (mode == 1) {
         if (rows > in.Left() / 4) Bad("it is truncated in the bookmarks");
-        s.bookmarks_.resize(rows);
+        SizeFresh(s.bookmarks_, rows);
         for (std::uint32_t i = 0; i < rows; ++i) {
             const std::uint32_t b = in.U32("the bookmarks");
             if (b < 1 || b >= next) Bad("the bookmark " + std::to_string(b) + " is out of range");
@@ -353,7 +360,7 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
 
     const std::uint8_t* st = in.Take(rows, "the row statuses");
     std::size_t modified = 0;
-    s.status_.resize(rows);
+    SizeFresh(s.status_, rows);
     for (std::uint32_t i = 0; i < rows; ++i) {
         const std::uint8_t b = st[i];
         const bool ok = b == 0 || b == status::New || b == status::Modified ||
