@@ -1,9 +1,6 @@
-// The command buttons: the dispatcher, Refresh, and the requests that the dialogs report.
-//
-// The dialogs and the screen-state file arrive with their own issues; their procedures are
-// gathered at the end of this file and do nothing until then:
-//   DoDialogAddEditBankruptcy, DoDialogProcessCase (issues 6 and 7), DoDialogCaseARs and
-//   DoOfficerSearch (issue 5).
+// The command buttons: the dispatcher, Refresh, and the requests that the dialogs report. The
+// dialogs' own procedures live beside them: dialog_add_edit.cpp, dialog_case_ars.cpp,
+// dialog_process.cpp, officer_search.cpp.
 
 #include <QPushButton>
 
@@ -91,7 +88,3 @@ void KORVA_Bankruptcy::mFrmProcess_SentMessage(const std::string& theme,
         startTimerForDeadline();
     });
 }
-
-// --- procedures of later issues
-
-void KORVA_Bankruptcy::DoDialogProcessCase() {}

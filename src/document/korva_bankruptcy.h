@@ -31,6 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class frmBankruptcyProcess;  // process a case
 class frmBankruptcyCaseARs;
 class frmSelectOfficer;
 
@@ -114,6 +115,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     // A dialog sent a request: file it in its slot of the outstanding-request table.
     void mFrmAddBankruptcy_SentMessage(const std::string& theme, const std::string& messageKey);
     void mFrmProcess_SentMessage(const std::string& theme, const std::string& messageKey);
+    // Process a case: the dialog while it is loaded, else nullptr.
+    frmBankruptcyProcess* ProcessDialog() const;
     // Officer search and case receivables: the dialogs while they are loaded, else nullptr.
     frmSelectOfficer* SelectOfficerForm() const;
     frmBankruptcyCaseARs* CaseARsDialog() const;
@@ -267,6 +270,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     QLabel* mLblOfficer = nullptr;
     QLineEdit* mTxtBankruptcy = nullptr;
     QTimer* mTimUpdateTimeout = nullptr;
+
+    // Process a case: the dialog of DoDialogProcessCase while it is loaded.
+    QPointer<frmBankruptcyProcess> mFrmProcess;
 
     // Officer search and case receivables: kept after OK / open while shown.
     QPointer<frmSelectOfficer> mFrmSelectOfficer;

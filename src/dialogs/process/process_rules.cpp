@@ -296,7 +296,10 @@ void frmBankruptcyProcess::mTxtDischarge_LostFocus(int Index) {
             if (records::Trim(text).empty()) {
                 mTxtAmount->setText(QString());
             } else if (records::IsNumeric(records::Value(text))) {
-                mTxtAmount->setText(QString::fromStdString(process_dialog::CurrencyForm(text)));
+                // A regional form that would not read back as an amount is not shown.
+                const std::string shown = process_dialog::CurrencyForm(text);
+                if (records::IsNumeric(records::Value(shown)))
+                    mTxtAmount->setText(QString::fromStdString(shown));
             }
         }
         ValidateChanges(false);

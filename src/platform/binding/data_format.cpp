@@ -77,10 +77,12 @@ void DataFormat::Format(Value& v) const {
             if (v.isNothing()) {
                 v = Value(std::string());
             } else if (const auto d = dateOf(v)) {
-                v = Value(
-                    kind_ == Kind::FixedDate
-                        ? records::FormatDate(*d, format_)
-                        : records::FormatShortDate(*d, {shortDatePattern(locale_).toStdString()}));
+                // The short date through the locale itself, which knows every pattern letter
+                // (month names included), as the grids show it.
+                v = Value(kind_ == Kind::FixedDate
+                              ? records::FormatDate(*d, format_)
+                              : locale_.toString(qDateFromSerial(*d), shortDatePattern(locale_))
+                                    .toStdString());
             }
             break;
         case Kind::Currency:
