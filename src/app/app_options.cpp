@@ -1,6 +1,7 @@
 #include "app/app_options.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <cstring>
 
 #include "app/scenario/scenario_script.h"
@@ -84,6 +85,12 @@ bool readAppOptions(const QCommandLineParser& parser, AppOptions& options, QStri
     } else if (tour) {
         options.mode = RunMode::Tour;
         options.outDir = parser.value(QStringLiteral("tour"));
+        // The tour closes its screen like a user; its saved screen state stays beside its
+        // pictures instead of waiting for the user's next start.
+        if (options.userFolder.isEmpty()) {
+            options.userFolder = QDir(options.outDir).filePath(QStringLiteral("user"));
+            options.library.userFolder = options.userFolder;
+        }
     }
     if (parser.isSet(QStringLiteral("step-timeout"))) {
         bool ok = false;

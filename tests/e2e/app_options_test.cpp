@@ -56,6 +56,11 @@ TEST(AppOptions, ScriptTourFaultsAndFoldersAreRead) {
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.options.mode, RunMode::Tour);
     EXPECT_EQ(p.options.outDir, QStringLiteral("pictures"));
+    // The tour keeps its screen state out of the user's own folder unless told otherwise.
+    EXPECT_EQ(p.options.library.userFolder, QStringLiteral("pictures/user"));
+    p = parse({"--tour", "pictures", "--user-folder", "mine"});
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.options.library.userFolder, QStringLiteral("mine"));
 }
 
 TEST(AppOptions, OptionsThatDoNotFitTogetherAreRefusedWithAReason) {
