@@ -213,5 +213,7 @@ void KORVA_Bankruptcy::doEvents() {
 }
 
 std::string KORVA_Bankruptcy::customerDisplayName() const {
-    return KORVA_CustSelect1->Customer().name;
+    // A restored screen has its customer in udtCustomer before the control has picked one.
+    if (KORVA_CustSelect1->HasCustomer()) return KORVA_CustSelect1->Customer().name;
+    return udtCustomer.CustName;
 }
