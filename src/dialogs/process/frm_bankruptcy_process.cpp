@@ -28,12 +28,12 @@ namespace {
 constexpr const char* kCaption = "Process Bankruptcy";
 
 constexpr std::array<const char*, 11> kCaptions = {
-    "Case #:",      "Trustee Phone #:", "Trustee Name:", "Begin Date:",
-    "End Date:",    "Filing Date:",     "Close Date:",   "Comments:",
+    "Case #:",         "Trustee Phone #:", "Trustee Name:", "Begin Date:",
+    "End Date:",       "Filing Date:",     "Close Date:",   "Comments:",
     "Payment Amount:", "Payment Check #:", "Receipt #:"};
 
-constexpr std::array<const char*, 3> kOptionCaptions = {
-    "Apply Payment", "Write Off and Close Case", "Dismiss Case"};
+constexpr std::array<const char*, 3> kOptionCaptions = {"Apply Payment", "Write Off and Close Case",
+                                                        "Dismiss Case"};
 
 constexpr const char* kWriteOffHelp =
     "The Write Off and Close Case command terminates collection activities for a bankruptcy.  "
@@ -322,9 +322,9 @@ void frmBankruptcyProcess::bindControls() {
 void frmBankruptcyProcess::oDbBind_Error(long number, const QString& description,
                                          platform::Binding* binding, bool* cancelDisplay) {
     records::IgnoreErrors([&] {
-        const std::string where = binding ? binding->Key().toStdString() + " to " +
-                                                binding->DataField().toStdString()
-                                          : std::string("?");
+        const std::string where =
+            binding ? binding->Key().toStdString() + " to " + binding->DataField().toStdString()
+                    : std::string("?");
         sink()->ReportError(description.toStdString() + " " + std::to_string(number),
                             std::string(records::kExeName),
                             "KORVA_BankruptcyProcess.DataBinding: " + where);

@@ -102,10 +102,18 @@ class frmBankruptcyProcess : public QDialog {
     QString BoxText(int Index) const;
     void SetBoxText(int Index, const QString& text);
     QWidget* EntryBox(int Index) const;
-    QLabel* DataLabel(int Index) const { return mLblDataDischarge.at(static_cast<std::size_t>(Index)); }
-    QLabel* CaptionLabel(int Index) const { return mLblDischarge.at(static_cast<std::size_t>(Index)); }
-    QRadioButton* OptionButton(int Index) const { return SSRibbonCmdz.at(static_cast<std::size_t>(Index)); }
-    QPushButton* CommandButton(int Index) const { return mCmdDischarge.at(static_cast<std::size_t>(Index)); }
+    QLabel* DataLabel(int Index) const {
+        return mLblDataDischarge.at(static_cast<std::size_t>(Index));
+    }
+    QLabel* CaptionLabel(int Index) const {
+        return mLblDischarge.at(static_cast<std::size_t>(Index));
+    }
+    QRadioButton* OptionButton(int Index) const {
+        return SSRibbonCmdz.at(static_cast<std::size_t>(Index));
+    }
+    QPushButton* CommandButton(int Index) const {
+        return mCmdDischarge.at(static_cast<std::size_t>(Index));
+    }
     QGroupBox* OptionFrame(int Index) const { return mFraCmdz.at(static_cast<std::size_t>(Index)); }
     platform::BindingCollection& Bindings() const { return *oDbBind; }
 
@@ -157,9 +165,9 @@ class frmBankruptcyProcess : public QDialog {
     std::array<QGroupBox*, 4> mFraDischarge{};
     std::array<QLabel*, 13> mLblDischarge{};
     std::array<QLabel*, 9> mLblDataDischarge{};
-    QLineEdit* mTxtAmount = nullptr;         // mTxtDischarge(0)
-    QPlainTextEdit* mTxtComment = nullptr;   // mTxtDischarge(1)
-    QLineEdit* mTxtCheck = nullptr;          // mTxtDischarge(2)
+    QLineEdit* mTxtAmount = nullptr;        // mTxtDischarge(0)
+    QPlainTextEdit* mTxtComment = nullptr;  // mTxtDischarge(1)
+    QLineEdit* mTxtCheck = nullptr;         // mTxtDischarge(2)
     std::array<QPushButton*, 2> mCmdDischarge{};
     std::array<QRadioButton*, 3> SSRibbonCmdz{};
     std::array<QGroupBox*, 3> mFraCmdz{};

@@ -185,8 +185,8 @@ bool frmBankruptcyProcess::ValidateChanges(bool bShowMsg) {
 
         // Every command needs a new comment. The box gives its lines with LF alone.
         const std::string comment = BoxText(kComment).toStdString();
-        QString stored = QString::fromStdString(
-            records::TextOf(mRs->OriginalValue("BNKRPTCY_CMMT_TXT")));
+        QString stored =
+            QString::fromStdString(records::TextOf(mRs->OriginalValue("BNKRPTCY_CMMT_TXT")));
         stored.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         if (records::Trim(comment).empty()) {
             add("A Comment is required.");

@@ -25,8 +25,7 @@ constexpr int kProcessServiceCode = 17;
 
 // The payment fields a confirmed payment leaves empty in the row.
 constexpr std::array<const char*, 3> kPaymentEntries = {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT"};
-constexpr std::array<const char*, 3> kPaymentBindings = {"PmtReceiptNbr", "PmtAmt",
-                                                         "PmtCheckNbr"};
+constexpr std::array<const char*, 3> kPaymentBindings = {"PmtReceiptNbr", "PmtAmt", "PmtCheckNbr"};
 
 void cancelPendingEdit(const records::RecordsetPtr& rs) {
     if (rs && rs->IsOpen() && rs->GetEditMode() != records::EditMode::None) rs->CancelUpdate();
@@ -91,7 +90,8 @@ void frmBankruptcyProcess::mCmdDischarge_Click(int Index) {
             mRs->Set("PYMT_CNT", records::IsNumeric(count)
                                      ? records::Value(records::CLng(count) + 1)
                                      : records::Value(1));
-            mRs->Set("LST_PYMT_DT", records::Value(platform::serialFromQDate(QDate::currentDate())));
+            mRs->Set("LST_PYMT_DT",
+                     records::Value(platform::serialFromQDate(QDate::currentDate())));
             mRs->Set("LST_RCPT_NBR", mRs->Get("FRCPT_NBR"));
             mRs->Set("LST_PYMT_AMT", amount);
             mRs->Set("LST_FUND_RFRNC_NBR", mRs->Get("FUND_RFRNC_NBR"));
@@ -174,8 +174,8 @@ void frmBankruptcyProcess::mCmdDischarge_Click(int Index) {
 
 void frmBankruptcyProcess::SendMsgProcessBankruptcy() {
     records::Trap(sink(), "KORVA_BankruptcyProcess.SendMsgProcessBankruptcy", [&] {
-        auto request = messaging::NewRequest(
-            mLib, std::string(messaging::kAppTitle) + "PROCESS", kProcessServiceCode);
+        auto request = messaging::NewRequest(mLib, std::string(messaging::kAppTitle) + "PROCESS",
+                                             kProcessServiceCode);
         request->AddCriterion(messaging::MakeCriterion("key:thin", "Yes"));
         LoadBankruptcyDTD(*request);
         emit SentMessage(request->Theme(), request->MessageKey());
@@ -211,16 +211,17 @@ void frmBankruptcyProcess::LoadBankruptcyDTD(messaging::RequestMessage& request)
                                   "CLM_FILE_DT", "CRT_CLSE_DT", "STTS_CD"}) {
             out->Set(field, records::Value::Null());
         }
-        for (const char* field : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT",
-                                  "PYMT_CNT", "LST_PYMT_DT", "LST_RCPT_NBR", "LST_PYMT_AMT",
-                                  "LST_FUND_RFRNC_NBR"}) {
+        for (const char* field :
+             {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
+              "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR"}) {
             out->Set(field, pay ? mRs->Get(field) : records::Value::Null());
         }
         if (pay) {
             // The payment as the dialog shows it.
             out->Set("FRCPT_NBR",
                      records::Value(records::Trim(mLblDataDischarge[7]->text().toStdString())));
-            out->Set("FUND_RFRNC_NBR", records::Value(records::Trim(BoxText(kCheck).toStdString())));
+            out->Set("FUND_RFRNC_NBR",
+                     records::Value(records::Trim(BoxText(kCheck).toStdString())));
             out->Set("FUND_AMT", records::Value(records::Trim(BoxText(kAmount).toStdString())));
         }
         out->Set("ASGN_OFCR_ID", records::Value::Null());

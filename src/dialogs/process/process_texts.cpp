@@ -36,15 +36,16 @@ CaseSummary BuildCaseSummary(const records::Recordset* rs, const QLocale& locale
     CaseSummary summary;
     if (!rs || !rs->IsOpen() || rs->RecordCount() < 1) return summary;
     // The templates' fixed pieces keep their blanks, so each value stands between two blanks.
-    std::array<std::string, 8> a = {"Last Payment:  ", "$9,999,999.00", "  on  ", "MM/DD/YYYY",
-                                    "  Check#  ", "1234567890abcde", "  Receipt  ", "1234567x-1"};
+    std::array<std::string, 8> a = {"Last Payment:  ", "$9,999,999.00", "  on  ",
+                                    "MM/DD/YYYY",      "  Check#  ",    "1234567890abcde",
+                                    "  Receipt  ",     "1234567x-1"};
     std::array<std::string, 5> b = {"99", "  payment(s) made totaling  ", "$9,999,999.00",
                                     "  against a Total AR Due of  ", "$9,999,999.00"};
 
     a[1] = currencyOrZero(rs->Get("LST_PYMT_AMT"), locale);
     const Value paidOn = rs->Get("LST_PYMT_DT");
-    a[3] = isDate(paidOn) ? records::FormatDate(records::CDate(paidOn), "MM/DD/YYYY")
-                          : "  <never>  ";
+    a[3] =
+        isDate(paidOn) ? records::FormatDate(records::CDate(paidOn), "MM/DD/YYYY") : "  <never>  ";
     a[5] = records::Trim(records::TextOf(rs->Get("LST_FUND_RFRNC_NBR")));
     if (a[5].empty()) a[5] = " <n/a> ";
     a[7] = records::Trim(records::TextOf(rs->Get("LST_RCPT_NBR")));

@@ -98,7 +98,8 @@ TEST_F(ProcessDialogTest, AmountsOfZeroOrLessAndBlankCommentsAreRefused) {
         fillPayment(amount, "CK-1", "   ");
         interaction->queueAnswer(platform::MsgAnswer::OK);
         clickSave();
-        EXPECT_EQ(lastBoxText(), "Payment Amount must be > $0.00 \r\nA Comment is required.\r\n\r\n")
+        EXPECT_EQ(lastBoxText(),
+                  "Payment Amount must be > $0.00 \r\nA Comment is required.\r\n\r\n")
             << amount.toStdString();
     }
 }

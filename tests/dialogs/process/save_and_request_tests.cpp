@@ -56,8 +56,7 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
     EXPECT_EQ(partValue(r, "FUND_AMT"), money(250));
     EXPECT_EQ(partValue(r, "TOT_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "PYMT_CNT"), Value(1));
-    EXPECT_EQ(partValue(r, "LST_PYMT_DT"),
-              Value(platform::serialFromQDate(QDate::currentDate())));
+    EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(platform::serialFromQDate(QDate::currentDate())));
     EXPECT_EQ(partValue(r, "LST_RCPT_NBR"), Value(receipt));
     EXPECT_EQ(partValue(r, "LST_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "LST_FUND_RFRNC_NBR"), Value("CK-1"));
@@ -131,11 +130,10 @@ TEST_F(ProcessDialogTest, WriteOffAndDismissalSendNoPaymentAndNoStatus) {
         std::string confirmation;
         const char* progress;
     };
-    const Command commands[] = {
-        {1, "WRITEOFF", "W", process_dialog::WriteOffConfirmationText(),
-         "Writing Off Bankruptcy Case 2020BK0001 ..."},
-        {2, "DISMISS", "D", process_dialog::DismissConfirmationText(),
-         "Dismissing Bankruptcy Case 2020BK0001 ..."}};
+    const Command commands[] = {{1, "WRITEOFF", "W", process_dialog::WriteOffConfirmationText(),
+                                 "Writing Off Bankruptcy Case 2020BK0001 ..."},
+                                {2, "DISMISS", "D", process_dialog::DismissConfirmationText(),
+                                 "Dismissing Bankruptcy Case 2020BK0001 ..."}};
     for (const Command& c : commands) {
         CaseRow row;
         row.closeDate = true;
@@ -152,9 +150,9 @@ TEST_F(ProcessDialogTest, WriteOffAndDismissalSendNoPaymentAndNoStatus) {
         const messaging::Request r = backEnd->lastRequest();
         EXPECT_EQ(partValue(r, "ACTION"), Value(c.word));
         EXPECT_TRUE(partValue(r, "STTS_CD").isNull()) << c.word;
-        for (const char* payment : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT",
-                                    "PYMT_CNT", "LST_PYMT_DT", "LST_RCPT_NBR", "LST_PYMT_AMT",
-                                    "LST_FUND_RFRNC_NBR"}) {
+        for (const char* payment :
+             {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
+              "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR"}) {
             EXPECT_TRUE(partValue(r, payment).isNull()) << c.word << " " << payment;
         }
         cases->MoveFirst();
