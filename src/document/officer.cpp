@@ -11,38 +11,9 @@
 
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/interaction.h"
+#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
-
-namespace {
-
-// The character code a key press offers to the key filter: control letters as their codes
-// (Ctrl+V is 22), else the typed character; 0 for keys that type nothing.
-int keyAsciiOf(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
-        return event.key() - Qt::Key_A + 1;
-    switch (event.key()) {
-        case Qt::Key_Backspace:
-            return 8;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return 13;
-        case Qt::Key_Escape:
-            return 27;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0;  // moves the focus, types nothing
-        default:
-            break;
-    }
-    const QString text = event.text();
-    if (text.isEmpty() || mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    return static_cast<int>(text.at(0).unicode());
-}
-
-}  // namespace
 
 void KORVA_Bankruptcy::ValidateAssignedOfficer() {
     // Each step is trapped on its own; when the number cannot be taken, the officer is not
@@ -123,7 +94,7 @@ bool KORVA_Bankruptcy::eventFilter(QObject* watched, QEvent* event) {
                                      (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
             // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
             if (shiftInsert || key->matches(QKeySequence::Paste)) startPaste(mbPasteKey);
-            int keyAscii = keyAsciiOf(*key);
+            int keyAscii = platform::keyAsciiOf(*key);
             if (keyAscii == 0) return false;
             mTxtBankruptcy_KeyPress(keyAscii);
             return keyAscii == 0;  // a discarded key never reaches the box

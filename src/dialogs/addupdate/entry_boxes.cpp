@@ -13,37 +13,13 @@
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "platform/binding/korva_phone.h"
 #include "platform/widgets/interaction.h"
+#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 
 namespace {
 
 constexpr int kBackspace = 8;
 constexpr int kEnter = 13;
-
-// The character code a key press offers to the key rules: control letters as their codes
-// (Ctrl+V is 22), else the typed character; 0 for keys that type nothing.
-int keyAsciiOf(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
-        return event.key() - Qt::Key_A + 1;
-    switch (event.key()) {
-        case Qt::Key_Backspace:
-            return kBackspace;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return kEnter;
-        case Qt::Key_Escape:
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0;  // the dialog's own keys
-        default:
-            break;
-    }
-    const QString text = event.text();
-    if (text.isEmpty() || mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    return static_cast<int>(text.at(0).unicode());
-}
 
 }  // namespace
 
@@ -93,8 +69,9 @@ bool frmBankruptcyAddUpdate::eventFilter(QObject* watched, QEvent* event) {
                                      (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
             // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
             if (shiftInsert || key->matches(QKeySequence::Paste)) startPaste(mbPasteKey);
-            int keyAscii = keyAsciiOf(*key);
-            if (keyAscii == 0) return false;
+            int keyAscii = platform::keyAsciiOf(*key);
+            // Escape belongs to the dialog (its Cancel), not to the box's key rules.
+            if (keyAscii == 0 || key->key() == Qt::Key_Escape) return false;
             mTxtAddBankruptcy_KeyPress(index, keyAscii);
             return keyAscii == 0;  // a discarded key never reaches the box
         }

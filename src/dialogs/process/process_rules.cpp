@@ -18,6 +18,7 @@
 #include "dialogs/process/process_texts.h"
 #include "platform/binding/binding_collection.h"
 #include "platform/widgets/interaction.h"
+#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -26,30 +27,6 @@ namespace {
 constexpr int kBackspace = 8, kEnter = 13, kSpace = 32;
 constexpr int kKeyInsert = 45, kKeyV = 86;
 constexpr int kShift = 1, kCtrl = 2, kAlt = 4;
-
-// The character code a key press offers to the key rules: control letters as their codes
-// (Ctrl+V is 22), else the typed character; 0 for keys that type nothing.
-int keyAsciiOf(const QKeyEvent& event) {
-    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
-        return event.key() - Qt::Key_A + 1;
-    switch (event.key()) {
-        case Qt::Key_Backspace:
-            return kBackspace;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return kEnter;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return 0;
-        default:
-            break;
-    }
-    const QString text = event.text();
-    if (text.isEmpty() || mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return 0;
-    return static_cast<int>(text.at(0).unicode());
-}
 
 // The old key code of a key (letters and digits as their upper-case codes, Insert 45) and the
 // shift state (1 Shift, 2 Ctrl, 4 Alt).
@@ -329,7 +306,7 @@ bool frmBankruptcyProcess::filterBoxEvent(int index, QEvent* event) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             mTxtDischarge_KeyDown(index, keyCodeOf(*key), shiftOf(*key));
-            int keyAscii = keyAsciiOf(*key);
+            int keyAscii = platform::keyAsciiOf(*key);
             if (keyAscii == 0) return false;
             mTxtDischarge_KeyPress(index, keyAscii);
             return keyAscii == 0;  // a discarded key never reaches the box
