@@ -150,8 +150,8 @@ TEST_F(DamagedStateTest, AnUnreadableImageIsPassedOverAndTheCustomerAskedForAgai
         EXPECT_EQ(doc->Customer().CustID, "1004");
         EXPECT_EQ(tabs()->currentIndex(), 1);
         EXPECT_EQ(officerBox()->text(), "102");
-        EXPECT_EQ(static_cast<int>(backEnd->requestsOf("OPENARS").size()), asked + 1);
         ASSERT_TRUE(waitIdle());
+        EXPECT_EQ(static_cast<int>(backEnd->requestsOf("OPENARS").size()), asked + 1);
         EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 40);
         EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 3);
         EXPECT_TRUE(statusSeen("Ready ..."));

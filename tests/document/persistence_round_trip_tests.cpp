@@ -200,8 +200,9 @@ TEST_F(PersistenceTest, StagedRowsComeBackWithTheirOriginalsAndAreAskedForAgain)
     // The restored row waits for an answer that will never come: the customer's data is asked
     // for again and the row shows what the back end holds.
     open();
-    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), asked + 1);
     ASSERT_TRUE(waitIdle());
+    // The back end writes the request down on its own thread; idle means the answer is in.
+    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), asked + 1);
     platform::DataGrid& caseGrid = grid(KORVA_Bankruptcy::FILINGS);
     ASSERT_EQ(caseGrid.Rows(), 3);
     const records::RecordsetPtr shown = doc->CaseRecordset()->Clone();

@@ -34,11 +34,12 @@ public:
     std::atomic<int> handleSleepMs{0};  // keeps the worker busy inside Handle
 
     messaging::Answer Handle(const messaging::Request& request) override {
-        log("Handle:" + themeWord(request.theme));
         {
+            // One lock for the record and the log: whoever sees the call also sees its request.
             std::lock_guard lock(mutex_);
             handleThread_ = QThread::currentThread();
             lastRequest_ = request;
+            calls_.push_back("Handle:" + themeWord(request.theme));
         }
         if (handleSleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(handleSleepMs));
         if (onHandle) return onHandle(request);
