@@ -417,6 +417,35 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
     rows_ = newRows;
 }
 
+Column Column::CopyUnshared() const {
+    Column copy(type_);
+    copy.rows_ = rows_;
+    copy.materialised_ = materialised_;
+    copy.narrow_ = narrow_;
+    copy.present_ = present_;
+    copy.any_ = any_;
+    copy.pool_ = pool_;
+    copy.pool_.Seal();
+    return copy;
+}
+
+Column Column::ShareWith() {
+    pool_.Seal();
+    Column copy = CopyUnshared();
+    copy.num_ = num_.ShareWith();
+    copy.num32_ = num32_.ShareWith();
+    copy.txt_ = txt_.ShareWith();
+    return copy;
+}
+
+Column Column::ShareFrozen() const {
+    Column copy = CopyUnshared();
+    copy.num_ = num_.ShareFrozen();
+    copy.num32_ = num32_.ShareFrozen();
+    copy.txt_ = txt_.ShareFrozen();
+    return copy;
+}
+
 std::size_t Column::MemoryBytes() const {
     return present_.capacity() * 8 + num_.MemoryBytes() + num32_.MemoryBytes() +
            txt_.MemoryBytes() + any_.capacity() * sizeof(Value) + pool_.MemoryBytes();

@@ -3,6 +3,10 @@
 // numbers and currency in 4-byte slots while every value fits in 32 bits); texts
 // in 4-byte slots (up to 3 bytes inline, longer ones in a chunked pool); a bitmap marks the
 // non-null cells. A column that never held a value allocates nothing.
+//
+// Columns can be copied by sharing: the copy and the original point at the same slot segments
+// and text chunks, and whichever writes to a shared segment first copies that segment alone.
+// Text chunks are never written once shared: both sides put new texts into chunks of their own.
 
 #include <algorithm>
 #include <cstdint>
@@ -33,13 +37,18 @@ class TextPool {
   private:
     friend class ImageReader;
     friend class ImageWriter;
+    friend class Column;
+    // Later texts go into a chunk of their own, so the chunks so far can be shared.
+    void Seal() {
+        if (!chunks_.empty()) chunks_.back().capacity = chunks_.back().size;
+    }
     struct Chunk {
         char* data = nullptr;  // in one of blocks_
         std::uint32_t capacity = 0;
         std::uint32_t size = 0;
     };
     std::vector<Chunk> chunks_;
-    std::vector<std::unique_ptr<char[]>> blocks_;  // a chunk each, or many loaded from an image
+    std::vector<std::shared_ptr<char[]>> blocks_;  // a chunk each, or many loaded from an image
     std::size_t used_ = 0;
     std::size_t garbage_ = 0;
 };
@@ -52,8 +61,41 @@ class Segmented {
     static constexpr unsigned kShift = 12;
     static constexpr std::size_t kSegment = std::size_t{1} << kShift;
 
-    T& operator[](std::size_t i) { return segs_[i >> kShift][i & (kSegment - 1)]; }
+    // Writing access: a segment shared with a copy is made this store's own first.
+    T& operator[](std::size_t i) {
+        if (!shared_.empty()) Own(i >> kShift);
+        return segs_[i >> kShift][i & (kSegment - 1)];
+    }
     const T& operator[](std::size_t i) const { return segs_[i >> kShift][i & (kSegment - 1)]; }
+
+    // A copy sharing every segment but the first (which is small and copied); both sides copy a
+    // shared segment before they write to it.
+    Segmented ShareWith() {
+        Segmented copy;
+        copy.first_ = first_;
+        copy.rest_ = rest_;
+        copy.segs_ = segs_;
+        if (!copy.segs_.empty()) copy.segs_[0] = copy.first_.data();
+        copy.size_ = size_;
+        copy.restEntries_ = restEntries_;
+        shared_.assign(segs_.size(), 1);
+        if (!shared_.empty()) shared_[0] = 0;
+        copy.shared_ = shared_;
+        return copy;
+    }
+    // The same for a store that nobody writes to any more: only the copy needs to know.
+    Segmented ShareFrozen() const {
+        Segmented copy;
+        copy.first_ = first_;
+        copy.rest_ = rest_;
+        copy.segs_ = segs_;
+        if (!copy.segs_.empty()) copy.segs_[0] = copy.first_.data();
+        copy.size_ = size_;
+        copy.restEntries_ = restEntries_;
+        copy.shared_.assign(segs_.size(), 1);
+        if (!copy.shared_.empty()) copy.shared_[0] = 0;
+        return copy;
+    }
     std::size_t size() const { return size_; }
 
     void push_back(const T& v) {
@@ -70,7 +112,9 @@ class Segmented {
                 rest_.emplace_back(new T[kSegment]);
                 restEntries_ += kSegment;
                 segs_.push_back(rest_.back().get());
+                if (!shared_.empty()) shared_.push_back(0);
             }
+            if (!shared_.empty()) Own(segs_.size() - 1);
             segs_.back()[size_ & (kSegment - 1)] = v;
         }
         ++size_;
@@ -91,6 +135,7 @@ class Segmented {
         rest_.clear();
         restEntries_ = 0;
         segs_.clear();
+        shared_.clear();
         size_ = 0;
     }
     // Appends n entries copied from src (which need not be aligned): the first segment as
@@ -113,6 +158,7 @@ class Segmented {
         }
         if (n > 0 && (size_ & (kSegment - 1)) != 0) {
             const std::size_t off = size_ & (kSegment - 1);
+            if (!shared_.empty()) Own(segs_.size() - 1);
             take(segs_.back() + off, std::min(n, kSegment - off));
         }
         if (n == 0) return;
@@ -122,12 +168,14 @@ class Segmented {
         restEntries_ += count;
         T* block = HugePageStart(rest_.back().get(), count);
         for (std::size_t k = 0; k < segments; ++k) segs_.push_back(block + k * kSegment);
+        if (!shared_.empty()) shared_.resize(segs_.size(), 0);
         take(block, n);
     }
     // Calls f(T* run, count) for each stretch of consecutive entries, in order.
     template <class F>
     void ForEachRun(F&& f) {
         for (std::size_t at = 0; at < size_; at += kSegment) {
+            if (!shared_.empty()) Own(at >> kShift);
             f(segs_[at >> kShift], std::min(kSegment, size_ - at));
         }
     }
@@ -141,6 +189,7 @@ class Segmented {
         first_.swap(o.first_);
         rest_.swap(o.rest_);
         segs_.swap(o.segs_);
+        shared_.swap(o.shared_);
         std::swap(size_, o.size_);
         std::swap(restEntries_, o.restEntries_);
     }
@@ -150,9 +199,21 @@ class Segmented {
     }
 
   private:
+    // Gives segment s a block of its own when it is shared.
+    void Own(std::size_t s) {
+        if (!shared_[s]) return;
+        std::shared_ptr<T[]> own(new T[kSegment]);
+        std::memcpy(own.get(), segs_[s], kSegment * sizeof(T));
+        segs_[s] = own.get();
+        rest_.push_back(std::move(own));
+        restEntries_ += kSegment;
+        shared_[s] = 0;
+    }
+
     std::vector<T> first_;
-    std::vector<std::unique_ptr<T[]>> rest_;
+    std::vector<std::shared_ptr<T[]>> rest_;  // blocks, some perhaps shared with copies
     std::vector<T*> segs_;
+    std::vector<std::uint8_t> shared_;  // per segment, 1 while shared; empty: nothing shared
     std::size_t size_ = 0;
     std::size_t restEntries_ = 0;  // entries allocated in rest_ (blocks may hold many segments)
 };
@@ -196,6 +257,11 @@ class Column {
     }
     void Reserve(std::uint32_t rows);  // allocates the slots even while every cell is Null
 
+    // A copy sharing the slots and texts (see the top of this file). ShareWith marks this
+    // column's storage as shared too; ShareFrozen is for a column nobody writes to any more.
+    Column ShareWith();
+    Column ShareFrozen() const;
+
     // For image loading: raw slot access (Number/Real: bit patterns).
     void AppendBits(std::uint64_t bits);
     std::uint64_t Bits(std::uint32_t row) const {
@@ -214,7 +280,8 @@ class Column {
     void StoreSlot(std::uint32_t row, const Value& v, bool fresh);
     void ReleaseSlot(std::uint32_t row);
     void StoreWhole(std::uint32_t row, std::int64_t n);
-    void Widen();  // a whole number beyond 32 bits: every slot becomes 64-bit
+    void Widen();                 // a whole number beyond 32 bits: every slot becomes 64-bit
+    Column CopyUnshared() const;  // everything but the shared slot segments
 
     FieldType type_;
     Storage storage_;

@@ -446,10 +446,17 @@ void Recordset::Open(Stream& stream) {
                     "stream to open from is closed.");
     }
     const std::int64_t at = stream.Position();
-    const Bytes& buf = stream.Buffer();
-    std::size_t consumed = 0;
-    auto store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
-    stream.SetPosition(at + static_cast<std::int64_t>(consumed));
+    std::shared_ptr<RowStore> store;
+    if (const std::shared_ptr<const RowStore> kept = stream.ImageAt()) {
+        // an image saved into this stream and never written out: share its rows
+        store = kept->ShareFrozen();
+        stream.SetPosition(at + static_cast<std::int64_t>(stream.ImageSize()));
+    } else {
+        const Bytes& buf = stream.Buffer();
+        std::size_t consumed = 0;
+        store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
+        stream.SetPosition(at + static_cast<std::int64_t>(consumed));
+    }
     pendingFields_.clear();  // the image's fields replace any appended ones
     store_ = store;
     view_->Attach(store);

@@ -386,6 +386,37 @@ ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
     return image;
 }
 
+namespace {
+
+std::vector<RowId> EveryRow(const RowStore& store) {
+    std::vector<RowId> rows(store.Slots());
+    for (RowId r = 0; r < rows.size(); ++r) rows[r] = r;
+    return rows;
+}
+
+bool IsEveryRowInOrder(const RowStore& store, const std::vector<RowId>& rows) {
+    if (rows.size() != store.Slots()) return false;
+    for (RowId r = 0; r < rows.size(); ++r) {
+        if (rows[r] != r) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::size_t WholeImageSize(const RowStore& store) {
+    return ImageWriter(store, EveryRow(store)).Size();
+}
+
+void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size) {
+    const std::vector<RowId> rows = EveryRow(store);
+    const ImageWriter writer(store, rows);
+    if (writer.Size() != size) {
+        throw Error(err::InvalidArgument, "The record-set image changed its length while kept");
+    }
+    writer.WriteTo(dst);
+}
+
 // --- the record set's side
 
 std::vector<RowId> Recordset::View::ImageRows() const {
@@ -430,7 +461,15 @@ void Recordset::Save(Stream& stream) const {
                     "stream to save into is closed.");
     }
     const std::vector<RowId> rows = view_->ImageRows();
-    const ImageWriter writer(*view_->store, rows);
+    RowStore& store = *view_->store;
+    if (stream.ImageAt() == nullptr && stream.Position() == stream.Size() &&
+        IsEveryRowInOrder(store, rows)) {
+        // the store's rows as they stand: kept as a snapshot, written out when needed
+        std::shared_ptr<const RowStore> snapshot = store.Snapshot();
+        const std::size_t size = ImageWriter(*snapshot, rows).Size();
+        if (stream.PutImage(std::move(snapshot), size)) return;
+    }
+    const ImageWriter writer(store, rows);
     writer.WriteTo(stream.Reserve(writer.Size()));
 }
 

@@ -26,6 +26,28 @@ RowStore::RowStore(std::vector<FieldDef> fields) : fields_(std::move(fields)) {
     for (const auto& f : fields_) columns_.emplace_back(f.type);
 }
 
+template <class ShareColumn>
+std::shared_ptr<RowStore> RowStore::CopyWith(ShareColumn&& share) const {
+    auto copy = std::make_shared<RowStore>(std::vector<FieldDef>{});
+    copy->fields_ = fields_;
+    copy->columns_.reserve(columns_.size());
+    for (std::size_t f = 0; f < columns_.size(); ++f) copy->columns_.push_back(share(f));
+    copy->status_ = status_;
+    copy->bookmarks_ = bookmarks_;
+    copy->nextBookmark_ = nextBookmark_;
+    copy->goneCount_ = goneCount_;
+    copy->originals_ = originals_;
+    return copy;
+}
+
+std::shared_ptr<RowStore> RowStore::Snapshot() {
+    return CopyWith([this](std::size_t f) { return columns_[f].ShareWith(); });
+}
+
+std::shared_ptr<RowStore> RowStore::ShareFrozen() const {
+    return CopyWith([this](std::size_t f) { return columns_[f].ShareFrozen(); });
+}
+
 int RowStore::FieldIndex(std::string_view name) const noexcept {
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (EqualsIgnoreCase(fields_[i].name, name)) return static_cast<int>(i);

@@ -98,12 +98,20 @@ class RowStore {
 
     std::size_t MemoryBytes() const;
 
+    // A copy of the rows that shares their storage copy-on-write, with no views attached.
+    // Snapshot marks this store's storage as shared too; ShareFrozen copies a store that
+    // nobody changes any more (a snapshot).
+    std::shared_ptr<RowStore> Snapshot();
+    std::shared_ptr<RowStore> ShareFrozen() const;
+
     // --- image loading: rows are appended column by column, then checked
     friend class ImageReader;
 
   private:
     template <class F>
     void ForEachListener(F&& f);
+    template <class ShareColumn>
+    std::shared_ptr<RowStore> CopyWith(ShareColumn&& share) const;
     void SetGone(RowId r);
     void TellRows(RowChange::Kind kind, const std::vector<RowId>& rows);
     template <class Cell>

@@ -8,6 +8,7 @@
 
 #include "records/errors.h"
 #include "records/huge_pages.h"
+#include "records/image.h"
 
 namespace records {
 
@@ -19,12 +20,14 @@ void Stream::RequireOpen() const {
 void Stream::Open() {
     if (open_) throw Error(err::ObjectOpen, "Operation is not allowed when the stream is open.");
     data_.clear();
+    DropImage();
     pos_ = 0;
     open_ = true;
 }
 
 void Stream::Close() {
     RequireOpen();
+    DropImage();
     data_.clear();
     data_.shrink_to_fit();
     pos_ = 0;
@@ -33,7 +36,7 @@ void Stream::Close() {
 
 std::int64_t Stream::Size() const {
     RequireOpen();
-    return static_cast<std::int64_t>(data_.size());
+    return static_cast<std::int64_t>(data_.size() + (image_ ? imageSize_ : 0));
 }
 
 std::int64_t Stream::Position() const {
@@ -52,11 +55,55 @@ void Stream::SetPosition(std::int64_t pos) {
 
 void Stream::SetEOS() {
     RequireOpen();
+    if (image_ && pos_ <= data_.size()) {
+        DropImage();  // cut off before the image: it never needs to be written
+    } else {
+        WriteOutImage();
+    }
     data_.resize(pos_);
+}
+
+bool Stream::PutImage(std::shared_ptr<const RowStore> rows, std::size_t size) {
+    RequireOpen();
+    if (image_ || pos_ != data_.size()) return false;
+    image_ = std::move(rows);
+    imageSize_ = size;
+    pos_ += size;
+    return true;
+}
+
+std::shared_ptr<const RowStore> Stream::ImageAt() const {
+    RequireOpen();
+    return image_ && pos_ == data_.size() ? image_ : nullptr;
+}
+
+void Stream::DropImage() const {
+    image_.reset();
+    imageSize_ = 0;
+}
+
+void Stream::WriteOutImage() const {
+    if (!image_) return;
+    const std::shared_ptr<const RowStore> rows = std::move(image_);
+    const std::size_t size = imageSize_;
+    DropImage();
+    const std::size_t at = data_.size();
+    if (at + size > data_.capacity()) {
+        data_.reserve(at + size);
+        AdviseHugePages(data_.data(), data_.capacity());
+    }
+    data_.resize(at + size);
+    try {
+        WriteWholeImage(*rows, data_.data() + at, size);
+    } catch (...) {
+        data_.resize(at);
+        throw;
+    }
 }
 
 void Stream::Write(const void* data, std::size_t n) {
     RequireOpen();
+    WriteOutImage();
     if (n == 0) return;
     const auto* p = static_cast<const std::uint8_t*>(data);
     const std::less<const std::uint8_t*> before;
@@ -81,6 +128,7 @@ void Stream::Grow(std::size_t size) {
 
 std::uint8_t* Stream::Reserve(std::size_t n) {
     RequireOpen();
+    WriteOutImage();
     Grow(pos_ + n);
     std::uint8_t* at = data_.data() + pos_;
     pos_ += n;
@@ -89,6 +137,7 @@ std::uint8_t* Stream::Reserve(std::size_t n) {
 
 Bytes Stream::Read(std::int64_t n) {
     RequireOpen();
+    WriteOutImage();
     const std::size_t left = data_.size() - pos_;
     const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
     const auto first = data_.begin() + static_cast<std::ptrdiff_t>(pos_);
@@ -99,6 +148,7 @@ Bytes Stream::Read(std::int64_t n) {
 
 void Stream::ReadExact(void* out, std::size_t n) {
     RequireOpen();
+    WriteOutImage();
     const std::size_t left = data_.size() - pos_;
     if (n > left) {
         throw Error(err::BadImage, "Stream is truncated: " + std::to_string(n) +
@@ -112,6 +162,7 @@ void Stream::ReadExact(void* out, std::size_t n) {
 void Stream::CopyTo(Stream& dest, std::int64_t n) {
     RequireOpen();
     dest.RequireOpen();
+    WriteOutImage();
     const std::size_t left = data_.size() - pos_;
     const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
     if (&dest == this) {  // copying onto itself: go through a copy, the buffer may move
@@ -135,12 +186,14 @@ void Stream::LoadFromFile(const std::string& path) {
     if (!in) throw Error(err::FileOpenFailed, "File could not be opened: " + path);
     Bytes content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Error(err::FileOpenFailed, "File could not be read: " + path);
+    DropImage();
     data_ = std::move(content);
     pos_ = 0;
 }
 
 void Stream::SaveToFile(const std::string& path, bool overwrite) const {
     RequireOpen();
+    WriteOutImage();
     std::error_code ec;
     if (!overwrite && std::filesystem::exists(path, ec)) {
         throw Error(err::FileWriteFailed, "Write to file failed: " + path + " already exists.");

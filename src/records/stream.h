@@ -3,12 +3,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "records/value.h"
 
 namespace records {
 
+class RowStore;
+
+// A record-set image saved at the end of a stream is kept as the rows themselves (a snapshot
+// sharing the record set's storage copy-on-write) until something needs its bytes: opening a
+// record set from it shares the rows again instead of copying them twice. Every operation that
+// reads, writes or exports bytes writes the image out first, so the stream's content is always
+// exactly the image's bytes.
 class Stream {
   public:
     Stream() = default;
@@ -43,14 +51,29 @@ class Stream {
     // Writes the whole content; overwrite = false fails when the file exists.
     void SaveToFile(const std::string& path, bool overwrite = true) const;
 
-    const Bytes& Buffer() const { return data_; }
+    const Bytes& Buffer() const {
+        WriteOutImage();
+        return data_;
+    }
+
+    // For the record set's Save and Open: an image of `rows` (all of them, in order) of `size`
+    // bytes, written at the position when that is the end of the stream; false otherwise (the
+    // caller writes the bytes). The position moves past it.
+    bool PutImage(std::shared_ptr<const RowStore> rows, std::size_t size);
+    // The rows of an image put at the position and not written out since; null when none.
+    std::shared_ptr<const RowStore> ImageAt() const;
+    std::size_t ImageSize() const { return imageSize_; }
 
   private:
     void RequireOpen() const;
     void Grow(std::size_t size);  // the content at least this long
-    Bytes data_;
+    void WriteOutImage() const;   // the kept image becomes bytes at the end
+    void DropImage() const;
+    mutable Bytes data_;
     std::size_t pos_ = 0;
     bool open_ = false;
+    mutable std::shared_ptr<const RowStore> image_;  // kept at data_.size() when set
+    mutable std::size_t imageSize_ = 0;
 };
 
 }  // namespace records

@@ -1,0 +1,173 @@
+// An image saved at the end of a stream is kept as shared rows until its bytes are needed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "records/stream.h"
+#include "recordset_fixture.h"
+
+namespace records::testing {
+namespace {
+
+// Enough rows for several slot segments and several text chunks per column.
+RecordsetPtr ManyPeople(int n = 9000) {
+    auto rs = PeopleRs();
+    for (int i = 0; i < n; ++i) {
+        AddPerson(rs, i % 11 ? Value("name number " + std::to_string(i)) : Value::Null(),
+                  i % 7 ? Value(i * 37 % 1000 - 500) : Value::Null(), Money(i / 4.0),
+                  Value(Date{40000.0 + i}), i % 3 ? Value(std::string(i % 5, 'x')) : Value::Null(),
+                  i % 2 ? Value(i) : Value::Null());
+    }
+    rs->UpdateBatch();
+    return rs;
+}
+
+// Every cell of every visible row, with bookmark and status, in view order.
+std::vector<std::string> Cells(const RecordsetPtr& rs) {
+    std::vector<std::string> out;
+    for (Bookmark b : rs->VisibleBookmarks()) {
+        std::string row = std::to_string(b);
+        for (int f = 0; f < rs->FieldCount(); ++f) {
+            const Value v = rs->ValueAt(b, f);
+            row += v.isNull() ? "|null" : "|" + TextOf(v);
+        }
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+RecordsetPtr OpenAt(Stream& s, std::int64_t at) {
+    s.SetPosition(at);
+    auto rs = Recordset::Create();
+    rs->Open(s);
+    return rs;
+}
+
+RecordsetPtr FromBytes(const Bytes& image) {
+    Stream s;
+    s.Open();
+    s.Write(image);
+    return OpenAt(s, 0);
+}
+
+void SetAt(const RecordsetPtr& rs, Bookmark b, const std::string& field, Value v) {
+    rs->SetBookmark(b);
+    rs->Set(field, std::move(v));
+    rs->Update();
+}
+
+TEST(KeptImage, TheSourceAndEveryRecordSetOpenedFromItChangeIndependently) {
+    auto source = ManyPeople();
+    const auto before = Cells(source);
+    Stream s;
+    s.Open();
+    source->Save(s);
+    auto first = OpenAt(s, 0);
+    auto second = OpenAt(s, 0);
+    EXPECT_EQ(Cells(first), before);
+
+    // the source writes into the first, a middle and the last segment, widens a number column,
+    // adds texts after the shared ones and drops a row for good
+    SetAt(source, 1, "Name", Value("source changed the first"));
+    SetAt(source, 5000, "Amt", Money(-1));
+    SetAt(source, 9000, "Num", Value(static_cast<long long>(1) << 40));
+    AddPerson(source, "a text the source added after saving", 1);
+    source->SetBookmark(4500);
+    source->Delete();
+    source->UpdateBatch();
+    // the first copy writes into the same rows and adds its own texts
+    SetAt(first, 1, "Name", Value("first changed the first"));
+    SetAt(first, 5000, "Dt", Value(Date{1.5}));
+    AddPerson(first, "a text the first copy added", 2);
+    first->UpdateBatch();
+
+    EXPECT_EQ(Cells(second), before);
+    EXPECT_EQ(Cells(FromBytes(s.Buffer())), before) << "the bytes are those of the saved rows";
+    EXPECT_EQ(TextOf(source->ValueAt(1, 0)), "source changed the first");
+    EXPECT_EQ(TextOf(first->ValueAt(1, 0)), "first changed the first");
+    EXPECT_EQ(first->ValueAt(5000, first->FieldIndex("Amt")), Money(1249.75));
+    EXPECT_EQ(source->ValueAt(5000, source->FieldIndex("Dt")), Value(Date{45000.0 - 1}));
+    first->MoveLast();
+    EXPECT_EQ(TextOf(first->Get("Name")), "a text the first copy added");
+    source->MoveLast();
+    EXPECT_EQ(TextOf(source->Get("Name")), "a text the source added after saving");
+    EXPECT_EQ(source->RecordCount(), 9000);
+    EXPECT_EQ(first->RecordCount(), 9001);
+    // and each of them still saves what it holds
+    EXPECT_EQ(Cells(FromBytes([&] {
+                  Stream t;
+                  t.Open();
+                  first->Save(t);
+                  return t.Buffer();
+              }())),
+              Cells(first));
+}
+
+TEST(KeptImage, ItsBytesAreThoseAnImageWrittenInPlaceWouldHave) {
+    auto rs = ManyPeople(5000);
+    SetAt(rs, 7, "Name", Value("staged, with its original"));  // a modified row
+    Stream kept;
+    kept.Open();
+    rs->Save(kept);
+    const std::int64_t size = kept.Size();
+    EXPECT_EQ(kept.Position(), size);
+
+    Stream inPlace;  // saved over earlier content: written as bytes at once
+    inPlace.Open();
+    inPlace.Write("earlier", 7);
+    inPlace.SetPosition(0);
+    rs->Save(inPlace);
+    EXPECT_EQ(inPlace.Size(), size);
+    EXPECT_EQ(kept.Buffer(), inPlace.Buffer());
+    EXPECT_EQ(kept.Size(), size);
+
+    // every way of taking bytes out writes the image first
+    Stream copied;
+    copied.Open();
+    Stream again;
+    again.Open();
+    rs->Save(again);
+    again.SetPosition(0);
+    again.CopyTo(copied);
+    EXPECT_EQ(copied.Buffer(), inPlace.Buffer());
+    Stream read;
+    read.Open();
+    rs->Save(read);
+    read.SetPosition(0);
+    EXPECT_EQ(read.Read(), inPlace.Buffer());
+}
+
+TEST(KeptImage, StreamsHoldingSeveralImagesOrCutShortBehaveAsBytes) {
+    auto rs = ManyPeople(100);
+    auto small = PeopleRs();
+    AddPerson(small, "only", 1);
+    small->UpdateBatch();
+    Stream s;
+    s.Open();
+    rs->Save(s);
+    const std::int64_t firstEnd = s.Position();
+    small->Save(s);  // after a kept image: the first is written out, the second kept
+    EXPECT_EQ(Cells(OpenAt(s, 0)), Cells(rs));
+    EXPECT_EQ(s.Position(), firstEnd);
+    EXPECT_EQ(Cells(OpenAt(s, firstEnd)), Cells(small));
+    EXPECT_TRUE(s.AtEnd());
+
+    Stream cut;
+    cut.Open();
+    rs->Save(cut);
+    cut.SetPosition(0);
+    cut.SetEOS();  // cut off before the image: nothing is left of it
+    EXPECT_EQ(cut.Size(), 0);
+    EXPECT_EQ(ErrorOf([&] { OpenAt(cut, 0); }), err::BadImage);
+
+    Stream closed;
+    closed.Open();
+    rs->Save(closed);
+    closed.Close();
+    closed.Open();
+    EXPECT_EQ(closed.Size(), 0);
+}
+
+}  // namespace
+}  // namespace records::testing
