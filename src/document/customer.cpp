@@ -94,6 +94,23 @@ void KORVA_Bankruptcy::readCustomerFromControl() {
     udtCustomer.Phone = messaging::FormatPhone(udtCustomer.Phone);
 }
 
+void KORVA_Bankruptcy::showCustomerInControl() {
+    if (udtCustomer.CustID.empty()) return;
+    messaging::CustomerInfo c;
+    c.custId = udtCustomer.CustID;
+    c.name = udtCustomer.CustName;
+    c.custType = udtCustomer.CustType;
+    c.docType = udtCustomer.DocType;
+    c.refNumber = udtCustomer.RefNumber;
+    c.phone = udtCustomer.Phone;
+    c.mailAddress = udtCustomer.MailAddress;
+    c.mailAddress2 = udtCustomer.MailAddress2;
+    c.mailCity = udtCustomer.MailCity;
+    c.mailState = udtCustomer.MailState;
+    c.mailZip = udtCustomer.MailZip;
+    KORVA_CustSelect1->ShowCustomer(c);
+}
+
 // --- the steps of forgetting a customer
 
 void KORVA_Bankruptcy::forgetReceiptNumber() {

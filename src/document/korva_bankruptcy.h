@@ -174,6 +174,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void forgetTabs();
     void forgetRebind(ForgetState& state);
     void readCustomerFromControl();
+    void showCustomerInControl();  // the restored customer, as the control's picked one
 
     // selection.cpp
     void makeCaseCurrent();

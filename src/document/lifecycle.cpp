@@ -213,7 +213,8 @@ void KORVA_Bankruptcy::doEvents() {
 }
 
 std::string KORVA_Bankruptcy::customerDisplayName() const {
-    // A restored screen has its customer in udtCustomer before the control has picked one.
+    // A restored screen shows its customer in the control too; its own record covers the case
+    // where that could not be done.
     if (KORVA_CustSelect1->HasCustomer()) return KORVA_CustSelect1->Customer().name;
     return udtCustomer.CustName;
 }

@@ -233,6 +233,7 @@ void KORVA_Bankruptcy::restoreCustomer(const records::PropertyBag& main) {
         udtCustomer.IsBankruptcyManager = mUdtBlankCustomer.IsBankruptcyManager;
     });
     step([&] { UpdateCustomerLabels(); });
+    step([&] { showCustomerInControl(); });
     step([&] {
         if (!records::IsNumeric(records::Value(udtCustomer.AsgnOfficerID))) return;
         mTxtBankruptcy->setText(QString::fromStdString(records::Trim(udtCustomer.AsgnOfficerID)));

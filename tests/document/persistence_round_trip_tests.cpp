@@ -42,6 +42,10 @@ TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScre
     caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
     EXPECT_EQ(status(), "Ready ...");
     EXPECT_EQ(doc->Customer(), customerBefore);
+    const auto* picker = doc->findChild<platform::CustomerSelect*>("KORVA_CustSelect1");
+    EXPECT_TRUE(picker->HasCustomer());
+    EXPECT_EQ(picker->Customer().custId, "1004");
+    EXPECT_EQ(picker->Customer().name, "Quarry Lane Mills");
     EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "Quarry Lane Mills");
     EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(7)")->text(), "Quarry Lane Mills");
     EXPECT_EQ(tabs()->currentIndex(), 1);

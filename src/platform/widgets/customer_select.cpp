@@ -180,6 +180,13 @@ void CustomerSelect::showPicked() {
     pickedLabel_->setText(tr("Chosen: %1  %2").arg(q(customer_.custId), q(customer_.name)));
 }
 
+void CustomerSelect::ShowCustomer(const messaging::CustomerInfo& customer) {
+    ClearSelection();
+    customer_ = customer;
+    picked_ = !customer.custId.empty();
+    showPicked();
+}
+
 void CustomerSelect::ClearSelection() {
     typingPause_->stop();
     search_->clear();

@@ -42,6 +42,9 @@ class CustomerSelect : public QWidget {
 
     // Forgets the picked customer and the search, without raising ClearForm.
     void ClearSelection();
+    // Shows this customer as the picked one without raising SelectionChanged: the customer of a
+    // restored screen, whose data the screen holds already.
+    void ShowCustomer(const messaging::CustomerInfo& customer);
     // Picks the customer with exactly this number (SelectionChanged); false when there is none.
     bool SelectCustomerById(const std::string& id);
     // Reads the picked customer again (CustomerEdit); false when it is no longer found.
