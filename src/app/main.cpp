@@ -15,6 +15,7 @@
 #include "app/scenario/scenario_script.h"
 #include "app/tour.h"
 #include "platform/widgets/host_shell.h"
+#include "platform/widgets/regional_formats.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("HALBERON"));
     QApplication::setApplicationDisplayName(QStringLiteral("HALBERON Bankruptcy Manager"));
     QApplication::setApplicationVersion(QStringLiteral(HALBERON_VERSION));
+    platform::useUsFormsWithoutRegionalSettings();
 
     QCommandLineParser parser;
     app::addAppOptions(parser);

@@ -18,6 +18,12 @@ std::int64_t roundToCents(std::int64_t units) {
 
 }  // namespace
 
+void useUsFormsWithoutRegionalSettings() {
+    if (QLocale::system().language() == QLocale::C) {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+}
+
 QString shortDateFormat(const QLocale& locale) {
     QString format = locale.dateFormat(QLocale::ShortFormat);
     if (!format.contains(QLatin1String("yyyy"))) {

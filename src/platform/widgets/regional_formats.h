@@ -18,6 +18,11 @@ QString shortDateFormat(const QLocale& locale = QLocale());
 // Empty give ""; anything else its plain text.
 QString formatShortDate(const records::Value& v, const QLocale& locale = QLocale());
 
+// Makes the US forms the default where the system has no regional settings (the C locale of a
+// bare server or container): otherwise dates would mix the C locale's "15 Aug 2019" with the
+// fixed "mm/dd/yyyy" of the record formats, and amounts would show no currency sign.
+void useUsFormsWithoutRegionalSettings();
+
 // "CURRENCY": a number in the locale's currency form, two decimals, rounded half away from zero
 // on the exact amount. Null and Empty give ""; a text that is not a number stays as it is.
 QString formatCurrency(const records::Value& v, const QLocale& locale = QLocale());
