@@ -453,6 +453,29 @@ std::size_t Column::MemoryBytes() const {
 
 // --- conversion to a field's type
 
+bool HasFieldType(const Value& v, FieldType t) {
+    switch (v.type()) {
+        case Value::Type::Empty:
+        case Value::Type::Null:
+            return true;
+        case Value::Type::Text:
+            return t == FieldType::Text || t == FieldType::Variant;
+        case Value::Type::Long:
+            return t == FieldType::Long || t == FieldType::Variant;
+        case Value::Type::Double:
+            return t == FieldType::Double || t == FieldType::Variant;
+        case Value::Type::Currency:
+            return t == FieldType::Currency || t == FieldType::Variant;
+        case Value::Type::Date:
+            return t == FieldType::Date || t == FieldType::Variant;
+        case Value::Type::Boolean:
+            return t == FieldType::Boolean || t == FieldType::Variant;
+        case Value::Type::Bytes:
+            return t == FieldType::Bytes || t == FieldType::Variant;
+    }
+    return false;
+}
+
 Value ConvertForField(const Value& v, const FieldDef& field) {
     if (v.isNothing()) return Value::Null();
     const Value::Type t = v.type();

@@ -71,16 +71,8 @@ class Segmented {
     // A copy sharing every segment but the first (which is small and copied); both sides copy a
     // shared segment before they write to it.
     Segmented ShareWith() {
-        Segmented copy;
-        copy.first_ = first_;
-        copy.rest_ = rest_;
-        copy.segs_ = segs_;
-        if (!copy.segs_.empty()) copy.segs_[0] = copy.first_.data();
-        copy.size_ = size_;
-        copy.restEntries_ = restEntries_;
-        shared_.assign(segs_.size(), 1);
-        if (!shared_.empty()) shared_[0] = 0;
-        copy.shared_ = shared_;
+        Segmented copy = ShareFrozen();
+        shared_ = copy.shared_;
         return copy;
     }
     // The same for a store that nobody writes to any more: only the copy needs to know.
@@ -301,6 +293,10 @@ class Column {
 // Letter case ignored for ASCII letters, bytes otherwise (the same rule as CompareForSort).
 int CompareTextNoCase(std::string_view a, std::string_view b);
 bool EqualTextNoCase(std::string_view a, std::string_view b);
+
+// Whether a value is of a field's own type (Null and Empty fit every field), so that
+// ConvertForField gives it back unchanged.
+bool HasFieldType(const Value& v, FieldType t);
 
 // The value converted to a field's type, as Set stores it. Null and Empty become Null.
 // Unconvertible values are error 3421 naming the field.

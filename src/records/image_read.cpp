@@ -76,29 +76,6 @@ void SizeFresh(V& v, std::size_t n) {
     v.resize(n);
 }
 
-bool FitsField(const Value& v, FieldType t) {
-    switch (v.type()) {
-        case Value::Type::Null:
-        case Value::Type::Empty:
-            return true;
-        case Value::Type::Text:
-            return t == FieldType::Text || t == FieldType::Variant;
-        case Value::Type::Long:
-            return t == FieldType::Long || t == FieldType::Variant;
-        case Value::Type::Double:
-            return t == FieldType::Double || t == FieldType::Variant;
-        case Value::Type::Currency:
-            return t == FieldType::Currency || t == FieldType::Variant;
-        case Value::Type::Date:
-            return t == FieldType::Date || t == FieldType::Variant;
-        case Value::Type::Boolean:
-            return t == FieldType::Boolean || t == FieldType::Variant;
-        case Value::Type::Bytes:
-            return t == FieldType::Bytes || t == FieldType::Variant;
-    }
-    return false;
-}
-
 }  // namespace
 
 // Builds a row store from a payload; a friend of RowStore.
@@ -188,7 +165,7 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
                     continue;
                 }
                 Value v = values.Val(at);
-                if (!FitsField(v, f.type)) Bad(where + " holds a value of the wrong kind");
+                if (!HasFieldType(v, f.type)) Bad(where + " holds a value of the wrong kind");
                 if (v.isNothing()) {
                     col.present_[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
                     v = Value::Null();
@@ -386,7 +363,7 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
         values.reserve(fields.size());
         for (const auto& f : fields) {
             Value v = in.Val("the original values");
-            if (!FitsField(v, f.type)) {
+            if (!HasFieldType(v, f.type)) {
                 Bad("an original value of field '" + f.name + "' is of the wrong kind");
             }
             values.push_back(v.isEmpty() ? Value::Null() : std::move(v));

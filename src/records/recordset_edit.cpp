@@ -50,34 +50,6 @@ void Recordset::AddNew() {
     v.mode = EditMode::Add;
 }
 
-namespace {
-
-// Whether ConvertForField would give the value back unchanged.
-bool FitsAsIs(const Value& v, FieldType t) {
-    switch (v.type()) {
-        case Value::Type::Empty:
-        case Value::Type::Null:
-            return true;
-        case Value::Type::Text:
-            return t == FieldType::Text || t == FieldType::Variant;
-        case Value::Type::Long:
-            return t == FieldType::Long || t == FieldType::Variant;
-        case Value::Type::Double:
-            return t == FieldType::Double || t == FieldType::Variant;
-        case Value::Type::Currency:
-            return t == FieldType::Currency || t == FieldType::Variant;
-        case Value::Type::Date:
-            return t == FieldType::Date || t == FieldType::Variant;
-        case Value::Type::Boolean:
-            return t == FieldType::Boolean || t == FieldType::Variant;
-        case Value::Type::Bytes:
-            return t == FieldType::Bytes || t == FieldType::Variant;
-    }
-    return false;
-}
-
-}  // namespace
-
 void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector<Value>& values) {
     View& v = *view_;
     v.RequireWritable();
@@ -90,7 +62,7 @@ void Recordset::AddNew(const std::vector<std::string>& fields, const std::vector
     v.listCells.assign(defs.size(), nullptr);
     for (std::size_t i = 0; i < v.listFields.size(); ++i) {
         const int f = v.listFields[i];
-        if (FitsAsIs(values[i], defs[f].type)) {
+        if (HasFieldType(values[i], defs[f].type)) {
             v.listCells[f] = &values[i];
         } else {
             v.listValues.push_back(ConvertForField(values[i], defs[f]));
