@@ -1,17 +1,12 @@
 // The assigned-officer box: only whole numbers get in (typed keys are filtered, pastes are
 // checked), and the number is accepted only when it names a known officer.
 
-#include <memory>
-
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QTimer>
 
 #include "document/korva_bankruptcy.h"
+#include "platform/widgets/box_events.h"
 #include "platform/widgets/interaction.h"
-#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -87,49 +82,15 @@ bool KORVA_Bankruptcy::eventFilter(QObject* watched, QEvent* event) {
         flag = true;
         mStrSavedText = mTxtBankruptcy->text().toStdString();
     };
-    switch (event->type()) {
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const bool shiftInsert = key->key() == Qt::Key_Insert &&
-                                     (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-            // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
-            if (shiftInsert || key->matches(QKeySequence::Paste)) startPaste(mbPasteKey);
-            int keyAscii = platform::keyAsciiOf(*key);
-            if (keyAscii == 0) return false;
-            mTxtBankruptcy_KeyPress(keyAscii);
-            return keyAscii == 0;  // a discarded key never reaches the box
-        }
-        case QEvent::KeyRelease:
-            mbPasteKey = false;
-            return false;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            startPaste(mbMouseDown);
-            return false;
-        case QEvent::MouseButtonRelease:
-            mbMouseDown = false;
-            return false;
-        case QEvent::ContextMenu: {
-            // The menu's Paste runs inside exec: the guard stays up until the menu is gone.
-            startPaste(mbMouseDown);
-            std::unique_ptr<QMenu> menu(mTxtBankruptcy->createStandardContextMenu());
-            menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
-            mbMouseDown = false;
-            return true;
-        }
-        case QEvent::Drop:
-            // Dropped text arrives after this event; the guard drops at the next turn of the loop.
-            startPaste(mbMouseDown);
-            QTimer::singleShot(0, this, [this] { mbMouseDown = false; });
-            return false;
-        case QEvent::FocusOut: {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            // A menu or another application taking the focus is no leaving of the box.
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-                mTxtBankruptcy_LostFocus();
-            return false;
-        }
-        default:
-            return false;
-    }
+    platform::BoxEventHandlers box;
+    // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
+    box.keyDown = [&](const QKeyEvent& key) {
+        if (platform::isPasteKey(key)) startPaste(mbPasteKey);
+    };
+    box.keyPress = [this](int& keyAscii) { mTxtBankruptcy_KeyPress(keyAscii); };
+    box.keyUp = [this](const QKeyEvent&) { mbPasteKey = false; };
+    box.mouseDown = [&] { startPaste(mbMouseDown); };
+    box.mouseUp = [this] { mbMouseDown = false; };
+    box.lostFocus = [this] { mTxtBankruptcy_LostFocus(); };
+    return platform::dispatchBoxEvent(watched, mTxtBankruptcy, event, box);
 }

@@ -1,25 +1,21 @@
 // The entry boxes of the add/update dialog: Enter moves on, the case number takes reference
 // keys only and is checked after a paste, and leaving or changing a field refreshes the marks.
 
-#include <memory>
-
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "platform/binding/korva_phone.h"
+#include "platform/widgets/box_events.h"
 #include "platform/widgets/interaction.h"
-#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 
 namespace {
 
 constexpr int kBackspace = 8;
 constexpr int kEnter = 13;
+constexpr int kEscape = 27;
 
 }  // namespace
 
@@ -62,54 +58,21 @@ bool frmBankruptcyAddUpdate::eventFilter(QObject* watched, QEvent* event) {
         flag = true;
         mStrSavedText = textBoxText(index).toStdString();
     };
-    switch (event->type()) {
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            const bool shiftInsert = key->key() == Qt::Key_Insert &&
-                                     (key->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
-            // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
-            if (shiftInsert || key->matches(QKeySequence::Paste)) startPaste(mbPasteKey);
-            int keyAscii = platform::keyAsciiOf(*key);
-            // Escape belongs to the dialog (its Cancel), not to the box's key rules.
-            if (keyAscii == 0 || key->key() == Qt::Key_Escape) return false;
-            mTxtAddBankruptcy_KeyPress(index, keyAscii);
-            return keyAscii == 0;  // a discarded key never reaches the box
-        }
-        case QEvent::KeyRelease:
-            mbPasteKey = false;
-            return false;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            startPaste(mbMouseDown);
-            return false;
-        case QEvent::MouseButtonRelease:
-            mbMouseDown = false;
-            return false;
-        case QEvent::ContextMenu: {
-            // The menu's Paste runs inside exec: the guard stays up until the menu is gone.
-            startPaste(mbMouseDown);
-            std::unique_ptr<QMenu> menu(
-                index == 2 ? mTxtComment->createStandardContextMenu()
-                           : (index == 0 ? mTxtCaseId : mTxtTrustee)->createStandardContextMenu());
-            menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
-            mbMouseDown = false;
-            return true;
-        }
-        case QEvent::Drop:
-            // Dropped text arrives after this event; the guard drops at the next turn of the loop.
-            startPaste(mbMouseDown);
-            QTimer::singleShot(0, this, [this] { mbMouseDown = false; });
-            return false;
-        case QEvent::FocusOut: {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            // A menu or another application taking the focus is no leaving of the box.
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-                mTxtAddBankruptcy_Validate(index);
-            return false;
-        }
-        default:
-            return false;
-    }
+    platform::BoxEventHandlers box;
+    // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
+    box.keyDown = [&](const QKeyEvent& key) {
+        if (platform::isPasteKey(key)) startPaste(mbPasteKey);
+    };
+    box.keyPress = [this, index](int& keyAscii) {
+        // Escape belongs to the dialog (its Cancel), not to the box's key rules.
+        if (keyAscii != kEscape) mTxtAddBankruptcy_KeyPress(index, keyAscii);
+    };
+    box.keyUp = [this](const QKeyEvent&) { mbPasteKey = false; };
+    box.mouseDown = [&] { startPaste(mbMouseDown); };
+    box.mouseUp = [this] { mbMouseDown = false; };
+    box.lostFocus = [this, index] { mTxtAddBankruptcy_Validate(index); };
+    QWidget* const boxes[] = {mTxtCaseId, mTxtTrustee, mTxtComment};
+    return platform::dispatchBoxEvent(watched, boxes[index], event, box);
 }
 
 void frmBankruptcyAddUpdate::mTxtAddBankruptcy_KeyPress(int Index, int& KeyAscii) {

@@ -135,7 +135,6 @@ class frmBankruptcyProcess : public QDialog {
                        bool* cancelDisplay);
     // The box's index when the object is one of the entry boxes (or a box's viewport), else -1.
     int boxIndexOf(const QObject* object) const;
-    bool filterBoxEvent(int index, QEvent* event);
     // Hands back the numbers this dialog drew and did not keep.
     void handBackDrawnNumbers();
     void setStatus(const std::string& text);

@@ -1,24 +1,20 @@
 // The rules of the process dialog's entry boxes (typing, pasting, leaving), the receipt numbers
 // it draws, and the checks a command must pass.
 
-#include <memory>
 #include <utility>
 
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QTimer>
 
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "dialogs/process/process_texts.h"
 #include "platform/binding/binding_collection.h"
+#include "platform/widgets/box_events.h"
 #include "platform/widgets/interaction.h"
-#include "platform/widgets/key_codes.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -295,58 +291,17 @@ int frmBankruptcyProcess::boxIndexOf(const QObject* object) const {
 bool frmBankruptcyProcess::eventFilter(QObject* watched, QEvent* event) {
     const int index = boxIndexOf(watched);
     if (index < 0) return QDialog::eventFilter(watched, event);
-    // The comment box's viewport takes its mouse events; the focus is the box's own.
-    if (event->type() == QEvent::FocusOut && watched != EntryBox(index)) return false;
-    return filterBoxEvent(index, event);
-}
-
-bool frmBankruptcyProcess::filterBoxEvent(int index, QEvent* event) {
-    QWidget* box = EntryBox(index);
-    switch (event->type()) {
-        case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            mTxtDischarge_KeyDown(index, keyCodeOf(*key), shiftOf(*key));
-            int keyAscii = platform::keyAsciiOf(*key);
-            if (keyAscii == 0) return false;
-            mTxtDischarge_KeyPress(index, keyAscii);
-            return keyAscii == 0;  // a discarded key never reaches the box
-        }
-        case QEvent::KeyRelease: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            mTxtDischarge_KeyUp(index, keyCodeOf(*key), shiftOf(*key));
-            return false;
-        }
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
-            mTxtDischarge_MouseDown(index);
-            return false;
-        case QEvent::MouseButtonRelease:
-            mTxtDischarge_MouseUp(index);
-            return false;
-        case QEvent::ContextMenu: {
-            if (index == kComment) return false;
-            // The menu's Paste runs inside exec: the guard stays up until the menu is gone.
-            auto* edit = static_cast<QLineEdit*>(box);
-            mTxtDischarge_MouseDown(index);
-            std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
-            menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
-            mTxtDischarge_MouseUp(index);
-            return true;
-        }
-        case QEvent::Drop:
-            // Dropped text arrives after this event; the guard drops at the next turn of the loop.
-            mTxtDischarge_MouseDown(index);
-            QTimer::singleShot(0, this, [this, index] { mTxtDischarge_MouseUp(index); });
-            return false;
-        case QEvent::FocusOut: {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            // A menu or a message box taking the focus is no leaving of the box.
-            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
-                mTxtDischarge_LostFocus(index);
-            }
-            return false;
-        }
-        default:
-            return false;
-    }
+    platform::BoxEventHandlers box;
+    box.keyDown = [this, index](const QKeyEvent& key) {
+        mTxtDischarge_KeyDown(index, keyCodeOf(key), shiftOf(key));
+    };
+    box.keyPress = [this, index](int& keyAscii) { mTxtDischarge_KeyPress(index, keyAscii); };
+    box.keyUp = [this, index](const QKeyEvent& key) {
+        mTxtDischarge_KeyUp(index, keyCodeOf(key), shiftOf(key));
+    };
+    box.mouseDown = [this, index] { mTxtDischarge_MouseDown(index); };
+    box.mouseUp = [this, index] { mTxtDischarge_MouseUp(index); };
+    box.lostFocus = [this, index] { mTxtDischarge_LostFocus(index); };
+    box.guardContextMenu = index != kComment;
+    return platform::dispatchBoxEvent(watched, EntryBox(index), event, box);
 }
