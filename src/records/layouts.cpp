@@ -93,7 +93,28 @@ std::string LayoutNameQuery() {
            " AND (MSysObjects.Type=1) ) " + " ORDER BY MSysObjects.Name ; ";
 }
 
-bool IsLayoutNameQuery(std::string_view text) { return text == LayoutNameQuery(); }
+namespace {
+
+// Blanks collapsed and letter case ignored, so a query typed with other spacing still reads.
+std::string NormalizedQuery(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += AsciiUpper(c);
+        }
+    }
+    if (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+}  // namespace
+
+bool IsLayoutNameQuery(std::string_view text) {
+    static const std::string query = NormalizedQuery(LayoutNameQuery());
+    return NormalizedQuery(text) == query;
+}
 
 void OpenLayoutInto(Recordset& rs, std::string_view nameOrQuery) {
     if (IsLayoutNameQuery(nameOrQuery)) {

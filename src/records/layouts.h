@@ -30,6 +30,7 @@ RecordsetPtr OpenLayoutRecordset(std::string_view name);
 // The layout-name query of the data-source control: given in place of a layout name, it lists
 // the layout names (field "Name") in name order.
 std::string LayoutNameQuery();
+// True for the query whatever its spacing and letter case.
 bool IsLayoutNameQuery(std::string_view text);
 // Gives a closed record set the layout's fields (or the query's one field and its rows) and
 // opens it; error 3265 for an unknown layout.

@@ -5,32 +5,8 @@
 #include "records/layouts.h"
 #include "records/mod_bankruptcy.h"
 #include "records/stream.h"
-#include "records/text_util.h"
 
 namespace platform {
-
-namespace {
-
-// Blanks collapsed and letter case ignored, so a query typed with other spacing still reads.
-std::string normalized(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += records::AsciiUpper(c);
-        }
-    }
-    if (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-}
-
-}  // namespace
-
-bool isLayoutNameQuery(const std::string& text) {
-    static const std::string query = normalized(records::LayoutNameQuery());
-    return normalized(text) == query;
-}
 
 LayoutDtd::LayoutDtd() : rows_(records::Recordset::Create()) {}
 
@@ -51,7 +27,7 @@ void LayoutDtd::OpenRecordset() {
         fresh->SetCacheSize(rows_->CacheSize());
         rows_ = std::move(fresh);
     }
-    records::OpenLayoutInto(*rows_, isLayoutNameQuery(name_) ? records::LayoutNameQuery() : name_);
+    records::OpenLayoutInto(*rows_, name_);
     opened_ = true;
 }
 

@@ -9,10 +9,6 @@
 
 namespace platform {
 
-// True for the data-source control's layout-name query (records::LayoutNameQuery), whatever its
-// spacing and letter case.
-bool isLayoutNameQuery(const std::string& text);
-
 class LayoutDtd : public messaging::DTD {
 public:
     LayoutDtd();

@@ -21,10 +21,10 @@ TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
                               " AND (MSysObjects.Type=1) ) "
                               " ORDER BY MSysObjects.Name ; ";
     EXPECT_EQ(records::LayoutNameQuery(), query);
-    EXPECT_TRUE(platform::isLayoutNameQuery(
+    EXPECT_TRUE(records::IsLayoutNameQuery(
         "select msysobjects.name  from msysobjects where ( (msysobjects.name not like \"msys*\" )"
         " and (msysobjects.type=1) )\n order by msysobjects.name ;"));
-    EXPECT_FALSE(platform::isLayoutNameQuery("BANKRUPTCY"));
+    EXPECT_FALSE(records::IsLayoutNameQuery("BANKRUPTCY"));
     platform::LayoutDtd dtd;
     dtd.SetDTDName(query);
     EXPECT_EQ(dtd.DTDName(), query);
