@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "records/errors.h"
 #include "records/text_util.h"
@@ -204,7 +205,7 @@ void Column::Widen() {
     wide.reserve(num32_.size());
     for (std::size_t i = 0; i < num32_.size(); ++i) {
         wide.push_back(static_cast<std::uint64_t>(
-            static_cast<std::int64_t>(static_cast<std::int32_t>(num32_[i]))));
+            static_cast<std::int64_t>(static_cast<std::int32_t>(std::as_const(num32_)[i]))));
     }
     num_.swap(wide);
     num32_.clear();
@@ -369,7 +370,7 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
                 num.reserve(newRows);
                 for (std::uint32_t i = 0; i < rows_; ++i) {
                     if (map[i] == kNoRow) continue;
-                    num.push_back(num32_[i]);
+                    num.push_back(std::as_const(num32_)[i]);
                     keepPresent(i, map[i]);
                 }
                 num32_.swap(num);
@@ -382,7 +383,7 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
             num.reserve(newRows);
             for (std::uint32_t i = 0; i < rows_; ++i) {
                 if (map[i] == kNoRow) continue;
-                num.push_back(num_[i]);
+                num.push_back(std::as_const(num_)[i]);
                 keepPresent(i, map[i]);
             }
             num_.swap(num);
@@ -394,7 +395,7 @@ void Column::Compact(const std::vector<std::uint32_t>& map, std::uint32_t newRow
             TextPool pool;
             for (std::uint32_t i = 0; i < rows_; ++i) {
                 if (map[i] == kNoRow) continue;
-                const std::uint32_t s = txt_[i];
+                const std::uint32_t s = std::as_const(txt_)[i];
                 txt.push_back((IsNull(i) || (s & kInline)) ? s : pool.Add(pool_.Get(s)));
                 keepPresent(i, map[i]);
             }

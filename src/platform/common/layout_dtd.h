@@ -34,7 +34,8 @@ private:
 // Makes records::NewLayoutObject (and so NewRecordsetTemplate) create LayoutDtd objects.
 void installLayoutObjectFactory();
 
-// An independent copy of a record set made through its stream image: nothing is shared.
+// An independent copy of a record set made through its stream image. The two share their storage
+// copy-on-write: neither ever sees the other's changes, whichever thread each is used on.
 records::RecordsetPtr copyThroughImage(const records::Recordset& source);
 
 }  // namespace platform
