@@ -48,8 +48,8 @@ struct ImageBuffer {
 // Writes the given rows (in that order) of the store.
 ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows);
 
-// The image of every row of a store in order: its length, and its bytes (exactly `size`).
-std::size_t WholeImageSize(const RowStore& store);
+// Writes the image of every row of a store, in order, into dst; `size` is the length it was
+// measured to have (error 3001 when it is not).
 void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size);
 
 // Reads one image from data; `consumed` is its length. Throws Error(err::BadImage).

@@ -404,10 +404,6 @@ bool IsEveryRowInOrder(const RowStore& store, const std::vector<RowId>& rows) {
 
 }  // namespace
 
-std::size_t WholeImageSize(const RowStore& store) {
-    return ImageWriter(store, EveryRow(store)).Size();
-}
-
 void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size) {
     const std::vector<RowId> rows = EveryRow(store);
     const ImageWriter writer(store, rows);

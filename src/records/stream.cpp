@@ -84,21 +84,20 @@ void Stream::DropImage() const {
 
 void Stream::WriteOutImage() const {
     if (!image_) return;
-    const std::shared_ptr<const RowStore> rows = std::move(image_);
-    const std::size_t size = imageSize_;
-    DropImage();
+    // On failure the image stays kept and the bytes before it as they were.
     const std::size_t at = data_.size();
-    if (at + size > data_.capacity()) {
-        data_.reserve(at + size);
+    if (at + imageSize_ > data_.capacity()) {
+        data_.reserve(at + imageSize_);
         AdviseHugePages(data_.data(), data_.capacity());
     }
-    data_.resize(at + size);
+    data_.resize(at + imageSize_);
     try {
-        WriteWholeImage(*rows, data_.data() + at, size);
+        WriteWholeImage(*image_, data_.data() + at, imageSize_);
     } catch (...) {
         data_.resize(at);
         throw;
     }
+    DropImage();
 }
 
 void Stream::Write(const void* data, std::size_t n) {
