@@ -87,7 +87,9 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
     for (int line = 0; line < layout.lines(); ++line) {
         if (const GridLayout::Cell* cell = layout.cellAt(line, section)) {
             const GridColumn& column = host_.gridColumns().Item(cell->column);
-            if (role == Qt::DisplayRole) return QString::fromStdString(column.Caption());
+            // The tip gives the whole caption where a narrow column cuts it short.
+            if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+                return QString::fromStdString(column.Caption());
             if (role == Qt::TextAlignmentRole && column.CaptionAlignment())
                 return QVariant::fromValue(column.CaptionAlignment() | Qt::AlignVCenter);
             return QVariant();

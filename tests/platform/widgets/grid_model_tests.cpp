@@ -115,6 +115,7 @@ TEST(GridModel, HiddenColumnsTakeNoPlaceButStillCarryTheirValues) {
     grid.Columns().Item("ACTION").SetVisible(true);
     EXPECT_EQ(grid.model().columnCount(), 6);
     EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal).toString(), "ACTION");
+    EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal, Qt::ToolTipRole).toString(), "ACTION");
 }
 
 TEST(GridModel, FormatsMoneyDatesAndDigitPatternsForDisplayOnly) {
