@@ -20,7 +20,7 @@
 
 #include "document/korva_bankruptcy.h"
 #include "platform/common/clock.h"
-#include "platform/common/common_library_factory.h"
+#include "platform/common/library_fixture.h"
 #include "platform/common/faults.h"
 #include "platform/common/recording_status_line.h"
 #include "platform/common/scripted_backend.h"
@@ -168,24 +168,7 @@ class DocBackEnd : public testing_support::ScriptedBackEnd {
     std::vector<messaging::Request> requests_;
 };
 
-// Keeps every error report and notification, in order.
-class RecordingReporter : public messaging::ErrorReporter {
-  public:
-    void ReportError(const std::string& description, const std::string&,
-                     const std::string& source) override {
-        errors.push_back(source + ": " + description);
-    }
-    void LogNotification(const std::string& text, const std::string& code) override {
-        notifications.push_back(code + ": " + text);
-    }
-    bool mentions(const std::string& fragment) const {
-        for (const auto& e : errors)
-            if (e.find(fragment) != std::string::npos) return true;
-        return false;
-    }
-    std::vector<std::string> errors;
-    std::vector<std::string> notifications;
-};
+using testing_support::RecordingReporter;
 
 inline messaging::CustomerInfo customer(const std::string& id, const std::string& name) {
     messaging::CustomerInfo c;
@@ -199,10 +182,9 @@ inline messaging::CustomerInfo customer(const std::string& id, const std::string
     return c;
 }
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public testing_support::LibraryTest {
   protected:
     void SetUp() override {
-        records::ResetTemplateCacheForTests();
         backEnd = std::make_shared<DocBackEnd>();
         backEnd->customers = {customer("1002", "Harbour Fisheries"),
                               customer("1003", "Lantern Books")};
@@ -212,15 +194,7 @@ class DocumentTest : public ::testing::Test {
         backEnd->cases["1002"] = {{"BK-200", "O", 2023, 6, 1, "Ada Trustee", "5035550199", ""}};
         backEnd->ars["1003"] = {{Value(std::int64_t{55}), 2, "TX", 2024, 2, 2, ""}};
 
-        platform::CommonLibraryOptions options;
-        options.userFolder = folder.path();
-        options.faultsFromEnvironment = false;
-        statusLine = std::make_shared<platform::RecordingStatusLine>();
-        options.statusLine = statusLine;
-        parts = platform::buildCommonLibraryParts(backEnd, "manager", options);
-        reporter = std::make_shared<RecordingReporter>();
-        parts.library.errorReporter = reporter;
-        interaction = std::make_shared<platform::ScriptedInteraction>();
+        buildLibrary(backEnd);
     }
 
     void TearDown() override {
@@ -303,12 +277,7 @@ class DocumentTest : public ::testing::Test {
         QApplication::processEvents();
     }
 
-    QTemporaryDir folder;
     std::shared_ptr<DocBackEnd> backEnd;
-    std::shared_ptr<platform::RecordingStatusLine> statusLine;
-    std::shared_ptr<RecordingReporter> reporter;
-    std::shared_ptr<platform::ScriptedInteraction> interaction;
-    platform::CommonLibraryParts parts;
     std::unique_ptr<KORVA_Bankruptcy> doc;
 };
 

@@ -20,7 +20,7 @@
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "platform/binding/korva_dtp.h"
 #include "platform/binding/korva_phone.h"
-#include "platform/common/common_library_factory.h"
+#include "platform/common/library_fixture.h"
 #include "platform/common/recording_status_line.h"
 #include "platform/common/scripted_backend.h"
 #include "platform/common/transport.h"
@@ -37,15 +37,7 @@ inline Value day(int y, int m, int d) {
     return Value(records::DateSerial(y, m, d));
 }
 
-class RecordingReporter : public messaging::ErrorReporter {
-  public:
-    void ReportError(const std::string& description, const std::string&,
-                     const std::string& source) override {
-        errors.push_back(source + ": " + description);
-    }
-    void LogNotification(const std::string&, const std::string&) override {}
-    std::vector<std::string> errors;
-};
+using testing_support::RecordingReporter;
 
 struct CaseRow {
     std::string cust, caseId, status;
@@ -61,20 +53,11 @@ struct ArRow {
     long balanceDollars;
 };
 
-class AddUpdateDialogTest : public ::testing::Test {
+class AddUpdateDialogTest : public testing_support::LibraryTest {
   protected:
     void SetUp() override {
-        records::ResetTemplateCacheForTests();
         backEnd = std::make_shared<testing_support::ScriptedBackEnd>();
-        platform::CommonLibraryOptions options;
-        options.userFolder = folder.path();
-        options.faultsFromEnvironment = false;
-        statusLine = std::make_shared<platform::RecordingStatusLine>();
-        options.statusLine = statusLine;
-        parts = platform::buildCommonLibraryParts(backEnd, "manager", options);
-        reporter = std::make_shared<RecordingReporter>();
-        parts.library.errorReporter = reporter;
-        interaction = std::make_shared<platform::ScriptedInteraction>();
+        buildLibrary(backEnd);
 
         cases = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
         addCase({"1002", "BK-1", "O", day(2023, 5, 2), day(2023, 6, 1), day(2023, 6, 3), Value(),
@@ -219,12 +202,7 @@ class AddUpdateDialogTest : public ::testing::Test {
         return nullptr;
     }
 
-    QTemporaryDir folder;
     std::shared_ptr<testing_support::ScriptedBackEnd> backEnd;
-    std::shared_ptr<platform::RecordingStatusLine> statusLine;
-    std::shared_ptr<RecordingReporter> reporter;
-    std::shared_ptr<platform::ScriptedInteraction> interaction;
-    platform::CommonLibraryParts parts;
     messaging::CustomerRecord customer;
     records::RecordsetPtr cases, ars, caseClone;
     std::unique_ptr<frmBankruptcyAddUpdate> dialog;

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/casears/frm_bankruptcy_case_ars.h"
-#include "platform/common/common_library_factory.h"
+#include "platform/common/library_fixture.h"
 #include "platform/common/scripted_backend.h"
 #include "platform/widgets/data_grid.h"
 #include "records/layouts.h"
@@ -33,27 +33,10 @@ class CodesBackEnd : public testing_support::ScriptedBackEnd {
     }
 };
 
-class RecordingReporter : public messaging::ErrorReporter {
-  public:
-    void ReportError(const std::string& description, const std::string&,
-                     const std::string& source) override {
-        errors.push_back(source + ": " + description);
-    }
-    void LogNotification(const std::string&, const std::string&) override {}
-    std::vector<std::string> errors;
-};
-
-class CaseArsFormTest : public ::testing::Test {
+class CaseArsFormTest : public testing_support::LibraryTest {
   protected:
     void SetUp() override {
-        records::ResetTemplateCacheForTests();
-        platform::CommonLibraryOptions options;
-        options.userFolder = folder.path();
-        options.faultsFromEnvironment = false;
-        parts = platform::buildCommonLibraryParts(std::make_shared<CodesBackEnd>(), "manager",
-                                                  options);
-        reporter = std::make_shared<RecordingReporter>();
-        parts.library.errorReporter = reporter;
+        buildLibrary(std::make_shared<CodesBackEnd>());
         form = std::make_unique<frmBankruptcyCaseARs>(parts.library);
         messaging::CustomerRecord customer;
         customer.CustID = "1002";
@@ -100,9 +83,6 @@ class CaseArsFormTest : public ::testing::Test {
                           grid().selectorArea()->mapFrom(&grid(), r.center()));
     }
 
-    QTemporaryDir folder;
-    platform::CommonLibraryParts parts;
-    std::shared_ptr<RecordingReporter> reporter;
     std::unique_ptr<frmBankruptcyCaseARs> form;
 };
 

@@ -26,7 +26,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/process/frm_bankruptcy_process.h"
-#include "platform/common/common_library_factory.h"
+#include "platform/common/library_fixture.h"
 #include "platform/common/recording_status_line.h"
 #include "platform/common/scripted_backend.h"
 #include "platform/widgets/scripted_interaction.h"
@@ -85,15 +85,7 @@ class ProcessBackEnd : public testing_support::ScriptedBackEnd {
     std::map<std::string, int> draws_, returns_;
 };
 
-class RecordingReporter : public messaging::ErrorReporter {
-  public:
-    void ReportError(const std::string& description, const std::string&,
-                     const std::string& source) override {
-        errors.push_back(source + ": " + description);
-    }
-    void LogNotification(const std::string&, const std::string&) override {}
-    std::vector<std::string> errors;
-};
+using testing_support::RecordingReporter;
 
 // What the case row holds before the dialog sees it.
 struct CaseRow {
@@ -107,20 +99,11 @@ struct CaseRow {
     std::string comment = "Chapter 7 petition filed.";
 };
 
-class ProcessDialogTest : public ::testing::Test {
+class ProcessDialogTest : public testing_support::LibraryTest {
   protected:
     void SetUp() override {
-        records::ResetTemplateCacheForTests();
         backEnd = std::make_shared<ProcessBackEnd>();
-        platform::CommonLibraryOptions options;
-        options.userFolder = folder.path();
-        options.faultsFromEnvironment = false;
-        statusLine = std::make_shared<platform::RecordingStatusLine>();
-        options.statusLine = statusLine;
-        parts = platform::buildCommonLibraryParts(backEnd, "manager", options);
-        reporter = std::make_shared<RecordingReporter>();
-        parts.library.errorReporter = reporter;
-        interaction = std::make_shared<platform::ScriptedInteraction>();
+        buildLibrary(backEnd);
     }
 
     void TearDown() override {
@@ -225,12 +208,7 @@ class ProcessDialogTest : public ::testing::Test {
         int handledBefore;
     };
 
-    QTemporaryDir folder;
     std::shared_ptr<ProcessBackEnd> backEnd;
-    std::shared_ptr<platform::RecordingStatusLine> statusLine;
-    std::shared_ptr<RecordingReporter> reporter;
-    std::shared_ptr<platform::ScriptedInteraction> interaction;
-    platform::CommonLibraryParts parts;
     messaging::CustomerRecord customer;
     records::RecordsetPtr cases;
     std::unique_ptr<frmBankruptcyProcess> dialog;
