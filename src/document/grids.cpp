@@ -20,25 +20,8 @@ constexpr double kArGridMinWidth = 8080;
 constexpr double kCaseGridMinWidth = 8232;
 constexpr long kObjectNotSet = 91;
 
-struct ColumnDef {
-    const char* caption;
-    const char* name;
-    const char* field;  // nullptr: computed in row loading (bound to its own name)
-    FieldType type;
-    double width;
-    Qt::Alignment alignment;
-    Qt::Alignment captionAlignment;
-    const char* format;
-    const char* mask;
-    bool visible;
-    int level;     // case grid: line of the row, -1 for none
-    int position;  // case grid: place in the row, -1 for none
-};
-
-const Qt::Alignment kNone = {};
-const Qt::Alignment kLeft = Qt::AlignLeft;
-const Qt::Alignment kCentre = Qt::AlignHCenter;
-const Qt::Alignment kRight = Qt::AlignRight;
+using ColumnDef = platform::ColumnSpec;
+using namespace platform::column_align;
 
 const std::vector<ColumnDef>& arColumns() {
     static const std::vector<ColumnDef> columns = {
@@ -95,20 +78,6 @@ const std::vector<ColumnDef>& caseColumns() {
     return columns;
 }
 
-void applyColumn(platform::GridColumn& column, const ColumnDef& def) {
-    column.SetCaption(def.caption);
-    column.SetName(def.name);
-    if (def.alignment) column.SetAlignment(def.alignment);
-    if (def.captionAlignment) column.SetCaptionAlignment(def.captionAlignment);
-    column.SetDataField(def.field ? def.field : def.name);
-    column.SetDataType(def.type);
-    column.SetNumberFormat(def.format);
-    column.SetMask(def.mask);
-    column.SetVisible(def.visible);
-    if (def.level >= 0) column.SetLevel(def.level);
-    if (def.position >= 0) column.SetPosition(def.position);
-}
-
 std::string textOf(const platform::RowValues& row, const char* column) {
     return records::TextOf(row.Get(column));
 }
@@ -163,7 +132,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_InitColumnProps(int Index) {
                                 : "Bankruptcy Case Filings");
     });
     for (std::size_t i = 0; i < defs.size(); ++i) {
-        step([&] { applyColumn(grid->Columns().Add(static_cast<int>(i)), defs[i]); });
+        step([&] { platform::ApplyColumnSpec(grid->Columns().Add(static_cast<int>(i)), defs[i]); });
     }
     // The widths in a second pass, as the columns were first added with provisional ones.
     for (std::size_t i = 0; i < defs.size(); ++i) {

@@ -20,44 +20,31 @@ using records::FieldType;
 
 constexpr long kObjectNotSet = 91;
 
-struct ColumnDef {
-    const char* caption;
-    const char* name;
-    const char* field;  // nullptr: computed in row loading (bound to its own name)
-    FieldType type;
-    double width;  // twips
-    Qt::Alignment alignment;
-    Qt::Alignment captionAlignment;
-    const char* format;
-    bool visible;
-};
-
-const Qt::Alignment kNone = {};
-const Qt::Alignment kLeft = Qt::AlignLeft;
-const Qt::Alignment kCentre = Qt::AlignHCenter;
-const Qt::Alignment kRight = Qt::AlignRight;
+using ColumnDef = platform::ColumnSpec;
+using namespace platform::column_align;
 
 // No group, and unlike the main screen's receivable grid no second "AR Type" column, no ACTION
 // and no entry mask on the issue date.
 const std::vector<ColumnDef>& caseArColumns() {
     static const std::vector<ColumnDef> columns = {
-        {"AR Number", "AcctRcvblNumber", nullptr, FieldType::Text, 1065.26, kNone, kLeft, "",
+        {"AR Number", "AcctRcvblNumber", nullptr, FieldType::Text, 1065.26, kNone, kLeft, "", "",
          true},
-        {"AR Type", "AcctRcvblType", nullptr, FieldType::Text, 1140.095, kNone, kLeft, "", true},
+        {"AR Type", "AcctRcvblType", nullptr, FieldType::Text, 1140.095, kNone, kLeft, "", "",
+         true},
         {"Issue Date", "Issue Date", "TRNSCTN_DT", FieldType::Date, 1140.095, kCentre, kNone, "",
-         true},
-        {"Status", "Status", nullptr, FieldType::Text, 2069.858, kNone, kNone, "", true},
+         "", true},
+        {"Status", "Status", nullptr, FieldType::Text, 2069.858, kNone, kNone, "", "", true},
         {"Assessment Amount", "Assessment Amount", "ACCT_RCVBL_DUE_AMT", FieldType::Currency,
-         1590.236, kRight, kCentre, "CURRENCY", true},
+         1590.236, kRight, kCentre, "CURRENCY", "", true},
         {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", FieldType::Currency, 1275.024, kRight,
-         kRight, "CURRENCY", true},
+         kRight, "CURRENCY", "", true},
         {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", FieldType::Text, 315.2126,
-         kNone, kLeft, "", false},
+         kNone, kLeft, "", "", false},
         {"ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", FieldType::Long, 315.2126, kRight,
-         kRight, "", false},
+         kRight, "", "", false},
         {"ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", FieldType::Long, 315.2126,
-         kRight, kRight, "", false},
-        {"ACCT_STTS_CD", "ACCT_STTS_CD", "ACCT_STTS_CD", FieldType::Text, 125, kNone, kNone, "",
+         kRight, kRight, "", "", false},
+        {"ACCT_STTS_CD", "ACCT_STTS_CD", "ACCT_STTS_CD", FieldType::Text, 125, kNone, kNone, "", "",
          false},
     };
     return columns;
@@ -129,10 +116,9 @@ void frmBankruptcyCaseARs::buildControls() {
     connect(ok, &QPushButton::clicked, this, [this] { mCmdCaseARs_Click(0); });
     connect(mSdgCaseARs, &platform::DataGrid::InitColumnProps, this,
             [this](int) { mSdgCaseARs_InitColumnProps(); });
-    mSdgCaseARs->SetRowLoadedHandler(
-        [this](int, records::Bookmark b, platform::RowValues& row) {
-            mSdgCaseARs_RowLoaded(b, row);
-        });
+    mSdgCaseARs->SetRowLoadedHandler([this](int, records::Bookmark b, platform::RowValues& row) {
+        mSdgCaseARs_RowLoaded(b, row);
+    });
 }
 
 void frmBankruptcyCaseARs::applyReadOnlyGrid(bool unbind) {
@@ -219,14 +205,7 @@ void frmBankruptcyCaseARs::mSdgCaseARs_InitColumnProps() {
         records::Trap(sink(), source, [&] {
             const ColumnDef& def = defs[i];
             platform::GridColumn& column = grid->Columns().Add(static_cast<int>(i));
-            column.SetCaption(def.caption);
-            column.SetName(def.name);
-            if (def.alignment) column.SetAlignment(def.alignment);
-            if (def.captionAlignment) column.SetCaptionAlignment(def.captionAlignment);
-            column.SetDataField(def.field ? def.field : def.name);
-            column.SetDataType(def.type);
-            column.SetNumberFormat(def.format);
-            column.SetVisible(def.visible);
+            platform::ApplyColumnSpec(column, def);
             column.SetWidth(def.width);
         });
     }

@@ -196,4 +196,31 @@ class GridStyleSets {
     std::function<void()> hook_;
 };
 
+// A column as a form's table of columns gives it.
+struct ColumnSpec {
+    const char* caption;
+    const char* name;
+    const char* field;  // nullptr: computed while rows load (bound to its own name)
+    records::FieldType type;
+    double width;  // twips
+    Qt::Alignment alignment;
+    Qt::Alignment captionAlignment;
+    const char* format;
+    const char* mask;
+    bool visible;
+    int level = -1;     // in a grid of several lines: the row's line, -1 for none
+    int position = -1;  // the place in that line, -1 for none
+};
+
+// Everything of the spec but the width, which some forms set only once every column is there.
+void ApplyColumnSpec(GridColumn& column, const ColumnSpec& spec);
+
+// Short names for the alignments of the column tables; kNone leaves the grid's default.
+namespace column_align {
+inline const Qt::Alignment kNone = {};
+inline const Qt::Alignment kLeft = Qt::AlignLeft;
+inline const Qt::Alignment kCentre = Qt::AlignHCenter;
+inline const Qt::Alignment kRight = Qt::AlignRight;
+}  // namespace column_align
+
 }  // namespace platform
