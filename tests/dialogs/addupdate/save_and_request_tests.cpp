@@ -26,14 +26,7 @@ TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
 
     const messaging::Request r = backEnd->lastRequest();
     EXPECT_EQ(r.messageKey, sent[0].second);
-    EXPECT_EQ(r.serviceCode, 17);
-    EXPECT_EQ(r.senderId, "manager");
-    EXPECT_EQ(r.version, "1.0");
-    ASSERT_EQ(r.criteria.size(), 1u);
-    EXPECT_EQ(r.criteria[0].appName, "HALBERON");
-    EXPECT_EQ(r.criteria[0].keyName, "key:thin");
-    EXPECT_EQ(r.criteria[0].op, "=");
-    EXPECT_EQ(r.criteria[0].value, "Yes");
+    testing_support::ExpectChangeRequestHeader(r);
     ASSERT_EQ(r.parts.size(), 2u);
     EXPECT_EQ(r.parts[0].name, "BANKRUPTCY");
     EXPECT_EQ(r.parts[1].name, "ACCOUNT");

@@ -34,14 +34,7 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
 
     const messaging::Request r = request();
     EXPECT_EQ(r.theme, kTheme);
-    EXPECT_EQ(r.serviceCode, 17);
-    EXPECT_EQ(r.senderId, "manager");
-    EXPECT_EQ(r.version, "1.0");
-    ASSERT_EQ(r.criteria.size(), 1u);
-    EXPECT_EQ(r.criteria[0].appName, "HALBERON");
-    EXPECT_EQ(r.criteria[0].keyName, "key:thin");
-    EXPECT_EQ(r.criteria[0].op, "=");
-    EXPECT_EQ(r.criteria[0].value, "Yes");
+    testing_support::ExpectChangeRequestHeader(r);
     ASSERT_EQ(r.parts.size(), 1u);
     EXPECT_EQ(partValue(r, "ACTION"), Value("PAY"));
     EXPECT_EQ(partValue(r, "CUST_ID"), Value("1002"));

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "messaging/backend_api.h"
 #include "messaging/common_library.h"
 #include "platform/common/common_library_factory.h"
 #include "platform/common/recording_status_line.h"
@@ -36,6 +37,20 @@ class RecordingReporter : public messaging::ErrorReporter {
     std::vector<std::string> errors;
     std::vector<std::string> notifications;
 };
+
+// The header of a change request of this program: service 17 from the user, version 1.0, and the
+// one criterion HALBERON "key:thin" = "Yes".
+inline void ExpectChangeRequestHeader(const messaging::Request& r,
+                                      const std::string& sender = "manager") {
+    EXPECT_EQ(r.serviceCode, 17);
+    EXPECT_EQ(r.senderId, sender);
+    EXPECT_EQ(r.version, "1.0");
+    ASSERT_EQ(r.criteria.size(), 1u);
+    EXPECT_EQ(r.criteria[0].appName, "HALBERON");
+    EXPECT_EQ(r.criteria[0].keyName, "key:thin");
+    EXPECT_EQ(r.criteria[0].op, "=");
+    EXPECT_EQ(r.criteria[0].value, "Yes");
+}
 
 class LibraryTest : public ::testing::Test {
   protected:
