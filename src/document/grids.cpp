@@ -20,7 +20,7 @@ constexpr double kArGridMinWidth = 8080;
 constexpr double kCaseGridMinWidth = 8232;
 constexpr long kObjectNotSet = 91;
 
-using ColumnDef = platform::ColumnSpec;
+using platform::ColumnDef;
 using namespace platform::column_align;
 
 const std::vector<ColumnDef>& arColumns() {
@@ -132,7 +132,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_InitColumnProps(int Index) {
                                 : "Bankruptcy Case Filings");
     });
     for (std::size_t i = 0; i < defs.size(); ++i) {
-        step([&] { platform::ApplyColumnSpec(grid->Columns().Add(static_cast<int>(i)), defs[i]); });
+        step([&] { platform::ApplyColumnDef(grid->Columns().Add(static_cast<int>(i)), defs[i]); });
     }
     // The widths in a second pass, as the columns were first added with provisional ones.
     for (std::size_t i = 0; i < defs.size(); ++i) {

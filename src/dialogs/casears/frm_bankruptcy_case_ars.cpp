@@ -20,7 +20,7 @@ using records::FieldType;
 
 constexpr long kObjectNotSet = 91;
 
-using ColumnDef = platform::ColumnSpec;
+using platform::ColumnDef;
 using namespace platform::column_align;
 
 // No group, and unlike the main screen's receivable grid no second "AR Type" column, no ACTION
@@ -205,7 +205,7 @@ void frmBankruptcyCaseARs::mSdgCaseARs_InitColumnProps() {
         records::Trap(sink(), source, [&] {
             const ColumnDef& def = defs[i];
             platform::GridColumn& column = grid->Columns().Add(static_cast<int>(i));
-            platform::ApplyColumnSpec(column, def);
+            platform::ApplyColumnDef(column, def);
             column.SetWidth(def.width);
         });
     }

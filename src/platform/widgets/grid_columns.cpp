@@ -217,18 +217,18 @@ const GridStyleSet* GridStyleSets::Find(std::string_view name) const noexcept {
     return nullptr;
 }
 
-void ApplyColumnSpec(GridColumn& column, const ColumnSpec& spec) {
-    column.SetCaption(spec.caption);
-    column.SetName(spec.name);
-    if (spec.alignment) column.SetAlignment(spec.alignment);
-    if (spec.captionAlignment) column.SetCaptionAlignment(spec.captionAlignment);
-    column.SetDataField(spec.field ? spec.field : spec.name);
-    column.SetDataType(spec.type);
-    column.SetNumberFormat(spec.format);
-    column.SetMask(spec.mask);
-    column.SetVisible(spec.visible);
-    if (spec.level >= 0) column.SetLevel(spec.level);
-    if (spec.position >= 0) column.SetPosition(spec.position);
+void ApplyColumnDef(GridColumn& column, const ColumnDef& def) {
+    column.SetCaption(def.caption);
+    column.SetName(def.name);
+    if (def.alignment) column.SetAlignment(def.alignment);
+    if (def.captionAlignment) column.SetCaptionAlignment(def.captionAlignment);
+    column.SetDataField(def.field ? def.field : def.name);
+    column.SetDataType(def.type);
+    column.SetNumberFormat(def.format);
+    column.SetMask(def.mask);
+    column.SetVisible(def.visible);
+    if (def.level >= 0) column.SetLevel(def.level);
+    if (def.position >= 0) column.SetPosition(def.position);
 }
 
 }  // namespace platform

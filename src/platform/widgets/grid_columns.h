@@ -197,7 +197,7 @@ class GridStyleSets {
 };
 
 // A column as a form's table of columns gives it.
-struct ColumnSpec {
+struct ColumnDef {
     const char* caption;
     const char* name;
     const char* field;  // nullptr: computed while rows load (bound to its own name)
@@ -212,8 +212,8 @@ struct ColumnSpec {
     int position = -1;  // the place in that line, -1 for none
 };
 
-// Everything of the spec but the width, which some forms set only once every column is there.
-void ApplyColumnSpec(GridColumn& column, const ColumnSpec& spec);
+// Everything of the entry but the width, which some forms set only once every column is there.
+void ApplyColumnDef(GridColumn& column, const ColumnDef& def);
 
 // Short names for the alignments of the column tables; kNone leaves the grid's default.
 namespace column_align {
