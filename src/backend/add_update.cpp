@@ -141,7 +141,16 @@ void AddCase(RequestContext& ctx, PartRow& row, const QString& custId) {
     }
     CheckCaseDates(ctx, in.filing.value_or(QDate()), in.claim.value_or(QDate()),
                    in.closing.value_or(QDate()), in.trustee.has_value());
-    if (in.officer && !OfficerExists(ctx.sql, *in.officer)) {
+    for (const auto& [sent, field, name] :
+         {std::tuple{in.notification, "NTFCTN_DT", "Notification Date"},
+          std::tuple{in.filing, "CRT_FILE_DT", "Court Filing Date"},
+          std::tuple{in.claim, "CLM_FILE_DT", "Claim Filing Date"},
+          std::tuple{in.closing, "CRT_CLSE_DT", "Court Close Date"}}) {
+        CheckDateInReach(ctx, sent.value_or(QDate()), name, row.where(field));
+    }
+    if (!in.officer && missing("ASGN_OFCR_ID")) {
+        ctx.problems.add(code::Missing, "An Assigned Officer Number is required.", kWhere);
+    } else if (in.officer && !OfficerExists(ctx.sql, *in.officer)) {
         ctx.problems.add(code::NoOfficer,
                          "Officer " + std::to_string(*in.officer) + " is not on file.",
                          row.where("ASGN_OFCR_ID"));
@@ -240,6 +249,7 @@ void UpdateCase(RequestContext& ctx, PartRow& row, const QString& custId) {
         const QDate sent = d.sent.value_or(QDate());
         if (!d.value.isValid()) {
             d.value = sent;
+            CheckDateInReach(ctx, sent, d.name, row.where(d.field));
         } else if (sent != d.value) {
             ctx.problems.add(code::DateFixed,
                              std::string("The ") + d.name + " of case " + Str(before.caseId) +
@@ -248,6 +258,9 @@ void UpdateCase(RequestContext& ctx, PartRow& row, const QString& custId) {
         }
     }
     after.courtClosing = in.closing.value_or(QDate());
+    if (after.courtClosing != before.courtClosing) {
+        CheckDateInReach(ctx, after.courtClosing, "Court Close Date", row.where("CRT_CLSE_DT"));
+    }
     after.trusteePhone = in.phone;
     after.trusteeName = in.trustee;
     after.comment = in.comment;

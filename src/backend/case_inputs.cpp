@@ -10,6 +10,7 @@ CaseInput ReadCaseInput(PartRow& row) {
     CheckTextSizes(row, layout);
     CaseInput in;
     in.caseId = row.text("CASE_ID", true);
+    if (in.caseId) in.caseId = CaseNumber(*in.caseId);
     in.status = row.text("STTS_CD", true);
     in.phone = row.text("TRSTE_PHN_NBR");
     in.trustee = row.text("TRSTE_NM");
@@ -86,6 +87,19 @@ void CheckCaseDates(RequestContext& ctx, const QDate& filing, const QDate& claim
     if (closing.isValid() && !hasTrustee) {
         ctx.problems.add(code::Missing, "A Trustee Name is required.", where);
     }
+}
+
+void CheckDateInReach(RequestContext& ctx, const QDate& date, const char* name,
+                      const std::string& where) {
+    const QDate earliest = ctx.today.addYears(-10);
+    const QDate latest = ctx.today.addYears(5);
+    if (!date.isValid() || (date >= earliest && date <= latest)) return;
+    ctx.problems.add(code::BadDate,
+                     std::string("The ") + name + " " + date.toString(Qt::ISODate).toStdString() +
+                         " is out of range; a date from " +
+                         earliest.toString(Qt::ISODate).toStdString() + " to " +
+                         latest.toString(Qt::ISODate).toStdString() + " is expected.",
+                     where);
 }
 
 void AnswerCase(RequestContext& ctx, const CaseRecord& c) {

@@ -37,6 +37,11 @@ CaseRecord OpenCaseForChange(RequestContext& ctx, const QString& custId, const Q
 void CheckCaseDates(RequestContext& ctx, const QDate& filing, const QDate& claim,
                     const QDate& closing, bool hasTrustee);
 
+// A date that a request sets must be one the screen's date pickers offer: from ten years before
+// today to five years after today.
+void CheckDateInReach(RequestContext& ctx, const QDate& date, const char* name,
+                      const std::string& where);
+
 // The changed case as the answer's "BANKRUPTCY" part.
 void AnswerCase(RequestContext& ctx, const CaseRecord& c);
 

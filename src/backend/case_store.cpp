@@ -134,11 +134,18 @@ std::vector<CaseRecord> CasesOfCustomer(Sql& sql, const QString& custId) {
     return ReadCases(sql, q);
 }
 
+QString CaseNumber(const QString& text) {
+    QString upper;
+    upper.reserve(text.size());
+    for (const uint c : text.toUcs4()) upper += QChar::fromUcs4(QChar::toUpper(c));
+    return upper;
+}
+
 std::vector<CaseRecord> CasesNumbered(Sql& sql, const QString& custId, const QString& caseId) {
     QSqlQuery q = sql.exec(kCaseColumns + QStringLiteral(" WHERE cust_id = ? AND case_id = ?"
                                                          " AND archived_at IS NULL"
                                                          " ORDER BY case_key"),
-                           {custId, caseId});
+                           {custId, CaseNumber(caseId)});
     return ReadCases(sql, q);
 }
 

@@ -66,7 +66,12 @@ std::optional<CaseRecord> LoadCase(Sql& sql, std::int64_t key, bool lock = false
 // The customer's cases on the case list (those moved into history are not), by court filing
 // date.
 std::vector<CaseRecord> CasesOfCustomer(Sql& sql, const QString& custId);
-// The customer's listed cases with that number (at most one not dismissed).
+// A case number as it is stored and compared: every letter in upper case, so numbers that differ
+// only in letter case are one number (each character keeps its place; nothing else changes).
+QString CaseNumber(const QString& text);
+
+// The customer's listed cases with that number, whatever its letter case (at most one not
+// dismissed).
 std::vector<CaseRecord> CasesNumbered(Sql& sql, const QString& custId, const QString& caseId);
 
 bool CustomerExists(Sql& sql, const QString& custId, bool lock = false);

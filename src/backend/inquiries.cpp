@@ -4,6 +4,7 @@
 
 #include "backend/case_store.h"
 #include "backend/handlers.h"
+#include "backend/sql_values.h"
 #include "records/layouts.h"
 #include "records/text_util.h"
 #include "records/value_rules.h"
@@ -65,6 +66,13 @@ Criteria ReadCriteria(RequestContext& ctx, const std::vector<std::string>& requi
             ctx.problems.add(code::BadCriteria,
                              "The criterion " + shown + " is not understood by " + Word(ctx) + ".",
                              Location(ctx, "criteria"));
+            continue;
+        }
+        if (HasControlCharacter(c.value)) {
+            ctx.problems.add(code::BadValue,
+                             "The criterion " + shown + " holds a control character (such as NUL).",
+                             Location(ctx, "criteria"));
+            reported.insert(key);
             continue;
         }
         if (found.count(key) != 0) {

@@ -100,22 +100,23 @@ HandBack HandBackNumber(Sql& sql, const QString& kind, std::int64_t number, cons
     return HandBack::Pooled;
 }
 
-ReceiptState CheckReceipt(Sql& sql, const QString& receipt) {
+ReceiptState CheckReceipt(Sql& sql, const QString& receipt, const QString& sender) {
     const auto number = ParseNumber(receipt);
     if (!number) return ReceiptState::NotANumber;
     if (CarriedByPayment(sql, QStringLiteral("R"), *number)) return ReceiptState::Used;
-    if (!sql.scalar(QStringLiteral("SELECT number FROM issued_numbers"
-                                   " WHERE kind = 'R' AND number = ?"),
-                    {static_cast<qlonglong>(*number)})
-             .isValid()) {
-        return ReceiptState::NeverDrawn;
-    }
+    QSqlQuery issued = sql.exec(QStringLiteral("SELECT holder FROM issued_numbers"
+                                               " WHERE kind = 'R' AND number = ?"),
+                                {static_cast<qlonglong>(*number)});
+    if (!issued.next()) return ReceiptState::NeverDrawn;
+    const std::optional<QString> holder = ReadText(issued.value(0));
+    issued.finish();
     if (sql.scalar(QStringLiteral("SELECT number FROM returned_numbers"
                                   " WHERE kind = 'R' AND number = ?"),
                    {static_cast<qlonglong>(*number)})
             .isValid()) {
         return ReceiptState::HandedBack;
     }
+    if (holder != sender) return ReceiptState::HeldByOther;
     return ReceiptState::Usable;
 }
 

@@ -22,9 +22,9 @@ enum class HandBack { Pooled, AlreadyPooled, CarriedByPayment };
 // by someone else.
 HandBack HandBackNumber(Sql& sql, const QString& kind, std::int64_t number, const QString& holder);
 
-enum class ReceiptState { Usable, NotANumber, NeverDrawn, HandedBack, Used };
-// Whether a payment may carry this receipt number.
-ReceiptState CheckReceipt(Sql& sql, const QString& receipt);
+enum class ReceiptState { Usable, NotANumber, NeverDrawn, HandedBack, HeldByOther, Used };
+// Whether a payment of the sender may carry this receipt number: only one the sender holds.
+ReceiptState CheckReceipt(Sql& sql, const QString& receipt, const QString& sender);
 
 // Plain digits, as numbers are written: nothing when the text is anything else.
 std::optional<std::int64_t> ParseNumber(const QString& text);

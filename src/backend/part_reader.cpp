@@ -10,6 +10,8 @@
 namespace backend {
 namespace {
 
+constexpr std::int64_t kUnitsPerCent = records::Currency::kScale / 100;
+
 bool IsNothing(const records::Value& v) {
     return v.isNothing();
 }
@@ -67,6 +69,13 @@ std::optional<QString> PartRow::text(std::string_view field, bool trim) {
             report(field, code::BadValue, std::string(field) + " must be a text.");
             return std::nullopt;
         }
+    }
+    if (HasControlCharacter(s)) {
+        report(field, code::BadValue,
+               std::string(field) +
+                   " holds a control character (such as NUL or a line break);"
+                   " texts may not carry one.");
+        return std::nullopt;
     }
     const std::string trimmed = records::Trim(s);
     if (trimmed.empty()) return std::nullopt;
@@ -128,13 +137,22 @@ std::optional<std::int64_t> PartRow::money(std::string_view field) {
     if (v.type() == records::Value::Type::Text && records::Trim(v.text()).empty()) {
         return std::nullopt;
     }
+    std::int64_t units = 0;
     try {
-        return records::CCur(v).units;
+        units = records::CCur(v).units;
     } catch (const records::Error&) {
         report(field, code::BadValue,
                std::string(field) + " must be an amount; " + Quoted(v) + " is not one.");
         return std::nullopt;
     }
+    // Money is kept in ten-thousandths, but every amount a person enters is in whole cents.
+    if (units % kUnitsPerCent != 0) {
+        report(field, code::BadValue,
+               std::string(field) + " must be in whole cents; " + Quoted(v) +
+                   " has a fraction of a cent.");
+        return std::nullopt;
+    }
+    return units;
 }
 
 void CheckTextSizes(PartRow& row, const records::Layout& layout) {

@@ -32,7 +32,7 @@ void Pay(RequestContext& ctx, PartRow& row, const CaseRecord& c, const QString& 
         }
     } else {
         const std::string r = Str(*receipt);
-        switch (CheckReceipt(ctx.sql, *receipt)) {
+        switch (CheckReceipt(ctx.sql, *receipt, ctx.sender)) {
             case ReceiptState::Usable:
                 receiptNumber = ParseNumber(*receipt);
                 break;
@@ -47,6 +47,14 @@ void Pay(RequestContext& ctx, PartRow& row, const CaseRecord& c, const QString& 
             case ReceiptState::HandedBack:
                 ctx.problems.add(code::BadReceipt,
                                  "Receipt number " + r + " was handed back and is held by no one.",
+                                 row.where("FRCPT_NBR"));
+                break;
+            case ReceiptState::HeldByOther:
+                ctx.problems.add(code::BadReceipt,
+                                 "Receipt number " + r +
+                                     " is held by another user; post with a "
+                                     "receipt number drawn for '" +
+                                     Str(ctx.sender) + "'.",
                                  row.where("FRCPT_NBR"));
                 break;
             case ReceiptState::Used:

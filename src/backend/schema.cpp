@@ -1,8 +1,12 @@
 #include "backend/schema.h"
 
+#include <QSqlQuery>
 #include <functional>
+#include <map>
 #include <vector>
 
+#include "backend/case_store.h"
+#include "backend/sql_values.h"
 #include "backend/transaction.h"
 #include "records/errors.h"
 
@@ -152,8 +156,70 @@ void Step3(Sql& sql) {
     }
 }
 
+// Version 4: a case number is one number whatever its letter case, stored in upper case. A
+// dismissed case followed by a later case of the same number leaves the case list, as adding the
+// later case does now. Two cases in force whose numbers differ only in letter case can not both
+// keep their number: the upgrade stops and names them, changing nothing.
+void Step4(Sql& sql) {
+    struct Listed {
+        qlonglong key;
+        QString custId, number, status;
+        bool archived;
+    };
+    std::vector<Listed> cases;
+    {
+        QSqlQuery q =
+            sql.exec(QStringLiteral("SELECT case_key, cust_id, case_id, status,"
+                                    " archived_at FROM cases ORDER BY case_key"));
+        while (q.next()) {
+            cases.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                             q.value(3).toString().trimmed(), !q.value(4).isNull()});
+        }
+    }
+    std::map<std::pair<QString, QString>, const Listed*> inForce;
+    QStringList clashes;
+    for (const Listed& c : cases) {
+        if (c.status == QLatin1String("D")) continue;
+        const auto [it, added] = inForce.emplace(std::pair{c.custId, CaseNumber(c.number)}, &c);
+        if (!added) {
+            clashes << QStringLiteral("customer %1: %2 and %3")
+                           .arg(c.custId, it->second->number, c.number);
+        }
+    }
+    if (!clashes.isEmpty()) {
+        throw records::Error(
+            kDatabaseError,
+            QStringLiteral("The tables can not be brought to version 4: cases in force differ "
+                           "only in the letter case of their number (%1). Dismiss or renumber one "
+                           "of each pair with a program of version 3, then start again.")
+                .arg(clashes.join(QStringLiteral("; ")))
+                .toStdString());
+    }
+    const QString stamp = NowStamp();
+    std::map<std::pair<QString, QString>, qlonglong> latest;
+    for (const Listed& c : cases) {
+        if (!c.archived) latest[{c.custId, CaseNumber(c.number)}] = c.key;
+    }
+    for (const Listed& c : cases) {
+        const QString number = CaseNumber(c.number);
+        if (number != c.number) {
+            sql.exec(QStringLiteral("UPDATE cases SET case_id = ? WHERE case_key = ?"),
+                     {number, c.key});
+            sql.exec(QStringLiteral("UPDATE case_history SET case_id = ? WHERE case_key = ?"),
+                     {number, c.key});
+        }
+        if (!c.archived && c.status == QLatin1String("D") && latest[{c.custId, number}] != c.key) {
+            sql.exec(QStringLiteral("UPDATE cases SET archived_at = ? WHERE case_key = ?"),
+                     {stamp, c.key});
+            sql.exec(QStringLiteral("INSERT INTO case_history (case_key, cust_id, case_id, action,"
+                                    " changed_at) VALUES (?, ?, ?, 'ARCHIVE', ?)"),
+                     {c.key, c.custId, number, stamp});
+        }
+    }
+}
+
 const std::vector<std::function<void(Sql&)>>& Steps() {
-    static const std::vector<std::function<void(Sql&)>> steps = {Step1, Step2, Step3};
+    static const std::vector<std::function<void(Sql&)>> steps = {Step1, Step2, Step3, Step4};
     return steps;
 }
 
@@ -176,7 +242,7 @@ int SchemaVersion(Sql& sql) {
 }
 
 void UpgradeSchema(Sql& sql, int target) {
-    static_assert(kSchemaVersion == 3, "add the step of the new version to Steps()");
+    static_assert(kSchemaVersion == 4, "add the step of the new version to Steps()");
     if (target > kSchemaVersion || target < 1) target = kSchemaVersion;
     Transaction tx(sql, Transaction::Kind::Write);
     if (sql.isPostgres()) {

@@ -7,7 +7,7 @@
 namespace backend {
 
 // The version this build writes. Step n of the upgrade brings version n - 1 to n.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 // 0 for a database without our tables.
 int SchemaVersion(Sql& sql);

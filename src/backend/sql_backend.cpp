@@ -186,7 +186,7 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
         Sql& sql = connection();
         Transaction tx(sql, spec->writes ? Transaction::Kind::Write : Transaction::Kind::Read);
         const QString sender = QString::fromStdString(request.senderId).trimmed();
-        if (sender.isEmpty() || !UserExists(sql, sender)) {
+        if (sender.isEmpty() || HasControlCharacter(request.senderId) || !UserExists(sql, sender)) {
             early.throwNow(code::NoUser,
                            "The sender '" + request.senderId + "' is not a known user.", location);
         }

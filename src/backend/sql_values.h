@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "records/value.h"
 
@@ -34,6 +35,10 @@ QVariant DateParam(const QDate& d);
 
 // Characters (not bytes) of a UTF-8 text: what a field's size counts.
 int CharacterCount(const std::string& utf8);
+
+// A control character (C0 such as NUL, DEL, or C1) in a UTF-8 text: no field of ours takes one,
+// and PostgreSQL refuses NUL outright.
+bool HasControlCharacter(std::string_view utf8);
 
 // "YYYY-MM-DDTHH:MM:SSZ" of now, for the change stamps.
 QString NowStamp();

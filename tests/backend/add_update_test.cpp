@@ -87,10 +87,15 @@ TEST_P(AddUpdate, AddTiesTheReceivablesAndKeepsTheirBalanceTotal) {
 TEST_P(AddUpdate, AddingADismissedNumberAgainMovesTheOldCaseIntoHistory) {
     const QJsonArray open = OpenArsOf("1003");
     ASSERT_EQ(open.size(), 2);
-    // A number that is open or written off can not come back.
-    EXPECT_EQ(Codes(Add("1003", "2018BK0003", open)), std::vector<std::string>{"DUPCASE"});
-    const messaging::Answer answer = Add("1003", "2019BK0007", open);
+    // A number that is open or written off can not come back, whatever its letter case.
+    EXPECT_EQ(Codes(Add("1003", "2018bk0003", open)), std::vector<std::string>{"DUPCASE"});
+    const messaging::Answer answer = Add("1003", "2019bK0007", open);
     ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+    EXPECT_EQ(Part(answer, "BANKRUPTCY")[0][S("CASE_ID")].toString(), S("2019BK0007"));
+    EXPECT_EQ(Part(Send("CASEARS", "officer", {{"CUST_ID", "1003"}, {"CASE_ID", "2019bk0007"}}),
+                   "ACNTSRCVBL")
+                  .size(),
+              2);
 
     int withNumber = 0;
     for (const QJsonValue& c : CasesOf("1003")) {
@@ -104,7 +109,8 @@ TEST_P(AddUpdate, AddingADismissedNumberAgainMovesTheOldCaseIntoHistory) {
 }
 
 TEST_P(AddUpdate, UpdateChangesTrusteeCommentAndCloseDateAndRecordsBeforeAndAfter) {
-    const messaging::Answer answer = Update({{"TRSTE_NM", "Ira Q. Trustee"},
+    const messaging::Answer answer = Update({{"CASE_ID", "2020bk0001"},
+                                             {"TRSTE_NM", "Ira Q. Trustee"},
                                              {"TRSTE_PHN_NBR", "3125550000"},
                                              {"CRT_CLSE_DT", Day(QDate(2021, 6, 30))}});
     ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);

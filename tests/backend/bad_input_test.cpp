@@ -30,7 +30,8 @@ class BadInput : public BackEndTest {
                  {"BNKRPTCY_CMMT_TXT", "New petition"},
                  {"NTFCTN_DT", Day(filed.addDays(1))},
                  {"CRT_FILE_DT", Day(filed)},
-                 {"CLM_FILE_DT", Day(filed.addDays(3))}};
+                 {"CLM_FILE_DT", Day(filed.addDays(3))},
+                 {"ASGN_OFCR_ID", 102}};
         for (auto& [k, v] : replace) f[k] = v;
         if (receivables.empty()) receivables.push_back(ReceivableOf("1001", 0));
         return MakeRequest(
@@ -235,6 +236,50 @@ const std::vector<BadCase>& Cases() {
                         {"PAY", "1002", "2020BK0001", "Pay", t.receipt, "CK-1", "ten dollars"});
              rs->UpdateBatch();
              r.parts.front().rows = rs;
+             return r;
+         }},
+        {"ReceiptDrawnByAnotherUser",
+         {"BADRECEIPT"},
+         [](BadInput& t) { return t.Process("manager", {}); }},
+        {"AmountsWithAFractionOfACent",
+         {"BADVALUE", "BADVALUE"},
+         [](BadInput& t) {
+             return t.Process("officer",
+                              {{"FUND_AMT", "10.555"}, {"TOT_PYMT_AMT", records::Currency{1}}});
+         }},
+        {"AddWithoutAnOfficer",
+         {"MISSING"},
+         [](BadInput& t) {
+             return t.Add({{"ASGN_OFCR_ID", 0}});
+         }},
+        {"DatesOutsideWhatTheDatePickersOffer",
+         {"BADDATE", "BADDATE"},
+         [](BadInput& t) {
+             return t.Add({{"NTFCTN_DT", Day(t.Today().addYears(-10).addDays(-1))},
+                           {"CRT_CLSE_DT", Day(QDate(9999, 12, 31))},
+                           {"TRSTE_NM", "T"}});
+         }},
+        {"UpdateSettingACloseDateTooFarAhead",
+         {"BADDATE"},
+         [](BadInput& t) {
+             return t.Update(
+                 {{"CRT_CLSE_DT", Day(t.Today().addYears(5).addDays(1))}, {"TRSTE_NM", "T"}});
+         }},
+        {"NulInAText",
+         {"BADVALUE"},
+         [](BadInput& t) {
+             return t.Update({{"TRSTE_NM", std::string("Ira\0Trustee", 11)}});
+         }},
+        {"ControlCharacterInACriterion",
+         {"BADVALUE"},
+         [](BadInput& t) {
+             return t.Inquiry("CASEARS", {{"CUST_ID", "1002"}, {"CASE_ID", "2020BK\x7F"}});
+         }},
+        {"NulInTheSender",
+         {"NOUSER"},
+         [](BadInput& t) {
+             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
+             r.senderId = std::string("officer\0", 8);
              return r;
          }},
         {"ReceiptAlreadyUsed",

@@ -135,7 +135,8 @@ TEST_P(Process, DismissalReleasesTheReceivablesBackToRegularRepayment) {
                                        {"BNKRPTCY_CMMT_TXT", "Filed again"},
                                        {"NTFCTN_DT", Day(today.addDays(-3))},
                                        {"CRT_FILE_DT", Day(today.addDays(-5))},
-                                       {"CLM_FILE_DT", Day(today.addDays(-1))}}),
+                                       {"CLM_FILE_DT", Day(today.addDays(-1))},
+                                       {"ASGN_OFCR_ID", 101}}),
                              AccountPart(open)});
     ASSERT_TRUE(Codes(again).empty()) << Messages(again);
     EXPECT_EQ(CasesOf("1002").size(), 1);

@@ -98,6 +98,50 @@ TEST_P(Schema, VersionTwoTakesTrusteeNamesOfSeventyTwoCharacters) {
     EXPECT_EQ(q.value(0).toString(), name);
 }
 
+TEST_P(Schema, VersionThreeCaseNumbersBecomeOneWhateverTheirLetterCase) {
+    WithConnection([](Sql& sql) {
+        UpgradeSchema(sql, 3);
+        for (const char* s : {
+                 "INSERT INTO customers (cust_id, name) VALUES ('1', 'Old')",
+                 // Filed again in lower case while the dismissed case stayed listed.
+                 "INSERT INTO cases (cust_id, case_id, status) VALUES ('1', '2019BK0007', 'D')",
+                 "INSERT INTO cases (cust_id, case_id, status) VALUES ('1', '2019bk0007', 'O')",
+                 // Two cases in force that differ only in letter case.
+                 "INSERT INTO cases (cust_id, case_id, status) VALUES ('1', '2018BK0003', 'W')",
+                 "INSERT INTO cases (cust_id, case_id, status) VALUES ('1', '2018bk0003', 'O')",
+             }) {
+            sql.exec(QString::fromUtf8(s));
+        }
+    });
+    try {
+        SqlBackEnd refused(DatabaseLocation::Parse(database->location()));
+        FAIL() << "joined two cases in force";
+    } catch (const records::Error& e) {
+        EXPECT_NE(e.Description().find("customer 1: 2018BK0003 and 2018bk0003"), std::string::npos)
+            << e.Description();
+    }
+    WithConnection([](Sql& sql) {
+        EXPECT_EQ(SchemaVersion(sql), 3) << "nothing changed";
+        sql.exec(QStringLiteral("UPDATE cases SET status = 'D' WHERE case_id = '2018BK0003'"));
+    });
+
+    SqlBackEnd backEnd(DatabaseLocation::Parse(database->location()));
+    EXPECT_EQ(SchemaVersion(backEnd.connection()), kSchemaVersion);
+    QSqlQuery q = backEnd.connection().exec(
+        QStringLiteral("SELECT case_id, status FROM cases WHERE archived_at IS NULL"
+                       " ORDER BY case_id"));
+    QStringList listed;
+    while (q.next()) listed << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
+    q.finish();
+    EXPECT_EQ(listed,
+              (QStringList{QStringLiteral("2018BK0003 O"), QStringLiteral("2019BK0007 O")}));
+    EXPECT_EQ(backEnd.connection()
+                  .scalar(QStringLiteral("SELECT COUNT(*) FROM case_history"
+                                         " WHERE action = 'ARCHIVE' AND case_id = '2019BK0007'"))
+                  .toInt(),
+              1);
+}
+
 TEST_P(Schema, ADatabaseOfANewerProgramIsRefused) {
     WithConnection([](Sql& sql) {
         UpgradeSchema(sql);
