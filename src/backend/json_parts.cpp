@@ -12,6 +12,9 @@
 namespace backend {
 namespace {
 
+// Whole numbers up to 2^53 convert from a JSON number exactly.
+constexpr double kLargestExactWhole = 9007199254740992.0;
+
 [[noreturn]] void Bad(const QString& why) {
     throw records::Error(records::err::DataConversion, why.toStdString());
 }
@@ -35,23 +38,32 @@ records::Value FromJson(const records::FieldDef& f, const QJsonValue& v) {
             if (v.isDouble())
                 return records::Value(QString::number(v.toDouble(), 'g', 17).toStdString());
             return wrong();
+        // A number or text that does not convert travels as sent; the back end judges it.
         case records::FieldType::Long:
-            if (v.isDouble() && std::floor(v.toDouble()) == v.toDouble()) {
-                return records::Value(static_cast<long long>(v.toDouble()));
+            if (v.isDouble()) {
+                const double d = v.toDouble();
+                if (std::floor(d) == d && std::fabs(d) < kLargestExactWhole) {
+                    return records::Value(static_cast<long long>(d));
+                }
+                return records::Value(d);
             }
             if (v.isString()) return records::Value(v.toString().toStdString());
             return wrong();
         case records::FieldType::Currency:
             if (v.isDouble()) {
-                return records::Value(records::Currency{
-                    static_cast<std::int64_t>(std::llround(v.toDouble() * 10000.0))});
+                const double d = v.toDouble();
+                if (std::fabs(d) < kLargestExactWhole / records::Currency::kScale) {
+                    return records::Value(records::Currency{
+                        static_cast<std::int64_t>(std::llround(d * records::Currency::kScale))});
+                }
+                return records::Value(d);
             }
             if (v.isString()) {
                 try {
                     return records::Value(
                         records::CCur(records::Value(v.toString().toStdString())));
                 } catch (const records::Error&) {
-                    return records::Value(v.toString().toStdString());  // the back end judges it
+                    return records::Value(v.toString().toStdString());
                 }
             }
             return wrong();
@@ -138,7 +150,11 @@ QJsonObject AnswerToJson(const messaging::Answer& answer) {
 records::RecordsetPtr RowsFromJson(const QString& layout, const QJsonArray& rows) {
     const records::Layout* def = records::FindLayout(layout.toStdString());
     if (!def) Bad(QStringLiteral("There is no record layout '%1'.").arg(layout));
-    records::RecordsetPtr rs = records::OpenLayoutRecordset(def->name);
+    // The layout's fields, each taking any kind of value: what does not suit its field is the
+    // back end's to refuse, with the reason it gives every sender.
+    records::RecordsetPtr rs = records::Recordset::Create();
+    for (const auto& f : def->fields) rs->AppendField(f.name, records::FieldType::Variant);
+    rs->Open();
     int index = 0;
     for (const QJsonValue& item : rows) {
         ++index;

@@ -144,6 +144,45 @@ TEST_P(ToolCommands, CaseIsAddedAndPaidThroughJsonPartsAndNumbersAreDrawnAndHand
     EXPECT_TRUE(never.err.contains(S("never handed out"))) << never.err.toStdString();
 }
 
+TEST_P(ToolCommands, ValuesThatDoNotConvertReachTheBackEndsChecks) {
+    const QString receipt =
+        Tool({S("number"), S("--database"), db(), S("--user"), S("officer"), S("--kind"), S("R")})
+            .out.trimmed();
+    auto codes = [&](const QString& theme, const QString& part) {
+        const ToolRun run = Request(S("officer"), theme, {S("--part"), S("BANKRUPTCY=") + part});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList list;
+        for (const QJsonValue& row : run.json()[S("NOTIFICATION")].toArray()) {
+            list << row[S("COMPLETION_CD")].toString() + QLatin1Char(' ') +
+                        row[S("LOCATION")].toString();
+        }
+        return list;
+    };
+    EXPECT_EQ(
+        codes(S("PROCESS"), S(R"([{"ACTION":"PAY","CUST_ID":"1002","CASE_ID":"2020BK0001",)"
+                              R"("BNKRPTCY_CMMT_TXT":"p","FUND_RFRNC_NBR":"CK","FRCPT_NBR":")") +
+                                receipt +
+                                S(R"(","FUND_AMT":"NaN","TOT_PYMT_AMT":1e300,"PYMT_CNT":1e30}])")),
+        (QStringList{S("BADVALUE PROCESS: BANKRUPTCY.FUND_AMT"),
+                     S("BADVALUE PROCESS: BANKRUPTCY.TOT_PYMT_AMT"),
+                     S("BADVALUE PROCESS: BANKRUPTCY.PYMT_CNT")}));
+    EXPECT_EQ(codes(S("ADDUPDATE"), S(R"([{"ACTION":"UPD","CUST_ID":"1002","CASE_ID":"2020BK0001",)"
+                                      R"("BNKRPTCY_CMMT_TXT":"c","NTFCTN_DT":"2020-02-10",)"
+                                      R"("CRT_FILE_DT":"2020-01-27","CLM_FILE_DT":"2020-03-16",)"
+                                      R"("CRT_CLSE_DT":"2021-02-30"}])")),
+              QStringList{S("BADDATE ADDUPDATE: BANKRUPTCY.CRT_CLSE_DT")});
+
+    // Only init creates a database; a mistyped path is an error.
+    if (GetParam() == Dialect::SQLite) {
+        const QString missing = QFileInfo(db()).dir().filePath(S("mistyped.sqlite"));
+        const ToolRun run = Tool({S("request"), S("--database"), missing, S("--user"), S("officer"),
+                                  S("--theme"), S("CASES")});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(S("There is no database file"))) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(missing));
+    }
+}
+
 TEST_P(ToolCommands, UsageErrorsExitWithTwo) {
     for (const QStringList& args :
          {QStringList{}, QStringList{S("explode")},

@@ -2,6 +2,7 @@
 // same code the screen's transport uses. For support and tests.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
@@ -37,6 +38,21 @@ QString Required(const QCommandLineParser& p, const QString& option) {
     const QString v = p.value(option).trimmed();
     if (v.isEmpty()) throw UsageError{QStringLiteral("--%1 is required here.").arg(option)};
     return v;
+}
+
+// The database of a command that only uses one: a SQLite file that is not there is a mistyped
+// path, not a wish for a new empty database (only init creates one).
+std::unique_ptr<backend::SqlBackEnd> OpenExisting(const QString& database) {
+    const QString text = database.trimmed().isEmpty() ? backend::DefaultDatabasePath() : database;
+    const auto location = backend::DatabaseLocation::Parse(text);
+    if (location.dialect == backend::Dialect::SQLite && !QFileInfo::exists(location.path)) {
+        throw records::Error(backend::kDatabaseError,
+                             QStringLiteral("There is no database file %1; "
+                                            "halberon-backend init --database %1 creates one.")
+                                 .arg(location.path)
+                                 .toStdString());
+    }
+    return backend::SqlBackEnd::Open(text);
 }
 
 int DefaultServiceCode(const QString& word) {
@@ -117,7 +133,7 @@ int Request(const QCommandLineParser& p, const QString& database) {
                 QStringLiteral("--part %1: %2").arg(name, QString::fromStdString(e.Description()))};
         }
     }
-    auto backEnd = backend::SqlBackEnd::Open(database);
+    auto backEnd = OpenExisting(database);
     const messaging::Answer answer = backEnd->Handle(request);
     const auto format =
         p.isSet(QStringLiteral("pretty")) ? QJsonDocument::Indented : QJsonDocument::Compact;
@@ -129,7 +145,7 @@ int Request(const QCommandLineParser& p, const QString& database) {
 int Number(const QCommandLineParser& p, const QString& database) {
     const QString user = Required(p, QStringLiteral("user"));
     const QString kind = Required(p, QStringLiteral("kind"));
-    auto backEnd = backend::SqlBackEnd::Open(database);
+    auto backEnd = OpenExisting(database);
     Out() << QString::fromStdString(backEnd->NextNumber(user.toStdString(), kind.toStdString()))
           << "\n";
     return 0;
@@ -138,7 +154,7 @@ int Number(const QCommandLineParser& p, const QString& database) {
 int ReturnNumber(const QCommandLineParser& p, const QString& database) {
     const QString kind = Required(p, QStringLiteral("kind"));
     const QString number = Required(p, QStringLiteral("number"));
-    auto backEnd = backend::SqlBackEnd::Open(database);
+    auto backEnd = OpenExisting(database);
     backEnd->ReturnNumber(p.value(QStringLiteral("user")).toStdString(), kind.toStdString(),
                           number.toStdString());
     Out() << "Number " << number << " of kind " << kind << " handed back.\n";
