@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "platform/binding/binding_collection.h"
 #include "platform/binding/formatters.h"
@@ -26,6 +27,17 @@ constexpr const char* kSourcePrefix = "KORVA_BankruptcyCaseAdd.";
 std::string source(const char* procedure) {
     return std::string(kSourcePrefix) + procedure;
 }
+
+// Case numbers are stored in upper case, the letter case of a number meaning nothing: letters
+// typed or pasted into the case-number box show as they will be kept.
+class UpperCaseLetters final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*position*/) const override {
+        for (QChar& c : input) c = c.toUpper();
+        return Acceptable;
+    }
+};
 
 QString indexed(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -82,6 +94,7 @@ void frmBankruptcyAddUpdate::buildControls() {
     mTxtCaseId = new QLineEdit(mFraAddBankruptcy);
     mTxtCaseId->setObjectName(indexed("mTxtAddBankruptcy", 0));
     mTxtCaseId->setMaxLength(kCaseIdLength);
+    mTxtCaseId->setValidator(new UpperCaseLetters(mTxtCaseId));
     mTxtTrustee = new QLineEdit(mFraAddBankruptcy);
     mTxtTrustee->setObjectName(indexed("mTxtAddBankruptcy", 1));
     mTxtTrustee->setMaxLength(kTrusteeLength);

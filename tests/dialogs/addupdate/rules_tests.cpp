@@ -237,8 +237,8 @@ TEST_F(AddUpdateDialogTest, ClosedAndDismissedCasesCanOnlyBeLookedAt) {
 TEST_F(AddUpdateDialogTest, CaseNumberBoxTakesReferenceKeysAndChecksPastes) {
     frmBankruptcyAddUpdate& dlg = openAdd();
     QLineEdit* box = dlg.caseNumberBox();
-    typeInto(box, QStringLiteral("BK-1#2 3"));
-    EXPECT_EQ(box->text(), QStringLiteral("BK-123"));
+    typeInto(box, QStringLiteral("bk-1#2 3"));
+    EXPECT_EQ(box->text(), QStringLiteral("BK-123")) << "letters show as they are stored";
     EXPECT_EQ(interaction->beeps(), 2);
     typeInto(box, QStringLiteral("ABCDEFGHIJKLM"));
     EXPECT_EQ(box->text(), QStringLiteral("ABCDEFGHIJ")) << "at most 10 characters";
@@ -249,6 +249,10 @@ TEST_F(AddUpdateDialogTest, CaseNumberBoxTakesReferenceKeysAndChecksPastes) {
     QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
     EXPECT_EQ(box->text(), QStringLiteral("BK-5"));
     EXPECT_EQ(interaction->beeps(), 3);  // the paste beeps once
+    QApplication::clipboard()->setText(QStringLiteral("2024bk1"));
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("2024BK1"));
 }
 
 TEST_F(AddUpdateDialogTest, EnterMovesOnAndTheOtherBoxesTakeAnyKey) {
