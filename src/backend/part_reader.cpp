@@ -73,7 +73,7 @@ std::optional<QString> PartRow::text(std::string_view field, bool trim) {
     if (HasControlCharacter(s)) {
         report(field, code::BadValue,
                std::string(field) +
-                   " holds a control character (such as NUL or a line break);"
+                   " holds a control character (such as NUL);"
                    " texts may not carry one.");
         return std::nullopt;
     }

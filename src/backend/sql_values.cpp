@@ -81,7 +81,7 @@ int CharacterCount(const std::string& utf8) {
 bool HasControlCharacter(std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x20 || c == 0x7F) return true;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return true;
         // U+0080 to U+009F are C2 80 to C2 9F in UTF-8.
         if (c == 0xC2 && i + 1 < utf8.size()) {
             const auto next = static_cast<unsigned char>(utf8[i + 1]);

@@ -36,8 +36,9 @@ QVariant DateParam(const QDate& d);
 // Characters (not bytes) of a UTF-8 text: what a field's size counts.
 int CharacterCount(const std::string& utf8);
 
-// A control character (C0 such as NUL, DEL, or C1) in a UTF-8 text: no field of ours takes one,
-// and PostgreSQL refuses NUL outright.
+// A control character in a UTF-8 text (C0 such as NUL, DEL, C1): no field of ours takes one,
+// and PostgreSQL refuses NUL outright. Tabs and line breaks are text: a comment pasted into the
+// screen may carry them.
 bool HasControlCharacter(std::string_view utf8);
 
 // "YYYY-MM-DDTHH:MM:SSZ" of now, for the change stamps.

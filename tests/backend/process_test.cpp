@@ -49,9 +49,11 @@ class Process : public BackEndTest {
 
 TEST_P(Process, PaymentsAreRecordedUnderTheirReceiptAndSumUp) {
     const std::string first = backEnd->NextNumber("officer", "R");
-    // As the screen sends it: the amount as shown, the totals it computed.
+    // As the screen sends it: the amount as shown, the totals it computed, a comment pasted
+    // with its line breaks.
     messaging::Answer answer = Pay("officer", first,
-                                   {{"FUND_AMT", "$1,250.50"},
+                                   {{"BNKRPTCY_CMMT_TXT", "Trustee paid:\r\n\tfirst share"},
+                                    {"FUND_AMT", "$1,250.50"},
                                     {"TOT_PYMT_AMT", Dollars(1250.50)},
                                     {"PYMT_CNT", 1},
                                     {"LST_PYMT_DT", Day(today)},
