@@ -10,8 +10,6 @@
 namespace backend {
 namespace {
 
-constexpr std::int64_t kUnitsPerCent = records::Currency::kScale / 100;
-
 bool IsNothing(const records::Value& v) {
     return v.isNothing();
 }
@@ -137,22 +135,13 @@ std::optional<std::int64_t> PartRow::money(std::string_view field) {
     if (v.type() == records::Value::Type::Text && records::Trim(v.text()).empty()) {
         return std::nullopt;
     }
-    std::int64_t units = 0;
     try {
-        units = records::CCur(v).units;
+        return records::CCur(v).units;
     } catch (const records::Error&) {
         report(field, code::BadValue,
                std::string(field) + " must be an amount; " + Quoted(v) + " is not one.");
         return std::nullopt;
     }
-    // Money is kept in ten-thousandths, but every amount a person enters is in whole cents.
-    if (units % kUnitsPerCent != 0) {
-        report(field, code::BadValue,
-               std::string(field) + " must be in whole cents; " + Quoted(v) +
-                   " has a fraction of a cent.");
-        return std::nullopt;
-    }
-    return units;
 }
 
 void CheckTextSizes(PartRow& row, const records::Layout& layout) {

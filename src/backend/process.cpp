@@ -13,6 +13,8 @@ namespace {
 constexpr const char* kWhere = "PROCESS: BANKRUPTCY";
 // The largest amount one payment may carry: 9,999,999.99.
 constexpr std::int64_t kLargestPayment = 99999999900LL;
+// Money is kept in ten-thousandths; a payment is paid in whole cents.
+constexpr std::int64_t kUnitsPerCent = records::Currency::kScale / 100;
 
 std::string Str(const QString& s) {
     return s.toStdString();
@@ -74,6 +76,10 @@ void Pay(RequestContext& ctx, PartRow& row, const CaseRecord& c, const QString& 
     } else if (*amount > kLargestPayment) {
         ctx.problems.add(code::BadPayment, "Payment Amount must not be above $9,999,999.99",
                          row.where("FUND_AMT"), "sent: " + MoneyText(*amount));
+    } else if (*amount % kUnitsPerCent != 0) {
+        ctx.problems.add(code::BadValue, "Payment Amount must be in whole cents.",
+                         row.where("FUND_AMT"),
+                         "sent: " + std::to_string(*amount) + " ten-thousandths of a dollar");
     }
     if (!check && !row.reported("FUND_RFRNC_NBR")) {
         ctx.problems.add(code::Missing, "A Payment Check Number is required.",

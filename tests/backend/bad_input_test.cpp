@@ -241,11 +241,10 @@ const std::vector<BadCase>& Cases() {
         {"ReceiptDrawnByAnotherUser",
          {"BADRECEIPT"},
          [](BadInput& t) { return t.Process("manager", {}); }},
-        {"AmountsWithAFractionOfACent",
-         {"BADVALUE", "BADVALUE"},
+        {"PaymentWithAFractionOfACent",
+         {"BADVALUE"},
          [](BadInput& t) {
-             return t.Process("officer",
-                              {{"FUND_AMT", "10.555"}, {"TOT_PYMT_AMT", records::Currency{1}}});
+             return t.Process("officer", {{"FUND_AMT", "$0.0001"}});
          }},
         {"AddWithoutAnOfficer",
          {"MISSING"},
