@@ -108,7 +108,8 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
     if (words > in.Left() / 8) Bad("it is truncated in " + where);
     col.materialised_ = true;
     col.present_.resize(words);
-    std::memcpy(col.present_.data(), in.Take(8 * words, at), 8 * words);
+    const std::uint8_t* bits = in.Take(8 * words, at);
+    if (words > 0) std::memcpy(col.present_.data(), bits, 8 * words);  // none for no rows
     if (rows & 63) col.present_.back() &= (std::uint64_t{1} << (rows & 63)) - 1;
     const std::uint64_t* present = col.present_.data();
     auto isPresent = [present](std::size_t i) { return ((present[i >> 6] >> (i & 63)) & 1u) != 0; };
