@@ -27,6 +27,12 @@ void cancelStaged(const records::RecordsetPtr& rs) {
     rs->CancelBatch(records::Affect::All);
 }
 
+// New rows in a grid: its current row is the first one shown, in the grid's order, whatever
+// row of the answer came first.
+void currentOnFirstRow(platform::DataGrid& grid) {
+    if (const std::optional<records::Bookmark> first = grid.BookmarkAt(0)) grid.SetBookmark(*first);
+}
+
 }  // namespace
 
 void KORVA_Bankruptcy::mVrexMessage_DataReady(const std::string& theme) {
@@ -121,6 +127,7 @@ void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
             break;
         }
     }
+    currentOnFirstRow(*grid);
     mSdgBankruptcy_InitColumnProps(ars);
     grid->Refresh();
     grid->ReBind();
@@ -154,6 +161,7 @@ void KORVA_Bankruptcy::answerCases(messaging::RequestEntry& entry) {
     grid->SetRedraw(false);
     grid->SetDataMember("");
     records::RebindGrid(*grid, rsBankruptcyCase->Clone(), nullptr, false, true, sink());
+    currentOnFirstRow(*grid);
     mSdgBankruptcy_InitColumnProps(FILINGS);
     grid->Refresh();
     grid->ReBind();

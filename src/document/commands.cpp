@@ -63,6 +63,7 @@ void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
                 break;
         }
     });
+    if (mBlnClosed) return;  // the document closed while a dialog was open
     // Whatever the command did, the current case is the case grid's selected row as it is now.
     records::Trap(sink(), source, [&] { readCurrentCaseFromGrid(); });
     ValidateCommandButtons();

@@ -40,7 +40,7 @@ std::string quoted(const std::string& text) {
 void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
     const char* source = "KORVA_Bankruptcy.DoDialogAddEditBankruptcy";
     platform::DataGrid* caseGrid = mSdgBankruptcy[FILINGS];
-    std::unique_ptr<frmBankruptcyAddUpdate> dialog;
+    std::unique_ptr<frmBankruptcyAddUpdate> dialog;  // the one owner; mFrmAddBankruptcy observes it
     records::RecordsetPtr clone;
     records::Trap(sink(), source, [&] {
         auto refuse = [&](const char* text) {
@@ -65,6 +65,7 @@ void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
         const std::optional<records::Bookmark> currentRow = caseGrid->Bookmark();
 
         dialog = std::make_unique<frmBankruptcyAddUpdate>(mLib, mInteraction, this);
+        mFrmAddBankruptcy = dialog.get();
         dialog->SetCustomerRecord(udtCustomer);
         QObject::connect(dialog.get(), &frmBankruptcyAddUpdate::SentMessage, this,
                          &KORVA_Bankruptcy::mFrmAddBankruptcy_SentMessage);
@@ -99,7 +100,7 @@ void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
         }
 
         dialog->raise();
-        mInteraction->ShowModal(*dialog);
+        if (!showModal(*dialog)) return;
         udtCustomer = dialog->CustomerRecord();
         doEvents();
 

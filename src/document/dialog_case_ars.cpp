@@ -1,6 +1,8 @@
 // "Bankruptcy Case ARs": the receivables of the current case in their own dialog, from the cache
 // when they were fetched before, else from the back end while the dialog is open.
 
+#include <memory>
+
 #include "dialogs/casears/frm_bankruptcy_case_ars.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/interaction.h"
@@ -26,10 +28,12 @@ frmBankruptcyCaseARs* KORVA_Bankruptcy::CaseARsDialog() const {
 }
 
 void KORVA_Bankruptcy::DoDialogCaseARs() {
+    std::unique_ptr<frmBankruptcyCaseARs> dialog;  // the one owner; mFrmCaseARs observes it
     records::Trap(sink(), "KORVA_Bankruptcy.DoDialogCaseARs", [&] {
-        mFrmCaseARs = new frmBankruptcyCaseARs(mLib, this);
-        mFrmCaseARs->SetCustomerRecord(udtCustomer);
-        mFrmCaseARs->Load();
+        dialog = std::make_unique<frmBankruptcyCaseARs>(mLib, this);
+        mFrmCaseARs = dialog.get();
+        dialog->SetCustomerRecord(udtCustomer);
+        dialog->Load();
         bool ask = !rsBankruptcyAR;
         if (rsBankruptcyAR) {
             const records::RecordsetPtr clone = rsBankruptcyAR->Clone();
@@ -38,7 +42,7 @@ void KORVA_Bankruptcy::DoDialogCaseARs() {
                              " AND [Case_ID]='" + quoted(udtCustomer.CaseID) + "'");
             if (clone->RecordCount() > 0) {
                 clone->MoveFirst();
-                mFrmCaseARs->SetRecordset(clone);
+                dialog->SetRecordset(clone);
             } else {
                 records::IgnoreErrors([&] { clone->Close(); });
                 ask = true;
@@ -46,20 +50,19 @@ void KORVA_Bankruptcy::DoDialogCaseARs() {
         }
         if (ask) {
             // Opens on an empty list; the answer fills the open dialog.
-            mFrmCaseARs->SetRecordset(records::NewAccntRecvRS(sink()));
+            dialog->SetRecordset(records::NewAccntRecvRS(sink()));
             SendMsgCaseHistInquiry();
         }
-        mInteraction->ShowModal(*mFrmCaseARs);
+        if (!showModal(*dialog)) return;
         setStatus("Ready ...");
         doEvents();
     });
     records::IgnoreErrors([&] {
-        if (!mFrmCaseARs) return;
-        if (const records::RecordsetPtr rs = mFrmCaseARs->Recordset()) rs->Close();
-        if (mFrmCaseARs->IsLoaded()) mFrmCaseARs->Unload();
+        if (!dialog) return;
+        if (const records::RecordsetPtr rs = dialog->Recordset()) rs->Close();
+        if (dialog->IsLoaded()) dialog->Unload();
     });
-    records::IgnoreErrors([&] { delete mFrmCaseARs.data(); });
-    mFrmCaseARs = nullptr;
+    records::IgnoreErrors([&] { dialog.reset(); });
 }
 
 void KORVA_Bankruptcy::caseArsDialogTakes(records::RecordsetPtr rs) {

@@ -2,6 +2,8 @@
 // where it was afterwards, and the case's cached receivables dropped so that they are asked for
 // again.
 
+#include <memory>
+
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/data_grid.h"
@@ -51,6 +53,7 @@ frmBankruptcyProcess* KORVA_Bankruptcy::ProcessDialog() const {
 void KORVA_Bankruptcy::DoDialogProcessCase() {
     const char* source = "KORVA_Bankruptcy.DoDialogProcessCase";
     platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    std::unique_ptr<frmBankruptcyProcess> dialog;  // the one owner; mFrmProcess observes it
     records::RecordsetPtr clone;
     const bool done = records::Trap(sink(), source, [&] {
         auto refuse = [&](const char* text) {
@@ -68,9 +71,10 @@ void KORVA_Bankruptcy::DoDialogProcessCase() {
         const std::optional<records::Bookmark> firstRow = grid->FirstRow();
         const std::optional<records::Bookmark> current = grid->Bookmark();
 
-        mFrmProcess = new frmBankruptcyProcess(mLib, mInteraction, this);
-        mFrmProcess->SetCustomerRecord(udtCustomer);
-        connect(mFrmProcess.data(), &frmBankruptcyProcess::SentMessage, this,
+        dialog = std::make_unique<frmBankruptcyProcess>(mLib, mInteraction, this);
+        mFrmProcess = dialog.get();
+        dialog->SetCustomerRecord(udtCustomer);
+        connect(dialog.get(), &frmBankruptcyProcess::SentMessage, this,
                 &KORVA_Bankruptcy::mFrmProcess_SentMessage);
 
         const std::string filter = "[Cust_ID]='" + quoted(udtCustomer.CustID) + "' AND " +
@@ -81,11 +85,11 @@ void KORVA_Bankruptcy::DoDialogProcessCase() {
             refuse("No Bankruptcy Case chosen to be Processed.");
         } else {
             clone->MoveFirst();
-            mFrmProcess->Load();
-            mFrmProcess->SetRecordset(clone);
-            mInteraction->ShowModal(*mFrmProcess);
+            dialog->Load();
+            dialog->SetRecordset(clone);
+            if (!showModal(*dialog)) return;
             // Taken back before events run: an answer handled next may hand back the receipt.
-            if (mFrmProcess) udtCustomer = mFrmProcess->CustomerRecord();
+            udtCustomer = dialog->CustomerRecord();
             doEvents();
 
             grid->SetRedraw(false);
@@ -103,16 +107,16 @@ void KORVA_Bankruptcy::DoDialogProcessCase() {
             // The case's receivables changed at the back end: the next listing asks again.
             records::IgnoreErrors([&] { dropCachedRows(rsBankruptcyAR, filter); });
         }
-        if (mFrmProcess) mFrmProcess->Unload();
-        delete mFrmProcess.data();
+        dialog->Unload();
+        dialog.reset();
         doEvents();
         grid->Refresh();
         grid->ReBind();
     });
     records::IgnoreErrors([&] {
-        if (mFrmProcess) mFrmProcess->Unload();
+        if (dialog) dialog->Unload();
+        dialog.reset();
     });
-    records::IgnoreErrors([&] { delete mFrmProcess.data(); });
     records::IgnoreErrors([&] {
         if (clone) clone->Close();
     });

@@ -24,6 +24,7 @@
 #include "records/recordset.h"
 #include "records/uc_dtd_designer_ds.h"
 
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -31,6 +32,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QTimer;
+class frmBankruptcyAddUpdate;
 class frmBankruptcyProcess;  // process a case
 class frmBankruptcyCaseARs;
 class frmSelectOfficer;
@@ -199,6 +201,12 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
 
     // lifecycle.cpp
     void obtainListener();
+    // The first step of every way the document closes: open dialogs close as their Cancel
+    // would, and procedures waiting in a modal show leave as soon as it returns.
+    void closeDialogs();
+    // Shows a dialog of this document modally; answers false when the document was closed
+    // meanwhile, and the caller must then leave without touching the screen or pumping events.
+    bool showModal(QDialog& dialog, int* result = nullptr);
 
     // persistence.cpp, persistence_restore.cpp: the screen-state file
     void persistRecordsets(records::Stream& file, records::PropertyBag& main);
@@ -221,6 +229,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void doEvents();
     std::string customerDisplayName() const;
     records::ErrorSink* sink() const { return mLib.errorReporter.get(); }
+    // Where the steps of RestoreData report: counted while it runs.
+    records::ErrorSink* restoreSink() const { return mRestoreSink ? mRestoreSink : sink(); }
 
     messaging::CommonLibrary mLib;
     std::shared_ptr<platform::Interaction> mInteraction;
@@ -246,13 +256,19 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
 
     std::string mStrARSortOrder;
     std::string mStrPersistPath;
+    records::ErrorSink* mRestoreSink = nullptr;  // set while RestoreData runs
     bool mBlnMsgTimedOut = false;
     bool mBlnARsTimedOut = false;
     bool mBlnCasesTimedOut = false;
     bool mBlnARsLoaded = false;
     bool mBlnCasesLoaded = false;
 
+    bool mBlnClosed = false;  // closing began: no more event pumping by the document
+    int mModalShows = 0;      // modal shows of this document's procedures still waiting
+
     int mIntLastHitTest = 0;  // grid area code of the last mouse position over a grid
+    // The case that the last click on a case cell selected (a double-click's first click).
+    std::optional<records::Bookmark> mClickSelectedCase;
 
     // Officer box paste guard.
     bool mbMouseDown = false;
@@ -272,10 +288,12 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     QLineEdit* mTxtBankruptcy = nullptr;
     QTimer* mTimUpdateTimeout = nullptr;
 
-    // Process a case: the dialog of DoDialogProcessCase while it is loaded.
+    // The dialogs of the commands, observed while a procedure owns them (each procedure holds
+    // its dialog in a std::unique_ptr and deletes it when it ends).
+    QPointer<frmBankruptcyAddUpdate> mFrmAddBankruptcy;
     QPointer<frmBankruptcyProcess> mFrmProcess;
-
-    // Officer search and case receivables: kept after OK / open while shown.
-    QPointer<frmSelectOfficer> mFrmSelectOfficer;
     QPointer<frmBankruptcyCaseARs> mFrmCaseARs;
+
+    // Officer search: kept, hidden, after OK (the document's child).
+    QPointer<frmSelectOfficer> mFrmSelectOfficer;
 };

@@ -6,6 +6,10 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "dialogs/process/frm_bankruptcy_process.h"
+#include "document/frm_select_officer.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/customer_select.h"
 #include "platform/widgets/data_grid.h"
@@ -138,6 +142,7 @@ bool KORVA_Bankruptcy::DataChanged() {
 }
 
 void KORVA_Bankruptcy::BeforeUnload() {
+    closeDialogs();  // before the state is taken: what only a dialog staged is not kept
     const bool done = records::Trap(sink(), "KORVA_Bankruptcy.BeforeUnload", [&] {
         if (DataChanged()) PersistData();
     });
@@ -149,6 +154,7 @@ void KORVA_Bankruptcy::BeforeUnload() {
 bool KORVA_Bankruptcy::CloseDocument() {
     // Every step runs whatever the one before did: nothing may keep the document from closing.
     const char* source = "KORVA_Bankruptcy.CloseDocument";
+    closeDialogs();
     records::Trap(sink(), source, [&] {
         if (!udtCustomer.PmtReceiptNbr.empty()) {
             const std::string number = udtCustomer.PmtReceiptNbr;
@@ -167,7 +173,9 @@ bool KORVA_Bankruptcy::CloseDocument() {
             mVrexMessage->MsgTimeout = nullptr;
         }
         mVrexMessage.reset();
-        doEvents();
+        // Not from inside a modal show: the host may delete the document once this returns,
+        // and events run here would do it under the procedure that waits in the show.
+        if (mInteraction && mModalShows == 0) mInteraction->DoEvents();
     });
     return true;
 }
@@ -209,7 +217,36 @@ void KORVA_Bankruptcy::setStatus(const std::string& text) {
 }
 
 void KORVA_Bankruptcy::doEvents() {
-    if (mInteraction) mInteraction->DoEvents();
+    if (mInteraction && !mBlnClosed) mInteraction->DoEvents();
+}
+
+void KORVA_Bankruptcy::closeDialogs() {
+    mBlnClosed = true;
+    // Each closes as its Cancel would: it cancels only what it staged itself, while requests
+    // already sent stay in the outstanding-request table and in their rows' stamps.
+    records::IgnoreErrors([&] {
+        if (mFrmAddBankruptcy) mFrmAddBankruptcy->Unload();
+    });
+    records::IgnoreErrors([&] {
+        if (mFrmProcess) mFrmProcess->reject();
+    });
+    records::IgnoreErrors([&] {
+        if (mFrmCaseARs) mFrmCaseARs->Unload();
+    });
+    records::IgnoreErrors([&] {
+        if (mFrmSelectOfficer && mFrmSelectOfficer->isVisible()) mFrmSelectOfficer->reject();
+    });
+}
+
+bool KORVA_Bankruptcy::showModal(QDialog& dialog, int* result) {
+    ++mModalShows;
+    struct Leave {
+        int& shows;
+        ~Leave() { --shows; }
+    } leave{mModalShows};
+    const int answer = mInteraction->ShowModal(dialog);
+    if (result) *result = answer;
+    return !mBlnClosed;
 }
 
 std::string KORVA_Bankruptcy::customerDisplayName() const {

@@ -12,10 +12,10 @@ void KORVA_Bankruptcy::DoOfficerSearch() {
     records::Trap(sink(), "KORVA_Bankruptcy.DoOfficerSearch", [&] {
         // Created on the first search; after OK it is kept, hidden, with its selection.
         if (!mFrmSelectOfficer) mFrmSelectOfficer = new frmSelectOfficer(mLib, this);
-        const int result = mInteraction->ShowModal(*mFrmSelectOfficer);
+        int result = QDialog::Rejected;
+        if (!showModal(*mFrmSelectOfficer, &result)) return;
         std::string officer;
-        if (mFrmSelectOfficer && !mFrmSelectOfficer->IsUnloaded() &&
-            result == QDialog::Accepted) {
+        if (mFrmSelectOfficer && !mFrmSelectOfficer->IsUnloaded() && result == QDialog::Accepted) {
             officer = mFrmSelectOfficer->SelectedOfficerId();
         } else {
             // Cancelled: the form and its selection are dropped.

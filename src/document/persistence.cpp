@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QTabWidget>
 
 #include "document/korva_bankruptcy.h"
@@ -61,11 +62,6 @@ void KORVA_Bankruptcy::PersistData() {
     step([&] { ValidateCommandButtons(); });
     step([&] { ValidateAssignedOfficer(); });
     step([&] { file.Open(); });
-    step([&] {
-        // From here an unload that fails half-way leaves at most a partial state.
-        RequireFolder(mStrPersistPath, records::err::FileWriteFailed);
-        file.SaveToFile(mStrPersistPath, true);
-    });
     persistRecordsets(file, main);
     persistScreen(main);
     step([&] {
@@ -73,7 +69,17 @@ void KORVA_Bankruptcy::PersistData() {
         file.Write(main.Contents());
         file.Flush();
         RequireFolder(mStrPersistPath, records::err::FileWriteFailed);
-        file.SaveToFile(mStrPersistPath, true);
+        // Written whole or not at all: a kill meanwhile leaves the file that was there before.
+        QSaveFile out(QString::fromStdString(mStrPersistPath));
+        const records::Bytes& bytes = file.Buffer();
+        if (!out.open(QIODevice::WriteOnly) ||
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+            !out.commit()) {
+            throw records::Error(records::err::FileWriteFailed,
+                                 "The screen-state file " + mStrPersistPath +
+                                     " could not be written: " + out.errorString().toStdString());
+        }
     });
     records::IgnoreErrors([&] {
         if (!file.IsOpen()) return;

@@ -28,6 +28,8 @@ namespace {
 
 constexpr int kRefresh = 2;
 constexpr const char* kManagerRight = "BnkrptcyMgr";
+constexpr const char* kNotRestored =
+    "The screen as it was left could not be restored in full; the log has the details.";
 
 struct Slot {
     const char* name;
@@ -82,7 +84,13 @@ void deleteFile(const std::string& path) {
 }  // namespace
 
 void KORVA_Bankruptcy::RestoreData() {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    CountingSink failures(sink());
+    mRestoreSink = &failures;
+    struct Release {
+        records::ErrorSink*& sink;
+        ~Release() { sink = nullptr; }
+    } release{mRestoreSink};
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::Stream stream;
     records::PropertyBag main;
     bool loaded = false;
@@ -98,16 +106,16 @@ void KORVA_Bankruptcy::RestoreData() {
         stream.SetPosition(0);
         loaded = stream.Size() > 0;
     });
+    // The file goes before a byte of it is read: a state is handed over once, and one that
+    // stops this show cannot stop the next.
+    if (!step([&] { deleteFile(mStrPersistPath); }) && loaded) {
+        loaded = false;
+        step([&] { stream.SetEOS(); });
+    }
 
     if (loaded) {
         complete = restoreRecordsets(stream);
         step([&] { main.SetContents(stream.Read()); });
-        step([&] {
-            // From here the file is empty: a state is handed over once, even if this show fails.
-            stream.SetPosition(0);
-            stream.SetEOS();
-            stream.SaveToFile(mStrPersistPath, true);
-        });
 
         const std::pair<const char*, records::RecordsetPtr*> sets[] = {
             {"rsBankruptcyCase", &rsBankruptcyCase},
@@ -147,12 +155,6 @@ void KORVA_Bankruptcy::RestoreData() {
         step([&] { ValidateCommandButtons(); });
     }
 
-    records::IgnoreErrors([&] {
-        stream.SetPosition(0);
-        stream.SetEOS();
-        RequireFolder(mStrPersistPath, records::err::FileNotFound);
-        stream.SaveToFile(mStrPersistPath, true);
-    });
     records::IgnoreErrors([&] { stream.Close(); });
 
     step([&] {
@@ -179,10 +181,14 @@ void KORVA_Bankruptcy::RestoreData() {
         if (complete && !restoredRowsPending()) return;
         mCmdBankruptcy_Click(kRefresh);
     });
+    // One line for the user however many steps failed; the log has each of them.
+    if (failures.count > 0) {
+        records::IgnoreErrors([&] { setStatus(kNotRestored); });
+    }
 }
 
 bool KORVA_Bankruptcy::restoreRecordsets(records::Stream& stream) {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     static constexpr Slot kSlots[] = {
         {"rsBankruptcyCase", &KORVA_Bankruptcy::rsBankruptcyCase, records::kLayoutBankruptcy},
         {"rsAccntRecv", &KORVA_Bankruptcy::rsAccntRecv, records::kLayoutAccntRecv},
@@ -221,7 +227,7 @@ bool KORVA_Bankruptcy::restoreRecordsets(records::Stream& stream) {
 }
 
 void KORVA_Bankruptcy::restoreCustomer(const records::PropertyBag& main) {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::PropertyBag customer;
     step([&] { customer = LoadBag(main, kCustomerContents); });
     step([&] { udtCustomer = mUdtBlankCustomer; });
@@ -242,7 +248,7 @@ void KORVA_Bankruptcy::restoreCustomer(const records::PropertyBag& main) {
 }
 
 void KORVA_Bankruptcy::restoreScreenLayout(const records::PropertyBag& main) {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::PropertyBag layout;
     step([&] { layout = LoadBag(main, kLayoutContents); });
     // Each value defaults to what the control shows now.
@@ -284,7 +290,7 @@ void KORVA_Bankruptcy::restoreScreenLayout(const records::PropertyBag& main) {
 }
 
 void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
     const records::RecordsetPtr rs = index == ars ? rsAccntRecv : rsBankruptcyCase;
     const std::string prefix = kGridNames[index];
@@ -334,7 +340,7 @@ void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) 
 }
 
 void KORVA_Bankruptcy::restoreSelection(int index, const records::PropertyBag& main) {
-    auto step = [&](auto&& body) { return Step(sink(), kRestoreSource, body); };
+    auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
     records::PropertyBag selection;
     long last = -1;

@@ -78,6 +78,21 @@ bool Step(records::ErrorSink* sink, const char* source, F&& body) {
     return ok && !reported;
 }
 
+// Passes every report on and counts them, so a restore can tell the user once that it failed.
+class CountingSink : public records::ErrorSink {
+  public:
+    explicit CountingSink(records::ErrorSink* inner) : inner_(inner) {}
+    void ReportError(const std::string& description, const std::string& exeName,
+                     const std::string& source) override {
+        ++count;
+        if (inner_) inner_->ReportError(description, exeName, source);
+    }
+    int count = 0;
+
+  private:
+    records::ErrorSink* inner_;
+};
+
 // The bag whose image the main bag holds under `name`; error 3709 when it holds none.
 inline records::PropertyBag LoadBag(const records::PropertyBag& main, const char* name) {
     const records::Value image = main.ReadProperty(name);

@@ -56,13 +56,25 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowColChange(int Index, const QVariant& /*
 
 void KORVA_Bankruptcy::mSdgBankruptcy_Click(int Index) {
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_Click";
+    mClickSelectedCase.reset();
+    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
     if (Index == FILINGS && mIntLastHitTest == platform::DataGrid::HitRowSelector) {
-        platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
         records::Trap(sink(), source, [&] { grid->SelBookmarks().RemoveAll(); });
         records::Trap(sink(), source, [&] {
             if (const auto current = grid->Bookmark()) grid->SelBookmarks().Add(*current);
         });
         records::Trap(sink(), source, [&] { makeCaseCurrent(); });
+    } else if (Index == FILINGS && mIntLastHitTest == platform::DataGrid::HitDataCell) {
+        // A click on a case's cell selects it as a row change does, also when the row was
+        // current already (no row change then: the first row after new rows, for one).
+        records::Trap(sink(), source, [&] {
+            const auto current = grid->Bookmark();
+            if (!current || grid->SelBookmarks().items() == std::vector{*current}) return;
+            grid->SelBookmarks().RemoveAll();
+            grid->SelBookmarks().Add(*current);
+            mClickSelectedCase = current;
+            makeCaseCurrent();
+        });
     }
     // A click on a receivable's cell toggled a display flag of the old grid's number column;
     // this grid has no such setting.
@@ -76,8 +88,12 @@ void KORVA_Bankruptcy::mSdgBankruptcy_DblClick(int Index) {
     platform::SelectedBookmarks& selected = grid->SelBookmarks();
 
     if (Index == FILINGS) {
-        // Toggles the selection of the case.
+        // Toggles the selection of the case; when the double-click's first click selected it,
+        // that was the toggle.
+        const bool clickSelected = mClickSelectedCase && mClickSelectedCase == grid->Bookmark();
+        mClickSelectedCase.reset();
         records::Trap(sink(), source, [&] {
+            if (clickSelected) return;
             if (selected.Count() > 0) {
                 selected.RemoveAll();
                 udtCustomer.CaseID.clear();

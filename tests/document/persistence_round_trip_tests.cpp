@@ -1,10 +1,16 @@
 // The screen state handed from one unload to the next show: what comes back, what the file
 // holds, and that it is handed over once.
 
-#include <QLabel>
+#include <functional>
 
+#include <QLabel>
+#include <QPointer>
+
+#include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "dialogs/process/frm_bankruptcy_process.h"
 #include "persistence_fixture.h"
 #include "platform/common/global_services.h"
+#include "platform/widgets/host_shell.h"
 
 namespace document_testing {
 namespace {
@@ -225,6 +231,83 @@ TEST_F(PersistenceTest, NothingIsWrittenWhenNoCustomerIsShown) {
     unload();
     EXPECT_FALSE(
         std::filesystem::exists(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString()));
+}
+
+// The host closes the document while one of its dialogs is open: the dialog closes first as its
+// Cancel would, the state kept holds nothing that only the dialog staged, a receipt number it
+// drew is handed back, and the document goes once the procedure that showed the dialog left.
+TEST_F(PersistenceTest, ClosingWithADialogOpenClosesTheDialogFirst) {
+    struct Case {
+        const char* what;
+        int command;
+        std::function<void(QDialog&)> inside;  // what the user does before the host closes
+    };
+    std::string receipt;
+    const Case cases[] = {
+        {"add", 0,
+         [](QDialog& d) {
+             auto& dialog = static_cast<frmBankruptcyAddUpdate&>(d);
+             dialog.caseNumberBox()->setFocus();
+             QTest::keyClicks(dialog.caseNumberBox(), "2024BK0999");
+         }},
+        {"edit", 5, [](QDialog&) {}},
+        {"process", 3,
+         [&](QDialog& d) {
+             auto& dialog = static_cast<frmBankruptcyProcess&>(d);
+             QTest::keyClicks(dialog.EntryBox(frmBankruptcyProcess::kAmount), "250");
+             receipt = dialog.DataLabel(7)->text().toStdString();  // the drawn receipt
+         }},
+        {"case receivables", 1, [](QDialog&) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        receipt.clear();
+        platform::HostShell shell;
+        doc = std::make_unique<KORVA_Bankruptcy>(parts.library, interaction);
+        struct Unhost {  // a test that stops early deletes the document before the shell
+            std::unique_ptr<KORVA_Bankruptcy>& doc;
+            ~Unhost() { doc.reset(); }
+        } unhost{doc};
+        shell.HostDocument(doc.get());
+        shell.resize(900, 600);
+        shell.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&shell));
+        showWorkingState();
+        doc->ValidateCommandButtons();
+        tabs()->setCurrentIndex(c.command == 0 ? 1 : 2);
+        ASSERT_TRUE(command(c.command)->isEnabled());
+
+        QPointer<KORVA_Bankruptcy> alive(doc.get());
+        QPointer<QDialog> dialog;
+        bool closed = false;
+        interaction->queueModal([&](QDialog& d) {
+            dialog = &d;
+            c.inside(d);
+            doc.release();  // the shell's from here
+            closed = shell.CloseHostedDocument();
+        });
+        command(c.command)->click();
+        QApplication::processEvents();
+        EXPECT_TRUE(closed);
+        EXPECT_TRUE(dialog.isNull());
+        EXPECT_TRUE(alive.isNull());
+        EXPECT_EQ(interaction->failures(), std::vector<std::string>{});
+
+        const StateFile state =
+            readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+        EXPECT_EQ(state.cases->RecordCount(), 3);
+        const records::RecordsetPtr rows = state.cases->Clone();
+        for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+            constexpr int staged =
+                records::status::New | records::status::Modified | records::status::Deleted;
+            EXPECT_EQ(rows->Status() & staged, 0) << records::TextOf(rows->Get("CASE_ID"));
+        }
+        if (c.command == 3) {
+            ASSERT_FALSE(receipt.empty());
+            EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
+        }
+        std::filesystem::remove(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    }
 }
 
 TEST_F(PersistenceTest, TheDataSourceControlSitsOnTheDocumentAndServesNothingAtRunTime) {

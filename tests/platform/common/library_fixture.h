@@ -2,6 +2,7 @@
 // What the screen's and the dialogs' tests share: a real common library over a test back end,
 // with the status line, the error reports and the message boxes recorded.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ class RecordingReporter : public messaging::ErrorReporter {
     void ReportError(const std::string& description, const std::string&,
                      const std::string& source) override {
         errors.push_back(source + ": " + description);
+        if (onError) onError();
     }
     void LogNotification(const std::string& text, const std::string& code) override {
         notifications.push_back(code + ": " + text);
@@ -36,6 +38,7 @@ class RecordingReporter : public messaging::ErrorReporter {
     }
     std::vector<std::string> errors;
     std::vector<std::string> notifications;
+    std::function<void()> onError;  // runs as each error is reported
 };
 
 // The header of a change request of this program: service 17 from the user, version 1.0, and the
