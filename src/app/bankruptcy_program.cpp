@@ -1,5 +1,7 @@
 #include "app/bankruptcy_program.h"
 
+#include <QApplication>
+#include <QSessionManager>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -88,6 +90,12 @@ bool BankruptcyProgram::start(QString* error) {
         notes_ << QStringLiteral("Fault injected: %1").arg(fault);
     interaction_ = std::make_shared<platform::QtInteraction>();
     hostNewDocument();
+    // However the program ends, the document is closed first: when the session ends (the
+    // window closes and the program quits) and when something quits the event loop directly.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, shell_.get(),
+                     [this](QSessionManager&) { shell_->close(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, shell_.get(),
+                     [this] { closeDocument(); });
     return true;
 }
 

@@ -4,10 +4,16 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "app/app_options.h"
 #include "app/bankruptcy_program.h"
@@ -41,6 +47,30 @@ bool argumentGiven(int argc, char* argv[], const char* name) {
     return false;
 }
 
+// SIGTERM, SIGINT and SIGHUP end the program the way closing its window does. The handler only
+// writes the signal's number to a socket; the event loop reads it and runs `end`, also when it
+// is the loop of an open dialog.
+int signalSocket[2] = {-1, -1};
+
+void onSignal(int number) {
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(signalSocket[0], &byte, 1);
+}
+
+void endOnSignals(QObject* context, std::function<void(int)> end) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSocket) != 0) return;
+    auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [end = std::move(end)] {
+        char byte = 0;
+        if (::read(signalSocket[1], &byte, 1) == 1) end(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGINT, SIGHUP}) sigaction(number, &action, nullptr);
+}
+
 // Plays a scenario over the running program; returns the exit code.
 int play(QApplication& qtApp, app::BankruptcyProgram& program, const app::AppOptions& options,
          const app::Script& script, const QString& title) {
@@ -63,7 +93,10 @@ int play(QApplication& qtApp, app::BankruptcyProgram& program, const app::AppOpt
         return kStartFailed;
     }
     const int code = qtApp.exec();
-    if (runner.exitCode() != app::kScenarioPassed) {
+    if (!runner.isFinished()) {
+        err() << "halberon-bankruptcy: scenario " << title << " stopped by a signal"
+              << "\n  log: " << runner.logPath() << "\n";
+    } else if (runner.exitCode() != app::kScenarioPassed) {
         err() << "halberon-bankruptcy: scenario " << title << " failed at "
               << runner.failureMessage() << "\n  log: " << runner.logPath() << "\n";
     } else {
@@ -144,8 +177,15 @@ int main(int argc, char* argv[]) {
         out().flush();
     }
     program.shell().show();
+    // The window closes first (the document persists what is on display and closes its
+    // dialogs); a scenario or the tour cut short by a signal ends as failed.
+    const bool interactive = options.mode == app::RunMode::Interactive;
+    endOnSignals(&qtApp, [&program, interactive](int number) {
+        program.shell().close();
+        QCoreApplication::exit(interactive ? 0 : 128 + number);
+    });
 
-    if (options.mode == app::RunMode::Interactive) return qtApp.exec();
+    if (interactive) return qtApp.exec();
     const int code = play(qtApp, program, options, script, title);
     if (options.mode == app::RunMode::Tour && code == app::kScenarioPassed) {
         out() << "The tour's pictures are in " << QDir(options.outDir).absolutePath() << "\n";

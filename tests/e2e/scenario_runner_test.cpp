@@ -250,6 +250,9 @@ TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHan
         play(host, QStringLiteral("tab 1\n"
                                   "type mTxtBankruptcy 1a0x2\n"
                                   "expect-text mTxtBankruptcy 102\n"
+                                  // any Unicode text: the filter takes the wide digits only
+                                  "type mTxtBankruptcy \"１x０é２\"\n"
+                                  "expect-text mTxtBankruptcy \"１０２\"\n"
                                   "type mTxtBankruptcy 7\n"  // replaces what was there
                                   "leave mTxtBankruptcy\n"
                                   "expect-text Left \"left with 7\"\n"

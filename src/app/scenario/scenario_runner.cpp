@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -443,6 +444,10 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             return std::nullopt;
         case StepKind::Restart:
             host_.restartDocument();
+            return std::nullopt;
+        case StepKind::Terminate:
+            // The program's own handler takes it from the event loop; the scenario ends there.
+            std::raise(SIGTERM);
             return std::nullopt;
     }
     return std::nullopt;

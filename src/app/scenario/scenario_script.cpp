@@ -54,6 +54,7 @@ constexpr StepSpec kSpecs[] = {
     {"screenshot", StepKind::Screenshot, "t", 1, false, "screenshot NAME"},
     {"close", StepKind::Close, "", 0, false, "close"},
     {"restart", StepKind::Restart, "", 0, false, "restart"},
+    {"terminate", StepKind::Terminate, "", 0, false, "terminate"},
 };
 
 const StepSpec* findSpec(const QString& word) {

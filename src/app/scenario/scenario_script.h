@@ -41,6 +41,7 @@ enum class StepKind {
     Screenshot,
     Close,
     Restart,
+    Terminate,  // the program gets SIGTERM, as from `kill` or the session's end
 };
 
 struct Step {

@@ -161,8 +161,18 @@ void typeText(const ControlRef& c, const QString& text) {
     selectAllText(target);
     if (text.isEmpty()) {
         QTest::keyClick(target, Qt::Key_Delete);
-    } else {
-        QTest::keyClicks(target, text);
+        return;
+    }
+    // One key press per character. QTest's own typing takes ASCII only; any other character
+    // comes as a keyboard layout sends it: the character as the event's text, no key code.
+    for (const char32_t ch : text.toUcs4()) {
+        if (ch < 0x80) {
+            QTest::keyClick(target, static_cast<char>(ch));
+            continue;
+        }
+        const QString one = QString::fromUcs4(&ch, 1);
+        QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, one, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, one, Qt::NoModifier);
     }
 }
 
