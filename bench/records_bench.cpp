@@ -1,6 +1,6 @@
-// records_bench [rows] [runs]: the record-set engine beside SQLite in memory doing the same work
-// on the same receivable rows of varied data. Each operation runs once on each side to warm up,
-// then `runs` times (5 by default) on each side, alternating which side goes first; what a side
+// records_bench [rows] [runs] [op...]: the record-set engine beside SQLite in memory doing the same
+// work on the same receivable rows of varied data. Each operation runs once on each side to warm
+// up, then `runs` times (5 by default) on each side, alternating which side goes first; what a side
 // needs before an operation (a fresh table, no index yet, the sort cleared) is prepared outside
 // the time. Both sides materialise the same result and the bench checks that the results agree
 // (a sort's whole order, a filter's rows in order, a copy's rows in order, sums of the values).
@@ -70,6 +70,11 @@ struct Side {
 };
 
 int gRuns = 5;
+std::vector<std::string> gOnly;  // operations to run; empty: all
+
+bool Wanted(const char* op) {
+    return gOnly.empty() || std::find(gOnly.begin(), gOnly.end(), op) != gOnly.end();
+}
 
 void Fail(const std::string& what) {
     std::fprintf(stderr, "records_bench: the two sides disagree: %s\n", what.c_str());
@@ -77,6 +82,7 @@ void Fail(const std::string& what) {
 }
 
 void RunOp(const char* op, const Side& rec, const Side& sql, const std::function<void()>& check) {
+    if (!Wanted(op) && std::string(op) != "build") return;
     auto once = [](const Side& s) {
         if (s.prepare) s.prepare();
         return Time(s.work);
@@ -103,13 +109,13 @@ void RunOp(const char* op, const Side& rec, const Side& sql, const std::function
     }
     const double rm = Median(rw), sm = Median(sw);
     std::printf("op=%s records_ms=%.3f sqlite_ms=%.3f ratio=%.3f\n", op, rm, sm, rm / sm);
-    std::printf("  spread records_ms=%.3f..%.3f sqlite_ms=%.3f..%.3f ratio=%.3f..%.3f runs=%d "
-                "cpu_ratio=%.3f\n",
-                *std::min_element(rw.begin(), rw.end()), *std::max_element(rw.begin(), rw.end()),
-                *std::min_element(sw.begin(), sw.end()), *std::max_element(sw.begin(), sw.end()),
-                *std::min_element(ratios.begin(), ratios.end()),
-                *std::max_element(ratios.begin(), ratios.end()), gRuns,
-                Median(rc) / Median(sc));
+    std::printf(
+        "  spread records_ms=%.3f..%.3f sqlite_ms=%.3f..%.3f ratio=%.3f..%.3f runs=%d "
+        "cpu_ratio=%.3f\n",
+        *std::min_element(rw.begin(), rw.end()), *std::max_element(rw.begin(), rw.end()),
+        *std::min_element(sw.begin(), sw.end()), *std::max_element(sw.begin(), sw.end()),
+        *std::min_element(ratios.begin(), ratios.end()),
+        *std::max_element(ratios.begin(), ratios.end()), gRuns, Median(rc) / Median(sc));
     std::fflush(stdout);
 }
 
@@ -190,7 +196,8 @@ void SqliteLoad(sqlite3* db, const char* table, const std::vector<ArRow>& rows, 
 std::vector<std::int64_t> SqliteColumn(sqlite3* db, const std::string& sql,
                                        const std::vector<std::string>& params = {}) {
     Stmt q(db, sql);
-    for (std::size_t i = 0; i < params.size(); ++i) BindText(q.s, static_cast<int>(i + 1), params[i]);
+    for (std::size_t i = 0; i < params.size(); ++i)
+        BindText(q.s, static_cast<int>(i + 1), params[i]);
     std::vector<std::int64_t> ids;
     while (sqlite3_step(q.s) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(q.s, 0));
     return ids;
@@ -203,10 +210,18 @@ std::int64_t SqliteScalar(sqlite3* db, const std::string& sql) {
 
 // --- record-set helpers
 
-const std::vector<std::string> kFields = {
-    "ACTION",         "Cust_ID",           "CASE_ID",           "TRNSCTN_DT",
-    "TRNSCTN_NBR",    "ACCT_RCVBL_NBR",    "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD",
-    "ACCT_STTS_CD",   "ACCT_RCVBL_DUE_AMT", "ACCT_RCVBL_BAL_AMT", "Theme"};
+const std::vector<std::string> kFields = {"ACTION",
+                                          "Cust_ID",
+                                          "CASE_ID",
+                                          "TRNSCTN_DT",
+                                          "TRNSCTN_NBR",
+                                          "ACCT_RCVBL_NBR",
+                                          "ACCT_RCVBL_CK_NBR",
+                                          "ACCT_RCVBL_TYP_CD",
+                                          "ACCT_STTS_CD",
+                                          "ACCT_RCVBL_DUE_AMT",
+                                          "ACCT_RCVBL_BAL_AMT",
+                                          "Theme"};
 
 Value TextOrNull(const std::string& s) {
     return s.empty() ? Value::Null() : Value(s);
@@ -269,6 +284,7 @@ RecordsetPtr FreshCopy(const RecordsetPtr& rs) {
 int main(int argc, char** argv) {
     const std::size_t n = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
     if (argc > 2) gRuns = std::max(1, std::atoi(argv[2]));
+    for (int i = 3; i < argc; ++i) gOnly.emplace_back(argv[i]);
     const std::size_t mergeTarget = std::min<std::size_t>(100000, n);
     const std::size_t mergeAnswers = mergeTarget / 10;
     const std::vector<ArRow> rows = bench::MakeRows(n, 42);
@@ -279,39 +295,42 @@ int main(int argc, char** argv) {
     RecordsetPtr rs;
     sqlite3* db = nullptr;
     std::size_t heapPerBuild = 0;
-    RunOp(
-        "build",
-        {[&] { rs.reset(); },
-         [&] {
-             const std::size_t before = bench::LiveHeapBytes();
-             rs = OpenLayoutRecordset(kLayoutAccntRecv);
-             RecordsLoad(rs, rows, n);
-             heapPerBuild = bench::LiveHeapBytes() - before;
-         }},
-        {[&] {
-             if (db) sqlite3_close(db);
-             db = OpenMemoryDb();
-         },
-         [&] { SqliteLoad(db, "ar", rows, n); }},
-        [&] {
-            if (rs->RecordCount() != SqliteScalar(db, "SELECT count(*) FROM ar")) Fail("build");
-        });
+    RunOp("build",
+          {[&] { rs.reset(); },
+           [&] {
+               const std::size_t before = bench::LiveHeapBytes();
+               rs = OpenLayoutRecordset(kLayoutAccntRecv);
+               RecordsLoad(rs, rows, n);
+               heapPerBuild = bench::LiveHeapBytes() - before;
+           }},
+          {[&] {
+               if (db) sqlite3_close(db);
+               db = OpenMemoryDb();
+           },
+           [&] { SqliteLoad(db, "ar", rows, n); }},
+          [&] {
+              if (rs->RecordCount() != SqliteScalar(db, "SELECT count(*) FROM ar")) Fail("build");
+          });
 
     // --- sorts: the whole order materialised as ids and compared; ties in load order on both
     // sides (rowid is the load order)
     std::vector<Bookmark> rsOrder;
     std::vector<std::int64_t> sqlOrder;
     auto sortOp = [&](const char* op, const char* expr, const char* orderBy) {
-        RunOp(
-            op, {[&] { rs->SetSort(""); }, [&] {
-                     rs->SetSort(expr);
-                     rsOrder = rs->VisibleBookmarks();
-                 }},
-            {nullptr,
-             [&] { sqlOrder = SqliteColumn(db, std::string("SELECT rowid FROM ar ORDER BY ") + orderBy); }},
-            [&] {
-                if (rsOrder != sqlOrder || rsOrder.size() != n) Fail(op);
-            });
+        RunOp(op,
+              {[&] { rs->SetSort(""); },
+               [&] {
+                   rs->SetSort(expr);
+                   rsOrder = rs->VisibleBookmarks();
+               }},
+              {nullptr,
+               [&] {
+                   sqlOrder =
+                       SqliteColumn(db, std::string("SELECT rowid FROM ar ORDER BY ") + orderBy);
+               }},
+              [&] {
+                  if (rsOrder != sqlOrder || rsOrder.size() != n) Fail(op);
+              });
         rs->SetSort("");
     };
     sortOp("sort", "ACCT_RCVBL_NBR ASC, ACCT_RCVBL_CK_NBR ASC",
@@ -324,65 +343,64 @@ int main(int argc, char** argv) {
     // database serialised and deserialised; each side then sums a column over every row
     std::int64_t rsSum = 0, sqlSum = 0;
     RecordsetPtr reopened;
-    RunOp(
-        "save_reopen_bytes",
-        {[&] { reopened.reset(); },
-         [&] {
-             Stream s;
-             s.Open();
-             rs->Save(s);
-             (void)s.Buffer();  // the image as bytes in the stream
-             s.SetPosition(0);
-             reopened = Recordset::Create();
-             reopened->Open(s);
-             rsSum = Sum(RecordsColumn(reopened, "ACCT_RCVBL_BAL_AMT"));
-         }},
-        {nullptr,
-         [&] {
-             sqlite3_int64 size = 0;
-             unsigned char* image = sqlite3_serialize(db, "main", &size, 0);
-             sqlite3* db2 = nullptr;
-             sqlite3_open(":memory:", &db2);
-             sqlite3_deserialize(db2, "main", image, size, size,
-                                 SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
-             sqlSum = SqliteScalar(db2, "SELECT sum(ACCT_RCVBL_BAL_AMT) FROM ar");
-             sqlite3_close(db2);
-         }},
-        [&] {
-            if (rsSum != sqlSum || reopened->RecordCount() != static_cast<long>(n)) {
-                Fail("save_reopen_bytes");
-            }
-        });
+    RunOp("save_reopen_bytes",
+          {[&] { reopened.reset(); },
+           [&] {
+               Stream s;
+               s.Open();
+               rs->Save(s);
+               (void)s.Buffer();  // the image as bytes in the stream
+               s.SetPosition(0);
+               reopened = Recordset::Create();
+               reopened->Open(s);
+               rsSum = Sum(RecordsColumn(reopened, "ACCT_RCVBL_BAL_AMT"));
+           }},
+          {nullptr,
+           [&] {
+               sqlite3_int64 size = 0;
+               unsigned char* image = sqlite3_serialize(db, "main", &size, 0);
+               sqlite3* db2 = nullptr;
+               sqlite3_open(":memory:", &db2);
+               sqlite3_deserialize(db2, "main", image, size, size,
+                                   SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
+               sqlSum = SqliteScalar(db2, "SELECT sum(ACCT_RCVBL_BAL_AMT) FROM ar");
+               sqlite3_close(db2);
+           }},
+          [&] {
+              if (rsSum != sqlSum || reopened->RecordCount() != static_cast<long>(n)) {
+                  Fail("save_reopen_bytes");
+              }
+          });
     reopened.reset();
 
     // --- save and reopen sharing the rows: the kept image / SQLite's in-memory copy (backup)
     long rsCount = 0;
     std::int64_t sqlCount = 0;
-    RunOp(
-        "save_reopen_shared",
-        {[&] { reopened.reset(); },
-         [&] {
-             Stream s;
-             s.Open();
-             rs->Save(s);
-             s.SetPosition(0);
-             reopened = Recordset::Create();
-             reopened->Open(s);
-             rsCount = reopened->RecordCount();
-         }},
-        {nullptr,
-         [&] {
-             sqlite3* db2 = nullptr;
-             sqlite3_open(":memory:", &db2);
-             sqlite3_backup* b = sqlite3_backup_init(db2, "main", db, "main");
-             sqlite3_backup_step(b, -1);
-             sqlite3_backup_finish(b);
-             sqlCount = SqliteScalar(db2, "SELECT count(*) FROM ar");
-             sqlite3_close(db2);
-         }},
-        [&] {
-            if (rsCount != sqlCount || rsCount != static_cast<long>(n)) Fail("save_reopen_shared");
-        });
+    RunOp("save_reopen_shared",
+          {[&] { reopened.reset(); },
+           [&] {
+               Stream s;
+               s.Open();
+               rs->Save(s);
+               s.SetPosition(0);
+               reopened = Recordset::Create();
+               reopened->Open(s);
+               rsCount = reopened->RecordCount();
+           }},
+          {nullptr,
+           [&] {
+               sqlite3* db2 = nullptr;
+               sqlite3_open(":memory:", &db2);
+               sqlite3_backup* b = sqlite3_backup_init(db2, "main", db, "main");
+               sqlite3_backup_step(b, -1);
+               sqlite3_backup_finish(b);
+               sqlCount = SqliteScalar(db2, "SELECT count(*) FROM ar");
+               sqlite3_close(db2);
+           }},
+          [&] {
+              if (rsCount != sqlCount || rsCount != static_cast<long>(n))
+                  Fail("save_reopen_shared");
+          });
     reopened.reset();
 
     // --- filter by customer and case, ten pairs that exist, in the order of the first sort.
@@ -408,7 +426,8 @@ int main(int argc, char** argv) {
     auto sqlFilters = [&] {
         sqlHits.clear();
         Stmt q(db, std::string("SELECT rowid FROM ar WHERE Cust_ID = ?1 AND CASE_ID = ?2 "
-                               "ORDER BY ") + sortSql);
+                               "ORDER BY ") +
+                       sortSql);
         for (const auto& p : pairs) {
             BindText(q.s, 1, p.first);
             BindText(q.s, 2, p.second);
@@ -419,20 +438,24 @@ int main(int argc, char** argv) {
     auto sameHits = [&] {
         if (rsHits != sqlHits || rsHits.size() < pairs.size()) Fail("filter_criteria");
     };
-    RunOp(
-        "filter_criteria",
-        {[&] {
-             view.reset();
-             view = FreshCopy(rs);
-             view->SetSort(sortExpr);
-         },
-         rsFilters},
-        {[&] { Exec(db, "DROP INDEX IF EXISTS ar_cust_case"); },
-         [&] {
-             Exec(db, "CREATE INDEX ar_cust_case ON ar (Cust_ID, CASE_ID)");
-             sqlFilters();
-         }},
-        sameHits);
+    RunOp("filter_criteria",
+          {[&] {
+               view.reset();
+               view = FreshCopy(rs);
+               view->SetSort(sortExpr);
+           },
+           rsFilters},
+          {[&] { Exec(db, "DROP INDEX IF EXISTS ar_cust_case"); },
+           [&] {
+               Exec(db, "CREATE INDEX ar_cust_case ON ar (Cust_ID, CASE_ID)");
+               sqlFilters();
+           }},
+          sameHits);
+    if (!view) {  // filter_criteria was left out
+        view = FreshCopy(rs);
+        view->SetSort(sortExpr);
+        Exec(db, "CREATE INDEX ar_cust_case ON ar (Cust_ID, CASE_ID)");
+    }
     RunOp("filter_criteria_repeat", {nullptr, rsFilters}, {nullptr, sqlFilters}, sameHits);
     view->ClearFilter();
 
@@ -440,27 +463,30 @@ int main(int argc, char** argv) {
     std::vector<Bookmark> marks;
     std::mt19937 rng(7);
     for (int i = 0; i < 10000; ++i) marks.push_back(static_cast<Bookmark>(rng() % n) + 1);
-    RunOp(
-        "filter_bookmarks", {[&] { view->ClearFilter(); }, [&] {
-                                 view->SetFilter(marks);
-                                 rsHits = view->VisibleBookmarks();
-                             }},
-        {nullptr,
-         [&] {
-             std::string list = "[";
-             for (Bookmark b : marks) {
-                 if (list.size() > 1) list += ',';
-                 list += std::to_string(b);
-             }
-             list += ']';
-             sqlHits = SqliteColumn(db,
-                                    std::string("SELECT rowid FROM ar WHERE rowid IN (SELECT value "
-                                                "FROM json_each(?1)) ORDER BY ") + sortSql,
-                                    {list});
-         }},
-        [&] {
-            if (rsHits != sqlHits || rsHits.empty()) Fail("filter_bookmarks");
-        });
+    RunOp("filter_bookmarks",
+          {[&] { view->ClearFilter(); },
+           [&] {
+               view->SetFilter(marks);
+               rsHits = view->VisibleBookmarks();
+           }},
+          {nullptr,
+           [&] {
+               std::string list = "[";
+               for (Bookmark b : marks) {
+                   if (list.size() > 1) list += ',';
+                   list += std::to_string(b);
+               }
+               list += ']';
+               sqlHits =
+                   SqliteColumn(db,
+                                std::string("SELECT rowid FROM ar WHERE rowid IN (SELECT value "
+                                            "FROM json_each(?1)) ORDER BY ") +
+                                    sortSql,
+                                {list});
+           }},
+          [&] {
+              if (rsHits != sqlHits || rsHits.empty()) Fail("filter_bookmarks");
+          });
     view->ClearFilter();
 
     // --- an independent copy in another order than the source's: the source is sorted by the
@@ -469,14 +495,14 @@ int main(int argc, char** argv) {
     const char* cloneSql = "Cust_ID, TRNSCTN_DT DESC, rowid";
     RecordsetPtr copy;
     RunOp(
-        "independent_clone", {[&] { copy.reset(); },
-                              [&] {
-                                  RecordsetPtr other = view->Clone();
-                                  other->SetSort(cloneSort);
-                                  copy = IndependentCloneRS(other, false, false,
-                                                            static_cast<LockType>(0), nullptr);
-                                  other->Close();
-                              }},
+        "independent_clone",
+        {[&] { copy.reset(); },
+         [&] {
+             RecordsetPtr other = view->Clone();
+             other->SetSort(cloneSort);
+             copy = IndependentCloneRS(other, false, false, static_cast<LockType>(0), nullptr);
+             other->Close();
+         }},
         {[&] { Exec(db, "DROP TABLE IF EXISTS arcopy"); },
          [&] {
              Exec(db, std::string("CREATE TABLE arcopy AS SELECT * FROM ar ORDER BY ") + cloneSql);
@@ -489,7 +515,7 @@ int main(int argc, char** argv) {
         });
     copy.reset();
     view.reset();
-    Exec(db, "DROP TABLE arcopy");
+    Exec(db, "DROP TABLE IF EXISTS arcopy");
 
     // --- merge answers into a target by the receivable triple: update the row that matches,
     // add the others
@@ -507,97 +533,99 @@ int main(int argc, char** argv) {
     RecordsLoad(answerRs, answers, answers.size());
     SqliteLoad(db, "answers", answers, answers.size());
     RecordsetPtr target;
-    RunOp(
-        "merge_answers",
-        {[&] {
-             target = OpenLayoutRecordset(kLayoutAccntRecv);
-             RecordsLoad(target, rows, mergeTarget);
-         },
-         [&] {
-             auto src = answerRs->Clone();
-             src->MoveFirst();
-             const int fieldCount = src->FieldCount();
-             std::vector<int> targetField(static_cast<std::size_t>(fieldCount));
-             for (int f = 0; f < fieldCount; ++f) {
-                 targetField[f] = target->FieldIndex(src->Field(f).name);
-             }
-             const int nbrField = src->FieldIndex("ACCT_RCVBL_NBR");
-             const int ckField = src->FieldIndex("ACCT_RCVBL_CK_NBR");
-             const int typField = src->FieldIndex("ACCT_RCVBL_TYP_CD");
-             while (!src->IsEOF()) {
-                 const Value nbr = src->Get(nbrField);
-                 const Value ck = src->Get(ckField);
-                 const Value typ = src->Get(typField);
-                 bool matched = false;
-                 if (target->RecordCount() > 0) {
-                     target->MoveFirst();
-                     const std::string crit = "[ACCT_RCVBL_NBR]= " + TextOf(nbr);
-                     while (target->Find(crit)) {
-                         if (ValuesEqual(target->Get(ckField), ck) &&
-                             ValuesEqual(target->Get(typField), typ)) {
-                             matched = true;
-                             break;
-                         }
-                         target->MoveNext();
-                         if (target->IsEOF()) break;
-                     }
-                 }
-                 if (!matched) target->AddNew();
-                 for (int f = 0; f < fieldCount; ++f) {
-                     if (targetField[f] >= 0) target->Set(targetField[f], src->Get(f));
-                 }
-                 target->Update();
-                 src->MoveNext();
-             }
-             target->UpdateBatch();
-             src->Close();
-         }},
-        {[&] {
-             Exec(db, "DROP TABLE IF EXISTS target");
-             SqliteLoad(db, "target", rows, mergeTarget);
-         },
-         [&] {
-             // the index answers the whole triple; the first matching row is updated
-             Exec(db, "CREATE INDEX target_key ON target (ACCT_RCVBL_NBR, ACCT_RCVBL_CK_NBR, "
-                      "ACCT_RCVBL_TYP_CD)");
-             Exec(db, "BEGIN");
-             Stmt find(db, "SELECT rowid FROM target WHERE ACCT_RCVBL_NBR = ?1 AND "
-                           "ACCT_RCVBL_CK_NBR = ?2 AND ACCT_RCVBL_TYP_CD = ?3 ORDER BY rowid "
-                           "LIMIT 1");
-             Stmt upd(db, "UPDATE target SET ACTION=?1, Cust_ID=?2, CASE_ID=?3, TRNSCTN_DT=?4, "
-                          "TRNSCTN_NBR=?5, ACCT_RCVBL_NBR=?6, ACCT_RCVBL_CK_NBR=?7, "
-                          "ACCT_RCVBL_TYP_CD=?8, ACCT_STTS_CD=?9, ACCT_RCVBL_DUE_AMT=?10, "
-                          "ACCT_RCVBL_BAL_AMT=?11, Theme=?12 WHERE rowid=?13");
-             Stmt ins(db, "INSERT INTO target VALUES (?,?,?,?,?,?,?,?,?,?,?,?)");
-             Stmt src(db, "SELECT * FROM answers ORDER BY rowid");
-             while (sqlite3_step(src.s) == SQLITE_ROW) {
-                 for (int c = 0; c < 3; ++c) {
-                     sqlite3_bind_value(find.s, c + 1, sqlite3_column_value(src.s, 5 + c));
-                 }
-                 std::int64_t match = 0;
-                 if (sqlite3_step(find.s) == SQLITE_ROW) match = sqlite3_column_int64(find.s, 0);
-                 sqlite3_reset(find.s);
-                 sqlite3_stmt* w = match ? upd.s : ins.s;
-                 for (int c = 0; c < 12; ++c) {
-                     sqlite3_bind_value(w, c + 1, sqlite3_column_value(src.s, c));
-                 }
-                 if (match) sqlite3_bind_int64(w, 13, match);
-                 sqlite3_step(w);
-                 sqlite3_reset(w);
-             }
-             Exec(db, "COMMIT");
-         }},
-        [&] {
-            target->SetSort("");
-            const auto bal = RecordsColumn(target, "ACCT_RCVBL_BAL_AMT");
-            if (static_cast<std::int64_t>(bal.size()) !=
-                    SqliteScalar(db, "SELECT count(*) FROM target") ||
-                Sum(bal) != SqliteScalar(db, "SELECT sum(ACCT_RCVBL_BAL_AMT) FROM target") ||
-                RecordsColumn(target, "ACCT_RCVBL_NBR") !=
-                    SqliteColumn(db, "SELECT ACCT_RCVBL_NBR FROM target ORDER BY rowid")) {
-                Fail("merge_answers");
-            }
-        });
+    RunOp("merge_answers",
+          {[&] {
+               target = OpenLayoutRecordset(kLayoutAccntRecv);
+               RecordsLoad(target, rows, mergeTarget);
+           },
+           [&] {
+               auto src = answerRs->Clone();
+               src->MoveFirst();
+               const int fieldCount = src->FieldCount();
+               std::vector<int> targetField(static_cast<std::size_t>(fieldCount));
+               for (int f = 0; f < fieldCount; ++f) {
+                   targetField[f] = target->FieldIndex(src->Field(f).name);
+               }
+               const int nbrField = src->FieldIndex("ACCT_RCVBL_NBR");
+               const int ckField = src->FieldIndex("ACCT_RCVBL_CK_NBR");
+               const int typField = src->FieldIndex("ACCT_RCVBL_TYP_CD");
+               while (!src->IsEOF()) {
+                   const Value nbr = src->Get(nbrField);
+                   const Value ck = src->Get(ckField);
+                   const Value typ = src->Get(typField);
+                   bool matched = false;
+                   if (target->RecordCount() > 0) {
+                       target->MoveFirst();
+                       const std::string crit = "[ACCT_RCVBL_NBR]= " + TextOf(nbr);
+                       while (target->Find(crit)) {
+                           if (ValuesEqual(target->Get(ckField), ck) &&
+                               ValuesEqual(target->Get(typField), typ)) {
+                               matched = true;
+                               break;
+                           }
+                           target->MoveNext();
+                           if (target->IsEOF()) break;
+                       }
+                   }
+                   if (!matched) target->AddNew();
+                   for (int f = 0; f < fieldCount; ++f) {
+                       if (targetField[f] >= 0) target->Set(targetField[f], src->Get(f));
+                   }
+                   target->Update();
+                   src->MoveNext();
+               }
+               target->UpdateBatch();
+               src->Close();
+           }},
+          {[&] {
+               Exec(db, "DROP TABLE IF EXISTS target");
+               SqliteLoad(db, "target", rows, mergeTarget);
+           },
+           [&] {
+               // the index answers the whole triple; the first matching row is updated
+               Exec(db,
+                    "CREATE INDEX target_key ON target (ACCT_RCVBL_NBR, ACCT_RCVBL_CK_NBR, "
+                    "ACCT_RCVBL_TYP_CD)");
+               Exec(db, "BEGIN");
+               Stmt find(db,
+                         "SELECT rowid FROM target WHERE ACCT_RCVBL_NBR = ?1 AND "
+                         "ACCT_RCVBL_CK_NBR = ?2 AND ACCT_RCVBL_TYP_CD = ?3 ORDER BY rowid "
+                         "LIMIT 1");
+               Stmt upd(db,
+                        "UPDATE target SET ACTION=?1, Cust_ID=?2, CASE_ID=?3, TRNSCTN_DT=?4, "
+                        "TRNSCTN_NBR=?5, ACCT_RCVBL_NBR=?6, ACCT_RCVBL_CK_NBR=?7, "
+                        "ACCT_RCVBL_TYP_CD=?8, ACCT_STTS_CD=?9, ACCT_RCVBL_DUE_AMT=?10, "
+                        "ACCT_RCVBL_BAL_AMT=?11, Theme=?12 WHERE rowid=?13");
+               Stmt ins(db, "INSERT INTO target VALUES (?,?,?,?,?,?,?,?,?,?,?,?)");
+               Stmt src(db, "SELECT * FROM answers ORDER BY rowid");
+               while (sqlite3_step(src.s) == SQLITE_ROW) {
+                   for (int c = 0; c < 3; ++c) {
+                       sqlite3_bind_value(find.s, c + 1, sqlite3_column_value(src.s, 5 + c));
+                   }
+                   std::int64_t match = 0;
+                   if (sqlite3_step(find.s) == SQLITE_ROW) match = sqlite3_column_int64(find.s, 0);
+                   sqlite3_reset(find.s);
+                   sqlite3_stmt* w = match ? upd.s : ins.s;
+                   for (int c = 0; c < 12; ++c) {
+                       sqlite3_bind_value(w, c + 1, sqlite3_column_value(src.s, c));
+                   }
+                   if (match) sqlite3_bind_int64(w, 13, match);
+                   sqlite3_step(w);
+                   sqlite3_reset(w);
+               }
+               Exec(db, "COMMIT");
+           }},
+          [&] {
+              target->SetSort("");
+              const auto bal = RecordsColumn(target, "ACCT_RCVBL_BAL_AMT");
+              if (static_cast<std::int64_t>(bal.size()) !=
+                      SqliteScalar(db, "SELECT count(*) FROM target") ||
+                  Sum(bal) != SqliteScalar(db, "SELECT sum(ACCT_RCVBL_BAL_AMT) FROM target") ||
+                  RecordsColumn(target, "ACCT_RCVBL_NBR") !=
+                      SqliteColumn(db, "SELECT ACCT_RCVBL_NBR FROM target ORDER BY rowid")) {
+                  Fail("merge_answers");
+              }
+          });
 
     std::printf("memory bytes_per_row=%.1f raw_bytes_per_row=%.1f\n",
                 static_cast<double>(heapPerBuild) / static_cast<double>(n),

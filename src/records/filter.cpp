@@ -149,6 +149,27 @@ const Clause* Filter::Single() const {
     return n.kind == Node::Kind::Clause ? &clauses_[n.clause] : nullptr;
 }
 
+std::vector<const Clause*> Filter::RequiredEqualities(const RowStore& store) const {
+    std::vector<const Clause*> out;
+    auto consider = [&](const Node& n) {
+        if (n.kind != Node::Kind::Clause) return;
+        const Clause& c = clauses_[n.clause];
+        if (!c.Indexable()) return;
+        const Storage kind = store.Col(c.field).Kind();
+        const bool fits = (c.mode == Clause::Mode::Whole && kind == Storage::Number) ||
+                          (c.mode == Clause::Mode::Real && kind == Storage::Real) ||
+                          (c.mode == Clause::Mode::Text && kind == Storage::Text);
+        if (fits) out.push_back(&c);
+    };
+    const Node& root = nodes_[root_];
+    if (root.kind == Node::Kind::And) {
+        for (int ch : root.children) consider(nodes_[ch]);
+    } else {
+        consider(root);
+    }
+    return out;
+}
+
 bool IndexKeyNumber(const Column& c, RowId row, std::uint64_t& key) {
     if (c.IsNull(row)) return false;
     key = c.Bits(row);
@@ -162,7 +183,7 @@ std::string IndexKeyText(std::string_view s) {
 // --- parsing
 
 class FilterParser {
-public:
+  public:
     FilterParser(std::string_view text, const std::vector<FieldDef>& fields, Filter& out)
         : s_(text), fields_(fields), out_(out) {}
 
@@ -174,7 +195,7 @@ public:
         if (i_ < s_.size()) Fail("unexpected '" + Rest() + "'");
     }
 
-private:
+  private:
     struct Token {
         enum class Kind { End, Open, Close, Name, Word, Op, Text, Date, Number } kind = Kind::End;
         std::string text;
@@ -193,8 +214,8 @@ private:
     }
 
     void Skip() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' ||
-                                  s_[i_] == '\n')) {
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' || s_[i_] == '\n')) {
             ++i_;
         }
     }
@@ -271,9 +292,9 @@ private:
         }
         if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == '$') {
             std::size_t j = i_ + 1;
-            while (j < s_.size() && (IsWordChar(s_[j]) ||
-                                     ((s_[j] == '+' || s_[j] == '-') &&
-                                      (s_[j - 1] == 'e' || s_[j - 1] == 'E')))) {
+            while (j < s_.size() &&
+                   (IsWordChar(s_[j]) ||
+                    ((s_[j] == '+' || s_[j] == '-') && (s_[j - 1] == 'e' || s_[j - 1] == 'E')))) {
                 ++j;
             }
             t.kind = Token::Kind::Number;
@@ -411,8 +432,8 @@ private:
                     if (auto d = ParseDate(v.text)) return Value(*d);
                     Fail("'" + v.text + "' is not a date for field '" + f.name + "'");
                 }
-                if (f.type == FieldType::Boolean && (EqualsIgnoreCase(v.text, "True") ||
-                                                     EqualsIgnoreCase(v.text, "False"))) {
+                if (f.type == FieldType::Boolean &&
+                    (EqualsIgnoreCase(v.text, "True") || EqualsIgnoreCase(v.text, "False"))) {
                     return Value(EqualsIgnoreCase(v.text, "True"));
                 }
                 if (!IsNumeric(Value(v.text))) {

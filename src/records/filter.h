@@ -46,7 +46,7 @@ struct Clause {
 };
 
 class Filter {
-public:
+  public:
     // Throws Error(err::BadFilter). `singleClause`: Find's form, one clause only.
     static std::unique_ptr<Filter> Parse(std::string_view text, const std::vector<FieldDef>& fields,
                                          bool singleClause = false);
@@ -55,6 +55,10 @@ public:
     const std::string& Text() const { return text_; }
     // The clause when the expression is a single clause, else nullptr.
     const Clause* Single() const;
+    // Equalities that every matching row satisfies (the expression is one, or an AND with them
+    // among its terms) and that an index of their field can answer: Whole on a whole-number
+    // field, Real on a real field, Text on a text field.
+    std::vector<const Clause*> RequiredEqualities(const RowStore& store) const;
 
     struct Node {
         enum class Kind : std::uint8_t { Clause, And, Or } kind = Kind::Clause;
@@ -62,7 +66,7 @@ public:
         std::vector<int> children;  // And / Or: node indexes
     };
 
-private:
+  private:
     friend class FilterParser;
     bool Eval(int node, const RowStore& store, RowId row) const;
 

@@ -119,6 +119,8 @@ struct ColumnPlan {
     std::vector<std::uint64_t> present;  // gathered presence words (empty: the column's own)
     bool ownPool = false;                // texts: the column's pool as it is
     std::vector<std::uint32_t> chunks;   // texts gathered: the sizes of the pool's chunks
+    std::vector<std::uint32_t> slots;    // texts gathered: the slot of each row written
+    Bytes texts;                         // texts gathered: the chunks' bytes, back to back
     Bytes tagged;                        // variants: the present values, encoded
     std::size_t bytes = 1;
 };
@@ -134,11 +136,10 @@ class ImageWriter {
 
   private:
     ColumnPlan PlanColumn(const Column& c) const;
-    // Lays out the texts of the rows written in chunks of at most 64 KiB (a longer text alone):
-    // slot(i, slot) for every row, chunk(size) for every chunk; with `to`, copies them there.
-    template <class Slot, class ChunkDone>
-    void PackTexts(const Column& c, Slot&& slot, ChunkDone&& chunk,
-                   std::uint8_t* to = nullptr) const;
+    // Lays out the texts of the rows written, in their order, in chunks of at most 64 KiB (a
+    // longer text alone), reading each text once: the slots, chunk sizes and bytes go into the
+    // plan.
+    void GatherTexts(const Column& c, ColumnPlan& plan) const;
     void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c) const;
 
     const RowStore& store_;
@@ -151,33 +152,35 @@ class ImageWriter {
     std::size_t size_ = 0;
 };
 
-template <class Slot, class ChunkDone>
-void ImageWriter::PackTexts(const Column& c, Slot&& slot, ChunkDone&& chunk,
-                            std::uint8_t* to) const {
+void ImageWriter::GatherTexts(const Column& c, ColumnPlan& plan) const {
+    plan.slots.resize(rows_.size());
+    Bytes& to = plan.texts;
+    to.resize(std::min<std::size_t>(c.pool_.Used(), 1u << 20));
+    std::size_t at = 0;
     std::uint32_t index = 0, size = 0;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const RowId r = rows_[i];
         const std::uint32_t s = c.txt_[r];
         if (c.IsNull(r) || (s & kInlineSlot)) {
-            slot(i, c.IsNull(r) ? kInlineSlot : s);
+            plan.slots[i] = c.IsNull(r) ? kInlineSlot : s;
             continue;
         }
         const std::string_view text = c.pool_.Get(s);
         const std::size_t need = VarintLen(text.size()) + text.size();
         if (size > 0 && size + need > kTextChunk) {
-            chunk(size);
+            plan.chunks.push_back(size);
             ++index;
             size = 0;
         }
-        slot(i, (index << 16) | size);
-        if (to) {
-            to = PutVarint(to, text.size());
-            std::memcpy(to, text.data(), text.size());
-            to += text.size();
-        }
+        plan.slots[i] = (index << 16) | size;
+        if (at + need > to.size()) to.resize(std::max(2 * to.size(), at + need));
+        std::uint8_t* p = PutVarint(to.data() + at, text.size());
+        std::memcpy(p, text.data(), text.size());
+        at += need;
         size += static_cast<std::uint32_t>(need);
     }
-    if (size > 0) chunk(size);
+    if (size > 0) plan.chunks.push_back(size);
+    to.resize(at);
 }
 
 ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
@@ -213,10 +216,10 @@ ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
                 plan.ownPool = true;
                 for (const auto& chunk : c.pool_.chunks_) plan.chunks.push_back(chunk.size);
             } else {
-                // only the texts of the rows written, in their order (packed again on writing)
-                PackTexts(
-                    c, [&](std::size_t, std::uint32_t) {},
-                    [&](std::uint32_t size) { plan.chunks.push_back(size); });
+                // only the texts of the rows written, in their order, gathered once: the rows
+                // are visited in another order than the pool's, so each text is read once here
+                // and the writing copies the packed bytes as a block
+                GatherTexts(c, plan);
             }
             for (std::uint32_t size : plan.chunks) poolBytes += size;
             if (plan.chunks.size() > kMaxTextChunks) {
@@ -283,13 +286,8 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
                 for (const auto& chunk : c.pool_.chunks_) out.Raw(chunk.data, chunk.size);
                 break;
             }
-            std::uint8_t* pool = out.Here();
-            std::size_t total = 0;
-            for (std::uint32_t size : plan.chunks) total += size;
-            out.Grow(total);
-            PackTexts(
-                c, [&](std::size_t i, std::uint32_t slot) { std::memcpy(slots + 4 * i, &slot, 4); },
-                [](std::uint32_t) {}, pool);
+            std::memcpy(slots, plan.slots.data(), 4 * n);
+            out.Raw(plan.texts.data(), plan.texts.size());
             break;
         }
         case ImageColumn::Tagged:

@@ -1,6 +1,7 @@
 // Record set: cursor, find, filter, sort, clones and what grids read.
 #include <algorithm>
 #include <bit>
+#include <span>
 
 #include "records/errors.h"
 #include "records/recordset.h"
@@ -20,6 +21,46 @@ namespace {
 [[noreturn]] void BookmarkNotVisible(Bookmark b) {
     throw Error(err::InvalidArgument,
                 "The bookmark " + std::to_string(b) + " is not a row of this record set.");
+}
+
+// Below this many rows a filter checks every row rather than build an index.
+constexpr RowId kIndexedFilterRows = 4096;
+
+// The rows of the index of a clause's field that hold the clause's value.
+std::span<const std::uint32_t> IndexedRows(const RowStore& store, const Clause& c) {
+    const EqualityIndex& index = store.IndexOf(c.field);
+    if (c.mode == Clause::Mode::Text) return index.Rows(c.text);
+    if (c.mode == Clause::Mode::Whole) return index.Rows(static_cast<std::uint64_t>(c.whole));
+    double d = static_cast<double>(c.real);
+    if (d == 0) d = 0;  // no negative zero, as the column keeps it
+    return index.Rows(std::bit_cast<std::uint64_t>(d));
+}
+
+// The visible rows that a filter lets in, in load order. On a large store the equalities that
+// every match satisfies are looked up in the indexes of their fields, and only the rows of the
+// narrowest are checked.
+std::vector<RowId> MatchingRows(const RowStore& store, const Filter& filter) {
+    std::vector<RowId> out;
+    RowId from = 0;
+    if (store.Slots() >= kIndexedFilterRows) {
+        bool first = true;
+        std::span<const std::uint32_t> narrowest;
+        for (const Clause* c : filter.RequiredEqualities(store)) {
+            const std::span<const std::uint32_t> rows = IndexedRows(store, *c);
+            if (first || rows.size() < narrowest.size()) {
+                narrowest = rows;
+                from = store.IndexOf(c->field).Covered();  // rows after it are checked all
+            }
+            first = false;
+        }
+        for (RowId r : narrowest) {
+            if (store.IsVisible(r) && filter.Matches(store, r)) out.push_back(r);
+        }
+    }
+    for (RowId r = from; r < store.Slots(); ++r) {
+        if (store.IsVisible(r) && filter.Matches(store, r)) out.push_back(r);
+    }
+    return out;
 }
 
 }  // namespace
@@ -174,9 +215,9 @@ bool Recordset::Find(std::string_view criteria, long skipRows, SearchDirection d
     long found = -1;
     const Clause& clause = *filter->Single();
     const Column& col = v.store->Col(clause.field);
-    const bool indexable =
-        clause.Indexable() && col.Kind() != Storage::Any &&
-        (clause.mode != Clause::Mode::Real || col.Kind() == Storage::Real) && v.Size() > 64;
+    const bool indexable = clause.Indexable() && col.Kind() != Storage::Any &&
+                           (clause.mode != Clause::Mode::Real || col.Kind() == Storage::Real) &&
+                           v.Size() > 64;
     if (from >= 0 && from < v.Size() && indexable) {
         if (!v.index || v.index->field != clause.field) {
             v.index = std::make_unique<FindIndex>();
@@ -246,10 +287,7 @@ void Recordset::SetFilter(std::string_view expression) {
     }
     auto filter = Filter::Parse(expression, v.store->Fields());
     v.Settle();
-    std::vector<RowId> matching;
-    for (RowId r = 0; r < v.store->Slots(); ++r) {
-        if (v.store->IsVisible(r) && filter->Matches(*v.store, r)) matching.push_back(r);
-    }
+    std::vector<RowId> matching = MatchingRows(*v.store, *filter);
     v.filterKind = View::FilterKind::Criteria;
     v.filter = std::move(filter);
     v.filterBookmarks.clear();

@@ -165,6 +165,7 @@ void RowStore::WriteRow(RowId r, const std::vector<int>& fields, const std::vect
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int f = fields[i];
         ForEachListener([&](RowListener* l) { l->RowChanging(r, f); });
+        DropIndex(f);
         columns_[f].Set(r, values[i]);
         ForEachListener([&](RowListener* l) { l->RowChanged(r, f); });
     }
@@ -243,6 +244,7 @@ void RowStore::RejectRows(std::vector<RowId> rows) {
             for (std::size_t f = 0; f < columns_.size(); ++f) {
                 const int field = static_cast<int>(f);
                 ForEachListener([&](RowListener* l) { l->RowChanging(r, field); });
+                DropIndex(field);
                 columns_[f].Set(r, it->second[f]);
                 ForEachListener([&](RowListener* l) { l->RowChanged(r, field); });
             }
@@ -280,6 +282,7 @@ void RowStore::CompactIfWorthIt() {
         if (IsLive(r)) map[r] = next++;
     }
     for (auto& c : columns_) c.Compact(map, next);
+    indexes_.clear();
     if (bookmarks_.empty()) {
         bookmarks_.resize(status_.size());
         for (RowId i = 0; i < bookmarks_.size(); ++i) bookmarks_[i] = i + 1;
@@ -300,6 +303,17 @@ void RowStore::CompactIfWorthIt() {
     originals_.swap(originals);
     goneCount_ = 0;
     ForEachListener([&](RowListener* l) { l->RowsRenumbered(map); });
+}
+
+const EqualityIndex& RowStore::IndexOf(int field) const {
+    if (indexes_.size() < columns_.size()) indexes_.resize(columns_.size());
+    auto& index = indexes_[field];
+    // rows appended since the index was built are checked one by one, while they are few
+    const RowId slots = Slots();
+    if (!index || slots - index->Covered() > std::max<RowId>(4096, index->Covered() / 4)) {
+        index = std::make_unique<EqualityIndex>(columns_[field], slots);
+    }
+    return *index;
 }
 
 void RowStore::NotifyAll(const RowChange& change) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/column_store.h"
+#include "records/equality_index.h"
 #include "records/recordset.h"
 
 namespace records {
@@ -98,6 +99,13 @@ class RowStore {
 
     std::size_t MemoryBytes() const;
 
+    // The equality index of a field with Number, Real or Text storage over the rows so far,
+    // built on first use and again when many rows were appended since; copies start without.
+    const EqualityIndex& IndexOf(int field) const;
+    bool HasIndex(int field) const {
+        return static_cast<std::size_t>(field) < indexes_.size() && indexes_[field];
+    }
+
     // A copy of the rows that shares their storage copy-on-write, with no views attached.
     // Snapshot marks this store's storage as shared too; ShareFrozen copies a store that
     // nobody changes any more (a snapshot).
@@ -113,6 +121,9 @@ class RowStore {
     template <class ShareColumn>
     std::shared_ptr<RowStore> CopyWith(ShareColumn&& share) const;
     void SetGone(RowId r);
+    void DropIndex(int field) {
+        if (HasIndex(field)) indexes_[field].reset();
+    }
     void TellRows(RowChange::Kind kind, const std::vector<RowId>& rows);
     template <class Cell>
     RowId Append(const std::vector<Cell>& cells, Bookmark bookmark, bool staged,
@@ -129,7 +140,8 @@ class RowStore {
     mutable bool byBookmarkDirect_ = false;
     Bookmark nextBookmark_ = 1;
     std::size_t goneCount_ = 0;
-    std::unordered_map<RowId, std::vector<Value>> originals_;  // Modified rows only
+    std::unordered_map<RowId, std::vector<Value>> originals_;      // Modified rows only
+    mutable std::vector<std::unique_ptr<EqualityIndex>> indexes_;  // by field, when built
     std::vector<RowListener*> listeners_;
 };
 

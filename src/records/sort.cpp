@@ -1,6 +1,7 @@
 #include "records/sort.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -125,57 +126,145 @@ int CompareRows(const RowStore& store, const std::vector<SortKey>& keys, RowId a
     return 0;
 }
 
+namespace {
+
+struct SortItem {
+    std::uint64_t key;  // order-preserving image of the cell (a text's first 8 bytes)
+    RowId row;
+    std::uint32_t present;  // 0 for Null: sorts first in either direction
+};
+
+// From this many items a level is sorted by radix rather than by comparisons.
+constexpr std::ptrdiff_t kRadixItems = 2048;
+
+// Orders items by (present, key, row) with a stable least-significant-byte-first radix sort:
+// the row's bytes first (only when the rows are not in order already), then the key's, then
+// Null first; bytes that are the same in every item are passed over.
+void RadixSort(SortItem* from, SortItem* to) {
+    const auto n = static_cast<std::size_t>(to - from);
+    std::vector<SortItem> scratch(n);
+    SortItem* src = from;
+    SortItem* dst = scratch.data();
+    // byte b of the 12 sorting bytes: 0..3 the row, 4..11 the key
+    auto byteOf = [](const SortItem& it, int b) -> unsigned {
+        return static_cast<unsigned>(b < 4 ? (it.row >> (8 * b)) & 0xFFu
+                                           : (it.key >> (8 * (b - 4))) & 0xFFu);
+    };
+    std::vector<std::array<std::uint32_t, 256>> counts(12);
+    for (auto& c : counts) c.fill(0);
+    bool rowsInOrder = true;
+    bool anyNull = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const SortItem& it = src[i];
+        for (int b = 0; b < 12; ++b) ++counts[b][byteOf(it, b)];
+        if (i > 0 && src[i - 1].row > it.row) rowsInOrder = false;
+        anyNull = anyNull || !it.present;
+    }
+    for (int b = rowsInOrder ? 4 : 0; b < 12; ++b) {
+        auto& c = counts[b];
+        if (c[byteOf(src[0], b)] == n) continue;  // the same byte everywhere
+        std::uint32_t at = 0;
+        for (auto& k : c) {
+            const std::uint32_t m = k;
+            k = at;
+            at += m;
+        }
+        for (std::size_t i = 0; i < n; ++i) dst[c[byteOf(src[i], b)]++] = src[i];
+        std::swap(src, dst);
+    }
+    if (anyNull) {
+        // Null (present 0) first, each side in its order
+        std::size_t nulls = 0;
+        for (std::size_t i = 0; i < n; ++i) nulls += src[i].present ? 0 : 1;
+        std::size_t a = 0, b = nulls;
+        for (std::size_t i = 0; i < n; ++i) dst[src[i].present ? b++ : a++] = src[i];
+        std::swap(src, dst);
+    }
+    if (src != from) std::copy(src, src + n, from);
+}
+
+// Orders items[from, to) (all equal by the keys before `level`, in row order) by the keys from
+// `level` on, most significant key first: each key becomes a 64-bit image per row, sorted as
+// whole numbers; only where that image may not decide (texts longer than its 8 bytes, variants)
+// are the cells compared, and only within the run of equal images. So a key with few distinct
+// values costs one pass over its texts, not a text comparison for every tie.
+void SortLevel(const RowStore& store, const std::vector<SortKey>& keys, std::size_t level,
+               SortItem* from, SortItem* to) {
+    const SortKey& k = keys[level];
+    const Column& c = store.Col(k.field);
+    const Storage kind = c.Kind();
+    const bool exact = kind == Storage::Number || kind == Storage::Real;
+    for (SortItem* it = from; it != to; ++it) {
+        it->present = c.IsNull(it->row) ? 0 : 1;
+        std::uint64_t key = 0;
+        if (it->present && kind != Storage::Any) {
+            key = kind == Storage::Text ? TextKey(c.Text(it->row)) : NumberKey(c, it->row);
+            if (k.descending) key = ~key;
+        }
+        it->key = key;
+    }
+    auto byKey = [](const SortItem& x, const SortItem& y) {
+        if (x.present != y.present) return x.present < y.present;
+        if (x.key != y.key) return x.key < y.key;
+        return x.row < y.row;
+    };
+    if (!std::is_sorted(from, to, byKey)) {
+        if (to - from >= kRadixItems) {
+            RadixSort(from, to);
+        } else {
+            std::sort(from, to, byKey);
+        }
+    }
+    const bool last = level + 1 == keys.size();
+    auto cellOrder = [&](const SortItem& x, const SortItem& y) {
+        int r = CompareCells(c, x.row, y.row);
+        if (k.descending) r = -r;
+        return r != 0 ? r < 0 : x.row < y.row;
+    };
+    // runs of equal images: settle them by the cells where needed, then by the next keys
+    for (SortItem* run = from; run != to;) {
+        SortItem* end = run + 1;
+        while (end != to && end->present == run->present && end->key == run->key) ++end;
+        if (end - run > 1) {
+            if (exact || !run->present) {
+                if (!last) SortLevel(store, keys, level + 1, run, end);
+            } else {
+                bool same = true;
+                for (SortItem* it = run + 1; it != end && same; ++it) {
+                    same = CompareCells(c, run->row, it->row) == 0;
+                }
+                if (same) {
+                    if (!last) SortLevel(store, keys, level + 1, run, end);
+                } else {
+                    std::sort(run, end, cellOrder);
+                    for (SortItem* group = run; group != end;) {
+                        SortItem* groupEnd = group + 1;
+                        while (groupEnd != end && CompareCells(c, group->row, groupEnd->row) == 0) {
+                            ++groupEnd;
+                        }
+                        if (groupEnd - group > 1 && !last) {
+                            SortLevel(store, keys, level + 1, group, groupEnd);
+                        }
+                        group = groupEnd;
+                    }
+                }
+            }
+        }
+        run = end;
+    }
+}
+
+}  // namespace
+
 void SortRows(const RowStore& store, const std::vector<SortKey>& keys, std::vector<RowId>& rows) {
     if (keys.empty()) {
         if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
         return;
     }
-    // The first key goes into a 64-bit prefix so most comparisons touch no column; ties fall
-    // back to the full comparison and then to load order.
-    struct Item {
-        std::uint64_t prefix;
-        RowId row;
-        std::uint32_t null;  // 0 for Null: sorts first in either direction
-    };
-    const Column& first = store.Col(keys[0].field);
-    const bool exact = first.Kind() == Storage::Number || first.Kind() == Storage::Real;
-    const bool fast = exact || first.Kind() == Storage::Text;
-    std::vector<Item> items(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const RowId r = rows[i];
-        Item& it = items[i];
-        it.row = r;
-        it.null = first.IsNull(r) ? 0 : 1;
-        it.prefix = 0;
-        if (it.null && fast) {
-            it.prefix = first.Kind() == Storage::Text ? TextKey(first.Text(r)) : NumberKey(first, r);
-            if (keys[0].descending) it.prefix = ~it.prefix;
-        }
-    }
-    const bool desc0 = keys[0].descending;
-    std::sort(items.begin(), items.end(), [&](const Item& x, const Item& y) {
-        if (x.null != y.null) return x.null < y.null;
-        if (x.prefix != y.prefix) return x.prefix < y.prefix;
-        int c = 0;
-        if (x.null && !exact) {
-            c = CompareCells(first, x.row, y.row);
-            if (desc0) c = -c;
-        }
-        if (c == 0 && keys.size() > 1) {
-            for (std::size_t k = 1; k < keys.size() && c == 0; ++k) {
-                const Column& col = store.Col(keys[k].field);
-                const bool nx = col.IsNull(x.row), ny = col.IsNull(y.row);
-                if (nx || ny) {
-                    c = nx == ny ? 0 : (nx ? -1 : 1);
-                } else {
-                    c = CompareCells(col, x.row, y.row);
-                    if (keys[k].descending) c = -c;
-                }
-            }
-        }
-        if (c != 0) return c < 0;
-        return x.row < y.row;
-    });
+    std::vector<SortItem> items(rows.size());
+    // ties keep load order: every level orders equal keys by row
+    for (std::size_t i = 0; i < rows.size(); ++i) items[i].row = rows[i];
+    SortLevel(store, keys, 0, items.data(), items.data() + items.size());
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = items[i].row;
 }
 
