@@ -46,8 +46,9 @@ static_assert(std::endian::native == std::endian::little,
               "images copy slots in bulk: the host must be little-endian like the image");
 
 constexpr std::uint32_t kInlineSlot = 0x80000000u;  // a Null or short text slot (column_store)
-constexpr std::size_t kTextChunk = 1u << 16;        // text references hold 16-bit offsets
-constexpr std::size_t kMaxTextChunks = 1u << 15;    // and 15-bit chunk numbers
+constexpr std::size_t kAhead = 16;                // rows read ahead when gathering in another order
+constexpr std::size_t kTextChunk = 1u << 16;      // text references hold 16-bit offsets
+constexpr std::size_t kMaxTextChunks = 1u << 15;  // and 15-bit chunk numbers
 
 std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
     while (n >= 0x80) {
@@ -158,7 +159,14 @@ void ImageWriter::GatherTexts(const Column& c, ColumnPlan& plan) const {
     to.resize(std::min<std::size_t>(c.pool_.Used(), 1u << 20));
     std::size_t at = 0;
     std::uint32_t index = 0, size = 0;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const std::size_t n = rows_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        // the rows come in another order than storage: ask for slots and texts ahead
+        if (i + 2 * kAhead < n) c.Prefetch(rows_[i + 2 * kAhead]);
+        if (i + kAhead < n) {
+            const std::uint32_t ahead = c.txt_[rows_[i + kAhead]];
+            if (!(ahead & kInlineSlot)) __builtin_prefetch(c.pool_.At(ahead));
+        }
         const RowId r = rows_[i];
         const std::uint32_t s = c.txt_[r];
         if (c.IsNull(r) || (s & kInlineSlot)) {
@@ -257,8 +265,9 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
                 copyAll(c.num32_);
             } else {
                 std::uint8_t* p = out.Grow(4 * n);
-                for (RowId r : rows_) {
-                    std::memcpy(p, &c.num32_[r], 4);
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (i + kAhead < n) c.Prefetch(rows_[i + kAhead]);
+                    std::memcpy(p, &c.num32_[rows_[i]], 4);
                     p += 4;
                 }
             }
@@ -268,8 +277,9 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
                 copyAll(c.num_);
             } else {
                 std::uint8_t* p = out.Grow(8 * n);
-                for (RowId r : rows_) {
-                    std::memcpy(p, &c.num_[r], 8);
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (i + kAhead < n) c.Prefetch(rows_[i + kAhead]);
+                    std::memcpy(p, &c.num_[rows_[i]], 8);
                     p += 8;
                 }
             }

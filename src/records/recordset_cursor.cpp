@@ -380,7 +380,10 @@ void Recordset::SetSort(std::string_view expression) {
     v.sort = std::move(keys);
     const RowId current = v.CurrentRow();
     const bool eof = !v.gap && v.cur >= v.Size() && !v.rows.empty();
-    if (!v.AdoptSortedOrderOfAnotherView()) SortRows(*v.store, v.sort, v.rows);
+    if (!v.AdoptSortedOrderOfAnotherView()) {
+        SortRows(*v.store, v.sort, v.rows);
+        v.sortedAt = v.store->Version();
+    }
     v.RowsMoved();
     if (current != kNoRow) {
         v.cur = v.PositionOf(current);  // the row stays current

@@ -133,15 +133,22 @@ bool Recordset::View::AdoptSortedOrderOfAnotherView() {
             other->rows.size() != rows.size() || !sameKeys(other->sort)) {
             continue;
         }
-        // edits since that sort may have put rows out of place: one pass checks the order
+        // edits since that sort may have put rows out of place: one pass checks the order,
+        // unless nothing changed since it was sorted
         const std::vector<RowId>& order = other->rows;
         bool sorted = true;
+        if (other->sortedAt == store->Version()) {
+            rows = order;
+            sortedAt = other->sortedAt;
+            return true;
+        }
         for (std::size_t i = 1; i < order.size() && sorted; ++i) {
             const int c = CompareRows(*store, sort, order[i - 1], order[i]);
             sorted = c < 0 || (c == 0 && order[i - 1] < order[i]);
         }
         if (!sorted) continue;
         rows = order;
+        sortedAt = store->Version();
         return true;
     }
     return false;
@@ -170,6 +177,7 @@ void Recordset::View::InsertAt(std::size_t p, RowId r) {
 void Recordset::View::SetRows(std::vector<RowId> candidates) {
     rows = std::move(candidates);
     SortRows(*store, sort, rows);
+    sortedAt = store->Version();
     RowsMoved();
     gap = false;
     gapRow = kNoRow;

@@ -43,6 +43,7 @@ struct Recordset::View final : RowListener {
     std::unique_ptr<Filter> filter;
     std::vector<Bookmark> filterBookmarks;  // sorted, unique
     std::vector<SortKey> sort;
+    std::uint64_t sortedAt = ~std::uint64_t{0};  // the store's version when rows were sorted
 
     // Cursor: cur in [-1, size]: -1 BOF, size EOF, else on rows[cur]. With `gap` the row that
     // stood at cur has left the view: the cursor stands between rows[cur - 1] and rows[cur];

@@ -133,6 +133,7 @@ RowId RowStore::Append(const std::vector<Cell>& values, Bookmark bookmark, bool 
         for (RowId i = 0; i < r; ++i) bookmarks_[i] = i + 1;
         byBookmarkValid_ = false;
     }
+    ++version_;
     for (std::size_t f = 0; f < columns_.size(); ++f) columns_[f].Append(CellValue(values[f]));
     status_.push_back(staged ? rowstatus::New : 0);
     if (!bookmarks_.empty()) {
@@ -162,6 +163,7 @@ void RowStore::WriteRow(RowId r, const std::vector<int>& fields, const std::vect
         originals_[r] = std::move(before);
         status_[r] |= rowstatus::Modified;
     }
+    ++version_;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int f = fields[i];
         ForEachListener([&](RowListener* l) { l->RowChanging(r, f); });
@@ -240,6 +242,7 @@ void RowStore::RejectRows(std::vector<RowId> rows) {
             continue;
         }
         if (s & rowstatus::Modified) {
+            ++version_;
             auto it = originals_.find(r);
             for (std::size_t f = 0; f < columns_.size(); ++f) {
                 const int field = static_cast<int>(f);
@@ -265,6 +268,7 @@ void RowStore::RejectRows(std::vector<RowId> rows) {
 }
 
 void RowStore::SetGone(RowId r) {
+    ++version_;
     originals_.erase(r);
     // free what the row held in the columns
     for (auto& c : columns_) {
@@ -283,6 +287,7 @@ void RowStore::CompactIfWorthIt() {
     }
     for (auto& c : columns_) c.Compact(map, next);
     indexes_.clear();
+    ++version_;
     if (bookmarks_.empty()) {
         bookmarks_.resize(status_.size());
         for (RowId i = 0; i < bookmarks_.size(); ++i) bookmarks_[i] = i + 1;

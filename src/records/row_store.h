@@ -90,6 +90,10 @@ class RowStore {
     // Drops the slots of gone rows when they are many; views are renumbered.
     void CompactIfWorthIt();
 
+    // Counts the changes to values and rows (appends, edits, restored originals, rows gone,
+    // renumbering): an order sorted at the same count is still sorted.
+    std::uint64_t Version() const { return version_; }
+
     // Broadcast to every view's observers.
     void NotifyAll(const RowChange& change);
 
@@ -139,6 +143,7 @@ class RowStore {
     mutable bool byBookmarkValid_ = false;
     mutable bool byBookmarkDirect_ = false;
     Bookmark nextBookmark_ = 1;
+    std::uint64_t version_ = 0;
     std::size_t goneCount_ = 0;
     std::unordered_map<RowId, std::vector<Value>> originals_;      // Modified rows only
     mutable std::vector<std::unique_ptr<EqualityIndex>> indexes_;  // by field, when built

@@ -195,6 +195,7 @@ void SortLevel(const RowStore& store, const std::vector<SortKey>& keys, std::siz
     const Storage kind = c.Kind();
     const bool exact = kind == Storage::Number || kind == Storage::Real;
     for (SortItem* it = from; it != to; ++it) {
+        if (to - it > 16) c.Prefetch(it[16].row);  // rows in another order than storage
         it->present = c.IsNull(it->row) ? 0 : 1;
         std::uint64_t key = 0;
         if (it->present && kind != Storage::Any) {
