@@ -46,9 +46,9 @@ static_assert(std::endian::native == std::endian::little,
               "images copy slots in bulk: the host must be little-endian like the image");
 
 constexpr std::uint32_t kInlineSlot = 0x80000000u;  // a Null or short text slot (column_store)
-constexpr std::size_t kAhead = 16;                // rows read ahead when gathering in another order
-constexpr std::size_t kTextChunk = 1u << 16;      // text references hold 16-bit offsets
-constexpr std::size_t kMaxTextChunks = 1u << 15;  // and 15-bit chunk numbers
+constexpr std::size_t kAhead = 16;                  // rows read ahead by a gather
+constexpr std::size_t kTextChunk = 1u << 16;        // text references hold 16-bit offsets
+constexpr std::size_t kMaxTextChunks = 1u << 15;    // and 15-bit chunk numbers
 
 std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
     while (n >= 0x80) {
