@@ -210,18 +210,13 @@ std::int64_t SqliteScalar(sqlite3* db, const std::string& sql) {
 
 // --- record-set helpers
 
-const std::vector<std::string> kFields = {"ACTION",
-                                          "Cust_ID",
-                                          "CASE_ID",
-                                          "TRNSCTN_DT",
-                                          "TRNSCTN_NBR",
-                                          "ACCT_RCVBL_NBR",
-                                          "ACCT_RCVBL_CK_NBR",
-                                          "ACCT_RCVBL_TYP_CD",
-                                          "ACCT_STTS_CD",
-                                          "ACCT_RCVBL_DUE_AMT",
-                                          "ACCT_RCVBL_BAL_AMT",
-                                          "Theme"};
+// The receivable layout's field names, in its order (the values below follow it).
+std::vector<std::string> LayoutFields() {
+    std::vector<std::string> names;
+    for (const FieldDef& f : FindLayout(kLayoutAccntRecv)->fields) names.push_back(f.name);
+    return names;
+}
+const std::vector<std::string> kFields = LayoutFields();
 
 Value TextOrNull(const std::string& s) {
     return s.empty() ? Value::Null() : Value(s);
