@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   xvfb xauth fonts-dejavu-core
   postgresql

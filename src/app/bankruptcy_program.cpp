@@ -1,17 +1,21 @@
 #include "app/bankruptcy_program.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QSessionManager>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/desktop.h"
 #include "backend/demo_data.h"
 #include "backend/sql_backend.h"
 #include "backend/users.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/common/clock.h"
 #include "platform/common/transport.h"
+#include "platform/common/user_context.h"
 #include "platform/widgets/customer_select.h"
 #include "platform/widgets/host_shell.h"
 #include "platform/widgets/qt_interaction.h"
@@ -80,6 +84,9 @@ bool BankruptcyProgram::start(QString* error) {
         return false;
     }
     shell_ = std::make_unique<platform::HostShell>();
+    addHelpMenu(
+        *shell_, [this] { return aboutFacts(); },
+        findUserGuide(QCoreApplication::applicationDirPath()));
     statusLine_ = std::make_shared<ObservedStatusLine>(shell_->statusLine());
     options_.library.statusLine = statusLine_;
     parts_ =
@@ -97,6 +104,22 @@ bool BankruptcyProgram::start(QString* error) {
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, shell_.get(),
                      [this] { closeDocument(); });
     return true;
+}
+
+AboutFacts BankruptcyProgram::aboutFacts() const {
+    AboutFacts facts;
+    facts.version = QCoreApplication::applicationVersion();
+    facts.database = backEnd_->location().describe();
+    facts.user = options_.user;
+    try {
+        const std::string officer = parts_.library.userContext->GetOfficerNumber();
+        if (!officer.empty())
+            facts.user += QStringLiteral(" (officer %1)").arg(QString::fromStdString(officer));
+    } catch (const std::exception&) {
+        // The About box goes without the officer number when the back end cannot say it.
+    }
+    facts.userFolder = QDir::toNativeSeparators(parts_.userFolder->path());
+    return facts;
 }
 
 void BankruptcyProgram::hostNewDocument() {

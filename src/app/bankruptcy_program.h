@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/app_options.h"
+#include "app/desktop.h"
 #include "app/scenario/scenario_host.h"
 #include "platform/common/common_library_factory.h"
 
@@ -55,6 +56,7 @@ class BankruptcyProgram : public ScenarioHost {
 
   private:
     void openBackEnd();
+    AboutFacts aboutFacts() const;
     void hostNewDocument();
 
     AppOptions options_;

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -17,6 +18,7 @@
 
 #include "app/app_options.h"
 #include "app/bankruptcy_program.h"
+#include "app/desktop.h"
 #include "app/scenario/scenario_runner.h"
 #include "app/scenario/scenario_script.h"
 #include "app/tour.h"
@@ -133,6 +135,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("HALBERON"));
     QApplication::setApplicationDisplayName(QStringLiteral("HALBERON Bankruptcy Manager"));
     QApplication::setApplicationVersion(QStringLiteral(HALBERON_VERSION));
+    // The window and every dialog carry the program's icon; the desktop finds its entry by name.
+    QApplication::setWindowIcon(app::programIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(app::kDesktopId));
     platform::useUsFormsWithoutRegionalSettings();
 
     QCommandLineParser parser;
@@ -176,16 +181,24 @@ int main(int argc, char* argv[]) {
         for (const QString& note : program.startNotes()) out() << note << "\n";
         out().flush();
     }
+    // The window opens where the user left it. Scenarios and the tour keep the window's own
+    // size, so their pictures do not depend on the user's desktop.
+    const bool interactive = options.mode == app::RunMode::Interactive;
+    const std::unique_ptr<QSettings> settings = interactive ? app::userSettings() : nullptr;
+    if (settings) app::restoreWindowPlace(program.shell(), *settings);
     program.shell().show();
     // The window closes first (the document persists what is on display and closes its
     // dialogs); a scenario or the tour cut short by a signal ends as failed.
-    const bool interactive = options.mode == app::RunMode::Interactive;
     endOnSignals(&qtApp, [&program, interactive](int number) {
         program.shell().close();
         QCoreApplication::exit(interactive ? 0 : 128 + number);
     });
 
-    if (interactive) return qtApp.exec();
+    if (interactive) {
+        const int code = qtApp.exec();
+        app::saveWindowPlace(program.shell(), *settings);
+        return code;
+    }
     const int code = play(qtApp, program, options, script, title);
     if (options.mode == app::RunMode::Tour && code == app::kScenarioPassed) {
         out() << "The tour's pictures are in " << QDir(options.outDir).absolutePath() << "\n";
