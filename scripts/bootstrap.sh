@@ -10,6 +10,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   postgresql
   clang
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
