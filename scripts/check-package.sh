@@ -40,7 +40,12 @@ grep -q libqt6sql6-psql <<<"$recommends" || fail "Recommends lacks libqt6sql6-ps
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate refused the desktop entry"
+entry="$root/usr/share/applications/$id.desktop"
+desktop-file-validate "$entry" || fail "desktop-file-validate refused the desktop entry"
+for line in "Categories=Office;Finance;" "Icon=$id" "Exec=halberon-bankruptcy"; do
+  grep -qx "$line" "$entry" || fail "the desktop entry lacks the line $line"
+done
+grep -q '^Name=.' "$entry" && grep -q '^Comment=.' "$entry" || fail "the desktop entry lacks a Name or a Comment"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >"$root/appstream.txt" 2>&1 ||
   fail "appstreamcli refused the metainfo: $(cat "$root/appstream.txt")"
 
