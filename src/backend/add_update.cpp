@@ -42,6 +42,7 @@ std::vector<ReceivableRecord> ReceivablesToTie(RequestContext& ctx, const QStrin
     const records::Layout& layout = *records::FindLayout(records::kLayoutAccntRecv);
     std::vector<ReceivableRecord> list;
     std::set<std::tuple<std::int64_t, std::int64_t, QString>> seen;
+    ReceivableLookup lookup(ctx.sql, true);
     int index = 0;
     for (records::Bookmark b : rows) {
         ++index;
@@ -66,7 +67,7 @@ std::vector<ReceivableRecord> ReceivablesToTie(RequestContext& ctx, const QStrin
                              row.location());
             continue;
         }
-        const auto ar = LoadReceivable(ctx.sql, key, true);
+        const auto ar = lookup.find(key);
         if (!ar) {
             ctx.problems.add(code::NoReceivable, "Receivable " + label + " is not on file.",
                              row.location());
@@ -198,12 +199,13 @@ void AddCase(RequestContext& ctx, PartRow& row, const QString& custId) {
     }
     const std::int64_t key = inserted.value(0).toLongLong();
     inserted.finish();
+    QSqlQuery tie =
+        ctx.sql.prepare(QStringLiteral("UPDATE receivables SET case_key = ?, status = ?"
+                                       " WHERE rcvbl_nbr = ? AND check_nbr = ? AND type_code = ?"));
     for (const auto& r : receivables) {
-        ctx.sql.exec(QStringLiteral("UPDATE receivables SET case_key = ?, status = ?"
-                                    " WHERE rcvbl_nbr = ? AND check_nbr = ? AND type_code = ?"),
-                     {static_cast<qlonglong>(key), ar_status::InBankruptcy,
-                      static_cast<qlonglong>(r.key.number),
-                      static_cast<qlonglong>(r.key.checkDigit), r.key.type});
+        ctx.sql.run(tie, {static_cast<qlonglong>(key), ar_status::InBankruptcy,
+                          static_cast<qlonglong>(r.key.number),
+                          static_cast<qlonglong>(r.key.checkDigit), r.key.type});
     }
     const CaseRecord stored = *LoadCase(ctx.sql, key);
     QJsonObject after = Snapshot(stored);

@@ -164,41 +164,98 @@ bool OfficerExists(Sql& sql, std::int64_t officer) {
         .isValid();
 }
 
-std::optional<ReceivableRecord> LoadReceivable(Sql& sql, const ReceivableKey& key, bool lock) {
-    // PostgreSQL locks rows of a join only with FOR UPDATE OF the table named.
-    const QString locking =
-        lock && sql.isPostgres() ? QStringLiteral(" FOR UPDATE OF r") : QString();
-    QSqlQuery q = sql.exec(
-        kReceivableColumns +
-            QStringLiteral(" WHERE r.rcvbl_nbr = ?"
-                           " AND r.check_nbr = ?"
-                           " AND r.type_code = ?") +
-            locking,
-        {static_cast<qlonglong>(key.number), static_cast<qlonglong>(key.checkDigit), key.type});
-    if (!q.next()) return std::nullopt;
-    return ReadReceivable(q);
+ReceivableLookup::ReceivableLookup(Sql& sql, bool lock)
+    : sql_(sql),
+      // PostgreSQL locks rows of a join only with FOR UPDATE OF the table named.
+      query_(sql.prepare(
+          kReceivableColumns +
+          QStringLiteral(" WHERE r.rcvbl_nbr = ? AND r.check_nbr = ?"
+                         " AND r.type_code = ?") +
+          (lock && sql.isPostgres() ? QStringLiteral(" FOR UPDATE OF r") : QString()))) {}
+
+std::optional<ReceivableRecord> ReceivableLookup::find(const ReceivableKey& key) {
+    sql_.run(query_, {static_cast<qlonglong>(key.number), static_cast<qlonglong>(key.checkDigit),
+                      key.type});
+    std::optional<ReceivableRecord> found;
+    if (query_.next()) found = ReadReceivable(query_);
+    query_.finish();
+    return found;
 }
 
-std::vector<ReceivableRecord> OpenReceivables(Sql& sql, const QString& custId) {
+std::optional<ReceivableRecord> LoadReceivable(Sql& sql, const ReceivableKey& key, bool lock) {
+    return ReceivableLookup(sql, lock).find(key);
+}
+
+namespace {
+
+const QString kReceivableOrder =
+    QStringLiteral(" ORDER BY r.transaction_date, r.rcvbl_nbr, r.check_nbr, r.type_code");
+
+QSqlQuery TiedReceivablesQuery(Sql& sql, std::int64_t caseKey) {
+    return sql.exec(kReceivableColumns + QStringLiteral(" WHERE r.case_key = ?") + kReceivableOrder,
+                    {static_cast<qlonglong>(caseKey)});
+}
+
+// The row under the query (columns as kReceivableColumns) appended to the answer layout, each
+// cell read straight into its field.
+void AppendReceivableRow(records::Recordset& rs, const QSqlQuery& q, bool withCase,
+                         std::vector<records::Value>& cells) {
+    // Built once: a customer may have a hundred thousand receivables.
+    static const std::vector<std::string> names = {"ACTION",
+                                                   "Cust_ID",
+                                                   "CASE_ID",
+                                                   "TRNSCTN_DT",
+                                                   "TRNSCTN_NBR",
+                                                   "ACCT_RCVBL_NBR",
+                                                   "ACCT_RCVBL_CK_NBR",
+                                                   "ACCT_RCVBL_TYP_CD",
+                                                   "ACCT_STTS_CD",
+                                                   "ACCT_RCVBL_DUE_AMT",
+                                                   "ACCT_RCVBL_BAL_AMT",
+                                                   "Theme"};
+    const bool tied = withCase && !q.value(4).isNull();
+    cells.clear();
+    cells.push_back(records::Value::Null());
+    cells.push_back(Text(q.value(3).toString()));
+    cells.push_back(tied ? Text(q.value(5).toString()) : records::Value::Null());
+    cells.push_back(DateValue(q.value(6)));
+    cells.push_back(TextValue(q.value(7)));
+    cells.push_back(records::Value(static_cast<long long>(q.value(0).toLongLong())));
+    cells.push_back(records::Value(static_cast<long long>(q.value(1).toLongLong())));
+    cells.push_back(Text(q.value(2).toString()));
+    cells.push_back(Text(q.value(8).toString().trimmed()));
+    cells.push_back(Money(q.value(9).toLongLong()));
+    cells.push_back(Money(q.value(10).toLongLong()));
+    cells.push_back(records::Value::Null());
+    rs.AddNew(names, cells);
+}
+
+}  // namespace
+
+void AppendOpenReceivableRows(Sql& sql, const QString& custId, records::Recordset& rs) {
     QSqlQuery q = sql.exec(
         kReceivableColumns +
             QStringLiteral(" WHERE r.cust_id = ? AND r.status = 'O' AND r.balance_amount > 0"
-                           " AND (c.case_key IS NULL OR c.status <> 'O')"
-                           " ORDER BY r.transaction_date, r.rcvbl_nbr, r.check_nbr, r.type_code"),
+                           " AND (c.case_key IS NULL OR c.status <> 'O')") +
+            kReceivableOrder,
         {custId});
-    std::vector<ReceivableRecord> list;
-    while (q.next()) list.push_back(ReadReceivable(q));
-    return list;
+    std::vector<records::Value> cells;
+    while (q.next()) AppendReceivableRow(rs, q, false, cells);
+}
+
+void AppendTiedReceivableRows(Sql& sql, const std::vector<std::int64_t>& caseKeys,
+                              records::Recordset& rs) {
+    std::vector<records::Value> cells;
+    for (std::int64_t key : caseKeys) {
+        QSqlQuery q = TiedReceivablesQuery(sql, key);
+        while (q.next()) AppendReceivableRow(rs, q, true, cells);
+    }
 }
 
 std::vector<ReceivableRecord> TiedReceivables(Sql& sql, const std::vector<std::int64_t>& caseKeys) {
     std::vector<ReceivableRecord> list;
     for (std::int64_t key : caseKeys) {
-        QSqlQuery q =
-            sql.exec(kReceivableColumns + QStringLiteral(" WHERE r.case_key = ? ORDER BY"
-                                                         " r.transaction_date, r.rcvbl_nbr,"
-                                                         " r.check_nbr, r.type_code"),
-                     {static_cast<qlonglong>(key)});
+        QSqlQuery q = TiedReceivablesQuery(sql, key);
         while (q.next()) list.push_back(ReadReceivable(q));
     }
     return list;
@@ -252,28 +309,6 @@ void AppendCaseRow(records::Recordset& rs, const CaseRecord& c) {
                paid ? Text(c.lastCheck) : records::Value::Null(),
                Money(c.balanceDue),
                records::Value::Null()});
-}
-
-void AppendReceivableRow(records::Recordset& rs, const ReceivableRecord& r, bool withCase) {
-    // Built once: a customer may have a hundred thousand receivables.
-    static const std::vector<std::string> names = {"ACTION",
-                                                   "Cust_ID",
-                                                   "CASE_ID",
-                                                   "TRNSCTN_DT",
-                                                   "TRNSCTN_NBR",
-                                                   "ACCT_RCVBL_NBR",
-                                                   "ACCT_RCVBL_CK_NBR",
-                                                   "ACCT_RCVBL_TYP_CD",
-                                                   "ACCT_STTS_CD",
-                                                   "ACCT_RCVBL_DUE_AMT",
-                                                   "ACCT_RCVBL_BAL_AMT",
-                                                   "Theme"};
-    rs.AddNew(names,
-              {records::Value::Null(), Text(r.custId),
-               withCase && r.caseKey ? Text(r.caseId) : records::Value::Null(), Day(r.issued),
-               Text(r.transactionNumber), records::Value(static_cast<long long>(r.key.number)),
-               records::Value(static_cast<long long>(r.key.checkDigit)), Text(r.key.type),
-               Text(r.status), Money(r.due), Money(r.balance), records::Value::Null()});
 }
 
 QJsonObject Snapshot(const CaseRecord& c) {

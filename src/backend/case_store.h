@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QJsonObject>
+#include <QSqlQuery>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -79,14 +80,27 @@ bool OfficerExists(Sql& sql, std::int64_t officer);
 
 std::optional<ReceivableRecord> LoadReceivable(Sql& sql, const ReceivableKey& key,
                                                bool lock = false);
-// Open, with a balance due, in no open case: what may go into a new case.
-std::vector<ReceivableRecord> OpenReceivables(Sql& sql, const QString& custId);
+// The same for many keys, with the statement prepared once.
+class ReceivableLookup {
+  public:
+    ReceivableLookup(Sql& sql, bool lock);
+    std::optional<ReceivableRecord> find(const ReceivableKey& key);
+
+  private:
+    Sql& sql_;
+    QSqlQuery query_;
+};
 // Tied to the given cases.
 std::vector<ReceivableRecord> TiedReceivables(Sql& sql, const std::vector<std::int64_t>& caseKeys);
 
 // Rows of the answer layouts; every field set, Null where there is nothing.
 void AppendCaseRow(records::Recordset& rs, const CaseRecord& c);
-void AppendReceivableRow(records::Recordset& rs, const ReceivableRecord& r, bool withCase);
+// The receivables go from the query into the rows as they are read (a customer may have a
+// hundred thousand): those open, with a balance due and in no open case (what may go into a new
+// case), and those tied to the given cases (with their case numbers).
+void AppendOpenReceivableRows(Sql& sql, const QString& custId, records::Recordset& rs);
+void AppendTiedReceivableRows(Sql& sql, const std::vector<std::int64_t>& caseKeys,
+                              records::Recordset& rs);
 
 // Who changed what, when, with the values before and after.
 QJsonObject Snapshot(const CaseRecord& c);

@@ -1,5 +1,6 @@
 // The three inquiries, and the checks of criteria and parts that every request shares.
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "backend/case_store.h"
@@ -31,6 +32,17 @@ void AddPart(RequestContext& ctx, std::string_view layout, const std::vector<Row
     if (rows.empty()) return;
     records::RecordsetPtr rs = records::OpenLayoutRecordset(layout);
     for (const Row& row : rows) append(*rs, row);
+    rs->UpdateBatch();
+    rs->MoveFirst();
+    ctx.data.push_back({std::string(layout), rs});
+}
+
+// The same for rows that are appended as they are read.
+void AddPart(RequestContext& ctx, std::string_view layout,
+             const std::function<void(records::Recordset&)>& fill) {
+    records::RecordsetPtr rs = records::OpenLayoutRecordset(layout);
+    fill(*rs);
+    if (rs->RecordCount() == 0) return;
     rs->UpdateBatch();
     rs->MoveFirst();
     ctx.data.push_back({std::string(layout), rs});
@@ -150,10 +162,8 @@ void AnswerOpenArs(RequestContext& ctx) {
                               Location(ctx, "criteria"));
     }
     const QString custId = KnownCustomer(ctx, criteria["CUST_ID"], Location(ctx, "key:CUST_ID"));
-    AddPart(ctx, records::kLayoutAccntRecv, OpenReceivables(ctx.sql, custId),
-            [](records::Recordset& rs, const ReceivableRecord& r) {
-                AppendReceivableRow(rs, r, false);
-            });
+    AddPart(ctx, records::kLayoutAccntRecv,
+            [&](records::Recordset& rs) { AppendOpenReceivableRows(ctx.sql, custId, rs); });
 }
 
 void AnswerCases(RequestContext& ctx) {
@@ -183,10 +193,8 @@ void AnswerCaseArs(RequestContext& ctx) {
     }
     std::vector<std::int64_t> keys;
     for (const CaseRecord& c : cases) keys.push_back(c.key);
-    AddPart(ctx, records::kLayoutAccntRecv, TiedReceivables(ctx.sql, keys),
-            [](records::Recordset& rs, const ReceivableRecord& r) {
-                AppendReceivableRow(rs, r, true);
-            });
+    AddPart(ctx, records::kLayoutAccntRecv,
+            [&](records::Recordset& rs) { AppendTiedReceivableRows(ctx.sql, keys, rs); });
 }
 
 }  // namespace backend

@@ -322,10 +322,21 @@ void frmBankruptcyAddUpdate::removeTakenRows() {
     records::IgnoreErrors([&] {
         const records::RecordsetPtr ars = mRecordsetAR;
         if (!ars || !ars->IsOpen() || ars->RecordCount() < 1) return;
-        ars->MoveFirst();
-        while (!ars->IsEOF()) {
-            take(ars);
-            ars->MoveNext();
+        const std::vector<records::Bookmark> taken = ars->VisibleBookmarks();
+        if (!mStrSentKey.empty()) {
+            ars->MoveFirst();
+            while (!ars->IsEOF()) {
+                ars->Set("Theme", records::Value(mStrSentKey));
+                ars->Update();
+                ars->MoveNext();
+            }
         }
+        // The receivables leave in one delete, so every view and grid hears of them once.
+        const records::RecordsetPtr rows = ars->Clone();
+        records::IgnoreErrors([&] {
+            rows->SetFilter(taken);
+            rows->Delete(records::Affect::Group);
+        });
+        records::IgnoreErrors([&] { rows->Close(); });
     });
 }

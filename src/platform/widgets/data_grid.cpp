@@ -41,6 +41,10 @@ DataGrid::DataGrid(QWidget* parent) : QWidget(parent) {
         [this](int column) { return model_->rowValues(currentRecordOrThrow()).At(column); },
         [this](int column) { return model_->cellText(currentRecordOrThrow(), column); }});
     groups_.setChangeHook([this] {
+        if (!redraw_) {
+            deferredLayout_ = true;
+            return;
+        }
         layout_.build(columns_, groups_, levelCount_, logicalDpiX());
         applyGeometry();
     });
@@ -75,7 +79,7 @@ void DataGrid::SetLevelCount(int lines) {
     const int clamped = std::max(1, lines);
     if (clamped == levelCount_) return;
     levelCount_ = clamped;
-    relayout();
+    onDefinitionChanged(GridChange::Layout);
 }
 
 void DataGrid::SetFontBold(bool bold) {
@@ -99,6 +103,13 @@ void DataGrid::SetSelectTypeRow(RowSelection mode) {
 }
 
 void DataGrid::onDefinitionChanged(GridChange change) {
+    if (!redraw_) {
+        // The model keeps the layout it has until then, so the view and it still agree.
+        deferredLayout_ = deferredLayout_ || change == GridChange::Layout;
+        deferredValues_ = deferredValues_ || change == GridChange::Values;
+        deferredAppearance_ = deferredAppearance_ || change == GridChange::Appearance;
+        return;
+    }
     switch (change) {
         case GridChange::Layout:
             relayout();
@@ -111,6 +122,25 @@ void DataGrid::onDefinitionChanged(GridChange change) {
             model_->repaintAll();
             header_->viewport()->update();
             return;
+    }
+}
+
+void DataGrid::applyDeferredDefinition() {
+    const bool layout = deferredLayout_, values = deferredValues_, look = deferredAppearance_;
+    deferredLayout_ = deferredValues_ = deferredAppearance_ = false;
+    if (layout) {
+        // The new layout may put a record on another number of lines: keep the top record.
+        const std::optional<records::Bookmark> top = FirstRow();
+        relayout();
+        if (top) SetFirstRow(*top);
+    } else if (values) {
+        model_->invalidateValues();
+    } else if (look) {
+        model_->repaintAll();
+    }
+    if (look) {
+        updateRowHeight();
+        header_->viewport()->update();
     }
 }
 
@@ -169,6 +199,7 @@ QFont DataGrid::headerFont(int column) const {
 void DataGrid::SetRedraw(bool on) {
     if (redraw_ == on) return;
     redraw_ = on;
+    if (on) applyDeferredDefinition();
     setUpdatesEnabled(on);
     if (on) {
         view_->viewport()->update();

@@ -146,6 +146,7 @@ class DataGrid : public QWidget, public records::BoundGrid, private GridViewHost
     bool gridKeyPress(QKeyEvent* event) override;
 
     void onDefinitionChanged(GridChange change);
+    void applyDeferredDefinition();  // what changed while drawing was off
     void relayout();
     void applyGeometry();
     void afterRowsChanged();
@@ -180,6 +181,9 @@ class DataGrid : public QWidget, public records::BoundGrid, private GridViewHost
     bool columnSelection_ = false;
     bool allowUpdate_ = false, allowAddNew_ = false, allowDelete_ = false;
     bool redraw_ = true;
+    // Definition changes made while drawing is off wait for it to be switched on: setting up
+    // the columns then lays the grid out once, not once per property.
+    bool deferredLayout_ = false, deferredValues_ = false, deferredAppearance_ = false;
     bool batchUpdate_ = false;
     std::string dataMember_;
 

@@ -4,8 +4,8 @@
 #include <QMetaObject>
 #include <QtDebug>
 
-#include "platform/widgets/grid_cell_format.h"
 #include "platform/binding/value_conversion.h"
+#include "platform/widgets/grid_cell_format.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/grid_layout.h"
 #include "platform/widgets/regional_formats.h"
@@ -65,7 +65,8 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const {
     const GridLayout::Cell* cell =
         host_.gridLayout().cellAt(index.row() % lines(), index.column(), true);
     if (role == ColumnRole) return cell ? cell->column : -1;
-    if (!cell) return QVariant();
+    // While drawing is off the layout may still name columns that the set-up removed.
+    if (!cell || cell->column >= host_.gridColumns().Count()) return QVariant();
     switch (role) {
         case Qt::DisplayRole:
             return cellText(record, cell->column);
@@ -86,6 +87,7 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
     const GridLayout& layout = host_.gridLayout();
     for (int line = 0; line < layout.lines(); ++line) {
         if (const GridLayout::Cell* cell = layout.cellAt(line, section)) {
+            if (cell->column >= host_.gridColumns().Count()) return QVariant();
             const GridColumn& column = host_.gridColumns().Item(cell->column);
             // The tip gives the whole caption where a narrow column cuts it short.
             if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
@@ -154,7 +156,16 @@ records::Bookmark DataGridModel::bookmarkAt(int record) const {
 
 int DataGridModel::recordOf(records::Bookmark bookmark) const {
     const auto it = index_.find(bookmark);
-    return it == index_.end() ? -1 : it->second;
+    if (it == index_.end()) return -1;
+    IndexEntry& entry = it->second;
+    int record = entry.record;
+    for (std::size_t i = entry.shifts; i < shifts_.size(); ++i) {
+        const Shift& s = shifts_[i];
+        // a removed record has left the index, so no other one stood where it stood
+        if (s.delta > 0 ? record >= s.record : record > s.record) record += s.delta;
+    }
+    entry = {record, static_cast<std::uint32_t>(shifts_.size())};
+    return record;
 }
 
 const RowValues& DataGridModel::rowValues(int record) const {
@@ -221,9 +232,18 @@ void DataGridModel::readBookmarks() {
 }
 
 void DataGridModel::rebuildIndex() {
+    shifts_.clear();
     index_.clear();
     index_.reserve(bookmarks_.size());
-    for (std::size_t i = 0; i < bookmarks_.size(); ++i) index_[bookmarks_[i]] = static_cast<int>(i);
+    for (std::size_t i = 0; i < bookmarks_.size(); ++i)
+        index_[bookmarks_[i]] = {static_cast<int>(i), 0};
+}
+
+void DataGridModel::noteShift(int record, int delta) {
+    // Enough shifts that reading an entry costs more than a share of a rebuild.
+    constexpr std::size_t kShiftsBeforeRebuild = 256;
+    shifts_.push_back({record, delta});
+    if (shifts_.size() > kShiftsBeforeRebuild) rebuildIndex();
 }
 
 void DataGridModel::emitRecordChanged(int record) {
@@ -249,24 +269,27 @@ void DataGridModel::onRowChange(const records::RowChange& change) {
             return;
         }
         case Kind::Added: {
-            std::vector<records::Bookmark> now;
+            long at = -1;
+            long shown = 0;
             try {
-                now = source_->VisibleBookmarks();
+                at = source_->VisibleIndexOf(change.bookmark);
+                shown = source_->RecordCount();
             } catch (const records::Error&) {
                 reload();
                 return;
             }
-            const long at = source_->VisibleIndexOf(change.bookmark);
             if (at < 0) return;  // not in this view
-            if (now.size() != bookmarks_.size() + 1 ||
-                now[static_cast<std::size_t>(at)] != change.bookmark) {
+            // Anything but one more row than the grid shows was missed: read them all again.
+            if (shown != recordCount() + 1 || at > recordCount() ||
+                recordOf(change.bookmark) >= 0) {
                 reload();
                 return;
             }
             const int record = static_cast<int>(at);
             beginInsertRows(QModelIndex(), firstRowOf(record), firstRowOf(record) + lines() - 1);
-            bookmarks_ = std::move(now);
-            rebuildIndex();
+            bookmarks_.insert(bookmarks_.begin() + record, change.bookmark);
+            noteShift(record, +1);
+            index_[change.bookmark] = {record, static_cast<std::uint32_t>(shifts_.size())};
             endInsertRows();
             return;
         }
@@ -276,7 +299,8 @@ void DataGridModel::onRowChange(const records::RowChange& change) {
             if (record < 0) return;
             beginRemoveRows(QModelIndex(), firstRowOf(record), firstRowOf(record) + lines() - 1);
             bookmarks_.erase(bookmarks_.begin() + record);
-            rebuildIndex();
+            index_.erase(change.bookmark);
+            noteShift(record, -1);
             endRemoveRows();
             return;
         }

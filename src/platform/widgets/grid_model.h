@@ -4,6 +4,7 @@
 // values (EditRole) and their display text; computed texts come from the grid's RowLoaded
 // handler, asked when a row is first shown and kept until the row changes.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -78,6 +79,8 @@ class DataGridModel : public QAbstractTableModel {
     void onRowChange(const records::RowChange& change);
     void readBookmarks();
     void rebuildIndex();
+    // A row joined or left the shown rows at `record`: the index follows without a rebuild.
+    void noteShift(int record, int delta);
     void resolveFields();
     const RowValues& load(int record) const;
     void emitRecordChanged(int record);
@@ -86,7 +89,19 @@ class DataGridModel : public QAbstractTableModel {
     records::RecordsetPtr source_;
     std::shared_ptr<void> subscription_;
     std::vector<records::Bookmark> bookmarks_;
-    std::unordered_map<records::Bookmark, int> index_;
+    // Record of each bookmark as of the shift it was written after; the shifts since (rows
+    // inserted or removed one at a time) are applied when it is read, and written back. The
+    // index is rebuilt only when the shifts pile up.
+    struct IndexEntry {
+        int record;
+        std::uint32_t shifts;  // shifts_ already applied
+    };
+    struct Shift {
+        int record;
+        int delta;  // +1 inserted, -1 removed
+    };
+    mutable std::unordered_map<records::Bookmark, IndexEntry> index_;
+    std::vector<Shift> shifts_;
     std::vector<int> fieldOfColumn_;  // field index per grid column, -1 for computed columns
     mutable std::unordered_map<records::Bookmark, RowValues> cache_;
     mutable bool loading_ = false;

@@ -1,5 +1,6 @@
 // The grid's model and layout: shape, columns, widths, lines, formats and row loading.
 
+#include <random>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -52,6 +53,85 @@ TEST(GridModel, StaysConsistentUnderTheItemModelTester) {
     }
     qInstallMessageHandler(previous);
     EXPECT_TRUE(gTesterFailures.isEmpty()) << gTesterFailures.join('\n').toStdString();
+}
+
+TEST(GridModel, FindsEveryRecordWhileRowsComeAndGoOneAtATime) {
+    DataGrid grid;
+    buildArGrid(grid);
+    auto rs = makeArRecordset(arRows(40));
+    rs->SetSort("ACCT_RCVBL_NBR ASC");  // rows added elsewhere take their sorted place
+    grid.SetDataSource(rs);
+    auto other = rs->Clone();
+    std::mt19937 random(7);
+    auto check = [&](int step) {
+        const std::vector<records::Bookmark> shown = rs->VisibleBookmarks();
+        ASSERT_EQ(grid.Rows(), static_cast<long>(shown.size())) << "step " << step;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            ASSERT_EQ(grid.model().bookmarkAt(static_cast<int>(i)), shown[i]) << "step " << step;
+            ASSERT_EQ(grid.model().recordOf(shown[i]), static_cast<int>(i)) << "step " << step;
+        }
+    };
+    // More single changes than the index keeps before it rebuilds, looked up now and then.
+    for (int step = 0; step < 700; ++step) {
+        if (random() % 2 == 0 || rs->RecordCount() < 5) {
+            other->AddNew();
+            other->Set("ACCT_RCVBL_NBR", Value(static_cast<long>(random() % 5000)));
+            other->Update();
+        } else {
+            other->MoveFirst();
+            other->Move(static_cast<long>(random() % static_cast<unsigned>(other->RecordCount())));
+            const records::Bookmark gone = other->GetBookmark();
+            other->Delete();
+            ASSERT_EQ(grid.model().recordOf(gone), -1) << "step " << step;
+        }
+        if (step % 7 == 0) check(step);
+    }
+    check(700);
+}
+
+TEST(GridModel, ColumnSetUpWithDrawingOffLaysTheGridOutOnceWhenDrawingResumes) {
+    struct Case {
+        const char* name;
+        void (*build)(DataGrid&);
+        records::RecordsetPtr rows;
+    };
+    const std::vector<Case> table = {
+        {"receivables", buildArGrid, makeArRecordset(arRows(30))},
+        {"cases", buildCaseGrid,
+         makeCaseRecordset({{"C-1", "O", "Ada", "5551234567", 2024, 1, 2},
+                            {"C-2", "D", "Bo", "5550000", 2023, 5, 6}})},
+    };
+    for (const Case& c : table) {
+        DataGrid expected;
+        c.build(expected);
+        expected.SetDataSource(c.rows->Clone());
+
+        DataGrid grid;
+        buildArGrid(grid);  // an earlier shape, as a grid has when a new answer arrives
+        grid.SetDataSource(makeArRecordset(arRows(5)));
+        int resets = 0;
+        QObject::connect(&grid.model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+        grid.SetRedraw(false);
+        grid.SetDataSource(c.rows->Clone());
+        resets = 0;
+        c.build(grid);
+        EXPECT_EQ(resets, 0) << c.name << ": laid out while drawing was off";
+        grid.SetRedraw(true);
+        EXPECT_EQ(resets, 1) << c.name;
+        ASSERT_EQ(grid.model().columnCount(), expected.model().columnCount()) << c.name;
+        ASSERT_EQ(grid.model().rowCount(), expected.model().rowCount()) << c.name;
+        for (int row = 0; row < grid.model().rowCount(); ++row) {
+            for (int col = 0; col < grid.model().columnCount(); ++col) {
+                EXPECT_EQ(display(grid, row, col), display(expected, row, col))
+                    << c.name << " row " << row << " column " << col;
+            }
+        }
+        for (int col = 0; col < grid.model().columnCount(); ++col) {
+            EXPECT_EQ(grid.view()->horizontalHeader()->sectionSize(col),
+                      expected.view()->horizontalHeader()->sectionSize(col))
+                << c.name << " column " << col;
+        }
+    }
 }
 
 TEST(GridModel, FindsColumnsByNameWithoutRegardToCaseAndRefusesUnknownOnes) {
