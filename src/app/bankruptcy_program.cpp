@@ -1,6 +1,7 @@
 #include "app/bankruptcy_program.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QSessionManager>
 #include <QTest>
 #include <QTimer>
@@ -148,6 +149,15 @@ void BankruptcyProgram::clearCustomer() {
         control ? control->findChild<QToolButton*>(QStringLiteral("ClearCustomer")) : nullptr;
     if (!clear) return;
     QTest::mouseClick(clear, Qt::LeftButton);
+}
+
+QStringList BankruptcyProgram::backendToolCommand() {
+    // HALBERON_BACKEND_TOOL names the tool (the tests' build tree); else it lies beside us.
+    QString tool = qEnvironmentVariable("HALBERON_BACKEND_TOOL");
+    if (tool.isEmpty()) tool = QCoreApplication::applicationDirPath() + "/halberon-backend";
+    QStringList command{tool};
+    if (!options_.database.isEmpty()) command << QStringLiteral("--database") << options_.database;
+    return command;
 }
 
 bool BankruptcyProgram::isIdle() {
