@@ -173,6 +173,15 @@ void BankruptcyProgram::clearCustomer() {
     QTest::mouseClick(clear, Qt::LeftButton);
 }
 
+QStringList BankruptcyProgram::backendToolCommand() {
+    // HALBERON_BACKEND_TOOL names the tool (the tests' build tree); else it lies beside us.
+    QString tool = qEnvironmentVariable("HALBERON_BACKEND_TOOL");
+    if (tool.isEmpty()) tool = QCoreApplication::applicationDirPath() + "/halberon-backend";
+    QStringList command{tool};
+    if (!options_.database.isEmpty()) command << QStringLiteral("--database") << options_.database;
+    return command;
+}
+
 bool BankruptcyProgram::isIdle() {
     return !document_ || document_->IsIdle();
 }

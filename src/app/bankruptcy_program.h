@@ -53,6 +53,7 @@ class BankruptcyProgram : public ScenarioHost {
     void advanceClock(double seconds) override;
     void closeDocument() override;
     void restartDocument() override;
+    QStringList backendToolCommand() override;
 
   private:
     void openBackEnd();

@@ -9,6 +9,7 @@
 #include "backend/handlers.h"
 #include "backend/part_reader.h"
 #include "backend/sql_values.h"
+#include "backend/stale_read.h"
 #include "records/errors.h"
 #include "records/layouts.h"
 #include "records/text_util.h"
@@ -297,7 +298,7 @@ void UpdateCase(RequestContext& ctx, PartRow& row, const QString& custId) {
 
 void HandleAddUpdate(RequestContext& ctx) {
     ReadCriteria(ctx, {}, {"THIN"});
-    CheckPartNames(ctx, {"BANKRUPTCY", "ACCOUNT"});
+    CheckPartNames(ctx, {"BANKRUPTCY", "ACCOUNT", kReadPart});
     PartRow row = SingleCaseRow(ctx, kWhere);
     const auto action = row.text("ACTION", true);
     const std::string word = action ? records::ToUpperAscii(Str(*action)) : std::string();

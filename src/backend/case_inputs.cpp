@@ -1,5 +1,8 @@
 #include "backend/case_inputs.h"
 
+#include <optional>
+
+#include "backend/stale_read.h"
 #include "records/layouts.h"
 #include "records/value_rules.h"
 
@@ -46,13 +49,14 @@ PartRow SingleCaseRow(RequestContext& ctx, const std::string& where) {
 CaseRecord OpenCaseForChange(RequestContext& ctx, const QString& custId, const QString& caseId,
                              const std::string& where) {
     const std::string number = caseId.toStdString();
-    bool dismissed = false;
+    std::optional<CaseRecord> dismissed;
     for (const CaseRecord& c : CasesNumbered(ctx.sql, custId, caseId)) {
         if (c.status == case_status::Dismissed) {
-            dismissed = true;
+            dismissed = c;
             continue;
         }
         CaseRecord locked = *LoadCase(ctx.sql, c.key, true);
+        RefuseIfChangedSinceRead(ctx, locked);
         if (locked.status != case_status::Open) {
             ctx.problems.throwNow(code::NotOpen,
                                   "Bankruptcy Case " + number + " is not open (status " +
@@ -62,6 +66,7 @@ CaseRecord OpenCaseForChange(RequestContext& ctx, const QString& custId, const Q
         return locked;
     }
     if (dismissed) {
+        RefuseIfChangedSinceRead(ctx, *dismissed);
         ctx.problems.throwNow(
             code::NotOpen,
             "Bankruptcy Case " + number + " is dismissed (status D) and can not be changed.",

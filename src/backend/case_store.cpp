@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <string>
 
+#include "backend/change_watch.h"
 #include "backend/sql_values.h"
 #include "records/value_rules.h"
 
@@ -343,6 +344,11 @@ void RecordHistory(Sql& sql, const CaseRecord& c, const QString& action, const Q
                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
              {static_cast<qlonglong>(c.key), c.custId, c.caseId, action, sender, NowStamp(),
               text(before), text(after)});
+    // Screens showing the customer hear of it once the change is committed.
+    if (sql.isPostgres()) {
+        sql.exec(QStringLiteral("SELECT pg_notify(") + ChangeChannelSql() + QStringLiteral(", ?)"),
+                 {c.custId});
+    }
 }
 
 }  // namespace backend

@@ -36,6 +36,7 @@ inline constexpr const char* BadAction = "BADACTION";
 inline constexpr const char* BadPayment = "BADPAYMENT";
 inline constexpr const char* BadReceipt = "BADRECEIPT";
 inline constexpr const char* ReceiptUsed = "RECEIPTUSED";
+inline constexpr const char* Stale = "STALE";
 inline constexpr const char* Failed = "FAILED";
 }  // namespace code
 

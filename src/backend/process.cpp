@@ -4,6 +4,7 @@
 #include "backend/case_inputs.h"
 #include "backend/numbers.h"
 #include "backend/sql_values.h"
+#include "backend/stale_read.h"
 #include "backend/users.h"
 #include "records/text_util.h"
 
@@ -184,7 +185,7 @@ void Close(RequestContext& ctx, const CaseRecord& c, const QString& comment, boo
 
 void HandleProcess(RequestContext& ctx) {
     ReadCriteria(ctx, {}, {"THIN"});
-    CheckPartNames(ctx, {"BANKRUPTCY"});
+    CheckPartNames(ctx, {"BANKRUPTCY", kReadPart});
     PartRow row = SingleCaseRow(ctx, kWhere);
     const records::Layout& layout = *records::FindLayout(records::kLayoutBankruptcy);
     CheckTextSizes(row, layout);

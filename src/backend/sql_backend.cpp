@@ -112,6 +112,7 @@ std::unique_ptr<SqlBackEnd> SqlBackEnd::Open(const QString& location) {
 
 SqlBackEnd::~SqlBackEnd() {
     std::lock_guard lock(mutex_);
+    watches_.clear();
     for (auto& [serial, sql] : connections_) {
         const QString name = sql->database().connectionName();
         sql->database().close();
@@ -144,6 +145,7 @@ void SqlBackEnd::dropConnectionIfBroken() {
         }
         broken = std::move(it->second);
         connections_.erase(it);
+        watches_.erase(ThreadSerial());  // the new connection starts its own
     }
     const QString name = broken->database().connectionName();
     broken->database().close();
@@ -192,7 +194,10 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
         }
         RequestContext ctx{
             request, sql, QString::fromLatin1(spec->word), sender, QDate::currentDate(), {}, {}};
+        ChangeWatch* watch = spec->writes ? watchOfThread() : nullptr;
+        if (watch) watch->beforeOwnChange(sql);
         spec->handler(ctx);
+        if (watch) watch->afterOwnChange(sql);
         tx.commit();
         data = std::move(ctx.data);
     } catch (const Refused& refused) {
@@ -314,6 +319,27 @@ std::vector<messaging::CustomerInfo> SqlBackEnd::FindCustomers(const std::string
                             v(11), v(12), v(13), v(14), v(15)});
         }
         return list;
+    });
+}
+
+ChangeWatch* SqlBackEnd::watchOfThread() {
+    std::lock_guard lock(mutex_);
+    const auto it = watches_.find(ThreadSerial());
+    return it == watches_.end() ? nullptr : it->second.get();
+}
+
+std::vector<std::string> SqlBackEnd::ChangedElsewhere() {
+    return guarded([&] {
+        Sql& sql = connection();
+        ChangeWatch* watch = watchOfThread();
+        if (!watch) {
+            std::lock_guard lock(mutex_);
+            watch = watches_.emplace(ThreadSerial(), std::make_unique<ChangeWatch>())
+                        .first->second.get();
+        }
+        std::vector<std::string> customers;
+        for (const QString& c : watch->poll(sql)) customers.push_back(c.toStdString());
+        return customers;
     });
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "backend/change_watch.h"
 #include "backend/database.h"
 #include "messaging/backend_api.h"
 
@@ -36,6 +37,7 @@ class SqlBackEnd final : public messaging::BackEnd {
     std::vector<std::pair<std::string, std::string>> CodeTable(const std::string& table) override;
     std::vector<messaging::OfficerInfo> Officers() override;
     std::vector<messaging::CustomerInfo> FindCustomers(const std::string& text, int limit) override;
+    std::vector<std::string> ChangedElsewhere() override;
 
     const DatabaseLocation& location() const { return location_; }
     // This thread's connection (opened on first use).
@@ -52,6 +54,9 @@ class SqlBackEnd final : public messaging::BackEnd {
     QString connectionPrefix_;
     std::mutex mutex_;
     std::map<std::uint64_t, std::unique_ptr<Sql>> connections_;  // by thread serial
+    std::map<std::uint64_t, std::unique_ptr<ChangeWatch>> watches_;  // by thread serial
+    // This thread's watch over others' changes, when it has started one.
+    ChangeWatch* watchOfThread();
 };
 
 }  // namespace backend

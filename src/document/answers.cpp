@@ -70,6 +70,7 @@ void KORVA_Bankruptcy::mVrexMessage_DataReady(const std::string& theme) {
         });
     }
     setBusy(false);
+    announceChangesElsewhere();
 }
 
 // Only an answer to the request the entry waits for goes on: the latest answer of the theme
@@ -101,6 +102,7 @@ bool KORVA_Bankruptcy::headerUnderCurrentKey(const messaging::RequestEntry& entr
 void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
     if (!headerUnderCurrentKey(entry, "OPENARS")) return;
     entry.deadline = 0;
+    mBlnChangedElsewhere = false;  // read after the changes heard of so far
     const messaging::DTDPtr part = mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv),
                                                              entry.theme, entry.messageKey);
     cancelStaged(rsAccntRecv);
@@ -139,6 +141,7 @@ void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
 void KORVA_Bankruptcy::answerCases(messaging::RequestEntry& entry) {
     if (!headerUnderCurrentKey(entry, "CASES")) return;
     entry.deadline = 0;
+    mBlnChangedElsewhere = false;  // read after the changes heard of so far
     const messaging::DTDPtr part = mLib.answerStore->GetPart(
         std::string(records::kLayoutBankruptcy), entry.theme, entry.messageKey);
     cancelStaged(rsBankruptcyCase);

@@ -123,6 +123,7 @@ void KORVA_Bankruptcy::forgetReceiptNumber() {
 void KORVA_Bankruptcy::forgetCustomerRecord() {
     udtCustomer = mUdtBlankCustomer;
     mUdtRequests = mUdtRequestsInitial;
+    mBlnChangedElsewhere = false;
 }
 
 void KORVA_Bankruptcy::forgetBindEmpty(ForgetState& state) {

@@ -128,6 +128,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void SendMsgCaseHistInquiry();
     void mVrexMessage_DataReady(const std::string& theme);
     void mVrexMessage_MsgTimeout(const std::string& theme);
+    // Another user changed a customer's cases or receivables (changes_elsewhere.cpp).
+    void mVrexMessage_ChangedElsewhere(const std::string& custId);
     void ProcessNotificationMessage(messaging::RequestEntry& entry);
     void GridNotificationUpdate(const messaging::RequestEntry& entry);
     void UpdateTimeout();
@@ -221,6 +223,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     int officerBackColor() const;
     void setOfficerBackColor(int color);
 
+    // changes_elsewhere.cpp: told on the status line once no request for the customer waits
+    void announceChangesElsewhere();
+
     // timeouts.cpp
     std::string sweep();
     void startTimerForDeadline();
@@ -262,6 +267,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     bool mBlnCasesTimedOut = false;
     bool mBlnARsLoaded = false;
     bool mBlnCasesLoaded = false;
+    // Another user changed the shown customer's data after the screen last read it.
+    bool mBlnChangedElsewhere = false;
 
     bool mBlnClosed = false;  // closing began: no more event pumping by the document
     int mModalShows = 0;      // modal shows of this document's procedures still waiting

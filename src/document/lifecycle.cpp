@@ -206,6 +206,9 @@ void KORVA_Bankruptcy::obtainListener() {
     mVrexMessage->MsgTimeout = [self](const std::string& theme) {
         if (self) self->mVrexMessage_MsgTimeout(theme);
     };
+    mVrexMessage->ChangedElsewhere = [self](const std::string& custId) {
+        if (self) self->mVrexMessage_ChangedElsewhere(custId);
+    };
 }
 
 void KORVA_Bankruptcy::setBusy(bool busy) {

@@ -92,6 +92,7 @@ void KORVA_Bankruptcy::mTimUpdateTimeout_Timer() {
         }
     });
     setBusy(false);
+    announceChangesElsewhere();
 }
 
 void KORVA_Bankruptcy::startTimerForDeadline() {

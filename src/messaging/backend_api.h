@@ -74,6 +74,12 @@ public:
     virtual std::vector<OfficerInfo> Officers() = 0;
     // Customers whose number starts with, or whose name contains, the text (letter case ignored).
     virtual std::vector<CustomerInfo> FindCustomers(const std::string& text, int limit) = 0;
+
+    // Customers whose cases or receivables someone else (another program, another connection)
+    // changed since the last call on this thread; the first call starts watching and reports
+    // nothing. Cheap and never waiting on writers: the transport calls it about once a second
+    // on its worker thread. A back end that cannot tell reports nothing.
+    virtual std::vector<std::string> ChangedElsewhere() { return {}; }
 };
 
 }  // namespace messaging

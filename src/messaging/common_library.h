@@ -18,12 +18,16 @@ class QWidget;
 namespace messaging {
 
 // The listener: raises DataReady(theme) when an answer is stored, MsgTimeout(theme) when the
-// service gave up on a request. Both on the user-interface thread.
+// service gave up on a request, ChangedElsewhere(custId) when others changed a customer's data.
+// All on the user-interface thread.
 class MessageListener {
 public:
     virtual ~MessageListener() = default;
     std::function<void(const std::string& theme)> DataReady;
     std::function<void(const std::string& theme)> MsgTimeout;
+    // Someone else (another program, another user) changed this customer's cases or
+    // receivables; on the user-interface thread, in order with the answers.
+    std::function<void(const std::string& custId)> ChangedElsewhere;
 };
 
 class RequestCriterion {

@@ -208,7 +208,7 @@ TEST_F(AddEditTest, EditHandsTheCurrentCaseAloneAndARefusalRestoresIt) {
     ASSERT_TRUE(waitUntil([&] { return doc->Requests()[messaging::kAddUpdate].deadline == 0; }));
     EXPECT_EQ(caseGrid.CellText(0, "Status"), "Open");
     EXPECT_EQ(caseGrid.CellText(0, "Trustee"), "Ada Trustee");
-    EXPECT_EQ(backEnd->requestsOf("ADDUPDATE").at(0).parts.size(), 1u);
+    EXPECT_EQ(backEnd->requestsOf("ADDUPDATE").at(0).parts.size(), 2u);  // with the case as read
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -77,6 +78,20 @@ class DocBackEnd : public testing_support::ScriptedBackEnd {
         if (table == "REFDOCTYP") return {{"FEE", "License Fee"}, {"TX", "Sales Tax"}};
         if (table == "CSTATUS") return {{"O", "Open"}};
         return {};
+    }
+
+    // Customers "another user" changed: told once, at the transport's next look.
+    void changeElsewhere(const std::string& custId) {
+        std::lock_guard lock(dataMutex_);
+        changed_.push_back(custId);
+    }
+    std::vector<std::string> ChangedElsewhere() override {
+        std::lock_guard lock(dataMutex_);
+        return std::exchange(changed_, {});
+    }
+    bool changesTold() const {
+        std::lock_guard lock(dataMutex_);
+        return changed_.empty();
     }
 
     // --- data (set before the requests run)
@@ -166,6 +181,7 @@ class DocBackEnd : public testing_support::ScriptedBackEnd {
 
     mutable std::mutex dataMutex_;
     std::vector<messaging::Request> requests_;
+    std::vector<std::string> changed_;
 };
 
 using testing_support::RecordingReporter;

@@ -1,6 +1,7 @@
 // Failure notifications, making staged rows final or rolling them back, and the time-out watch.
 
 #include <QTimer>
+#include <algorithm>
 
 #include "document_fixture.h"
 #include "messaging/requests.h"
@@ -244,6 +245,54 @@ TEST_F(DocumentTest, TimerIntervalHasAFloor) {
     doc->Show();
     EXPECT_EQ(timer->interval(), 15000);
     EXPECT_EQ(timer->property("Tag").toString(), "15000");
+}
+
+TEST_F(StagingTest, ChangesByAnotherUserAreToldOnceNoRequestWaitsAndNeverReload) {
+    const std::string told =
+        "Another user changed the bankruptcy data of Harbour Fisheries. Press Refresh to see it.";
+    parts.transport->setWatchInterval(10);
+    const std::size_t inquiries = backEnd->requestsOf("CASES").size();
+    auto heard = [&] { return waitUntil([&] { return backEnd->changesTold(); }) && waitIdle(); };
+
+    // Another customer's change is not this screen's business.
+    backEnd->changeElsewhere("1003");
+    ASSERT_TRUE(heard());
+    QApplication::processEvents();
+    EXPECT_FALSE(statusSeen(told));
+
+    // Heard while this screen's own update waits: told only after its answer.
+    auto request = newAddUpdate();
+    stageUpdate("BK-200", "New Trustee", request->MessageKey());
+    fault("ADDUPDATE=delay:400");
+    send(std::move(request));
+    backEnd->changeElsewhere("1002");
+    ASSERT_TRUE(waitUntil([&] { return backEnd->changesTold(); }));
+    QTest::qWait(50);
+    EXPECT_FALSE(statusSeen(told)) << "a request for the customer is outstanding";
+    ASSERT_TRUE(waitIdle());
+    ASSERT_TRUE(waitUntil([&] { return status() == told; }));
+    EXPECT_EQ(caseField("BK-200", "TRSTE_NM"), Value("New Trustee")) << "the update stands";
+    const auto count = std::count(statusLine->texts.begin(), statusLine->texts.end(), told);
+    EXPECT_EQ(count, 1);
+
+    // Heard while idle: told at once. Nothing is read again behind the user's back.
+    clearFaults();
+    statusLine->texts.clear();
+    backEnd->changeElsewhere("1002");
+    ASSERT_TRUE(waitUntil([&] { return status() == told; }));
+    EXPECT_EQ(backEnd->requestsOf("CASES").size(), inquiries);
+
+    // Heard while Refresh reads (between its two inquiries): its answers show the change, so
+    // there is nothing to tell.
+    statusLine->texts.clear();
+    backEnd->handleSleepMs = 150;
+    command(2)->click();
+    backEnd->changeElsewhere("1002");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(backEnd->changesTold());
+    QTest::qWait(50);
+    EXPECT_FALSE(statusSeen(told));
+    EXPECT_EQ(status(), "Displaying Account & Bankruptcy Info For Harbour Fisheries ...");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 # Plays one scenario file with the real program on a database and user folder of its own.
-#   cmake -DPROGRAM=... -DSCENARIO=... -DWORK=... [-DPOSTGRES=ON] -P run_scenario.cmake
+#   cmake -DPROGRAM=... -DSCENARIO=... -DWORK=... [-DTOOL=...] [-DPOSTGRES=ON] -P run_scenario.cmake
+# TOOL is the back-end tool that the scenario step `backend` runs (HALBERON_BACKEND_TOOL).
 # With POSTGRES the database is a new schema on the cluster named by HALBERON_TEST_PG_URL; without
 # that variable the test says so and counts as skipped.
 # Header lines of the scenario steer the run:
@@ -52,6 +53,9 @@ if(POSTGRES)
   set(database "$ENV{HALBERON_TEST_PG_URL}${separator}schema=e2e_${name}_${stamp}_${tag}")
 endif()
 
+if(DEFINED TOOL)
+  set(ENV{HALBERON_BACKEND_TOOL} "${TOOL}")
+endif()
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(

@@ -3,6 +3,7 @@
 // over the host shell and the document; the runner's own tests implement it over plain widgets.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -36,6 +37,10 @@ class ScenarioHost {
     // The host closes the document (BeforeUnload, CloseDocument) / creates and shows a new one.
     virtual void closeDocument() = 0;
     virtual void restartDocument() = 0;
+
+    // The back-end tool on the screen's database, as "another user" runs it: the program and the
+    // options that go after the step's command word. Empty when the host has none.
+    virtual QStringList backendToolCommand() { return {}; }
 };
 
 }  // namespace app

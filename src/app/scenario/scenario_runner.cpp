@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -421,6 +422,8 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
         case StepKind::AdvanceClock:
             host_.advanceClock(s.numberArg(0));
             return std::nullopt;
+        case StepKind::Backend:
+            return runBackendTool(a);
         // Officer search and status counts
         case StepKind::SelectOfficer:
             selectOfficer(control(QStringLiteral("KORVA_OfficerSelect1")), a[0]);
@@ -451,6 +454,38 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
             return std::nullopt;
     }
     return std::nullopt;
+}
+
+// Another user at work: the back-end tool runs beside the screen, which goes on handling its
+// events; the step waits for the tool to end and fails unless it ends well.
+ScenarioRunner::Condition ScenarioRunner::runBackendTool(const QStringList& args) {
+    QStringList command = host_.backendToolCommand();
+    if (command.isEmpty()) throw StepFailure(QStringLiteral("this host has no back-end tool"));
+    const QString program = command.takeFirst();
+    // The tool takes its command word first, then the options.
+    const QStringList arguments = args.mid(0, 1) + command + args.mid(1);
+    auto process = std::make_shared<QProcess>();
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(program, arguments);
+    return [this, process] {
+        if (process->state() != QProcess::NotRunning && !process->waitForFinished(0)) return false;
+        const QString output = QString::fromUtf8(process->readAll()).trimmed();
+        log_.write(QStringLiteral("backend"), oneLine(output));
+        if (process->error() == QProcess::FailedToStart) {
+            throw StepFailure(QStringLiteral("the back-end tool %1 did not start")
+                                  .arg(quoted(process->program())));
+        }
+        if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
+            throw StepFailure(QStringLiteral("the back-end tool ended with %1: %2")
+                                  .arg(process->exitCode())
+                                  .arg(quoted(oneLine(output))));
+        }
+        if (output.contains(QLatin1String("\"NOTIFICATION\""))) {
+            throw StepFailure(QStringLiteral("the back end refused the tool's request: %1")
+                                  .arg(quoted(oneLine(output))));
+        }
+        return true;
+    };
 }
 
 QString ScenarioRunner::takeScreenshot(const QString& name) {

@@ -74,6 +74,7 @@ class ScenarioRunner : public QObject {
     void noteBox(QMessageBox* box);
     bool statusSeen(const QString& prefix) const;
     QString takeScreenshot(const QString& name);
+    Condition runBackendTool(const QStringList& args);
     void fail(const QString& message);
     void finish(int code, const QString& message);
     void startWatchdog();

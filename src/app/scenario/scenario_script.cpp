@@ -51,6 +51,7 @@ constexpr StepSpec kSpecs[] = {
     {"expect-status-count", StepKind::ExpectStatusCount, "ti", 2, false,
      "expect-status-count PREFIX N"},
     {"advance-clock", StepKind::AdvanceClock, "n", 1, false, "advance-clock SECONDS"},
+    {"backend", StepKind::Backend, "t", 1, true, "backend COMMAND ARGUMENT..."},
     {"screenshot", StepKind::Screenshot, "t", 1, false, "screenshot NAME"},
     {"close", StepKind::Close, "", 0, false, "close"},
     {"restart", StepKind::Restart, "", 0, false, "restart"},

@@ -38,6 +38,7 @@ enum class StepKind {
     SelectOfficer,
     ExpectStatusCount,
     AdvanceClock,
+    Backend,
     Screenshot,
     Close,
     Restart,

@@ -2,6 +2,7 @@
 // "ACCOUNT" record per receivable it takes over.
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "messaging/case_as_read.h"
 #include "messaging/outstanding_requests.h"
 #include "messaging/requests.h"
 #include "records/errors.h"
@@ -36,6 +37,12 @@ void frmBankruptcyAddUpdate::SendMsgAddUpdateBankruptcy() {
         mStrSentKey = request->MessageKey();
         LoadBankruptcyDTD(*request);
         LoadAcctRcvblDTD(*request);
+        // An update carries the case as read, so the back end can refuse it when another user
+        // changed the case since; without it the update would still be applied.
+        if (mStrMode == "UPD") {
+            records::Trap(sink(), "KORVA_BankruptcyCaseAdd.SendMsgAddUpdateBankruptcy",
+                          [&] { messaging::AddCaseAsRead(mLib, *request, *mRecordset); });
+        }
         // The owner files the request before it leaves, so an answer never finds it unknown.
         emit SentMessage(request->Theme(), request->MessageKey());
         request->Send();

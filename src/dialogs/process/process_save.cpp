@@ -10,6 +10,7 @@
 
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "dialogs/process/process_texts.h"
+#include "messaging/case_as_read.h"
 #include "messaging/requests.h"
 #include "platform/binding/binding_collection.h"
 #include "platform/binding/value_conversion.h"
@@ -178,6 +179,9 @@ void frmBankruptcyProcess::SendMsgProcessBankruptcy() {
                                              kProcessServiceCode);
         request->AddCriterion(messaging::MakeCriterion("key:thin", "Yes"));
         LoadBankruptcyDTD(*request);
+        // The case as read: the back end refuses the command when another user changed it since.
+        records::Trap(sink(), "KORVA_BankruptcyProcess.SendMsgProcessBankruptcy",
+                      [&] { messaging::AddCaseAsRead(mLib, *request, *mRs); });
         emit SentMessage(request->Theme(), request->MessageKey());
         request->Send();
         mBlnSent = true;

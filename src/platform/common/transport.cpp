@@ -23,6 +23,13 @@ records::Date dateOfNow() {
     return records::Date{days + now.time().msecsSinceStartOfDay() / 86400000.0};
 }
 
+template <class E>
+const char* sourceOf(const E& event) {
+    return event.changed   ? "Transport.ChangedElsewhere"
+           : event.timeout ? "Transport.MsgTimeout"
+                           : "Transport.DataReady";
+}
+
 bool hasPart(const messaging::Answer& answer, std::string_view name) {
     return std::any_of(answer.parts.begin(), answer.parts.end(), [&](const auto& part) {
         return records::EqualsIgnoreCase(part.name, name);
@@ -118,14 +125,24 @@ void Transport::enqueue(Job job) {
 }
 
 void Transport::runWorker() {
+    using Clock = std::chrono::steady_clock;
+    auto nextWatch = Clock::now();  // the first look starts the back end's watch
     for (;;) {
         Job job;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            wake_.wait_until(lock, nextWatch, [this] { return stopping_ || !queue_.empty(); });
             if (stopping_) return;
-            job = std::move(queue_.front());
-            queue_.pop_front();
+            if (Clock::now() >= nextWatch) {
+                nextWatch = Clock::now() + std::chrono::milliseconds(watchIntervalMs_.load());
+            } else {
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+        }
+        if (!job) {
+            watchChanges();
+            continue;
         }
         try {
             job(*backEnd_);
@@ -133,6 +150,31 @@ void Transport::runWorker() {
             qCCritical(lcTransport) << "A transport job failed outside its own trap";
         }
     }
+}
+
+// Between requests, in queue order with them: what the user-interface thread hears of changes
+// made elsewhere comes after the answers read before them and before those read after them.
+void Transport::watchChanges() {
+    std::vector<std::string> changed;
+    try {
+        changed = backEnd_->ChangedElsewhere();
+        watchFailing_ = false;
+    } catch (const std::exception& e) {
+        if (!watchFailing_) {
+            qCWarning(lcTransport) << "Changes made elsewhere can not be watched:" << e.what();
+        }
+        watchFailing_ = true;
+        return;
+    }
+    if (changed.empty()) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, changed = std::move(changed)] {
+            for (const std::string& custId : changed)
+                inbox_.push_back(Event{false, custId, {}, true});
+            deliver();
+        },
+        Qt::QueuedConnection);
 }
 
 void Transport::send(messaging::Request request) {
@@ -255,15 +297,16 @@ void Transport::raise(const Event& event) {
     for (const auto& weak : listeners) {
         const auto listener = weak.lock();
         if (!listener) continue;
-        const auto& handler = event.timeout ? listener->MsgTimeout : listener->DataReady;
+        const auto& handler = event.changed   ? listener->ChangedElsewhere
+                              : event.timeout ? listener->MsgTimeout
+                                              : listener->DataReady;
         if (!handler) continue;
         try {
             handler(event.theme);
         } catch (const std::exception& e) {
-            reportError(e.what(), event.timeout ? "Transport.MsgTimeout" : "Transport.DataReady");
+            reportError(e.what(), sourceOf(event));
         } catch (...) {
-            reportError("Unknown error", event.timeout ? "Transport.MsgTimeout"
-                                                       : "Transport.DataReady");
+            reportError("Unknown error", sourceOf(event));
         }
     }
 }

@@ -6,6 +6,7 @@
 // A request that is not answered within the service limit is given up with MsgTimeout(theme);
 // its answer, should it still come, is dropped.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -30,6 +31,7 @@ class QThread;
 namespace platform {
 
 inline constexpr double kDefaultServiceLimitSeconds = 90.0;
+inline constexpr int kDefaultWatchIntervalMs = 1000;
 
 class Transport : public QObject, public std::enable_shared_from_this<Transport> {
     Q_OBJECT
@@ -46,6 +48,8 @@ public:
     void setServiceLimit(double seconds);
     double serviceLimit() const { return limitSeconds_; }
     void setErrorReporter(std::shared_ptr<messaging::ErrorReporter> reporter);
+    // How often the worker asks the back end what others changed (ChangedElsewhere).
+    void setWatchInterval(int ms) { watchIntervalMs_ = ms > 0 ? ms : kDefaultWatchIntervalMs; }
 
     // Listeners are held weakly: a listener that its owner dropped hears nothing more.
     void addListener(const std::shared_ptr<messaging::MessageListener>& listener);
@@ -73,12 +77,14 @@ private:
     };
     struct Event {
         bool timeout = false;
-        std::string theme;
+        std::string theme;  // for a change made elsewhere: the customer
         messaging::Answer answer;
+        bool changed = false;
     };
 
     void enqueue(Job job);
     void runWorker();
+    void watchChanges();
     void arrive(messaging::Answer answer, const std::string& requestKey, Fault fault);
     void accept(messaging::Answer answer, const std::string& requestKey);
     void giveUp(const std::string& key);
@@ -101,6 +107,8 @@ private:
     std::deque<Job> queue_;
     bool stopping_ = false;
     QThread* worker_ = nullptr;
+    std::atomic<int> watchIntervalMs_{kDefaultWatchIntervalMs};
+    bool watchFailing_ = false;  // worker side: a failing watch is logged once
 
     // User-interface side.
     std::map<std::string, Waiting> waiting_;  // by request key

@@ -123,7 +123,7 @@ TEST_F(AddUpdateDialogTest, ReusingADismissedNumberTakesTheDismissedRowOut) {
     (void)dlg;
 }
 
-TEST_F(AddUpdateDialogTest, UpdateSendsOnlyTheCase) {
+TEST_F(AddUpdateDialogTest, UpdateSendsTheCaseAndTheCaseAsRead) {
     frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
     caseClone->Set("ASGN_OFCR_ID", Value(0));  // an officer 0 travels as Null
     caseClone->Update();
@@ -137,7 +137,14 @@ TEST_F(AddUpdateDialogTest, UpdateSendsOnlyTheCase) {
     ASSERT_TRUE(waitForRequest());
 
     const messaging::Request r = backEnd->lastRequest();
-    ASSERT_EQ(r.parts.size(), 1u);
+    ASSERT_EQ(r.parts.size(), 2u);
+    // The case as it was read: the row's values before this update.
+    ASSERT_EQ(r.parts[1].name, "ORIGINAL");
+    records::Recordset& read = *r.parts[1].rows;
+    read.MoveFirst();
+    EXPECT_EQ(text(read, "CASE_ID"), "BK-1");
+    EXPECT_EQ(text(read, "BNKRPTCY_CMMT_TXT"), "Filed in June");
+    EXPECT_TRUE(read.Get("ACTION").isNull());
     records::Recordset& c = *r.parts[0].rows;
     c.MoveFirst();
     EXPECT_EQ(text(c, "ACTION"), "UPD");

@@ -35,7 +35,9 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
     const messaging::Request r = request();
     EXPECT_EQ(r.theme, kTheme);
     testing_support::ExpectChangeRequestHeader(r);
-    ASSERT_EQ(r.parts.size(), 1u);
+    // The command, and the case as it was read.
+    ASSERT_EQ(r.parts.size(), 2u);
+    ASSERT_EQ(r.parts[1].name, "ORIGINAL");
     EXPECT_EQ(partValue(r, "ACTION"), Value("PAY"));
     EXPECT_EQ(partValue(r, "CUST_ID"), Value("1002"));
     EXPECT_EQ(partValue(r, "CASE_ID"), Value("2020BK0001"));
@@ -64,6 +66,15 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
     cases->MoveFirst();
     EXPECT_EQ(cases->Get("ACTION"), Value("PAY"));
     EXPECT_EQ(cases->Get("Theme"), Value(r.messageKey));
+    records::Recordset& read = *r.parts[1].rows;
+    read.MoveFirst();
+    EXPECT_EQ(read.RecordCount(), 1);
+    for (const char* field : {"CASE_ID", "TOT_PYMT_AMT", "PYMT_CNT", "BNKRPTCY_CMMT_TXT"}) {
+        EXPECT_EQ(read.Get(field), cases->OriginalValue(field)) << field;
+    }
+    EXPECT_NE(read.Get("PYMT_CNT"), cases->Get("PYMT_CNT")) << "read before the payment";
+    EXPECT_TRUE(read.Get("ACTION").isNull());
+    EXPECT_TRUE(read.Get("Theme").isNull());
     EXPECT_EQ(cases->Get("TOT_PYMT_AMT"), money(250));
     EXPECT_EQ(cases->Get("PYMT_CNT"), Value(1));
     EXPECT_EQ(cases->Get("LST_RCPT_NBR"), Value(receipt));
