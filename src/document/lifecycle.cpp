@@ -231,6 +231,9 @@ void KORVA_Bankruptcy::closeDialogs() {
         if (mFrmProcess) mFrmProcess->reject();
     });
     records::IgnoreErrors([&] {
+        if (mFrmCaseHistory) mFrmCaseHistory->reject();  // over the case receivables, if open
+    });
+    records::IgnoreErrors([&] {
         if (mFrmCaseARs) mFrmCaseARs->Unload();
     });
     records::IgnoreErrors([&] {
