@@ -14,29 +14,21 @@ class CaseArsDialogTest : public DocumentTest {
     void SetUp() override {
         DocumentTest::SetUp();
         // The case's receivables: the customer's first two, tied to case BK-200.
-        auto base = backEnd->onHandle;
-        backEnd->onHandle = [this, base](const messaging::Request& r) {
-            messaging::Answer a = base(r);
-            if (themeWord(r.theme) != "CASEARS" || caseArs.empty()) return a;
-            auto rows = records::OpenLayoutRecordset(records::kLayoutAccntRecv);
+        answerAlsoWith("CASEARS", records::kLayoutAccntRecv, [this](records::Recordset& rows) {
             for (const Ar& ar : caseArs) {
-                rows->AddNew();
-                rows->Set("Cust_ID", Value("1002"));
-                rows->Set("CASE_ID", Value("BK-200"));
-                rows->Set("ACCT_RCVBL_NBR", ar.number);
-                rows->Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
-                rows->Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
-                rows->Set("ACCT_STTS_CD", Value("O"));
-                rows->Set("TRNSCTN_DT",
-                          Value(records::DateSerial(ar.year, ar.month, ar.day)));
-                rows->Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(100)));
-                rows->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(60, 5000)));
-                rows->Update();
+                rows.AddNew();
+                rows.Set("Cust_ID", Value("1002"));
+                rows.Set("CASE_ID", Value("BK-200"));
+                rows.Set("ACCT_RCVBL_NBR", ar.number);
+                rows.Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
+                rows.Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
+                rows.Set("ACCT_STTS_CD", Value("O"));
+                rows.Set("TRNSCTN_DT", Value(records::DateSerial(ar.year, ar.month, ar.day)));
+                rows.Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(100)));
+                rows.Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(60, 5000)));
+                rows.Update();
             }
-            rows->UpdateBatch();
-            a.parts.push_back({std::string(records::kLayoutAccntRecv), rows});
-            return a;
-        };
+        });
         caseArs = {backEnd->ars["1002"][0], backEnd->ars["1002"][1]};
         open();
         ASSERT_TRUE(selectAndWait("1002"));

@@ -26,30 +26,23 @@ class CaseHistoryDialogTest : public DocumentTest {
     void SetUp() override {
         DocumentTest::SetUp();
         // The answer lists the changes oldest first: the dialog shows them newest first.
-        auto base = backEnd->onHandle;
-        backEnd->onHandle = [this, base](const messaging::Request& r) {
-            messaging::Answer a = base(r);
-            if (themeWord(r.theme) != "CASEHIST" || changes.empty()) return a;
-            auto rows = records::OpenLayoutRecordset(records::kLayoutCaseHistory);
+        answerAlsoWith("CASEHIST", records::kLayoutCaseHistory, [this](records::Recordset& rows) {
             long id = 0;
             for (const Change& c : changes) {
-                rows->AddNew();
-                rows->Set("CUST_ID", Value("1002"));
-                rows->Set("CASE_ID", Value("BK-200"));
-                rows->Set("HIST_ID", Value(static_cast<std::int64_t>(++id)));
-                rows->Set("CHNG_DT",
-                          Value(records::Date{records::DateSerial(2026, 12, c.day).serial +
-                                              (c.hour * 60 + c.minute) / 1440.0}));
-                rows->Set("USER_NM", Value(c.user));
-                if (c.officer) rows->Set("OFCR_ID", Value(static_cast<std::int64_t>(c.officer)));
-                rows->Set("ACTN_TXT", Value(c.action));
-                rows->Set("CHNG_TXT", Value(c.changes));
-                rows->Update();
+                rows.AddNew();
+                rows.Set("CUST_ID", Value("1002"));
+                rows.Set("CASE_ID", Value("BK-200"));
+                rows.Set("HIST_ID", Value(static_cast<std::int64_t>(++id)));
+                rows.Set("CHNG_DT",
+                         Value(records::Date{records::DateSerial(2026, 12, c.day).serial +
+                                             (c.hour * 60 + c.minute) / 1440.0}));
+                rows.Set("USER_NM", Value(c.user));
+                if (c.officer) rows.Set("OFCR_ID", Value(static_cast<std::int64_t>(c.officer)));
+                rows.Set("ACTN_TXT", Value(c.action));
+                rows.Set("CHNG_TXT", Value(c.changes));
+                rows.Update();
             }
-            rows->UpdateBatch();
-            a.parts.push_back({std::string(records::kLayoutCaseHistory), rows});
-            return a;
-        };
+        });
         changes = {{1, 9, 5, "demo", 0, "Added", "Status: Open; Trustee: Ada Trustee"},
                    {6, 14, 30, "manager", 101, "Updated",
                     "Trustee: Ada Trustee \u2192 Zed Trustee; Comment: (none) \u2192 Moved"}};

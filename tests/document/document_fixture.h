@@ -2,6 +2,7 @@
 // A document over the real common library and transport, with a scripted back end whose answers
 // are built from the record layouts, and scripted message boxes.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -210,6 +211,23 @@ class DocumentTest : public testing_support::LibraryTest {
         doc->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(doc.get()));
         return *doc;
+    }
+
+    // Every answer of the theme word also carries a part of the layout with the rows that fill
+    // adds (no part while it adds none).
+    void answerAlsoWith(const std::string& word, std::string_view layout,
+                        std::function<void(records::Recordset&)> fill) {
+        auto base = backEnd->onHandle;
+        backEnd->onHandle = [base, word, name = std::string(layout),
+                             fill](const messaging::Request& r) {
+            messaging::Answer a = base(r);
+            if (themeWord(r.theme) != word) return a;
+            auto rows = records::OpenLayoutRecordset(name);
+            fill(*rows);
+            rows->UpdateBatch();
+            if (rows->RecordCount() > 0) a.parts.push_back({name, rows});
+            return a;
+        };
     }
 
     void fault(const QString& spec) {

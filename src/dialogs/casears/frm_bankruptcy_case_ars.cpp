@@ -79,24 +79,16 @@ void frmBankruptcyCaseARs::buildControls() {
 
     mFraCaseARs = new QGroupBox(this);
     mFraCaseARs->setObjectName(QStringLiteral("mFraCaseARs"));
-    mLblCaseARs = new QLabel(QStringLiteral("Case #:"), mFraCaseARs);
-    mLblCaseARs->setObjectName(QStringLiteral("mLblCaseARs"));
-    mLblDataCaseARs = new QLabel(mFraCaseARs);
-    mLblDataCaseARs->setObjectName(QStringLiteral("mLblDataCaseARs"));
-    mLblDataCaseARs->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont bold = mLblDataCaseARs->font();
-    bold.setBold(true);
-    mLblDataCaseARs->setFont(bold);
+    const platform::CaseNumberLine caseLine = platform::MakeCaseNumberLine(
+        mFraCaseARs, QStringLiteral("mLblCaseARs"), QStringLiteral("mLblDataCaseARs"));
+    mLblCaseARs = caseLine.caption;
+    mLblDataCaseARs = caseLine.number;
     mSdgCaseARs = new platform::DataGrid(mFraCaseARs);
     mSdgCaseARs->setObjectName(QStringLiteral("mSdgCaseARs"));
     mSdgCaseARs->SetIndex(0);
 
-    auto* caseLine = new QHBoxLayout;
-    caseLine->addWidget(mLblCaseARs);
-    caseLine->addWidget(mLblDataCaseARs);
-    caseLine->addStretch(1);
     auto* frame = new QVBoxLayout(mFraCaseARs);
-    frame->addLayout(caseLine);
+    frame->addLayout(caseLine.layout);
     frame->addWidget(mSdgCaseARs, 1);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

@@ -60,14 +60,9 @@ void frmBankruptcyCaseHistory::buildControls() {
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("mFraCaseHistory"));
-    auto* caseLabel = new QLabel(QStringLiteral("Case #:"), frame);
-    caseLabel->setObjectName(QStringLiteral("mLblCaseHistory"));
-    mLblDataCaseHistory = new QLabel(frame);
-    mLblDataCaseHistory->setObjectName(QStringLiteral("mLblDataCaseHistory"));
-    mLblDataCaseHistory->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont bold = mLblDataCaseHistory->font();
-    bold.setBold(true);
-    mLblDataCaseHistory->setFont(bold);
+    const platform::CaseNumberLine caseLine = platform::MakeCaseNumberLine(
+        frame, QStringLiteral("mLblCaseHistory"), QStringLiteral("mLblDataCaseHistory"));
+    mLblDataCaseHistory = caseLine.number;
     mSdgCaseHistory = new platform::DataGrid(frame);
     mSdgCaseHistory->setObjectName(QStringLiteral("mSdgCaseHistory"));
     mTxtCaseHistory = new QPlainTextEdit(frame);
@@ -76,12 +71,8 @@ void frmBankruptcyCaseHistory::buildControls() {
     mTxtCaseHistory->setTabChangesFocus(true);
     mTxtCaseHistory->setMaximumHeight(mTxtCaseHistory->fontMetrics().lineSpacing() * 4 + 12);
 
-    auto* caseLine = new QHBoxLayout;
-    caseLine->addWidget(caseLabel);
-    caseLine->addWidget(mLblDataCaseHistory);
-    caseLine->addStretch(1);
     auto* box = new QVBoxLayout(frame);
-    box->addLayout(caseLine);
+    box->addLayout(caseLine.layout);
     box->addWidget(mSdgCaseHistory, 1);
     box->addWidget(mTxtCaseHistory);
 

@@ -1,5 +1,8 @@
 #include "platform/widgets/list_grid.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+
 #include "platform/widgets/data_grid.h"
 
 namespace platform {
@@ -14,6 +17,24 @@ void listOnlyOptions(DataGrid& grid) {
 }
 
 }  // namespace
+
+CaseNumberLine MakeCaseNumberLine(QWidget* parent, const QString& captionName,
+                                  const QString& numberName) {
+    CaseNumberLine line;
+    line.caption = new QLabel(QStringLiteral("Case #:"), parent);
+    line.caption->setObjectName(captionName);
+    line.number = new QLabel(parent);
+    line.number->setObjectName(numberName);
+    line.number->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont bold = line.number->font();
+    bold.setBold(true);
+    line.number->setFont(bold);
+    line.layout = new QHBoxLayout;
+    line.layout->addWidget(line.caption);
+    line.layout->addWidget(line.number);
+    line.layout->addStretch(1);
+    return line;
+}
 
 void SetListOnly(DataGrid& grid, bool unbind) {
     grid.SetRedraw(false);

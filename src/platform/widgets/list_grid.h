@@ -1,19 +1,34 @@
 #pragma once
-// The grid of a dialog that only lists rows (a case's receivables, a case's history): nothing in
-// it can be changed, whole rows are selected, and the dialog hands it new record sets while it
-// is open. Each step runs under records::Trap with the dialog's source and goes on after a
-// report, as the dialogs' procedures do.
+// The grid of a dialog that only lists rows (a case's receivables, a case's history) and the
+// case-number line over it: nothing in the grid can be changed, whole rows are selected, and the
+// dialog hands it new record sets while it is open. Each step runs under records::Trap with the
+// dialog's source and goes on after a report, as the dialogs' procedures do.
 
 #include <string>
 #include <vector>
+
+#include <QString>
 
 #include "platform/widgets/grid_columns.h"
 #include "records/errors.h"
 #include "records/recordset.h"
 
+class QHBoxLayout;
+class QLabel;
+class QWidget;
+
 namespace platform {
 
 class DataGrid;
+
+// The line over a case's list: "Case #:" and the case number, bold and selectable.
+struct CaseNumberLine {
+    QLabel* caption = nullptr;
+    QLabel* number = nullptr;
+    QHBoxLayout* layout = nullptr;  // both labels, then a stretch
+};
+CaseNumberLine MakeCaseNumberLine(QWidget* parent, const QString& captionName,
+                                  const QString& numberName);
 
 // Nothing can be added, deleted or changed; several whole rows, no columns, can be selected.
 // `unbind` also takes the grid off its data member and record set and switches batch updates off.
