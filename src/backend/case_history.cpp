@@ -9,6 +9,7 @@
 #include <map>
 
 #include "backend/case_inputs.h"
+#include "backend/case_store.h"
 #include "backend/sql_values.h"
 
 namespace backend {
@@ -164,16 +165,17 @@ std::vector<HistoryEntry> CaseHistory(Sql& sql, const QString& custId, const QSt
 
     QSqlQuery q = sql.exec(
         QStringLiteral("SELECT h.history_id, h.changed_at, h.sender, u.officer_id, h.action,"
-                       " h.before_values, h.after_values FROM case_history h"
+                       " h.before_values, h.after_values, c.case_id FROM case_history h"
                        " JOIN cases c ON c.case_key = h.case_key"
                        " LEFT JOIN users u ON u.user_name = h.sender"
-                       " WHERE c.cust_id = ? AND UPPER(c.case_id) = UPPER(?)"
+                       " WHERE c.cust_id = ? AND c.case_id = ?"
                        " ORDER BY h.history_id DESC"),
-        {custId, caseId.trimmed()});
+        {custId, CaseNumber(caseId.trimmed())});
     std::vector<HistoryEntry> list;
     while (q.next()) {
         HistoryEntry e;
         e.id = q.value(0).toLongLong();
+        e.caseId = q.value(7).toString();
         e.when = LocalTime(q.value(1).toString());
         e.user = q.value(2).toString();
         e.officer = ReadWhole(q.value(3));
@@ -185,8 +187,7 @@ std::vector<HistoryEntry> CaseHistory(Sql& sql, const QString& custId, const QSt
     return list;
 }
 
-void AppendHistoryRow(records::Recordset& rs, const QString& custId, const QString& caseId,
-                      const HistoryEntry& e) {
+void AppendHistoryRow(records::Recordset& rs, const QString& custId, const HistoryEntry& e) {
     const records::Value when =
         e.when.isValid()
             ? records::Value(records::Date{FromQDate(e.when.date()).serial +
@@ -194,7 +195,7 @@ void AppendHistoryRow(records::Recordset& rs, const QString& custId, const QStri
             : records::Value::Null();
     rs.AddNew(
         {"CUST_ID", "CASE_ID", "HIST_ID", "CHNG_DT", "USER_NM", "OFCR_ID", "ACTN_TXT", "CHNG_TXT"},
-        {records::Value(custId.toStdString()), records::Value(caseId.toStdString()),
+        {records::Value(custId.toStdString()), records::Value(e.caseId.toStdString()),
          records::Value(static_cast<long long>(e.id)), when, records::Value(e.user.toStdString()),
          e.officer ? records::Value(static_cast<long long>(*e.officer)) : records::Value::Null(),
          records::Value(e.action.toStdString()),

@@ -16,6 +16,7 @@ namespace backend {
 
 struct HistoryEntry {
     std::int64_t id = 0;
+    QString caseId;  // as the case stores it
     QDateTime when;  // local time
     QString user;
     std::optional<std::int64_t> officer;  // of the user, when the user is on file
@@ -23,12 +24,11 @@ struct HistoryEntry {
     QString changes;                      // "Trustee: Ira Trustee → Zed Trustee; Comment: ..."
 };
 
-// Every change of the customer's cases with this number (letter case ignored), also of earlier
+// Every change of the customer's cases with this number (any letter case), also of earlier
 // cases that bore it and were moved off the case list; newest first.
 std::vector<HistoryEntry> CaseHistory(Sql& sql, const QString& custId, const QString& caseId);
 
 // A row of the "CASEHISTORY" layout.
-void AppendHistoryRow(records::Recordset& rs, const QString& custId, const QString& caseId,
-                      const HistoryEntry& entry);
+void AppendHistoryRow(records::Recordset& rs, const QString& custId, const HistoryEntry& entry);
 
 }  // namespace backend

@@ -207,9 +207,7 @@ void AnswerCaseHistory(RequestContext& ctx) {
                               Location(ctx, "key:CASE_ID"));
     }
     AddPart(ctx, records::kLayoutCaseHistory, history,
-            [&](records::Recordset& rs, const HistoryEntry& e) {
-                AppendHistoryRow(rs, custId, caseId, e);
-            });
+            [&](records::Recordset& rs, const HistoryEntry& e) { AppendHistoryRow(rs, custId, e); });
 }
 
 }  // namespace backend

@@ -192,7 +192,7 @@ TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {
         EXPECT_EQ(row[S("USER_NM")].toString(), S(expected[i].user)) << i;
         EXPECT_EQ(row[S("OFCR_ID")], expected[i].officer) << i;
         EXPECT_EQ(row[S("CHNG_TXT")].toString(), expected[i].changes) << i;
-        EXPECT_EQ(row[S("CASE_ID")].toString(), S("2020bk0001"));
+        EXPECT_EQ(row[S("CASE_ID")].toString(), S("2020BK0001")) << "as the case stores it";
         EXPECT_TRUE(row[S("CHNG_DT")].toString().startsWith(today.toString(Qt::ISODate)))
             << row[S("CHNG_DT")].toString().toStdString();
         if (i > 0) {

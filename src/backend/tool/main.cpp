@@ -169,7 +169,7 @@ int ReturnNumber(const QCommandLineParser& p, const QString& database) {
 int History(const QCommandLineParser& p, const QString& database) {
     const QString custId = Required(p, QStringLiteral("customer"));
     const QString caseId = Required(p, QStringLiteral("case"));
-    auto backEnd = backend::SqlBackEnd::Open(database);
+    auto backEnd = OpenExisting(database);
     backend::Sql& sql = backEnd->connection();
     if (!backend::CustomerExists(sql, custId)) {
         Err() << "halberon-backend: Customer " << custId << " is not on file.\n";
