@@ -132,25 +132,18 @@ TEST_F(CaseArsDialogTest, AnAnswerWithoutRowsLeavesTheDialogEmptyAndAsksAgainNex
 
 TEST_F(CaseArsDialogTest, ATimeOutWhileOpenIsToldAndTheDialogStaysEmpty) {
     fault("CASEARS=drop");
-    bool stillOpen = false;
-    long rows = -1;
-    std::string boxText;
-    interaction->queueModal([&](QDialog& d) {
-        auto& dialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
-        parts.clock->advance(61);
-        interaction->queueAnswer(platform::MsgAnswer::OK);
-        doc->CheckTimeouts();
-        if (const auto* box = interaction->lastBox()) boxText = box->text;
-        stillOpen = dialog.isVisible();
-        rows = dialog.Grid()->Rows();
-        dialog.mCmdCaseARs_Click(0);
-    });
-    QTest::mouseClick(command(1), Qt::LeftButton);
+    const TimeOutSeen seen = timeOutWhileOpen(
+        [&] { QTest::mouseClick(command(1), Qt::LeftButton); },
+        [](QDialog& d) -> platform::DataGrid& {
+            return *dynamic_cast<frmBankruptcyCaseARs&>(d).Grid();
+        },
+        [](QDialog& d) { dynamic_cast<frmBankruptcyCaseARs&>(d).mCmdCaseARs_Click(0); });
+    const std::string& boxText = seen.boxText;
     EXPECT_NE(boxText.find("The system has not responded to your request(s)."), std::string::npos);
     EXPECT_NE(boxText.find("Bankruptcy Case Account Inquiry Message failed to respond."),
               std::string::npos);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(seen.stillOpen);
+    EXPECT_EQ(seen.rows, 0);
     EXPECT_TRUE(doc->IsIdle());
     EXPECT_FALSE(interaction->IsBusyPointer());
     EXPECT_EQ(status(), "Ready ...");
