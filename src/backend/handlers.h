@@ -42,6 +42,7 @@ const messaging::NamedPart* FindPart(const RequestContext& ctx, const std::strin
 void AnswerOpenArs(RequestContext& ctx);
 void AnswerCases(RequestContext& ctx);
 void AnswerCaseArs(RequestContext& ctx);
+void AnswerCaseHistory(RequestContext& ctx);
 void HandleAddUpdate(RequestContext& ctx);
 void HandleProcess(RequestContext& ctx);
 

@@ -1,8 +1,9 @@
-// The three inquiries, and the checks of criteria and parts that every request shares.
+// The inquiries, and the checks of criteria and parts that every request shares.
 #include <algorithm>
 #include <functional>
 #include <set>
 
+#include "backend/case_history.h"
 #include "backend/case_store.h"
 #include "backend/handlers.h"
 #include "backend/sql_values.h"
@@ -195,6 +196,26 @@ void AnswerCaseArs(RequestContext& ctx) {
     for (const CaseRecord& c : cases) keys.push_back(c.key);
     AddPart(ctx, records::kLayoutAccntRecv,
             [&](records::Recordset& rs) { AppendTiedReceivableRows(ctx.sql, keys, rs); });
+}
+
+void AnswerCaseHistory(RequestContext& ctx) {
+    Criteria criteria = ReadCriteria(ctx, {"CUST_ID", "CASE_ID"}, {});
+    CheckPartNames(ctx, {});
+    const QString custId = KnownCustomer(ctx, criteria["CUST_ID"], Location(ctx, "key:CUST_ID"));
+    const QString caseId = QString::fromStdString(records::Trim(criteria["CASE_ID"]));
+    if (caseId.isEmpty()) {
+        ctx.problems.throwNow(code::Missing, "A case number is required.",
+                              Location(ctx, "key:CASE_ID"));
+    }
+    const std::vector<HistoryEntry> history = CaseHistory(ctx.sql, custId, caseId);
+    if (history.empty() && CasesNumbered(ctx.sql, custId, caseId).empty()) {
+        ctx.problems.throwNow(code::NoCase,
+                              "Customer " + custId.toStdString() + " has no bankruptcy case '" +
+                                  caseId.toStdString() + "'.",
+                              Location(ctx, "key:CASE_ID"));
+    }
+    AddPart(ctx, records::kLayoutCaseHistory, history,
+            [&](records::Recordset& rs, const HistoryEntry& e) { AppendHistoryRow(rs, custId, e); });
 }
 
 }  // namespace backend

@@ -27,7 +27,7 @@ struct ThemeSpec {
 constexpr ThemeSpec kThemes[] = {
     {"CASES", 16, false, AnswerCases},     {"OPENARS", 58, false, AnswerOpenArs},
     {"CASEARS", 58, false, AnswerCaseArs}, {"ADDUPDATE", 17, true, HandleAddUpdate},
-    {"PROCESS", 17, true, HandleProcess},
+    {"PROCESS", 17, true, HandleProcess},  {"CASEHIST", 16, false, AnswerCaseHistory},
 };
 
 const ThemeSpec* FindTheme(const std::string& theme) {
@@ -172,11 +172,11 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
     try {
         Problems early;
         if (!spec) {
-            early.throwNow(code::BadTheme,
-                           "Unknown request theme '" + request.theme + "'; expected " +
-                               messaging::kAppTitle +
-                               " followed by CASES, OPENARS, CASEARS, ADDUPDATE or PROCESS.",
-                           location);
+            early.throwNow(
+                code::BadTheme,
+                "Unknown request theme '" + request.theme + "'; expected " + messaging::kAppTitle +
+                    " followed by CASES, OPENARS, CASEARS, CASEHIST, ADDUPDATE or PROCESS.",
+                location);
         }
         if (request.serviceCode != spec->serviceCode) {
             early.throwNow(code::BadService,

@@ -52,6 +52,9 @@ void KORVA_Bankruptcy::mVrexMessage_DataReady(const std::string& theme) {
             case messaging::kCaseArs:
                 answerCaseArs(mUdtRequests[kind]);
                 break;
+            case messaging::kCaseHist:
+                answerCaseHistory(mUdtRequests[kind]);
+                break;
             case messaging::kOpenArs:
                 replaced.push_back(rsAccntRecv);
                 answerOpenArs(mUdtRequests[kind]);

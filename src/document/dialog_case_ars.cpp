@@ -33,6 +33,9 @@ void KORVA_Bankruptcy::DoDialogCaseARs() {
         dialog = std::make_unique<frmBankruptcyCaseARs>(mLib, this);
         mFrmCaseARs = dialog.get();
         dialog->SetCustomerRecord(udtCustomer);
+        connect(dialog.get(), &frmBankruptcyCaseARs::HistoryRequested, this, [this] {
+            if (mFrmCaseARs) DoDialogCaseHistory(mFrmCaseARs->CustomerRecord().CaseID);
+        });
         dialog->Load();
         bool ask = !rsBankruptcyAR;
         if (rsBankruptcyAR) {

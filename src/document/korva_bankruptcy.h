@@ -35,6 +35,8 @@ class QTimer;
 class frmBankruptcyAddUpdate;
 class frmBankruptcyProcess;  // process a case
 class frmBankruptcyCaseARs;
+class frmBankruptcyCaseHistory;
+class QAction;
 class frmSelectOfficer;
 
 namespace records {
@@ -112,6 +114,10 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void mCmdBankruptcy_Click(int Index);
     void DoDialogAddEditBankruptcy(int Index);
     void DoDialogCaseARs();
+    // The history of that case, asked of the back end while the dialog is open.
+    void DoDialogCaseHistory(const std::string& caseId);
+    // "Case History…" of the case grid (Ctrl+H, context menu): the current case's history.
+    void mnuCaseHistory_Click();
     void DoDialogProcessCase();
     void DoOfficerSearch();
     // A dialog sent a request: file it in its slot of the outstanding-request table.
@@ -122,10 +128,14 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     // Officer search and case receivables: the dialogs while they are loaded, else nullptr.
     frmSelectOfficer* SelectOfficerForm() const;
     frmBankruptcyCaseARs* CaseARsDialog() const;
+    frmBankruptcyCaseHistory* CaseHistoryDialog() const;
+    QAction* CaseHistoryCommand() const { return mActCaseHistory; }
 
     // --- messaging
     void SendMsgCustInquiry();
     void SendMsgCaseHistInquiry();
+    // "CASEHIST": the changes of one case of the customer.
+    void SendMsgCaseHistoryInquiry(const std::string& caseId);
     void mVrexMessage_DataReady(const std::string& theme);
     void mVrexMessage_MsgTimeout(const std::string& theme);
     // Another user changed a customer's cases or receivables (changes_elsewhere.cpp).
@@ -197,6 +207,11 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void caseArsDialogTakes(records::RecordsetPtr rs);
     void caseArsDialogEmpty();
     void caseArsDialogShowsCase();
+
+    // dialog_case_history.cpp: the case grid's command, and a "CASEHIST" answer reaching the
+    // open history dialog.
+    void buildCaseHistoryCommand();
+    void answerCaseHistory(messaging::RequestEntry& entry);
 
     // dialog_add_edit.cpp: the rows an add/update request deleted, settled with its answer
     void settleTakenRows(const messaging::RequestEntry& entry);
@@ -303,4 +318,10 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
 
     // Officer search: kept, hidden, after OK (the document's child).
     QPointer<frmSelectOfficer> mFrmSelectOfficer;
+
+    // Case history: the dialog while its procedure owns it, the case asked for, the case grid's
+    // command.
+    QPointer<frmBankruptcyCaseHistory> mFrmCaseHistory;
+    std::string mStrHistoryCaseID;
+    QAction* mActCaseHistory = nullptr;
 };

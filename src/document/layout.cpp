@@ -224,4 +224,5 @@ void KORVA_Bankruptcy::connectControls() {
     connect(mTxtBankruptcy, &QLineEdit::textChanged, this, [this] { mTxtBankruptcy_Change(); });
     mTxtBankruptcy->installEventFilter(this);
     connect(mTimUpdateTimeout, &QTimer::timeout, this, [this] { mTimUpdateTimeout_Timer(); });
+    buildCaseHistoryCommand();
 }

@@ -8,6 +8,7 @@
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "dialogs/casehistory/frm_bankruptcy_case_history.h"
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "document/frm_select_officer.h"
 #include "document/korva_bankruptcy.h"
@@ -232,6 +233,9 @@ void KORVA_Bankruptcy::closeDialogs() {
     });
     records::IgnoreErrors([&] {
         if (mFrmProcess) mFrmProcess->reject();
+    });
+    records::IgnoreErrors([&] {
+        if (mFrmCaseHistory) mFrmCaseHistory->reject();  // over the case receivables, if open
     });
     records::IgnoreErrors([&] {
         if (mFrmCaseARs) mFrmCaseARs->Unload();

@@ -1,6 +1,7 @@
 // Which rows of the grids are selected, which case is current, the receivable sort order, and
 // which commands may be pressed.
 
+#include <QAction>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -208,6 +209,8 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
         caseArs->setEnabled(false);
         caseArs->setEnabled(caseGrid->Rows() > 0 && caseGrid->SelBookmarks().Count() > 0 &&
                             !udtCustomer.CaseID.empty());
+        // A case whose receivables can be listed has a history to show.
+        if (mActCaseHistory) mActCaseHistory->setEnabled(caseArs->isEnabled());
     });
     step([&] {
         QPushButton* process = mCmdBankruptcy[3];

@@ -18,12 +18,14 @@ constexpr std::array<KindText, kRequestKinds> kKinds = {{
      "Bankruptcy Case Account Inquiry Message failed to respond."},
     {"ADDUPDATE", "Add / Update Bankruptcy Case", "Add/Update Bankruptcy Message failed to respond."},
     {"PROCESS", "Process Bankruptcy Case", "Process Bankruptcy Message failed to respond."},
+    {"CASEHIST", "Bankruptcy Case History Inquiry",
+     "Bankruptcy Case History Inquiry Message failed to respond."},
 }};
 
-constexpr std::array<int, kRequestKinds> kDispatchOrder = {kAddUpdate, kProcess, kCaseArs, kOpenArs,
-                                                           kCases};
-constexpr std::array<int, kRequestKinds> kSweepOrder = {kCases, kOpenArs, kAddUpdate, kCaseArs,
-                                                        kProcess};
+constexpr std::array<int, kRequestKinds> kDispatchOrder = {kAddUpdate, kProcess, kCaseArs,
+                                                           kOpenArs,   kCases,   kCaseHist};
+constexpr std::array<int, kRequestKinds> kSweepOrder = {kCases,   kOpenArs, kAddUpdate,
+                                                        kCaseArs, kProcess, kCaseHist};
 
 bool Due(double deadline, double now) { return deadline != 0 && deadline <= now; }
 

@@ -9,8 +9,15 @@
 namespace messaging {
 
 // Entry indexes, in table order.
-enum RequestKind : int { kCases = 0, kOpenArs = 1, kCaseArs = 2, kAddUpdate = 3, kProcess = 4 };
-inline constexpr int kRequestKinds = 5;
+enum RequestKind : int {
+    kCases = 0,
+    kOpenArs = 1,
+    kCaseArs = 2,
+    kAddUpdate = 3,
+    kProcess = 4,
+    kCaseHist = 5,  // the history of one case
+};
+inline constexpr int kRequestKinds = 6;
 inline constexpr double kRequestDeadlineSeconds = 60.0;
 inline constexpr const char* kNoMessage = "NOMSG";
 
@@ -44,7 +51,7 @@ public:
     static const char* Word(int kind);
 
     // Index of the entry whose theme matches, compared in the dispatch order ADDUPDATE, PROCESS,
-    // CASEARS, OPENARS, CASES; -1 when none.
+    // CASEARS, OPENARS, CASES, CASEHIST; -1 when none.
     int MatchTheme(const std::string& theme) const;
 
     // Files a request a dialog sent (entries 3 and 4): theme and key from the dialog, failure off,
@@ -61,7 +68,7 @@ public:
     // True while any deadline (entry or watched) is pending.
     bool AnyPending() const;
 
-    // Entries whose deadline is not 0 and not later than now, in the sweep order 0, 1, 3, 2, 4.
+    // Entries whose deadline is not 0 and not later than now, in the sweep order 0, 1, 3, 2, 4, 5.
     // Each returned entry has its deadline set to 0.
     std::vector<int> TakeExpired(double now);
     // Watched requests that expired; removed from the watch.

@@ -7,7 +7,8 @@ namespace messaging {
 
 int ServiceCodeOf(int kind) {
     switch (kind) {
-        case kCases: return 16;
+        case kCases:
+        case kCaseHist: return 16;
         case kOpenArs:
         case kCaseArs: return 58;
         default: return 17;
@@ -58,6 +59,16 @@ std::unique_ptr<RequestMessage> BuildCaseArsInquiry(CommonLibrary& lib, const st
     request->AddCriterion(MakeCriterion("key:CUST_ID", custId));
     if (!caseId.empty()) request->AddCriterion(MakeCriterion("key:CASE_ID", caseId));
     request->AddCriterion(MakeCriterion("key:thin", "Yes"));
+    return request;
+}
+
+std::unique_ptr<RequestMessage> BuildCaseHistoryInquiry(CommonLibrary& lib,
+                                                        const std::string& theme,
+                                                        const std::string& custId,
+                                                        const std::string& caseId) {
+    auto request = NewRequest(lib, theme, ServiceCodeOf(kCaseHist));
+    request->AddCriterion(MakeCriterion("key:CUST_ID", custId));
+    request->AddCriterion(MakeCriterion("key:CASE_ID", caseId));
     return request;
 }
 

@@ -21,7 +21,7 @@ RequestCriterion MakeCriterion(const std::string& keyName, const std::string& va
 std::unique_ptr<RequestMessage> NewRequest(CommonLibrary& lib, const std::string& theme,
                                            int serviceCode);
 
-// The three inquiries (criteria in their fixed order).
+// The inquiries (criteria in their fixed order).
 std::unique_ptr<RequestMessage> BuildOpenArsInquiry(CommonLibrary& lib, const std::string& theme,
                                                     const std::string& custId);
 std::unique_ptr<RequestMessage> BuildCasesInquiry(CommonLibrary& lib, const std::string& theme,
@@ -29,6 +29,11 @@ std::unique_ptr<RequestMessage> BuildCasesInquiry(CommonLibrary& lib, const std:
 std::unique_ptr<RequestMessage> BuildCaseArsInquiry(CommonLibrary& lib, const std::string& theme,
                                                     const std::string& custId,
                                                     const std::string& caseId);
+// The history of one case: the customer and the case number.
+std::unique_ptr<RequestMessage> BuildCaseHistoryInquiry(CommonLibrary& lib,
+                                                        const std::string& theme,
+                                                        const std::string& custId,
+                                                        const std::string& caseId);
 
 // The text of a notification part: for each of at most three rows, two line breaks, code, ": ",
 // message, a line break, "Location: ", location, a line break and the note; each row's text so

@@ -14,6 +14,8 @@ inline constexpr std::string_view kLayoutBankruptcy = "BANKRUPTCY";
 inline constexpr std::string_view kLayoutAccntRecv = "ACNTSRCVBL";
 inline constexpr std::string_view kLayoutNotification = "NOTIFICATION";
 inline constexpr std::string_view kLayoutHeader = "HALBERON";
+// The history of one case, newest change first (answer of the case-history inquiry).
+inline constexpr std::string_view kLayoutCaseHistory = "CASEHISTORY";
 
 struct Layout {
     std::string name;

@@ -31,12 +31,12 @@ class Process : public BackEndTest {
         return Command(user, "PAY", std::move(extra));
     }
     // The screen may close a case only once the court closed it.
-    void RecordCourtClose() {
+    void RecordCourtClose(const std::string& trustee = "Ira Trustee") {
         const auto answer = Send("ADDUPDATE", "officer", {{"thin", "Yes"}},
                                  {CasePart({{"ACTION", "UPD"},
                                             {"CUST_ID", "1002"},
                                             {"CASE_ID", "2020BK0001"},
-                                            {"TRSTE_NM", "Ira Trustee"},
+                                            {"TRSTE_NM", trustee},
                                             {"TRSTE_PHN_NBR", "3125550188"},
                                             {"BNKRPTCY_CMMT_TXT", "Court closed the case"},
                                             {"NTFCTN_DT", Day(QDate(2020, 2, 10))},
@@ -143,6 +143,66 @@ TEST_P(Process, DismissalReleasesTheReceivablesBackToRegularRepayment) {
     ASSERT_TRUE(Codes(again).empty()) << Messages(again);
     EXPECT_EQ(CasesOf("1002").size(), 1);
     EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("O"));
+}
+
+TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {
+    auto history = [&](const std::string& caseId) {
+        return Send("CASEHIST", "officer", {{"CUST_ID", "1002"}, {"CASE_ID", caseId}});
+    };
+    RecordCourtClose("Zed Trustee");
+    const std::string receipt = backEnd->NextNumber("officer", "R");
+    const auto paid = Pay("officer", receipt,
+                          {{"FUND_AMT", "$1,250.50"},
+                           {"TOT_PYMT_AMT", Dollars(1250.50)},
+                           {"PYMT_CNT", 1},
+                           {"LST_PYMT_DT", Day(today)},
+                           {"LST_RCPT_NBR", receipt}});
+    ASSERT_TRUE(Codes(paid).empty()) << Messages(paid);
+    ASSERT_TRUE(Codes(Command("manager", "WRITEOFF")).empty());
+
+    // Asked in another letter case, as a user may type it.
+    const messaging::Answer answer = history("2020bk0001");
+    ASSERT_TRUE(Codes(answer).empty()) << Messages(answer);
+    const QJsonArray rows = Part(answer, "CASEHISTORY");
+    ASSERT_EQ(rows.size(), 4);
+    const QString r = QString::fromStdString(receipt);
+    const struct {
+        const char* action;
+        const char* user;
+        QJsonValue officer;
+        QString changes;
+    } expected[] = {
+        {"Written Off", "manager", 101,
+         S("Status: Open \u2192 Written Off; Comment: PAY by officer \u2192 WRITEOFF by manager; "
+           "Receivables written off: 2")},
+        {"Payment", "officer", 102,
+         S("Amount: $1,250.50; Receipt: ") + r +
+             S("; Check: CK-1001; Comment: Court closed the case \u2192 PAY by officer")},
+        {"Updated", "officer", 102,
+         S("Trustee: Ira Trustee \u2192 Zed Trustee; Court Close Date: (none) \u2192 01/15/2021; "
+           "Comment: Chapter 7 petition filed; trustee assigned. \u2192 Court closed the case")},
+        {"Added", "demo", QJsonValue(),
+         S("Status: Open; Trustee: Ira Trustee; Trustee Phone: 3125550188; Notification Date: "
+           "02/10/2020; Court Filing Date: 01/27/2020; Claim Filing Date: 03/16/2020; Officer: "
+           "101; Balance Due: $2,140.25; Comment: Chapter 7 petition filed; trustee assigned.")},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QJsonValue row = rows[i];
+        EXPECT_EQ(row[S("ACTN_TXT")].toString(), S(expected[i].action)) << i;
+        EXPECT_EQ(row[S("USER_NM")].toString(), S(expected[i].user)) << i;
+        EXPECT_EQ(row[S("OFCR_ID")], expected[i].officer) << i;
+        EXPECT_EQ(row[S("CHNG_TXT")].toString(), expected[i].changes) << i;
+        EXPECT_EQ(row[S("CASE_ID")].toString(), S("2020BK0001")) << "as the case stores it";
+        EXPECT_TRUE(row[S("CHNG_DT")].toString().startsWith(today.toString(Qt::ISODate)))
+            << row[S("CHNG_DT")].toString().toStdString();
+        if (i > 0) {
+            EXPECT_GT(rows[i - 1][S("HIST_ID")].toInteger(), row[S("HIST_ID")].toInteger());
+        }
+    }
+
+    EXPECT_EQ(Codes(history("2020BK9999")), std::vector<std::string>{"NOCASE"});
+    EXPECT_EQ(Codes(Send("CASEHIST", "officer", {{"CUST_ID", "1002"}})),
+              std::vector<std::string>{"BADCRITERIA"});
 }
 
 HALBERON_BACKEND_SUITE(Process);

@@ -71,7 +71,9 @@ messaging::Request MakeRequest(const std::string& word, const std::string& user,
     r.theme = std::string(messaging::kAppTitle) + word;
     r.senderId = user;
     r.version = "1.0";
-    r.serviceCode = word == "CASES" ? 16 : (word == "ADDUPDATE" || word == "PROCESS") ? 17 : 58;
+    r.serviceCode = (word == "CASES" || word == "CASEHIST")      ? 16
+                    : (word == "ADDUPDATE" || word == "PROCESS") ? 17
+                                                                 : 58;
     r.messageKey = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
     for (const auto& [key, value] : criteria) {
         r.criteria.push_back({messaging::kAppName, "key:" + key, "=", value});

@@ -128,6 +128,33 @@ TEST_P(ToolCommands, CaseIsAddedAndPaidThroughJsonPartsAndNumbersAreDrawnAndHand
     EXPECT_DOUBLE_EQ(after[S("TOT_PYMT_AMT")].toDouble(), 12.5);
     EXPECT_EQ(after[S("LST_RCPT_NBR")].toString(), receipt);
 
+    // The history, as the CASEHIST inquiry answers it: newest first, one change a line.
+    const ToolRun history = Tool({S("history"), S("--database"), db(), S("--customer"), S("1001"),
+                                  S("--case"), S("2025BK0042")});
+    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const QStringList lines = history.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QJsonArray rows =
+        Request(S("officer"), S("CASEHIST"),
+                {S("--criterion"), S("CUST_ID=1001"), S("--criterion"), S("CASE_ID=2025BK0042")})
+            .json()[S("CASEHISTORY")]
+            .toArray();
+    ASSERT_EQ(lines.size(), 3) << history.out.toStdString();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(S("When"))) << lines[0].toStdString();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(lines[i + 1].contains(S("officer (officer 102)")));
+        EXPECT_TRUE(lines[i + 1].contains(rows[i][S("ACTN_TXT")].toString()));
+        EXPECT_TRUE(lines[i + 1].endsWith(rows[i][S("CHNG_TXT")].toString()))
+            << lines[i + 1].toStdString();
+    }
+    EXPECT_TRUE(lines[1].contains(S("Payment")));
+    EXPECT_TRUE(lines[1].contains(S("Amount: $12.50; Receipt: ") + receipt + S("; Check: CK-77")));
+    EXPECT_TRUE(lines[2].contains(S("Added")));
+    const ToolRun stranger = Tool({S("history"), S("--database"), db(), S("--customer"),
+                                   S("999999"), S("--case"), S("2025BK0042")});
+    EXPECT_EQ(stranger.exitCode, 1);
+    EXPECT_TRUE(stranger.err.contains(S("not on file"))) << stranger.err.toStdString();
+
     const QString spare =
         Tool({S("number"), S("--database"), db(), S("--user"), S("manager"), S("--kind"), S("R")})
             .out.trimmed();
@@ -191,7 +218,8 @@ TEST_P(ToolCommands, UsageErrorsExitWithTwo) {
                       S("ADDUPDATE"), S("--part"), S("BANKRUPTCY=[{oops")},
           QStringList{S("request"), S("--database"), db(), S("--user"), S("officer"), S("--theme"),
                       S("ADDUPDATE"), S("--part"), S("BANKRUPTCY=[{\"NOFIELD\":1}]")},
-          QStringList{S("number"), S("--database"), db(), S("--user"), S("officer")}}) {
+          QStringList{S("number"), S("--database"), db(), S("--user"), S("officer")},
+          QStringList{S("history"), S("--database"), db(), S("--customer"), S("1002")}}) {
         const ToolRun run = Tool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(run.err.startsWith(S("halberon-backend: "))) << run.err.toStdString();

@@ -14,29 +14,21 @@ class CaseArsDialogTest : public DocumentTest {
     void SetUp() override {
         DocumentTest::SetUp();
         // The case's receivables: the customer's first two, tied to case BK-200.
-        auto base = backEnd->onHandle;
-        backEnd->onHandle = [this, base](const messaging::Request& r) {
-            messaging::Answer a = base(r);
-            if (themeWord(r.theme) != "CASEARS" || caseArs.empty()) return a;
-            auto rows = records::OpenLayoutRecordset(records::kLayoutAccntRecv);
+        answerAlsoWith("CASEARS", records::kLayoutAccntRecv, [this](records::Recordset& rows) {
             for (const Ar& ar : caseArs) {
-                rows->AddNew();
-                rows->Set("Cust_ID", Value("1002"));
-                rows->Set("CASE_ID", Value("BK-200"));
-                rows->Set("ACCT_RCVBL_NBR", ar.number);
-                rows->Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
-                rows->Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
-                rows->Set("ACCT_STTS_CD", Value("O"));
-                rows->Set("TRNSCTN_DT",
-                          Value(records::DateSerial(ar.year, ar.month, ar.day)));
-                rows->Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(100)));
-                rows->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(60, 5000)));
-                rows->Update();
+                rows.AddNew();
+                rows.Set("Cust_ID", Value("1002"));
+                rows.Set("CASE_ID", Value("BK-200"));
+                rows.Set("ACCT_RCVBL_NBR", ar.number);
+                rows.Set("ACCT_RCVBL_CK_NBR", Value(static_cast<std::int64_t>(ar.check)));
+                rows.Set("ACCT_RCVBL_TYP_CD", Value(ar.type));
+                rows.Set("ACCT_STTS_CD", Value("O"));
+                rows.Set("TRNSCTN_DT", Value(records::DateSerial(ar.year, ar.month, ar.day)));
+                rows.Set("ACCT_RCVBL_DUE_AMT", Value(records::CurrencyFromUnits(100)));
+                rows.Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(60, 5000)));
+                rows.Update();
             }
-            rows->UpdateBatch();
-            a.parts.push_back({std::string(records::kLayoutAccntRecv), rows});
-            return a;
-        };
+        });
         caseArs = {backEnd->ars["1002"][0], backEnd->ars["1002"][1]};
         open();
         ASSERT_TRUE(selectAndWait("1002"));
@@ -140,25 +132,18 @@ TEST_F(CaseArsDialogTest, AnAnswerWithoutRowsLeavesTheDialogEmptyAndAsksAgainNex
 
 TEST_F(CaseArsDialogTest, ATimeOutWhileOpenIsToldAndTheDialogStaysEmpty) {
     fault("CASEARS=drop");
-    bool stillOpen = false;
-    long rows = -1;
-    std::string boxText;
-    interaction->queueModal([&](QDialog& d) {
-        auto& dialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
-        parts.clock->advance(61);
-        interaction->queueAnswer(platform::MsgAnswer::OK);
-        doc->CheckTimeouts();
-        if (const auto* box = interaction->lastBox()) boxText = box->text;
-        stillOpen = dialog.isVisible();
-        rows = dialog.Grid()->Rows();
-        dialog.mCmdCaseARs_Click(0);
-    });
-    QTest::mouseClick(command(1), Qt::LeftButton);
+    const TimeOutSeen seen = timeOutWhileOpen(
+        [&] { QTest::mouseClick(command(1), Qt::LeftButton); },
+        [](QDialog& d) -> platform::DataGrid& {
+            return *dynamic_cast<frmBankruptcyCaseARs&>(d).Grid();
+        },
+        [](QDialog& d) { dynamic_cast<frmBankruptcyCaseARs&>(d).mCmdCaseARs_Click(0); });
+    const std::string& boxText = seen.boxText;
     EXPECT_NE(boxText.find("The system has not responded to your request(s)."), std::string::npos);
     EXPECT_NE(boxText.find("Bankruptcy Case Account Inquiry Message failed to respond."),
               std::string::npos);
-    EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(rows, 0);
+    EXPECT_TRUE(seen.stillOpen);
+    EXPECT_EQ(seen.rows, 0);
     EXPECT_TRUE(doc->IsIdle());
     EXPECT_FALSE(interaction->IsBusyPointer());
     EXPECT_EQ(status(), "Ready ...");

@@ -2,6 +2,7 @@
 // A document over the real common library and transport, with a scripted back end whose answers
 // are built from the record layouts, and scripted message boxes.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -226,6 +228,47 @@ class DocumentTest : public testing_support::LibraryTest {
         doc->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(doc.get()));
         return *doc;
+    }
+
+    // Every answer of the theme word also carries a part of the layout with the rows that fill
+    // adds (no part while it adds none).
+    void answerAlsoWith(const std::string& word, std::string_view layout,
+                        std::function<void(records::Recordset&)> fill) {
+        auto base = backEnd->onHandle;
+        backEnd->onHandle = [base, word, name = std::string(layout),
+                             fill](const messaging::Request& r) {
+            messaging::Answer a = base(r);
+            if (themeWord(r.theme) != word) return a;
+            auto rows = records::OpenLayoutRecordset(name);
+            fill(*rows);
+            rows->UpdateBatch();
+            if (rows->RecordCount() > 0) a.parts.push_back({name, rows});
+            return a;
+        };
+    }
+
+    // A list dialog whose inquiry gets no answer: opened by `open`, the clock passes the deadline
+    // while it is shown, the time-out box is answered OK, then `close` closes the dialog.
+    struct TimeOutSeen {
+        std::string boxText;
+        bool stillOpen = false;
+        long rows = -1;  // of the dialog's grid, after the time-out
+    };
+    TimeOutSeen timeOutWhileOpen(const std::function<void()>& open,
+                                 const std::function<platform::DataGrid&(QDialog&)>& gridOf,
+                                 const std::function<void(QDialog&)>& close) {
+        TimeOutSeen seen;
+        interaction->queueModal([&](QDialog& d) {
+            parts.clock->advance(61);
+            interaction->queueAnswer(platform::MsgAnswer::OK);
+            doc->CheckTimeouts();
+            if (const auto* box = interaction->lastBox()) seen.boxText = box->text;
+            seen.stillOpen = d.isVisible();
+            seen.rows = gridOf(d).Rows();
+            close(d);
+        });
+        open();
+        return seen;
     }
 
     void fault(const QString& spec) {

@@ -26,12 +26,14 @@ TEST(OutstandingRequests, ThemesMatchExactlyAndOnlyTheirOwnEntry) {
     EXPECT_EQ(t.MatchTheme("APP.CASEARS"), kCaseArs);
     EXPECT_EQ(t.MatchTheme("APP.CASES"), kCases);
     EXPECT_EQ(t.MatchTheme("APP.OPENARS"), kOpenArs);
+    EXPECT_EQ(t.MatchTheme("APP.CASEHIST"), kCaseHist);
     EXPECT_EQ(t.MatchTheme("OTHER.CASES"), -1);
     EXPECT_EQ(t.MatchTheme("APP.cases"), -1);
 }
 
 TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
     auto t = OutstandingRequests::Initial(kTitle);
+    t[kCaseHist].deadline = 100;
     t[kProcess].deadline = 100;
     t[kCaseArs].deadline = 100;
     t[kAddUpdate].deadline = 100;
@@ -39,7 +41,7 @@ TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
     t[kOpenArs].deadline = 160;  // answered in time: still waiting at 100
     EXPECT_TRUE(t.TakeExpired(99.5).empty());  // one moment early: nothing is due
     auto due = t.TakeExpired(100);
-    EXPECT_EQ(due, (std::vector<int>{kCases, kAddUpdate, kCaseArs, kProcess}));
+    EXPECT_EQ(due, (std::vector<int>{kCases, kAddUpdate, kCaseArs, kProcess, kCaseHist}));
     EXPECT_EQ(t[kCases].deadline, 0);
     EXPECT_TRUE(t.AnyPending());
     EXPECT_TRUE(t.TakeExpired(100).empty());

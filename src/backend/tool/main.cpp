@@ -7,8 +7,12 @@
 #include <QJsonDocument>
 #include <QTextStream>
 #include <QUuid>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
+#include "backend/case_history.h"
+#include "backend/case_store.h"
 #include "backend/demo_data.h"
 #include "backend/json_parts.h"
 #include "backend/schema.h"
@@ -56,7 +60,7 @@ std::unique_ptr<backend::SqlBackEnd> OpenExisting(const QString& database) {
 }
 
 int DefaultServiceCode(const QString& word) {
-    if (word == QLatin1String("CASES")) return 16;
+    if (word == QLatin1String("CASES") || word == QLatin1String("CASEHIST")) return 16;
     if (word == QLatin1String("OPENARS") || word == QLatin1String("CASEARS")) return 58;
     if (word == QLatin1String("ADDUPDATE") || word == QLatin1String("PROCESS")) return 17;
     return 0;
@@ -161,6 +165,42 @@ int ReturnNumber(const QCommandLineParser& p, const QString& database) {
     return 0;
 }
 
+// The case's history as the screen's "Case History" lists it: newest first, one change a line.
+int History(const QCommandLineParser& p, const QString& database) {
+    const QString custId = Required(p, QStringLiteral("customer"));
+    const QString caseId = Required(p, QStringLiteral("case"));
+    auto backEnd = OpenExisting(database);
+    backend::Sql& sql = backEnd->connection();
+    if (!backend::CustomerExists(sql, custId)) {
+        Err() << "halberon-backend: Customer " << custId << " is not on file.\n";
+        return kFailure;
+    }
+    const auto history = backend::CaseHistory(sql, custId, caseId);
+    if (history.empty()) {
+        Out() << "No history for bankruptcy case " << caseId << " of customer " << custId << ".\n";
+        return 0;
+    }
+    std::vector<QStringList> lines = {{QStringLiteral("When"), QStringLiteral("Who"),
+                                       QStringLiteral("Action"), QStringLiteral("Changes")}};
+    for (const backend::HistoryEntry& e : history) {
+        const QString who =
+            e.officer ? QStringLiteral("%1 (officer %2)").arg(e.user).arg(*e.officer) : e.user;
+        lines.push_back(
+            {e.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), who, e.action, e.changes});
+    }
+    std::array<qsizetype, 3> width{};
+    for (const QStringList& l : lines) {
+        for (std::size_t c = 0; c < width.size(); ++c)
+            width[c] = std::max(width[c], l[static_cast<qsizetype>(c)].size());
+    }
+    for (const QStringList& l : lines) {
+        for (std::size_t c = 0; c < width.size(); ++c)
+            Out() << l[static_cast<qsizetype>(c)].leftJustified(width[c]) << "  ";
+        Out() << l[3] << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -175,11 +215,12 @@ int main(int argc, char* argv[]) {
         "                 [--part NAME=<JSON array of records>]...\n"
         "  number         --database D --user U --kind R|F\n"
         "  return-number  --database D --kind R|F --number N [--user U]\n"
+        "  history        --database D --customer ID --case ID\n"
         "D is a SQLite file or postgresql://user@host:port/database[?schema=name];\n"
         "without --database the default file is used."));
     p.addHelpOption();
     p.addPositionalArgument(QStringLiteral("command"),
-                            QStringLiteral("init, request, number or return-number"));
+                            QStringLiteral("init, request, number, return-number or history"));
     p.addOptions({
         {QStringLiteral("database"), QStringLiteral("SQLite file or PostgreSQL URL."),
          QStringLiteral("path-or-url")},
@@ -191,7 +232,8 @@ int main(int argc, char* argv[]) {
          QStringLiteral("YYYY-MM-DD")},
         {QStringLiteral("user"), QStringLiteral("The sender (a user name)."),
          QStringLiteral("user")},
-        {QStringLiteral("theme"), QStringLiteral("CASES, OPENARS, CASEARS, ADDUPDATE or PROCESS."),
+        {QStringLiteral("theme"),
+         QStringLiteral("CASES, OPENARS, CASEARS, CASEHIST, ADDUPDATE or PROCESS."),
          QStringLiteral("word")},
         {QStringLiteral("criterion"), QStringLiteral("A criterion, e.g. CUST_ID=1002."),
          QStringLiteral("key=value")},
@@ -207,6 +249,9 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("kind"), QStringLiteral("Number kind: R (receipt) or F."),
          QStringLiteral("kind")},
         {QStringLiteral("number"), QStringLiteral("The number to hand back."), QStringLiteral("n")},
+        {QStringLiteral("customer"), QStringLiteral("history: the customer."),
+         QStringLiteral("id")},
+        {QStringLiteral("case"), QStringLiteral("history: the case number."), QStringLiteral("id")},
     });
     p.process(app);
     const QStringList args = p.positionalArguments();
@@ -219,6 +264,7 @@ int main(int argc, char* argv[]) {
             if (command == QLatin1String("request")) return Request(p, database);
             if (command == QLatin1String("number")) return Number(p, database);
             if (command == QLatin1String("return-number")) return ReturnNumber(p, database);
+            if (command == QLatin1String("history")) return History(p, database);
             throw UsageError{QStringLiteral("Unknown command '%1'.").arg(command)};
         } catch (const UsageError& e) {
             Err() << "halberon-backend: " << e.message << "\nSee halberon-backend --help.\n";

@@ -11,14 +11,13 @@
 
 #include "dialogs/casears/receivable_row.h"
 #include "platform/widgets/data_grid.h"
+#include "platform/widgets/list_grid.h"
 #include "platform/widgets/row_values.h"
 #include "records/errors.h"
 
 namespace {
 
 using records::FieldType;
-
-constexpr long kObjectNotSet = 91;
 
 using platform::ColumnDef;
 using namespace platform::column_align;
@@ -80,31 +79,29 @@ void frmBankruptcyCaseARs::buildControls() {
 
     mFraCaseARs = new QGroupBox(this);
     mFraCaseARs->setObjectName(QStringLiteral("mFraCaseARs"));
-    mLblCaseARs = new QLabel(QStringLiteral("Case #:"), mFraCaseARs);
-    mLblCaseARs->setObjectName(QStringLiteral("mLblCaseARs"));
-    mLblDataCaseARs = new QLabel(mFraCaseARs);
-    mLblDataCaseARs->setObjectName(QStringLiteral("mLblDataCaseARs"));
-    mLblDataCaseARs->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    QFont bold = mLblDataCaseARs->font();
-    bold.setBold(true);
-    mLblDataCaseARs->setFont(bold);
+    const platform::CaseNumberLine caseLine = platform::MakeCaseNumberLine(
+        mFraCaseARs, QStringLiteral("mLblCaseARs"), QStringLiteral("mLblDataCaseARs"));
+    mLblCaseARs = caseLine.caption;
+    mLblDataCaseARs = caseLine.number;
     mSdgCaseARs = new platform::DataGrid(mFraCaseARs);
     mSdgCaseARs->setObjectName(QStringLiteral("mSdgCaseARs"));
     mSdgCaseARs->SetIndex(0);
 
-    auto* caseLine = new QHBoxLayout;
-    caseLine->addWidget(mLblCaseARs);
-    caseLine->addWidget(mLblDataCaseARs);
-    caseLine->addStretch(1);
     auto* frame = new QVBoxLayout(mFraCaseARs);
-    frame->addLayout(caseLine);
+    frame->addLayout(caseLine.layout);
     frame->addWidget(mSdgCaseARs, 1);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("mCmdCaseARs(0)"));
     ok->setDefault(true);
     mCmdCaseARs[0] = ok;
+    // The case's history opens over this list (the document owns that dialog).
+    auto* history = new QPushButton(QStringLiteral("&History"), this);
+    history->setObjectName(QStringLiteral("mCmdCaseARs(1)"));
+    history->setAutoDefault(false);
+    mCmdCaseARs[1] = history;
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(history);
     buttons->addStretch(1);
     buttons->addWidget(ok);
 
@@ -114,6 +111,7 @@ void frmBankruptcyCaseARs::buildControls() {
     resize(660, 340);
 
     connect(ok, &QPushButton::clicked, this, [this] { mCmdCaseARs_Click(0); });
+    connect(history, &QPushButton::clicked, this, [this] { mCmdCaseARs_Click(1); });
     connect(mSdgCaseARs, &platform::DataGrid::InitColumnProps, this,
             [this](int) { mSdgCaseARs_InitColumnProps(); });
     mSdgCaseARs->SetRowLoadedHandler([this](int, records::Bookmark b, platform::RowValues& row) {
@@ -121,29 +119,11 @@ void frmBankruptcyCaseARs::buildControls() {
     });
 }
 
-void frmBankruptcyCaseARs::applyReadOnlyGrid(bool unbind) {
-    platform::DataGrid* grid = mSdgCaseARs;
-    grid->SetRedraw(false);
-    if (unbind) {
-        grid->SetDataMember("");
-        grid->SetDataSource(nullptr);
-        grid->SetBatchUpdate(false);
-    } else {
-        grid->SetDataSource(nullptr);
-    }
-    grid->SetAllowAddNew(false);
-    grid->SetAllowDelete(false);
-    grid->SetAllowUpdate(false);
-    grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
-    grid->SetSelectTypeCol(false);
-    grid->SetRedraw(true);
-}
-
 void frmBankruptcyCaseARs::Form_Initialize() {
     // Each step goes on after a report.
     const char* source = "KORVA_BankruptcyCaseListARs.Form_Initialize";
     records::Trap(sink(), source, [&] { mRs = nullptr; });
-    records::Trap(sink(), source, [&] { applyReadOnlyGrid(true); });
+    records::Trap(sink(), source, [&] { platform::SetListOnly(*mSdgCaseARs, true); });
     records::Trap(sink(), source, [&] { mSdgCaseARs_InitColumnProps(); });
     records::Trap(sink(), source, [&] { mLblDataCaseARs->setText(QString()); });
 }
@@ -158,7 +138,7 @@ void frmBankruptcyCaseARs::Form_Load() {
         mLib.globalServices->PrepareForm(this);
         mLblDataCaseARs->setText(QString::fromStdString(udtCustomer.CaseID));
         // The record set is bound after the form has loaded, so this never hides one.
-        applyReadOnlyGrid(false);
+        platform::SetListOnly(*mSdgCaseARs, false);
     });
 }
 
@@ -183,60 +163,22 @@ void frmBankruptcyCaseARs::SetRecordset(records::RecordsetPtr rs) {
 void frmBankruptcyCaseARs::bindRecordset(records::RecordsetPtr rs) {
     // Each step goes on after a report.
     const char* source = "KORVA_BankruptcyCaseListARs.Recordset";
-    platform::DataGrid* grid = mSdgCaseARs;
     records::Trap(sink(), source, [&] { mRs = std::move(rs); });
-    records::Trap(sink(), source, [&] { grid->SetRedraw(false); });
-    records::Trap(sink(), source, [&] { grid->SetDataMember(""); });
-    records::Trap(sink(), source, [&] { grid->SetDataSource(mRs); });
-    records::Trap(sink(), source,
-                  [&] { grid->SetBatchUpdate(mRs && mRs->IsOpen() && mRs->IsBatchOptimistic()); });
-    records::Trap(sink(), source, [&] { grid->SetRedraw(true); });
-    records::Trap(sink(), source, [&] { grid->Refresh(); });
+    platform::BindListGrid(*mSdgCaseARs, mRs, sink(), source);
 }
 
 void frmBankruptcyCaseARs::mSdgCaseARs_InitColumnProps() {
     // Each step goes on after a report.
-    const char* source = "KORVA_BankruptcyCaseListARs.mSdgCaseARs_InitColumnProps";
-    platform::DataGrid* grid = mSdgCaseARs;
-    records::IgnoreErrors([&] { grid->SetBatchUpdate(mRs && mRs->IsBatchOptimistic()); });
-    records::Trap(sink(), source, [&] { grid->Columns().RemoveAll(); });
-    const std::vector<ColumnDef>& defs = caseArColumns();
-    for (std::size_t i = 0; i < defs.size(); ++i) {
-        records::Trap(sink(), source, [&] {
-            const ColumnDef& def = defs[i];
-            platform::GridColumn& column = grid->Columns().Add(static_cast<int>(i));
-            platform::ApplyColumnDef(column, def);
-            column.SetWidth(def.width);
-        });
-    }
-    records::Trap(sink(), source, [&] {
-        grid->SetAllowAddNew(false);
-        grid->SetAllowDelete(false);
-        grid->SetAllowUpdate(false);
-        grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
-        grid->SetSelectTypeCol(false);
-    });
+    platform::BuildListColumns(*mSdgCaseARs, caseArColumns(), mRs, sink(),
+                               "KORVA_BankruptcyCaseListARs.mSdgCaseARs_InitColumnProps");
 }
 
 void frmBankruptcyCaseARs::mSdgCaseARs_RowLoaded(records::Bookmark /*Bookmark*/,
                                                  platform::RowValues& row) {
-    // A failing step is logged with its number and the next one runs; an object that is not
-    // there is passed over without a report.
+    // A failing step is logged with its number and the next one runs.
     auto step = [&](auto&& body) {
-        std::string description;
-        try {
-            body();
-            return;
-        } catch (const records::Error& e) {
-            if (e.Number() == kObjectNotSet) return;
-            description = e.Description() + " " + std::to_string(e.Number());
-        } catch (const std::exception& e) {
-            description = std::string(e.what()) + " 0";
-        }
-        records::IgnoreErrors([&] {
-            sink()->ReportError(description, std::string(records::kExeName),
-                                "KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded");
-        });
+        platform::RowFormattingStep(sink(), "KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded",
+                                    body);
     };
     messaging::GlobalServices& services = *mLib.globalServices;
     step([&] { dialogs::FormatIssueDate(row); });
@@ -248,6 +190,7 @@ void frmBankruptcyCaseARs::mSdgCaseARs_RowLoaded(records::Bookmark /*Bookmark*/,
 void frmBankruptcyCaseARs::mCmdCaseARs_Click(int Index) {
     records::Trap(sink(), "KORVA_BankruptcyCaseListARs.mCmdCaseARs_Click", [&] {
         if (Index == 0) Unload();
+        if (Index == 1) emit HistoryRequested();
     });
 }
 

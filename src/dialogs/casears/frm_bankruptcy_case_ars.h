@@ -51,6 +51,7 @@ class frmBankruptcyCaseARs : public QDialog {
     void Form_Load();
     void Form_Activate();
     void Form_Unload();
+    // Index 0 (OK) closes the dialog, index 1 (History) asks for the case's history.
     void mCmdCaseARs_Click(int Index);
     void mSdgCaseARs_InitColumnProps();
     void mSdgCaseARs_RowLoaded(records::Bookmark Bookmark, platform::RowValues& row);
@@ -63,13 +64,15 @@ class frmBankruptcyCaseARs : public QDialog {
     QLabel* CaseNumberLabel() const { return mLblDataCaseARs; }
     records::ucDTDDesignerDS& DataSourceControl() { return ucDTDds1; }
 
+  signals:
+    // "History": the document shows the history of the case listed.
+    void HistoryRequested();
+
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
     void buildControls();
-    // The grid's settings of Initialize and Load: nothing can be changed, whole rows selected.
-    void applyReadOnlyGrid(bool unbind);
     // The steps of setting Recordset: store it and bind the grid to it.
     void bindRecordset(records::RecordsetPtr rs);
     records::ErrorSink* sink() const { return mLib.errorReporter.get(); }
@@ -86,5 +89,5 @@ class frmBankruptcyCaseARs : public QDialog {
     platform::DataGrid* mSdgCaseARs = nullptr;
     QLabel* mLblCaseARs = nullptr;
     QLabel* mLblDataCaseARs = nullptr;
-    std::array<QPushButton*, 1> mCmdCaseARs{};
+    std::array<QPushButton*, 2> mCmdCaseARs{};
 };

@@ -44,6 +44,13 @@ QString formatShortDate(const records::Value& v, const QLocale& locale) {
     return QString::fromStdString(records::TextOf(v));
 }
 
+QString formatShortDateTime(const records::Value& v, const QLocale& locale) {
+    if (v.type() != records::Value::Type::Date) return formatShortDate(v, locale);
+    const QDateTime moment = qDateTimeFromSerial(v.date());
+    return locale.toString(moment.date(), shortDateFormat(locale)) + QLatin1Char(' ') +
+           locale.toString(moment.time(), QLocale::ShortFormat);
+}
+
 QString formatCurrency(const records::Value& v, const QLocale& locale) {
     if (v.isNothing()) return QString();
     records::Currency amount;

@@ -18,6 +18,10 @@ QString shortDateFormat(const QLocale& locale = QLocale());
 // Empty give ""; anything else its plain text.
 QString formatShortDate(const records::Value& v, const QLocale& locale = QLocale());
 
+// A moment (a date value with its time of day) as the short date and the locale's short time;
+// Null and Empty give "".
+QString formatShortDateTime(const records::Value& v, const QLocale& locale = QLocale());
+
 // Makes the US forms the default where the system has no regional settings (the C locale of a
 // bare server or container): otherwise dates would mix the C locale's "15 Aug 2019" with the
 // fixed "mm/dd/yyyy" of the record formats, and amounts would show no currency sign.

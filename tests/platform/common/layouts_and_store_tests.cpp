@@ -33,7 +33,8 @@ TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
     EXPECT_EQ(dtd.Recordset()->Field(0).name, "Name");
     EXPECT_EQ(names(dtd.Recordset()), records::LayoutNames());
     EXPECT_EQ(names(dtd.Recordset()),
-              (std::vector<std::string>{"ACNTSRCVBL", "BANKRUPTCY", "HALBERON", "NOTIFICATION"}));
+              (std::vector<std::string>{"ACNTSRCVBL", "BANKRUPTCY", "CASEHISTORY", "HALBERON",
+                                        "NOTIFICATION"}));
 }
 
 TEST(LayoutDtd, TemplatesOfTheRecordProceduresComeFromLayoutObjects) {

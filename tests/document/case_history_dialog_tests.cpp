@@ -1,0 +1,204 @@
+// "Case History": opened for the current case from the case grid (Ctrl+H, its context menu) and
+// from the case receivables dialog; asks the back end while it is open, lists newest first, and
+// tells a time-out or a failure as the other inquiries do.
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "dialogs/casehistory/frm_bankruptcy_case_history.h"
+#include "document_fixture.h"
+
+namespace document_testing {
+namespace {
+
+struct Change {
+    int day, hour, minute;  // in December 2026
+    const char* user;
+    long officer;  // 0: not an officer
+    const char* action;
+    const char* changes;
+};
+
+class CaseHistoryDialogTest : public DocumentTest {
+  protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        // The answer lists the changes oldest first: the dialog shows them newest first.
+        answerAlsoWith("CASEHIST", records::kLayoutCaseHistory, [this](records::Recordset& rows) {
+            long id = 0;
+            for (const Change& c : changes) {
+                rows.AddNew();
+                rows.Set("CUST_ID", Value("1002"));
+                rows.Set("CASE_ID", Value("BK-200"));
+                rows.Set("HIST_ID", Value(static_cast<std::int64_t>(++id)));
+                rows.Set("CHNG_DT",
+                         Value(records::Date{records::DateSerial(2026, 12, c.day).serial +
+                                             (c.hour * 60 + c.minute) / 1440.0}));
+                rows.Set("USER_NM", Value(c.user));
+                if (c.officer) rows.Set("OFCR_ID", Value(static_cast<std::int64_t>(c.officer)));
+                rows.Set("ACTN_TXT", Value(c.action));
+                rows.Set("CHNG_TXT", Value(c.changes));
+                rows.Update();
+            }
+        });
+        changes = {{1, 9, 5, "demo", 0, "Added", "Status: Open; Trustee: Ada Trustee"},
+                   {6, 14, 30, "manager", 101, "Updated",
+                    "Trustee: Ada Trustee \u2192 Zed Trustee; Comment: (none) \u2192 Moved"}};
+        open();
+        ASSERT_TRUE(selectAndWait("1002"));
+        tabs()->setCurrentIndex(2);
+    }
+
+    void selectCase() {
+        clickSelector(grid(KORVA_Bankruptcy::FILINGS), 0);
+        ASSERT_EQ(doc->Customer().CaseID, "BK-200");
+    }
+
+    // What the history dialog showed; it waits up to 3 s for wantRows rows, then OK closes it.
+    struct Seen {
+        QString title, caseLabel, changesBox;
+        long rowsAtOpen = -1;
+        std::vector<std::vector<QString>> cells;  // When, Who, Action, Changes
+    };
+    std::function<void(QDialog&)> readHistory(Seen& seen, long wantRows) {
+        return [this, &seen, wantRows](QDialog& d) {
+            auto& dialog = dynamic_cast<frmBankruptcyCaseHistory&>(d);
+            seen.title = dialog.windowTitle();
+            seen.caseLabel = dialog.CaseNumberLabel()->text();
+            platform::DataGrid& g = *dialog.Grid();
+            seen.rowsAtOpen = g.Rows();
+            if (wantRows > 0) waitUntil([&] { return g.Rows() >= wantRows; }, 3000);
+            for (int row = 0; row < g.Rows(); ++row) {
+                seen.cells.push_back({g.CellText(row, "When"), g.CellText(row, "Who"),
+                                      g.CellText(row, "Action"), g.CellText(row, "Changes")});
+            }
+            seen.changesBox = dialog.ChangesBox()->toPlainText();
+            QTest::mouseClick(dialog.findChild<QPushButton*>("mCmdCaseHistory(0)"), Qt::LeftButton);
+        };
+    }
+
+    std::vector<Change> changes;
+};
+
+TEST_F(CaseHistoryDialogTest, EachWayOfOpeningListsTheCurrentCaseNewestFirst) {
+    QAction* command = doc->CaseHistoryCommand();
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->text(), "Case &History\u2026");
+    EXPECT_TRUE(grid(KORVA_Bankruptcy::FILINGS).actions().contains(command))
+        << "the case grid's context menu offers it";
+    EXPECT_FALSE(command->isEnabled()) << "no case is current yet";
+    selectCase();
+    EXPECT_TRUE(command->isEnabled());
+
+    // "When" in the regional short date and time (en_US here).
+    const QString updatedAt =
+        "12/6/2026 " + QLocale().toString(QTime(14, 30), QLocale::ShortFormat);
+    const QString addedAt = "12/1/2026 " + QLocale().toString(QTime(9, 5), QLocale::ShortFormat);
+    ASSERT_TRUE(updatedAt.contains("2:30")) << updatedAt.toStdString();
+    const std::vector<std::vector<QString>> expected = {
+        {updatedAt, "manager (officer 101)", "Updated",
+         "Trustee: Ada Trustee \u2192 Zed Trustee; Comment: (none) \u2192 Moved"},
+        {addedAt, "demo", "Added", "Status: Open; Trustee: Ada Trustee"}};
+    const struct {
+        const char* way;
+        std::function<void(Seen&)> open;
+    } ways[] = {
+        {"Ctrl+H on the case grid",
+         [&](Seen& seen) {
+             interaction->queueModal(readHistory(seen, 2));
+             platform::DataGrid& g = grid(KORVA_Bankruptcy::FILINGS);
+             g.view()->setFocus();
+             QTest::keyClick(g.view(), Qt::Key_H, Qt::ControlModifier);
+         }},
+        {"the context menu's command",
+         [&](Seen& seen) {
+             interaction->queueModal(readHistory(seen, 2));
+             command->trigger();
+         }},
+        {"History in the case receivables dialog",
+         [&](Seen& seen) {
+             interaction->queueModal([&](QDialog& d) {
+                 auto& arsDialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
+                 interaction->queueModal(readHistory(seen, 2));
+                 QTest::mouseClick(arsDialog.findChild<QPushButton*>("mCmdCaseARs(1)"),
+                                   Qt::LeftButton);
+                 arsDialog.mCmdCaseARs_Click(0);
+             });
+             QTest::mouseClick(this->command(1), Qt::LeftButton);
+         }},
+    };
+    fault("CASEHIST=delay:300");  // the dialog is seen before the answer
+    std::size_t asked = 0;
+    for (const auto& w : ways) {
+        statusLine->texts.clear();
+        Seen seen;
+        w.open(seen);
+        ASSERT_TRUE(waitIdle()) << w.way;
+        EXPECT_EQ(seen.title, "Case History") << w.way;
+        EXPECT_EQ(seen.caseLabel, "BK-200") << w.way;
+        EXPECT_EQ(seen.rowsAtOpen, 0) << w.way << ": opens on an empty list";
+        EXPECT_EQ(seen.cells, expected) << w.way;
+        EXPECT_EQ(seen.changesBox, expected[0][3]) << w.way << ": the newest change in full";
+        const auto sent = backEnd->requestsOf("CASEHIST");
+        ASSERT_EQ(sent.size(), ++asked) << w.way << ": asked again at every opening";
+        ASSERT_EQ(sent.back().criteria.size(), 2u);
+        EXPECT_EQ(sent.back().criteria[0].keyName, "key:CUST_ID");
+        EXPECT_EQ(sent.back().criteria[0].value, "1002");
+        EXPECT_EQ(sent.back().criteria[1].keyName, "key:CASE_ID");
+        EXPECT_EQ(sent.back().criteria[1].value, "BK-200");
+        EXPECT_TRUE(statusSeen("Requesting History for Bankruptcy Case BK-200 ...")) << w.way;
+        EXPECT_TRUE(statusSeen("Displaying History for Bankruptcy Case BK-200 ...")) << w.way;
+        EXPECT_EQ(doc->CaseHistoryDialog(), nullptr) << w.way << ": dropped after it closed";
+    }
+    EXPECT_TRUE(interaction->failures().empty());
+}
+
+TEST_F(CaseHistoryDialogTest, ATimeOutOrAFailureIsToldAndTheListStaysEmpty) {
+    selectCase();
+    // A time-out while the dialog is open: the combined time-out box, the dialog stays.
+    fault("CASEHIST=drop");
+    const TimeOutSeen timedOut = timeOutWhileOpen(
+        [&] { doc->CaseHistoryCommand()->trigger(); },
+        [](QDialog& d) -> platform::DataGrid& {
+            return *dynamic_cast<frmBankruptcyCaseHistory&>(d).Grid();
+        },
+        [](QDialog& d) { dynamic_cast<frmBankruptcyCaseHistory&>(d).mCmdCaseHistory_Click(0); });
+    const std::string& boxText = timedOut.boxText;
+    EXPECT_NE(boxText.find("The system has not responded to your request(s)."), std::string::npos);
+    EXPECT_NE(boxText.find("Bankruptcy Case History Inquiry Message failed to respond."),
+              std::string::npos);
+    EXPECT_TRUE(timedOut.stillOpen);
+    EXPECT_EQ(timedOut.rows, 0);
+    EXPECT_TRUE(doc->IsIdle());
+    EXPECT_FALSE(interaction->IsBusyPointer());
+    EXPECT_EQ(status(), "Ready ...");
+
+    // The back end refuses: its notification is shown, the list stays empty.
+    clearFaults();
+    changes.clear();
+    backEnd->problems["CASEHIST"] = {
+        {"NOCASE", "Customer 1002 has no bankruptcy case 'BK-200'.", "CASEHIST: key:CASE_ID", ""}};
+    Seen seen;
+    interaction->queueAnswer(platform::MsgAnswer::OK);
+    interaction->queueModal([&](QDialog& d) {
+        waitUntil([&] { return doc->IsIdle(); }, 3000);
+        readHistory(seen, 0)(d);
+    });
+    doc->CaseHistoryCommand()->trigger();
+    EXPECT_TRUE(seen.cells.empty());
+    const auto* box = interaction->lastBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(box->text.find("An Bankruptcy Case History Inquiry message returned the following "
+                             "error:"),
+              std::string::npos)
+        << box->text;
+    EXPECT_NE(box->text.find("NOCASE: Customer 1002 has no bankruptcy case 'BK-200'."),
+              std::string::npos);
+    EXPECT_TRUE(statusSeen("Query Not Successful."));
+    EXPECT_TRUE(interaction->failures().empty());
+}
+
+}  // namespace
+}  // namespace document_testing
