@@ -11,7 +11,7 @@
 
 namespace backend {
 
-// Error number of a failed database statement (the old data-access layer's "call failed").
+// Error number of a failed database statement ("call failed" in the error log).
 inline constexpr long kDatabaseError = 3146;
 
 enum class Dialect { SQLite, PostgreSQL };

@@ -77,8 +77,8 @@ void KORVA_Bankruptcy::mSdgBankruptcy_Click(int Index) {
             makeCaseCurrent();
         });
     }
-    // A click on a receivable's cell toggled a display flag of the old grid's number column;
-    // this grid has no such setting.
+    // A click on a receivable's cell changes nothing but the selection; the number column has no
+    // display flag to toggle.
     records::Trap(sink(), source, [&] { ValidateCommandButtons(); });
 }
 

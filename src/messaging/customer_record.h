@@ -28,7 +28,7 @@ struct CustomerRecord {
 
 // Phone display form: ten characters as "(###) ### - ####", anything else as
 // "      ### - ####"; digits fill the placeholders from the right and unused placeholders
-// vanish, as the old runtime's digit placeholders did.
+// vanish (the system's digit-placeholder rule).
 std::string FormatPhone(const std::string& phone);
 
 }  // namespace messaging

@@ -8,8 +8,8 @@
 
 namespace records {
 
-// Error numbers of the record-set engine and the value rules. The record-set numbers are the
-// ones the old data-access layer used, so logs stay comparable.
+// Error numbers of the record-set engine and the value rules. They are fixed: logs and the
+// screen's error handlers compare them.
 namespace err {
 inline constexpr long Overflow = 6;
 inline constexpr long TypeMismatch = 13;

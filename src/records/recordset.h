@@ -2,8 +2,8 @@
 // The record-set engine: a disconnected, client-side table of named fields holding variant
 // values, viewed through a cursor with filter and sort. Clones are further views of the same
 // rows. Changes are staged per row (original values kept) and made final or rolled back in a
-// batch. Every operation that the old data-access layer offered and the screen relies on is here
-// under its old name, so each procedure of the screen reads step by step.
+// batch. Every operation the screen relies on is here under the name its procedures use, so each
+// procedure of the screen reads step by step.
 //
 // Decisions on details (tested in tests/records):
 //  - Bookmarks are whole numbers from 1 in load order, shared by clones and kept by images.

@@ -11,7 +11,7 @@ namespace records {
 
 namespace {
 
-// Serial range of the old runtime: 1 Jan 100 .. 31 Dec 9999.
+// Range of date serials: 1 Jan 100 .. 31 Dec 9999.
 constexpr double kFirstSerial = -657434.0;
 constexpr double kLastSerialEnd = 2958466.0;
 constexpr long long kEpochDays = 25569;  // days from 1899-12-30 to 1970-01-01
@@ -218,7 +218,7 @@ Value Trim(const Value& v) {
 }
 
 Date DateSerial(int year, int month, int day) {
-    // months and days out of range roll over, as the runtime's DateSerial does
+    // months and days out of range roll over into the next or previous year and month
     const long long m0 = static_cast<long long>(month) - 1;
     const long long y = year + FloorDiv(m0, 12);
     const int m = static_cast<int>(m0 - FloorDiv(m0, 12) * 12) + 1;

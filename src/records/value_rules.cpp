@@ -38,7 +38,7 @@ struct Decimal {
     long exponent = 0;
 };
 
-// The number a text reads as, whole: the coercion grammar of the old runtime (blanks around,
+// The number a text reads as, whole: the value rules' number grammar (blanks around,
 // sign leading or trailing or parentheses, "$", thousands commas, E or D exponent, &H / &O).
 std::optional<Decimal> ReadNumber(std::string_view s);
 

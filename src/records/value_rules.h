@@ -1,6 +1,6 @@
 #pragma once
-// The value rules of the old runtime that the screen's procedures are written in terms of.
-// One module, used everywhere. Failures throw records::Error with the runtime's numbers
+// The value rules the screen's procedures are written in terms of (conversions, comparisons,
+// formats). One module, used everywhere. Failures throw records::Error with fixed numbers
 // (6 overflow, 13 type mismatch, 94 invalid use of Null).
 
 #include <cstdint>

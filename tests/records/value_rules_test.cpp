@@ -20,7 +20,7 @@ long ErrorOf(const std::function<void()>& f) {
     return 0;
 }
 
-TEST(ValueRules, IsNumericReadsTheRuntimesNumberForms) {
+TEST(ValueRules, IsNumericReadsEveryNumberForm) {
     struct Case {
         const char* text;
         bool numeric;
@@ -113,7 +113,7 @@ TEST(ValueRules, WholeNumbersRoundHalfToEven) {
     for (const auto& c : cases) EXPECT_EQ(CLng(c.in), c.out) << TextOf(c.in);
 }
 
-TEST(ValueRules, ConversionErrorsCarryTheRuntimeNumbers) {
+TEST(ValueRules, ConversionErrorsCarryTheirFixedNumbers) {
     EXPECT_EQ(ErrorOf([] { CLng(Value(2147483647.5)); }), err::Overflow);
     EXPECT_EQ(ErrorOf([] { CLng(Value(static_cast<long long>(1) << 31)); }), err::Overflow);
     EXPECT_EQ(ErrorOf([] { CLng(Value("abc")); }), err::TypeMismatch);

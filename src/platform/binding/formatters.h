@@ -37,7 +37,7 @@ DataFormat makeCurrencyFormat(const QLocale& locale = QLocale());
 // The rule of oFmtText1sp on a text.
 std::string text1sp(const std::string& text);
 
-// The old runtime's digit placeholders: the digits of `digits` fill the "#" of the pattern from
+// Digit placeholders: the digits of `digits` fill the "#" of the pattern from
 // the right, unused placeholders vanish, other characters stay; digits left over go where the
 // first placeholder stands. A text with anything but digits and blanks is returned as it is.
 std::string applyPhonePattern(const std::string& digits, const std::string& pattern);

@@ -1,5 +1,5 @@
 #pragma once
-// The events of an entry box as the old platform's handlers got them: KeyDown, KeyPress with a
+// The events of an entry box as the screen's handlers take them: KeyDown, KeyPress with a
 // character code the handler may discard, KeyUp, MouseDown / MouseUp around everything that may
 // paste with the mouse (a click, the context menu's Paste, a drop), and LostFocus when the user
 // leaves the box. The screen and both dialogs guard their boxes against pastes this way.

@@ -1,7 +1,7 @@
 #pragma once
 // The data grid's definition: columns, column groups and named style sets. The screen builds
-// them in its InitColumnProps handlers exactly as the old grid control was set up; every change
-// is told to the grid, which lays itself out again or repaints.
+// them in its InitColumnProps handlers, one property at a time; every change is told to the
+// grid, which lays itself out again or repaints (once, when drawing resumes, while it is off).
 
 #include <functional>
 #include <memory>

@@ -15,7 +15,7 @@ class QWidget;
 
 namespace platform {
 
-// The old runtime's codes, so scripts and logs read the same.
+// The message-box codes the screen's procedures and logs use.
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 enum class MsgButtons {
     OK = 0,

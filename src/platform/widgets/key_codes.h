@@ -1,5 +1,5 @@
 #pragma once
-// The character code a key press offers to a box's key rules, as the old platform gave it.
+// The character code a key press offers to a box's key rules (0 when the key types nothing).
 
 class QKeyEvent;
 

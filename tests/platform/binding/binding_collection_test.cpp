@@ -275,7 +275,7 @@ TEST_F(BindingForm, KeysAndNamesAreCheckedWhenBinding) {
     EXPECT_EQ(bind.Count(), 0);
 }
 
-TEST(BindingNames, OldPropertyNamesReachTheirQtCounterparts) {
+TEST(BindingNames, BoundPropertyNamesReachTheirQtCounterparts) {
     auto rs = twoCases();
     BindingCollection bind;
     bind.SetDataSource(rs);
