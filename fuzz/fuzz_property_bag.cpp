@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../tests/records/fuzz_entries.h"
+#include "entry_points.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     records::fuzz::FuzzPropertyBag(data, size);

@@ -35,6 +35,7 @@ for needed in libqt6widgets6 libqt6sql6 libqt6svg6 libc6 libqt6sql6-sqlite; do
   grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 grep -q libqt6sql6-psql <<<"$depends" && fail "Depends requires the PostgreSQL driver: $depends"
+grep -q libqt6test <<<"$depends" && fail "Depends requires Qt Test, which only the tests use: $depends"
 grep -q libqt6sql6-psql <<<"$recommends" || fail "Recommends lacks libqt6sql6-psql: $recommends"
 
 root=$(mktemp -d)

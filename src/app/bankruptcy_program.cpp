@@ -4,11 +4,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QSessionManager>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 #include "app/desktop.h"
+#include "app/scenario/synthetic_input.h"
 #include "backend/demo_data.h"
 #include "backend/sql_backend.h"
 #include "backend/users.h"
@@ -170,7 +170,7 @@ void BankruptcyProgram::clearCustomer() {
     auto* clear =
         control ? control->findChild<QToolButton*>(QStringLiteral("ClearCustomer")) : nullptr;
     if (!clear) return;
-    QTest::mouseClick(clear, Qt::LeftButton);
+    sendMouseClick(clear, clear->rect().center());
 }
 
 QStringList BankruptcyProgram::backendToolCommand() {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <vector>
 
-#include "fuzz_entries.h"
+#include "entry_points.h"
 #include "records/errors.h"
 
 namespace records::fuzz {

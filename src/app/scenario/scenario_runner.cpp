@@ -6,7 +6,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTabBar>
-#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -17,6 +16,7 @@
 #include "app/scenario/controls.h"
 #include "app/scenario/scenario_host.h"
 #include "app/scenario/step_values.h"
+#include "app/scenario/synthetic_input.h"
 #include "app/scenario/user_input.h"
 #include "platform/widgets/data_grid.h"
 
@@ -308,7 +308,7 @@ std::optional<ScenarioRunner::Condition> ScenarioRunner::runStep(const Step& s) 
                 }
                 lastBoxText_ = boxText(box);
                 log_.write(QStringLiteral("answer"), answerWord(which));
-                QTest::mouseClick(button, Qt::LeftButton);
+                sendMouseClick(button, button->rect().center());
                 return true;
             });
         }

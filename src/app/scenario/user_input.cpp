@@ -13,10 +13,10 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
-#include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
 
+#include "app/scenario/synthetic_input.h"
 #include "platform/widgets/data_grid.h"
 #include "platform/widgets/officer_select.h"
 
@@ -78,10 +78,6 @@ QPoint clickPoint(QWidget* w) {
     return indicator.isValid() ? indicator.center() : w->rect().center();
 }
 
-void sendClick(QWidget* target, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mouseClick(target, Qt::LeftButton, modifiers, at);
-}
-
 platform::DataGrid& usableGrid(const ControlRef& c) {
     platform::DataGrid& grid = gridOf(c);
     requireUsable(c, &grid);
@@ -132,7 +128,7 @@ void clickControl(const ControlRef& c) {
     QWidget* w = c.widget;
     requireUsable(c, w);
     if (QApplication::activeWindow() != w->window()) focusControl(w->window());
-    sendClick(w, clickPoint(w));
+    sendMouseClick(w, clickPoint(w));
 }
 
 void clickTab(QWidget* tabControl, int index) {
@@ -150,7 +146,7 @@ void clickTab(QWidget* tabControl, int index) {
             QStringLiteral("tab %1 (%2) is disabled").arg(index).arg(bar->tabText(index)));
     }
     if (QApplication::activeWindow() != bar->window()) focusControl(bar->window());
-    sendClick(bar, bar->tabRect(index).center());
+    sendMouseClick(bar, bar->tabRect(index).center());
 }
 
 void typeText(const ControlRef& c, const QString& text) {
@@ -160,20 +156,10 @@ void typeText(const ControlRef& c, const QString& text) {
     focusControl(target);
     selectAllText(target);
     if (text.isEmpty()) {
-        QTest::keyClick(target, Qt::Key_Delete);
+        sendKeyClick(target, Qt::Key_Delete);
         return;
     }
-    // One key press per character. QTest's own typing takes ASCII only; any other character
-    // comes as a keyboard layout sends it: the character as the event's text, no key code.
-    for (const char32_t ch : text.toUcs4()) {
-        if (ch < 0x80) {
-            QTest::keyClick(target, static_cast<char>(ch));
-            continue;
-        }
-        const QString one = QString::fromUcs4(&ch, 1);
-        QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, one, Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, one, Qt::NoModifier);
-    }
+    for (const char32_t ch : text.toUcs4()) sendCharacter(target, ch);
 }
 
 void pasteText(const ControlRef& c, const QString& text) {
@@ -183,7 +169,7 @@ void pasteText(const ControlRef& c, const QString& text) {
     focusControl(target);
     selectAllText(target);
     QGuiApplication::clipboard()->setText(text);
-    QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
+    sendKeyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
 }
 
 void pressKey(const ControlRef& c, QKeyCombination key) {
@@ -196,7 +182,7 @@ void pressKey(const ControlRef& c, QKeyCombination key) {
         focused && (focused == target || target->isAncestorOf(focused))) {
         target = focused;
     }
-    QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    sendKeyClick(target, key.key(), key.keyboardModifiers());
 }
 
 void leaveControl(const ControlRef& c) {
@@ -257,7 +243,7 @@ void selectOfficer(const ControlRef& c, const QString& id) {
     const QRect rect = list->visualItemRect(found);
     if (rect.isEmpty())
         throw StepFailure(QStringLiteral("officer %1 is not on screen in %2").arg(id, c.name));
-    sendClick(list->viewport(), rect.center());
+    sendMouseClick(list->viewport(), rect.center());
     if (select->SelectedOfficerId() != id.trimmed().toStdString()) {
         throw StepFailure(QStringLiteral("%1 did not take officer %2").arg(c.name, id));
     }
@@ -273,8 +259,8 @@ void gridSelect(const ControlRef& c, const std::vector<int>& rows) {
         if (rect.isEmpty())
             throw StepFailure(QStringLiteral("row %1 of %2 is not on screen").arg(row).arg(c.name));
         if (first && QApplication::activeWindow() != grid.window()) focusControl(grid.window());
-        sendClick(grid.selectorArea(), grid.selectorArea()->mapFrom(&grid, rect.center()),
-                  first ? Qt::NoModifier : Qt::ControlModifier);
+        sendMouseClick(grid.selectorArea(), grid.selectorArea()->mapFrom(&grid, rect.center()),
+                       first ? Qt::NoModifier : Qt::ControlModifier);
         first = false;
     }
 }
@@ -283,18 +269,14 @@ void gridClick(const ControlRef& c, int row) {
     platform::DataGrid& grid = usableGrid(c);
     const QPoint at = firstCellPoint(c, grid, row);
     if (QApplication::activeWindow() != grid.window()) focusControl(grid.window());
-    sendClick(grid.cellArea(), at);
+    sendMouseClick(grid.cellArea(), at);
 }
 
 void gridDoubleClick(const ControlRef& c, int row) {
     platform::DataGrid& grid = usableGrid(c);
     const QPoint at = firstCellPoint(c, grid, row);
     if (QApplication::activeWindow() != grid.window()) focusControl(grid.window());
-    // What a double click sends: press, release, double click, release.
-    QTest::mousePress(grid.cellArea(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(grid.cellArea(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid.cellArea(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(grid.cellArea(), Qt::LeftButton, {}, at);
+    sendMouseDoubleClick(grid.cellArea(), at);
 }
 
 }  // namespace app

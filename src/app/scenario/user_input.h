@@ -1,6 +1,6 @@
 #pragma once
 // What the user does with the mouse and the keyboard, sent as real input events through the
-// controls' own handlers and key filters (QTest's event simulation). Each throws StepFailure
+// controls' own handlers and key filters (synthetic_input.h). Each throws StepFailure
 // when the user could not do it: a disabled or hidden control, a row that is not there.
 
 #include <QDate>

@@ -1,6 +1,6 @@
-// Fuzz entry points, kept in the engine library so the fuzz targets and the corpus replay test
-// run exactly the same code.
-#include "../../tests/records/fuzz_entries.h"
+// Fuzz entry points, compiled into the fuzz targets and into the corpus replay test, so both run
+// exactly the same code; the engine library itself carries none of it.
+#include "entry_points.h"
 
 #include <algorithm>
 #include <cstdlib>
