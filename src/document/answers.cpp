@@ -2,6 +2,7 @@
 // document's record sets, shown in the grids, and told on the status line.
 
 #include <map>
+#include <string_view>
 #include <tuple>
 
 #include <QPushButton>
@@ -57,11 +58,11 @@ void KORVA_Bankruptcy::mVrexMessage_DataReady(const std::string& theme) {
                 break;
             case messaging::kOpenArs:
                 replaced.push_back(rsAccntRecv);
-                answerOpenArs(mUdtRequests[kind]);
+                answerGridRows(mUdtRequests[kind], ars);
                 break;
             case messaging::kCases:
                 replaced.push_back(rsBankruptcyCase);
-                answerCases(mUdtRequests[kind]);
+                answerGridRows(mUdtRequests[kind], FILINGS);
                 break;
             default:
                 break;
@@ -102,73 +103,48 @@ bool KORVA_Bankruptcy::headerUnderCurrentKey(const messaging::RequestEntry& entr
     return ours;
 }
 
-void KORVA_Bankruptcy::answerOpenArs(messaging::RequestEntry& entry) {
-    if (!headerUnderCurrentKey(entry, "OPENARS")) return;
+// "OPENARS" fills the receivables grid, "CASES" the case grid: the answer's rows replace the
+// record set, or an empty one does when it has none.
+void KORVA_Bankruptcy::answerGridRows(messaging::RequestEntry& entry, int index) {
+    const bool cases = index == FILINGS;
+    if (!headerUnderCurrentKey(entry, cases ? "CASES" : "OPENARS")) return;
     entry.deadline = 0;
     mBlnChangedElsewhere = false;  // read after the changes heard of so far
-    const messaging::DTDPtr part = mLib.answerStore->GetPart(std::string(records::kLayoutAccntRecv),
-                                                             entry.theme, entry.messageKey);
-    cancelStaged(rsAccntRecv);
+    records::RecordsetPtr& rs = cases ? rsBankruptcyCase : rsAccntRecv;
+    bool& loaded = cases ? mBlnCasesLoaded : mBlnARsLoaded;
+    const std::string_view layout = cases ? records::kLayoutBankruptcy : records::kLayoutAccntRecv;
+    const messaging::DTDPtr part =
+        mLib.answerStore->GetPart(std::string(layout), entry.theme, entry.messageKey);
+    cancelStaged(rs);
     const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
     if (!rows) {
-        rsAccntRecv = records::IndependentCloneRS(rsEmptyAccntRecv, true, false,
-                                                  records::LockType::BatchOptimistic, sink());
+        rs = records::IndependentCloneRS(cases ? rsEmptyBankruptcyCase : rsEmptyAccntRecv, true,
+                                         false, records::LockType::BatchOptimistic, sink());
         ProcessNotificationMessage(entry);
-        mBlnARsLoaded = false;
+        loaded = false;
     } else {
-        rsAccntRecv = records::IndependentCloneRS(rows, false, false,
-                                                  records::LockType::BatchOptimistic, sink());
-        rsAccntRecv->SetCacheSize(100);
-        mBlnARsLoaded = true;
+        if (cases) rows->SetSort(std::string("CRT_FILE_DT") + " ASC");
+        rs = records::IndependentCloneRS(rows, false, false, records::LockType::BatchOptimistic,
+                                         sink());
+        rs->SetCacheSize(cases ? 20 : 100);
+        loaded = true;
     }
-    cancelStaged(rsAccntRecv);
+    cancelStaged(rs);
 
-    platform::DataGrid* grid = mSdgBankruptcy[ars];
+    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
     grid->SetRedraw(false);
-    records::RebindGrid(*grid, rsAccntRecv->Clone(), nullptr, false, true, sink());
-    for (int i = 0; i < 3; ++i) {
-        if (mOptBankruptcy[static_cast<std::size_t>(i)]->isChecked()) {
-            mOptBankruptcy_Click(i);
-            break;
+    if (cases) grid->SetDataMember("");
+    records::RebindGrid(*grid, rs->Clone(), nullptr, false, true, sink());
+    if (!cases) {
+        for (int i = 0; i < 3; ++i) {
+            if (mOptBankruptcy[static_cast<std::size_t>(i)]->isChecked()) {
+                mOptBankruptcy_Click(i);
+                break;
+            }
         }
     }
     currentOnFirstRow(*grid);
-    mSdgBankruptcy_InitColumnProps(ars);
-    grid->Refresh();
-    grid->ReBind();
-    grid->SetRedraw(true);
-    grid->setEnabled(true);
-    commonEnding();
-}
-
-void KORVA_Bankruptcy::answerCases(messaging::RequestEntry& entry) {
-    if (!headerUnderCurrentKey(entry, "CASES")) return;
-    entry.deadline = 0;
-    mBlnChangedElsewhere = false;  // read after the changes heard of so far
-    const messaging::DTDPtr part = mLib.answerStore->GetPart(
-        std::string(records::kLayoutBankruptcy), entry.theme, entry.messageKey);
-    cancelStaged(rsBankruptcyCase);
-    const records::RecordsetPtr rows = part ? part->Recordset() : nullptr;
-    if (!rows) {
-        rsBankruptcyCase = records::IndependentCloneRS(rsEmptyBankruptcyCase, true, false,
-                                                       records::LockType::BatchOptimistic, sink());
-        ProcessNotificationMessage(entry);
-        mBlnCasesLoaded = false;
-    } else {
-        rows->SetSort(std::string("CRT_FILE_DT") + " ASC");
-        rsBankruptcyCase = records::IndependentCloneRS(rows, false, false,
-                                                       records::LockType::BatchOptimistic, sink());
-        rsBankruptcyCase->SetCacheSize(20);
-        mBlnCasesLoaded = true;
-    }
-    cancelStaged(rsBankruptcyCase);
-
-    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
-    grid->SetRedraw(false);
-    grid->SetDataMember("");
-    records::RebindGrid(*grid, rsBankruptcyCase->Clone(), nullptr, false, true, sink());
-    currentOnFirstRow(*grid);
-    mSdgBankruptcy_InitColumnProps(FILINGS);
+    mSdgBankruptcy_InitColumnProps(index);
     grid->Refresh();
     grid->ReBind();
     grid->SetRedraw(true);

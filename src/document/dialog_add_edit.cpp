@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "document/case_filters.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/data_grid.h"
 #include "platform/widgets/interaction.h"
@@ -23,16 +24,6 @@ constexpr int kEdit = 5;
 
 bool numeric(const std::string& text) {
     return records::IsNumeric(records::Value(records::Trim(text)));
-}
-
-// Apostrophes doubled: a value cannot end the quoted text of a filter.
-std::string quoted(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
 }
 
 }  // namespace
@@ -76,11 +67,10 @@ void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
         // The dialog adds when its record set stands after the customer's last case.
         clone = rsBankruptcyCase->Clone();
         if (Index == kEdit) {
-            clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "' " +
-                             " AND [Case_ID]='" + quoted(udtCustomer.CaseID) + "'");
+            clone->SetFilter(document::CaseRowsFilter(udtCustomer));
             if (clone->RecordCount() > 0) clone->MoveFirst();
         } else {
-            clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "' ");
+            clone->SetFilter(document::CustomerRowsFilter(udtCustomer));
             if (clone->RecordCount() > 0) {
                 clone->MoveLast();
                 clone->MoveNext();

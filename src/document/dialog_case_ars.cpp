@@ -4,24 +4,11 @@
 #include <memory>
 
 #include "dialogs/casears/frm_bankruptcy_case_ars.h"
+#include "document/case_filters.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/interaction.h"
 #include "records/errors.h"
 #include "records/mod_bankruptcy.h"
-
-namespace {
-
-// A filter value with its apostrophes doubled, so a case number cannot break the expression.
-std::string quoted(const std::string& value) {
-    std::string out;
-    for (char c : value) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
-}
-
-}  // namespace
 
 frmBankruptcyCaseARs* KORVA_Bankruptcy::CaseARsDialog() const {
     return mFrmCaseARs.data();
@@ -41,8 +28,7 @@ void KORVA_Bankruptcy::DoDialogCaseARs() {
         if (rsBankruptcyAR) {
             const records::RecordsetPtr clone = rsBankruptcyAR->Clone();
             clone->SetSort(mStrARSortOrder);
-            clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "' " +
-                             " AND [Case_ID]='" + quoted(udtCustomer.CaseID) + "'");
+            clone->SetFilter(document::CaseRowsFilter(udtCustomer));
             if (clone->RecordCount() > 0) {
                 clone->MoveFirst();
                 dialog->SetRecordset(clone);
@@ -87,8 +73,7 @@ void KORVA_Bankruptcy::caseArsDialogShowsCase() {
     if (!mFrmCaseARs || !mFrmCaseARs->IsLoaded() || !rsBankruptcyAR) return;
     const records::RecordsetPtr clone = rsBankruptcyAR->Clone();
     clone->SetSort(mStrARSortOrder);
-    clone->SetFilter("[Cust_ID]='" + quoted(udtCustomer.CustID) + "'" + " AND [Case_ID]='" +
-                     quoted(udtCustomer.CaseID) + "'");
+    clone->SetFilter(document::CaseRowsFilter(udtCustomer));
     if (clone->RecordCount() > 0) {
         clone->MoveFirst();
         caseArsDialogTakes(clone);

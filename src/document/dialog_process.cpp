@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dialogs/process/frm_bankruptcy_process.h"
+#include "document/case_filters.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/widgets/data_grid.h"
 #include "platform/widgets/interaction.h"
@@ -12,16 +13,6 @@
 #include "records/value_rules.h"
 
 namespace {
-
-// A filter value with its apostrophes doubled, so a case number cannot break the filter.
-std::string quoted(const std::string& value) {
-    std::string out;
-    for (char c : value) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
-}
 
 // Deletes the rows of the cache that the filter finds.
 void dropCachedRows(const records::RecordsetPtr& cache, const std::string& filter) {
@@ -77,8 +68,7 @@ void KORVA_Bankruptcy::DoDialogProcessCase() {
         connect(dialog.get(), &frmBankruptcyProcess::SentMessage, this,
                 &KORVA_Bankruptcy::mFrmProcess_SentMessage);
 
-        const std::string filter = "[Cust_ID]='" + quoted(udtCustomer.CustID) + "' AND " +
-                                   "[Case_ID]='" + quoted(udtCustomer.CaseID) + "'";
+        const std::string filter = document::CaseRowsFilter(udtCustomer);
         clone = rsBankruptcyCase->Clone();
         clone->SetFilter(filter);
         if (clone->RecordCount() < 1) {

@@ -196,8 +196,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     bool currentCaseHasPendingAction() const;
 
     // answers.cpp
-    void answerOpenArs(messaging::RequestEntry& entry);
-    void answerCases(messaging::RequestEntry& entry);
+    void answerGridRows(messaging::RequestEntry& entry, int index);
     void answerCaseArs(messaging::RequestEntry& entry);
     void answerAddUpdateOrProcess(int kind);
     void commonEnding();
