@@ -3,10 +3,11 @@
 // and calls its host operations; it shows one customer's receivables and cases, live from the
 // back end, and stages, confirms or rolls back the changes that its dialogs send.
 //
-// The class is split over several files by concern: layout.cpp (controls), lifecycle.cpp (host
-// operations), customer.cpp, grids.cpp, selection.cpp, officer.cpp, inquiries.cpp, answers.cpp,
-// notifications.cpp, timeouts.cpp, commands.cpp. Every procedure runs under records::Trap with
-// its source "KORVA_Bankruptcy.<procedure>".
+// Its screen-state file (screen_state_file.h) is an object it owns. The class itself is split over
+// several files by concern: layout.cpp (controls), lifecycle.cpp (host operations), customer.cpp,
+// grids.cpp, selection.cpp, officer.cpp, inquiries.cpp, answers.cpp, notifications.cpp,
+// timeouts.cpp, commands.cpp. Every procedure runs under records::Trap with its source
+// "KORVA_Bankruptcy.<procedure>".
 
 #include <array>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "document/screen_state_file.h"
 #include "messaging/common_library.h"
 #include "messaging/customer_record.h"
 #include "messaging/outstanding_requests.h"
@@ -38,11 +40,6 @@ class frmBankruptcyCaseARs;
 class frmBankruptcyCaseHistory;
 class QAction;
 class frmSelectOfficer;
-
-namespace records {
-class PropertyBag;
-class Stream;
-}  // namespace records
 
 namespace platform {
 class CustomerSelect;
@@ -75,8 +72,9 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void SaveData() override;
     void FileNew() override;
     void Show() override { UserDocument_Show(); }
-    void PersistData();
-    void RestoreData();
+    // The screen-state file: written when the host unloads the document, read on the next show.
+    void PersistData() { mScreenState.Write(); }
+    void RestoreData() { mScreenState.Read(); }
 
     // --- document events
     void UserDocument_Initialize();
@@ -156,7 +154,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     records::RecordsetPtr BankruptcyARRecordset() const { return rsBankruptcyAR; }
     platform::DataGrid* Grid(int index) const { return mSdgBankruptcy.at(index); }
     QTimer* TimeoutTimer() const { return mTimUpdateTimeout; }
-    const std::string& PersistPath() const { return mStrPersistPath; }
+    const std::string& PersistPath() const { return mScreenState.Path(); }
     records::ucDTDDesignerDS& DataSourceControl() { return PaxDataSource1; }
     // True while no request of the document waits for its answer.
     bool IsIdle() const;
@@ -169,6 +167,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    friend class ScreenStateFile;  // reads and restores the whole working state
+
     // layout.cpp
     void buildControls();
     QWidget* buildCustomerTab();
@@ -224,19 +224,6 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     // meanwhile, and the caller must then leave without touching the screen or pumping events.
     bool showModal(QDialog& dialog, int* result = nullptr);
 
-    // persistence.cpp, persistence_restore.cpp: the screen-state file
-    void persistRecordsets(records::Stream& file, records::PropertyBag& main);
-    void persistScreen(records::PropertyBag& main);
-    bool restoreRecordsets(records::Stream& stream);
-    void restoreCustomer(const records::PropertyBag& main);
-    void restoreScreenLayout(const records::PropertyBag& main);
-    void restoreGrid(int index, const records::PropertyBag& main);
-    void restoreSelection(int index, const records::PropertyBag& main);
-    bool restoredRowsPending() const;
-    void setResizerEnabled(bool on);
-    int officerBackColor() const;
-    void setOfficerBackColor(int color);
-
     // changes_elsewhere.cpp: told on the status line once no request for the customer waits
     void announceChangesElsewhere();
 
@@ -248,8 +235,6 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     void doEvents();
     std::string customerDisplayName() const;
     records::ErrorSink* sink() const { return mLib.errorReporter.get(); }
-    // Where the steps of RestoreData report: counted while it runs.
-    records::ErrorSink* restoreSink() const { return mRestoreSink ? mRestoreSink : sink(); }
 
     messaging::CommonLibrary mLib;
     std::shared_ptr<platform::Interaction> mInteraction;
@@ -274,8 +259,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     messaging::OutstandingRequests mUdtRequestsInitial;
 
     std::string mStrARSortOrder;
-    std::string mStrPersistPath;
-    records::ErrorSink* mRestoreSink = nullptr;  // set while RestoreData runs
+    ScreenStateFile mScreenState{*this};
     bool mBlnMsgTimedOut = false;
     bool mBlnARsTimedOut = false;
     bool mBlnCasesTimedOut = false;

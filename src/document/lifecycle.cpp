@@ -57,7 +57,7 @@ void KORVA_Bankruptcy::UserDocument_Initialize() {
     const bool done = records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Initialize", [&] {
         if (!mVrexMessage) obtainListener();
         for (int command : {7, 9, 8, 14}) mLib.statusLine->EnableCommand(command, false);
-        mStrPersistPath = mLib.userContext->GetUserFolder() + kPersistFileName;
+        mScreenState.SetPath(mLib.userContext->GetUserFolder() + kPersistFileName);
 
         mUdtRequestsInitial = messaging::OutstandingRequests::Initial(messaging::kAppTitle);
         mUdtRequests = mUdtRequestsInitial;

@@ -1,7 +1,6 @@
-// The screen-state file, written side: when the host unloads the document while a customer's
-// data is on display, the whole working state goes to "KORVA_Bankruptcy_Persist.xml" in the
-// user folder, to be read back once by the next show (persistence_restore.cpp). The file holds
-// the images of rsBankruptcyCase, rsAccntRecv and rsBankruptcyAR, then the image of the main bag.
+// The screen-state file, written side: the whole working state of the document goes to the
+// file, to be read back once by the next show (persistence_restore.cpp). The file holds the
+// images of rsBankruptcyCase, rsAccntRecv and rsBankruptcyAR, then the image of the main bag.
 
 #include <filesystem>
 
@@ -14,6 +13,7 @@
 
 #include "document/korva_bankruptcy.h"
 #include "document/persistence_state.h"
+#include "document/screen_state_file.h"
 #include "platform/widgets/data_grid.h"
 #include "records/mod_bankruptcy.h"
 #include "records/property_bag.h"
@@ -47,20 +47,20 @@ int colorNumber(const QColor& c) {
 
 }  // namespace
 
-void KORVA_Bankruptcy::PersistData() {
+void ScreenStateFile::Write() {
     auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
     records::Stream file;
     records::PropertyBag main;
 
     step([&] { setResizerEnabled(false); });
     step([&] {
-        if (udtCustomer.PmtReceiptNbr.empty()) return;
-        const std::string number = udtCustomer.PmtReceiptNbr;
-        udtCustomer.PmtReceiptNbr.clear();
-        mLib.globalServices->ReturnReceiptNumber(number, "R");
+        if (doc_.udtCustomer.PmtReceiptNbr.empty()) return;
+        const std::string number = doc_.udtCustomer.PmtReceiptNbr;
+        doc_.udtCustomer.PmtReceiptNbr.clear();
+        doc_.mLib.globalServices->ReturnReceiptNumber(number, "R");
     });
-    step([&] { ValidateCommandButtons(); });
-    step([&] { ValidateAssignedOfficer(); });
+    step([&] { doc_.ValidateCommandButtons(); });
+    step([&] { doc_.ValidateAssignedOfficer(); });
     step([&] { file.Open(); });
     persistRecordsets(file, main);
     persistScreen(main);
@@ -68,16 +68,16 @@ void KORVA_Bankruptcy::PersistData() {
         file.SetPosition(file.Size());
         file.Write(main.Contents());
         file.Flush();
-        RequireFolder(mStrPersistPath, records::err::FileWriteFailed);
+        RequireFolder(path_, records::err::FileWriteFailed);
         // Written whole or not at all: a kill meanwhile leaves the file that was there before.
-        QSaveFile out(QString::fromStdString(mStrPersistPath));
+        QSaveFile out(QString::fromStdString(path_));
         const records::Bytes& bytes = file.Buffer();
         if (!out.open(QIODevice::WriteOnly) ||
             out.write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
             !out.commit()) {
             throw records::Error(records::err::FileWriteFailed,
-                                 "The screen-state file " + mStrPersistPath +
+                                 "The screen-state file " + path_ +
                                      " could not be written: " + out.errorString().toStdString());
         }
     });
@@ -90,7 +90,7 @@ void KORVA_Bankruptcy::PersistData() {
     records::IgnoreErrors([&] { setResizerEnabled(true); });
 }
 
-void KORVA_Bankruptcy::persistRecordsets(records::Stream& file, records::PropertyBag& main) {
+void ScreenStateFile::persistRecordsets(records::Stream& file, records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
     static constexpr Slot kSlots[] = {
         {"rsBankruptcyCase", &KORVA_Bankruptcy::rsBankruptcyCase, true},
@@ -100,7 +100,7 @@ void KORVA_Bankruptcy::persistRecordsets(records::Stream& file, records::Propert
     records::Stream scratch;
     step([&] { scratch.Open(); });
     for (const Slot& slot : kSlots) {
-        const records::RecordsetPtr& rs = this->*slot.member;
+        const records::RecordsetPtr& rs = doc_.*slot.member;
         const std::string name = slot.name;
         const bool saved = step([&] {
             if (!rs) throw records::Error(records::err::ObjectClosed, name + " does not exist.");
@@ -140,47 +140,48 @@ void KORVA_Bankruptcy::persistRecordsets(records::Stream& file, records::Propert
     });
 }
 
-void KORVA_Bankruptcy::persistScreen(records::PropertyBag& main) {
+void ScreenStateFile::persistScreen(records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(sink(), kPersistSource, body); };
 
     step([&] {
         records::PropertyBag customer;
         for (const CustomerMember& m : kCustomerMembers)
-            customer.WriteProperty(m.name, udtCustomer.*m.field, "");
+            customer.WriteProperty(m.name, doc_.udtCustomer.*m.field, "");
         main.WriteProperty(kCustomerContents, customer.Contents());
     });
 
     step([&] {
         records::PropertyBag layout;
-        layout.WriteProperty(kTab, SSTab1->currentIndex());
-        for (int i = 0; i < 3; ++i) layout.WriteProperty(kTabEnabled[i], SSTab1->isTabEnabled(i));
-        layout.WriteProperty(kOfficerText, mTxtBankruptcy->text().toStdString(), "");
+        layout.WriteProperty(kTab, doc_.SSTab1->currentIndex());
+        for (int i = 0; i < 3; ++i)
+            layout.WriteProperty(kTabEnabled[i], doc_.SSTab1->isTabEnabled(i));
+        layout.WriteProperty(kOfficerText, doc_.mTxtBankruptcy->text().toStdString(), "");
         layout.WriteProperty(kOfficerBackColor, officerBackColor());
         for (std::size_t i = 0; i < 3; ++i)
-            layout.WriteProperty(kOptions[i], mOptBankruptcy[i]->isChecked());
-        layout.WriteProperty(kSortOrder, mStrARSortOrder);
+            layout.WriteProperty(kOptions[i], doc_.mOptBankruptcy[i]->isChecked());
+        layout.WriteProperty(kSortOrder, doc_.mStrARSortOrder);
         main.WriteProperty(kLayoutContents, layout.Contents());
     });
 
-    for (int index : {ars, FILINGS}) {
+    for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
             main.WriteProperty(std::string(kGridNames[index]) + kFirstRowSuffix,
                                grid->FirstRow().value_or(1), 1);
         });
     }
-    for (int index : {ars, FILINGS}) {
+    for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
             if (const auto current = grid->Bookmark()) {
                 main.WriteProperty(std::string(kGridNames[index]) + kThisRowSuffix, *current,
                                    records::Value());
             }
         });
     }
-    for (int index : {ars, FILINGS}) {
+    for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
             records::PropertyBag selection;
             const std::vector<records::Bookmark>& items = grid->SelBookmarks().items();
             for (std::size_t i = 0; i < items.size(); ++i)
@@ -193,24 +194,28 @@ void KORVA_Bankruptcy::persistScreen(records::PropertyBag& main) {
 
 // --- small pieces both directions use
 
-void KORVA_Bankruptcy::setResizerEnabled(bool on) {
+records::ErrorSink* ScreenStateFile::sink() const {
+    return doc_.sink();
+}
+
+void ScreenStateFile::setResizerEnabled(bool on) {
     // The document's layouts play the old resizer's part.
-    QLayout* box = layout();
+    QLayout* box = doc_.layout();
     if (!box) return;
     box->setEnabled(on);
     if (on) box->activate();
 }
 
-int KORVA_Bankruptcy::officerBackColor() const {
-    return colorNumber(mTxtBankruptcy->palette().color(QPalette::Base));
+int ScreenStateFile::officerBackColor() const {
+    return colorNumber(doc_.mTxtBankruptcy->palette().color(QPalette::Base));
 }
 
-void KORVA_Bankruptcy::setOfficerBackColor(int color) {
+void ScreenStateFile::setOfficerBackColor(int color) {
     // The box has two colors: plain and marked invalid. The common library owns the mark (it
     // also sets a tool tip and takes it back), so a color is restored by marking or clearing;
     // a color that is neither leaves the box plain.
     if (officerBackColor() == color) return;
-    mLib.globalServices->MarkInvalid(mTxtBankruptcy);
+    doc_.mLib.globalServices->MarkInvalid(doc_.mTxtBankruptcy);
     if (officerBackColor() == color) return;
-    mLib.globalServices->ClearInvalid(mTxtBankruptcy);
+    doc_.mLib.globalServices->ClearInvalid(doc_.mTxtBankruptcy);
 }

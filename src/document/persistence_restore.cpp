@@ -14,6 +14,7 @@
 
 #include "document/korva_bankruptcy.h"
 #include "document/persistence_state.h"
+#include "document/screen_state_file.h"
 #include "platform/widgets/data_grid.h"
 #include "records/image.h"
 #include "records/layouts.h"
@@ -83,13 +84,13 @@ void deleteFile(const std::string& path) {
 
 }  // namespace
 
-void KORVA_Bankruptcy::RestoreData() {
+void ScreenStateFile::Read() {
     CountingSink failures(sink());
-    mRestoreSink = &failures;
+    restoreSink_ = &failures;
     struct Release {
         records::ErrorSink*& sink;
         ~Release() { sink = nullptr; }
-    } release{mRestoreSink};
+    } release{restoreSink_};
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::Stream stream;
     records::PropertyBag main;
@@ -99,8 +100,8 @@ void KORVA_Bankruptcy::RestoreData() {
     step([&] { setResizerEnabled(false); });
     step([&] { stream.Open(); });
     records::IgnoreErrors([&] {  // a missing file leaves the stream empty
-        RequireFolder(mStrPersistPath, records::err::FileNotFound);
-        stream.LoadFromFile(mStrPersistPath);
+        RequireFolder(path_, records::err::FileNotFound);
+        stream.LoadFromFile(path_);
     });
     step([&] {
         stream.SetPosition(0);
@@ -108,7 +109,7 @@ void KORVA_Bankruptcy::RestoreData() {
     });
     // The file goes before a byte of it is read: a state is handed over once, and one that
     // stops this show cannot stop the next.
-    if (!step([&] { deleteFile(mStrPersistPath); }) && loaded) {
+    if (!step([&] { deleteFile(path_); }) && loaded) {
         loaded = false;
         step([&] { stream.SetEOS(); });
     }
@@ -118,9 +119,9 @@ void KORVA_Bankruptcy::RestoreData() {
         step([&] { main.SetContents(stream.Read()); });
 
         const std::pair<const char*, records::RecordsetPtr*> sets[] = {
-            {"rsBankruptcyCase", &rsBankruptcyCase},
-            {"rsAccntRecv", &rsAccntRecv},
-            {"rsBankruptcyAR", &rsBankruptcyAR}};
+            {"rsBankruptcyCase", &doc_.rsBankruptcyCase},
+            {"rsAccntRecv", &doc_.rsAccntRecv},
+            {"rsBankruptcyAR", &doc_.rsBankruptcyAR}};
         for (const auto& [name, rs] : sets) {
             step(
                 [&] { (*rs)->SetFilter(main.ReadProperty(std::string(name) + kFilterSuffix, 0)); });
@@ -136,58 +137,59 @@ void KORVA_Bankruptcy::RestoreData() {
         restoreCustomer(main);
         restoreScreenLayout(main);
 
-        const std::string previousOrder = mStrARSortOrder;
+        const std::string previousOrder = doc_.mStrARSortOrder;
         step([&] {
             try {
-                rsAccntRecv->SetSort(mStrARSortOrder);
+                doc_.rsAccntRecv->SetSort(doc_.mStrARSortOrder);
             } catch (...) {
                 // an order that cannot sort is not kept either
-                mStrARSortOrder = previousOrder;
+                doc_.mStrARSortOrder = previousOrder;
                 throw;
             }
         });
-        step([&] { rsBankruptcyCase->SetSort(std::string("CRT_FILE_DT") + " ASC"); });
+        step([&] { doc_.rsBankruptcyCase->SetSort(std::string("CRT_FILE_DT") + " ASC"); });
 
-        restoreGrid(ars, main);
-        restoreGrid(FILINGS, main);
-        restoreSelection(ars, main);
-        restoreSelection(FILINGS, main);
-        step([&] { ValidateCommandButtons(); });
+        restoreGrid(KORVA_Bankruptcy::ars, main);
+        restoreGrid(KORVA_Bankruptcy::FILINGS, main);
+        restoreSelection(KORVA_Bankruptcy::ars, main);
+        restoreSelection(KORVA_Bankruptcy::FILINGS, main);
+        step([&] { doc_.ValidateCommandButtons(); });
     }
 
     records::IgnoreErrors([&] { stream.Close(); });
 
     step([&] {
-        mUdtBlankCustomer.IsBankruptcyManager = mLib.globalServices->HasRight(kManagerRight);
-        udtCustomer.IsBankruptcyManager = mUdtBlankCustomer.IsBankruptcyManager;
+        doc_.mUdtBlankCustomer.IsBankruptcyManager =
+            doc_.mLib.globalServices->HasRight(kManagerRight);
+        doc_.udtCustomer.IsBankruptcyManager = doc_.mUdtBlankCustomer.IsBankruptcyManager;
     });
     step([&] {
-        if (!records::IsNumeric(records::Value(mTxtBankruptcy->text().toStdString()))) {
-            mTxtBankruptcy->setText(
-                QString::fromStdString(records::Trim(mLib.userContext->GetOfficerNumber())));
+        if (!records::IsNumeric(records::Value(doc_.mTxtBankruptcy->text().toStdString()))) {
+            doc_.mTxtBankruptcy->setText(
+                QString::fromStdString(records::Trim(doc_.mLib.userContext->GetOfficerNumber())));
         }
     });
-    step([&] { ValidateAssignedOfficer(); });
-    step([&] { setStatus("Ready ..."); });
+    step([&] { doc_.ValidateAssignedOfficer(); });
+    step([&] { doc_.setStatus("Ready ..."); });
     step([&] { setResizerEnabled(true); });
-    step([&] { deleteFile(mStrPersistPath); });
-    step([&] { doEvents(); });
+    step([&] { deleteFile(path_); });
+    step([&] { doc_.doEvents(); });
 
     // Rows that still wait for an answer came from a request this document no longer watches,
     // and record sets that could not be read leave the customer half shown: the customer's data
     // is asked for again, as Refresh does.
     step([&] {
-        if (!loaded || udtCustomer.CustID.empty()) return;
+        if (!loaded || doc_.udtCustomer.CustID.empty()) return;
         if (complete && !restoredRowsPending()) return;
-        mCmdBankruptcy_Click(kRefresh);
+        doc_.mCmdBankruptcy_Click(kRefresh);
     });
     // One line for the user however many steps failed; the log has each of them.
     if (failures.count > 0) {
-        records::IgnoreErrors([&] { setStatus(kNotRestored); });
+        records::IgnoreErrors([&] { doc_.setStatus(kNotRestored); });
     }
 }
 
-bool KORVA_Bankruptcy::restoreRecordsets(records::Stream& stream) {
+bool ScreenStateFile::restoreRecordsets(records::Stream& stream) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     static constexpr Slot kSlots[] = {
         {"rsBankruptcyCase", &KORVA_Bankruptcy::rsBankruptcyCase, records::kLayoutBankruptcy},
@@ -196,7 +198,7 @@ bool KORVA_Bankruptcy::restoreRecordsets(records::Stream& stream) {
     };
     bool complete = true;
     for (const Slot& slot : kSlots) {
-        records::RecordsetPtr& rs = this->*slot.member;
+        records::RecordsetPtr& rs = doc_.*slot.member;
         const bool opened = step([&] {
             if (!rs) rs = records::Recordset::Create();
             if (rs->IsOpen()) rs->Close();
@@ -226,35 +228,39 @@ bool KORVA_Bankruptcy::restoreRecordsets(records::Stream& stream) {
     return complete;
 }
 
-void KORVA_Bankruptcy::restoreCustomer(const records::PropertyBag& main) {
+void ScreenStateFile::restoreCustomer(const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::PropertyBag customer;
     step([&] { customer = LoadBag(main, kCustomerContents); });
-    step([&] { udtCustomer = mUdtBlankCustomer; });
+    step([&] { doc_.udtCustomer = doc_.mUdtBlankCustomer; });
     for (const CustomerMember& m : kCustomerMembers) {
-        step([&] { udtCustomer.*m.field = records::TextOf(customer.ReadProperty(m.name, "")); });
+        step([&] {
+            doc_.udtCustomer.*m.field = records::TextOf(customer.ReadProperty(m.name, ""));
+        });
     }
     step([&] {
-        mUdtBlankCustomer.IsBankruptcyManager = mLib.globalServices->HasRight(kManagerRight);
-        udtCustomer.IsBankruptcyManager = mUdtBlankCustomer.IsBankruptcyManager;
+        doc_.mUdtBlankCustomer.IsBankruptcyManager =
+            doc_.mLib.globalServices->HasRight(kManagerRight);
+        doc_.udtCustomer.IsBankruptcyManager = doc_.mUdtBlankCustomer.IsBankruptcyManager;
     });
-    step([&] { UpdateCustomerLabels(); });
-    step([&] { showCustomerInControl(); });
+    step([&] { doc_.UpdateCustomerLabels(); });
+    step([&] { doc_.showCustomerInControl(); });
     step([&] {
-        if (!records::IsNumeric(records::Value(udtCustomer.AsgnOfficerID))) return;
-        mTxtBankruptcy->setText(QString::fromStdString(records::Trim(udtCustomer.AsgnOfficerID)));
-        ValidateAssignedOfficer();
+        if (!records::IsNumeric(records::Value(doc_.udtCustomer.AsgnOfficerID))) return;
+        doc_.mTxtBankruptcy->setText(
+            QString::fromStdString(records::Trim(doc_.udtCustomer.AsgnOfficerID)));
+        doc_.ValidateAssignedOfficer();
     });
 }
 
-void KORVA_Bankruptcy::restoreScreenLayout(const records::PropertyBag& main) {
+void ScreenStateFile::restoreScreenLayout(const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
     records::PropertyBag layout;
     step([&] { layout = LoadBag(main, kLayoutContents); });
     // Each value defaults to what the control shows now.
     step([&] {
-        const std::string text = mTxtBankruptcy->text().toStdString();
-        mTxtBankruptcy->setText(
+        const std::string text = doc_.mTxtBankruptcy->text().toStdString();
+        doc_.mTxtBankruptcy->setText(
             QString::fromStdString(records::TextOf(layout.ReadProperty(kOfficerText, text))));
     });
     step([&] {
@@ -263,36 +269,38 @@ void KORVA_Bankruptcy::restoreScreenLayout(const records::PropertyBag& main) {
             static_cast<int>(records::CLng(layout.ReadProperty(kOfficerBackColor, color))));
     });
     step([&] {
-        mStrARSortOrder = records::TextOf(layout.ReadProperty(kSortOrder, mStrARSortOrder));
+        doc_.mStrARSortOrder =
+            records::TextOf(layout.ReadProperty(kSortOrder, doc_.mStrARSortOrder));
     });
     for (std::size_t i = 0; i < 3; ++i) {
         step([&] {
-            QRadioButton* option = mOptBankruptcy[i];
+            QRadioButton* option = doc_.mOptBankruptcy[i];
             option->setChecked(
                 records::CBool(layout.ReadProperty(kOptions[i], option->isChecked())));
         });
     }
     for (int i = 0; i < 3; ++i) {
         step([&] {
-            SSTab1->setTabEnabled(
-                i, records::CBool(layout.ReadProperty(kTabEnabled[i], SSTab1->isTabEnabled(i))));
+            doc_.SSTab1->setTabEnabled(i, records::CBool(layout.ReadProperty(
+                                              kTabEnabled[i], doc_.SSTab1->isTabEnabled(i))));
         });
     }
     step([&] {
-        const auto tab = records::CLng(layout.ReadProperty(kTab, SSTab1->currentIndex()));
-        if (tab < 0 || tab >= SSTab1->count()) {
+        const auto tab = records::CLng(layout.ReadProperty(kTab, doc_.SSTab1->currentIndex()));
+        if (tab < 0 || tab >= doc_.SSTab1->count()) {
             throw records::Error(records::err::InvalidArgument,
                                  "The screen-state file names tab " + std::to_string(tab) +
                                      ", which the screen does not have.");
         }
-        SSTab1->setCurrentIndex(static_cast<int>(tab));
+        doc_.SSTab1->setCurrentIndex(static_cast<int>(tab));
     });
 }
 
-void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) {
+void ScreenStateFile::restoreGrid(int index, const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
-    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
-    const records::RecordsetPtr rs = index == ars ? rsAccntRecv : rsBankruptcyCase;
+    platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+    const records::RecordsetPtr rs =
+        index == KORVA_Bankruptcy::ars ? doc_.rsAccntRecv : doc_.rsBankruptcyCase;
     const std::string prefix = kGridNames[index];
     records::RecordsetPtr clone;
 
@@ -301,7 +309,9 @@ void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) 
     step([&] { clone = rs->Clone(); });
     const bool hasRows = clone && clone->RecordCount() > 0;
     if (hasRows) {
-        step([&] { clone->SetSort(index == ars ? mStrARSortOrder : rs->Sort()); });
+        step([&] {
+            clone->SetSort(index == KORVA_Bankruptcy::ars ? doc_.mStrARSortOrder : rs->Sort());
+        });
         step([&] {
             const std::string name = prefix + kThisRowSuffix;
             clone->SetBookmark(BookmarkOf(main.ReadProperty(name, clone->GetBookmark()), name));
@@ -315,7 +325,7 @@ void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) 
             if (old && old != clone) old->Close();
         });
     });
-    step([&] { mSdgBankruptcy_InitColumnProps(index); });
+    step([&] { doc_.mSdgBankruptcy_InitColumnProps(index); });
     step([&] {
         const std::string name = prefix + kFirstRowSuffix;
         const records::Bookmark first = BookmarkOf(main.ReadProperty(name, 1), name);
@@ -339,9 +349,9 @@ void KORVA_Bankruptcy::restoreGrid(int index, const records::PropertyBag& main) 
     step([&] { grid->Refresh(); });
 }
 
-void KORVA_Bankruptcy::restoreSelection(int index, const records::PropertyBag& main) {
+void ScreenStateFile::restoreSelection(int index, const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
-    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+    platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
     records::PropertyBag selection;
     long last = -1;
     std::vector<records::Bookmark> stale;
@@ -372,8 +382,9 @@ void KORVA_Bankruptcy::restoreSelection(int index, const records::PropertyBag& m
     step([&] { grid->SetRedraw(true); });
 }
 
-bool KORVA_Bankruptcy::restoredRowsPending() const {
-    for (const records::RecordsetPtr& rs : {rsBankruptcyCase, rsAccntRecv, rsBankruptcyAR}) {
+bool ScreenStateFile::restoredRowsPending() const {
+    for (const records::RecordsetPtr& rs :
+         {doc_.rsBankruptcyCase, doc_.rsAccntRecv, doc_.rsBankruptcyAR}) {
         if (!rs || !rs->IsOpen()) continue;
         const records::RecordsetPtr all = rs->Clone();
         const int theme = all->FieldIndex("Theme");
