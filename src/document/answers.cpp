@@ -131,13 +131,13 @@ void KORVA_Bankruptcy::answerGridRows(messaging::RequestEntry& entry, int index)
     }
     cancelStaged(rs);
 
-    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
     grid->SetRedraw(false);
     if (cases) grid->SetDataMember("");
     records::RebindGrid(*grid, rs->Clone(), nullptr, false, true, sink());
     if (!cases) {
         for (int i = 0; i < 3; ++i) {
-            if (mOptBankruptcy[static_cast<std::size_t>(i)]->isChecked()) {
+            if (ui.mOptBankruptcy[static_cast<std::size_t>(i)]->isChecked()) {
                 mOptBankruptcy_Click(i);
                 break;
             }
@@ -153,14 +153,14 @@ void KORVA_Bankruptcy::answerGridRows(messaging::RequestEntry& entry, int index)
 }
 
 void KORVA_Bankruptcy::commonEnding() {
-    for (platform::DataGrid* grid : mSdgBankruptcy) {
+    for (platform::DataGrid* grid : ui.mSdgBankruptcy) {
         grid->Refresh();
         grid->ReBind();
     }
     ValidateCommandButtons();
-    SSTab1->setTabEnabled(1, true);
-    mCmdBankruptcy[kRefresh]->setEnabled(true);
-    SSTab1->setTabEnabled(2, true);
+    ui.SSTab1->setTabEnabled(1, true);
+    ui.mCmdBankruptcy[kRefresh]->setEnabled(true);
+    ui.SSTab1->setTabEnabled(2, true);
 
     const std::string name = customerDisplayName();
     if (mBlnARsLoaded && mBlnCasesLoaded) {
@@ -256,7 +256,7 @@ void KORVA_Bankruptcy::answerAddUpdateOrProcess(int kind) {
         GridNotificationUpdate(copy);
     }
     if (kind == messaging::kAddUpdate) {
-        mSdgBankruptcy[ars]->setEnabled(true);
+        ui.mSdgBankruptcy[ars]->setEnabled(true);
     } else if (header && headerKey == entry.messageKey && !copy.failed &&
                !udtCustomer.PmtReceiptNbr.empty()) {
         const std::string number = udtCustomer.PmtReceiptNbr;

@@ -34,7 +34,7 @@ void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
             case kRefresh: {
                 // Until the record sets are new, errors are passed over.
                 for (int index : {ars, FILINGS}) {
-                    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+                    platform::DataGrid* grid = ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
                     records::IgnoreErrors([&] {
                         const records::RecordsetPtr old = grid->DataSource();
                         grid->SetRedraw(false);
@@ -73,8 +73,8 @@ void KORVA_Bankruptcy::mCmdBankruptcy_Click(int Index) {
 void KORVA_Bankruptcy::mFrmAddBankruptcy_SentMessage(const std::string& theme,
                                                      const std::string& messageKey) {
     records::Trap(sink(), "KORVA_Bankruptcy.mFrmAddBankruptcy_SentMessage", [&] {
-        mCmdBankruptcy[kAdd]->setEnabled(false);
-        mSdgBankruptcy[ars]->SelBookmarks().RemoveAll();  // on their way into a case
+        ui.mCmdBankruptcy[kAdd]->setEnabled(false);
+        ui.mSdgBankruptcy[ars]->SelBookmarks().RemoveAll();  // on their way into a case
         mUdtRequests.FileSentRequest(messaging::kAddUpdate, theme, messageKey, mLib.clock->Now());
         mBlnMsgTimedOut = false;
         startTimerForDeadline();

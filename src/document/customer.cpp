@@ -47,7 +47,7 @@ void KORVA_Bankruptcy::KORVA_CustSelect1_SelectionChanged() {
 
 void KORVA_Bankruptcy::KORVA_CustSelect1_CustomerEdit() {
     const bool done = records::Trap(sink(), "KORVA_Bankruptcy.KORVA_CustSelect1_CustomerEdit", [&] {
-        if (KORVA_CustSelect1->Customer().custId != udtCustomer.CustID) return;
+        if (ui.KORVA_CustSelect1->Customer().custId != udtCustomer.CustID) return;
         readCustomerFromControl();
         UpdateCustomerLabels();
     });
@@ -62,14 +62,14 @@ void KORVA_Bankruptcy::UpdateCustomerLabels() {
             &udtCustomer.Phone};
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const QString text = QString::fromStdString(*fields[i]);
-            mLblDataBankruptcy[i]->setText(text);
-            mLblDataBankruptcy[i + 7]->setText(text);
+            ui.mLblDataBankruptcy[i]->setText(text);
+            ui.mLblDataBankruptcy[i + 7]->setText(text);
         }
     });
 }
 
 void KORVA_Bankruptcy::readCustomerFromControl() {
-    const messaging::CustomerInfo& c = KORVA_CustSelect1->Customer();
+    const messaging::CustomerInfo& c = ui.KORVA_CustSelect1->Customer();
     udtCustomer.CustID = c.custId;
     udtCustomer.CustName = c.name;
     udtCustomer.CustType = c.custType;
@@ -108,7 +108,7 @@ void KORVA_Bankruptcy::showCustomerInControl() {
     c.mailCity = udtCustomer.MailCity;
     c.mailState = udtCustomer.MailState;
     c.mailZip = udtCustomer.MailZip;
-    KORVA_CustSelect1->ShowCustomer(c);
+    ui.KORVA_CustSelect1->ShowCustomer(c);
 }
 
 // --- the steps of forgetting a customer
@@ -127,10 +127,10 @@ void KORVA_Bankruptcy::forgetCustomerRecord() {
 }
 
 void KORVA_Bankruptcy::forgetBindEmpty(ForgetState& state) {
-    records::RebindGrid(*mSdgBankruptcy[ars], rsEmptyAccntRecv->Clone(), &state.oldArs, false,
+    records::RebindGrid(*ui.mSdgBankruptcy[ars], rsEmptyAccntRecv->Clone(), &state.oldArs, false,
                         false, sink());
-    records::RebindGrid(*mSdgBankruptcy[FILINGS], rsEmptyBankruptcyCase->Clone(), &state.oldCases,
-                        false, false, sink());
+    records::RebindGrid(*ui.mSdgBankruptcy[FILINGS], rsEmptyBankruptcyCase->Clone(),
+                        &state.oldCases, false, false, sink());
 }
 
 void KORVA_Bankruptcy::forgetRecordsets() {
@@ -148,14 +148,14 @@ void KORVA_Bankruptcy::forgetRecordsets() {
 }
 
 void KORVA_Bankruptcy::forgetTabs() {
-    SSTab1->setTabEnabled(2, false);
-    SSTab1->setTabEnabled(1, false);
-    SSTab1->setTabEnabled(0, true);
-    SSTab1->setCurrentIndex(0);
+    ui.SSTab1->setTabEnabled(2, false);
+    ui.SSTab1->setTabEnabled(1, false);
+    ui.SSTab1->setTabEnabled(0, true);
+    ui.SSTab1->setCurrentIndex(0);
 }
 
 void KORVA_Bankruptcy::forgetRebind(ForgetState& state) {
-    for (platform::DataGrid* grid : mSdgBankruptcy) {
+    for (platform::DataGrid* grid : ui.mSdgBankruptcy) {
         records::IgnoreErrors([&] {
             grid->Refresh();
             grid->ReBind();

@@ -30,7 +30,7 @@ bool numeric(const std::string& text) {
 
 void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
     const char* source = "KORVA_Bankruptcy.DoDialogAddEditBankruptcy";
-    platform::DataGrid* caseGrid = mSdgBankruptcy[FILINGS];
+    platform::DataGrid* caseGrid = ui.mSdgBankruptcy[FILINGS];
     std::unique_ptr<frmBankruptcyAddUpdate> dialog;  // the one owner; mFrmAddBankruptcy observes it
     records::RecordsetPtr clone;
     records::Trap(sink(), source, [&] {
@@ -43,7 +43,7 @@ void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
                 return refuse("No Customer chosen to add a New Bankruptcy to.");
             if (!numeric(udtCustomer.AsgnOfficerID))
                 return refuse("No Officer Number chosen to be Assigned to the New Bankruptcy");
-            if (mSdgBankruptcy[ars]->SelBookmarks().Count() < 1)
+            if (ui.mSdgBankruptcy[ars]->SelBookmarks().Count() < 1)
                 return refuse("No Accounts selected to belong in the New Bankruptcy");
         } else if (Index == kEdit) {
             if (!numeric(udtCustomer.CustID))
@@ -78,7 +78,8 @@ void KORVA_Bankruptcy::DoDialogAddEditBankruptcy(int Index) {
         }
         dialog->SetRecordset(clone);
 
-        const std::vector<records::Bookmark> chosen = mSdgBankruptcy[ars]->SelBookmarks().items();
+        const std::vector<records::Bookmark> chosen =
+            ui.mSdgBankruptcy[ars]->SelBookmarks().items();
         if (chosen.empty() || Index == kEdit) {
             dialog->SetRecordsetAR(nullptr);
         } else {

@@ -20,7 +20,7 @@ frmBankruptcyCaseHistory* KORVA_Bankruptcy::CaseHistoryDialog() const {
 }
 
 void KORVA_Bankruptcy::buildCaseHistoryCommand() {
-    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     mActCaseHistory = new QAction(QStringLiteral("Case &History\u2026"), grid);
     mActCaseHistory->setObjectName(QStringLiteral("mnuCaseHistory"));
     mActCaseHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));

@@ -43,7 +43,7 @@ frmBankruptcyProcess* KORVA_Bankruptcy::ProcessDialog() const {
 
 void KORVA_Bankruptcy::DoDialogProcessCase() {
     const char* source = "KORVA_Bankruptcy.DoDialogProcessCase";
-    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     std::unique_ptr<frmBankruptcyProcess> dialog;  // the one owner; mFrmProcess observes it
     records::RecordsetPtr clone;
     const bool done = records::Trap(sink(), source, [&] {

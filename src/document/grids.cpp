@@ -102,7 +102,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_InitColumnProps(int Index) {
     // others are still built.
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_InitColumnProps";
     if (Index != ars && Index != FILINGS) return;
-    platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(Index)];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[static_cast<std::size_t>(Index)];
     auto step = [&](auto&& body) { records::Trap(sink(), source, body); };
 
     const bool arGrid = Index == ars;
@@ -184,7 +184,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowLoaded(int Index, records::Bookmark /*B
             report(e.what());
         }
     };
-    platform::DataGrid* grid = mSdgBankruptcy.at(static_cast<std::size_t>(Index));
+    platform::DataGrid* grid = ui.mSdgBankruptcy.at(static_cast<std::size_t>(Index));
     if (Index == ars && grid->Columns().Count() < 12) return;
     if (Index == FILINGS && grid->Columns().Count() < 10) return;
     messaging::GlobalServices& services = *mLib.globalServices;

@@ -50,9 +50,10 @@ void KORVA_Bankruptcy::SendMsgCustInquiry() {
         casesRequest->Send();
         setBusy(true);
         // A grid whose answer already came in while events ran stays usable.
-        if (mUdtRequests[messaging::kOpenArs].deadline != 0) mSdgBankruptcy[ars]->setEnabled(false);
-        mSdgBankruptcy[FILINGS]->setEnabled(false);
-        mCmdBankruptcy[kRefresh]->setEnabled(false);
+        if (mUdtRequests[messaging::kOpenArs].deadline != 0)
+            ui.mSdgBankruptcy[ars]->setEnabled(false);
+        ui.mSdgBankruptcy[FILINGS]->setEnabled(false);
+        ui.mCmdBankruptcy[kRefresh]->setEnabled(false);
         mUdtRequests[messaging::kCases].deadline =
             mLib.clock->Now() + messaging::kRequestDeadlineSeconds;
         startTimerForDeadline();

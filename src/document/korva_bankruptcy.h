@@ -3,13 +3,12 @@
 // and calls its host operations; it shows one customer's receivables and cases, live from the
 // back end, and stages, confirms or rolls back the changes that its dialogs send.
 //
-// Its screen-state file (screen_state_file.h) is an object it owns. The class itself is split over
-// several files by concern: layout.cpp (controls), lifecycle.cpp (host operations), customer.cpp,
-// grids.cpp, selection.cpp, officer.cpp, inquiries.cpp, answers.cpp, notifications.cpp,
-// timeouts.cpp, commands.cpp. Every procedure runs under records::Trap with its source
-// "KORVA_Bankruptcy.<procedure>".
+// Its controls (bankruptcy_screen.h) and its screen-state file (screen_state_file.h) are objects
+// it owns. The class itself is split over several files by concern: lifecycle.cpp (host
+// operations), customer.cpp, grids.cpp, selection.cpp, officer.cpp, inquiries.cpp, answers.cpp,
+// notifications.cpp, timeouts.cpp, commands.cpp. Every procedure runs under records::Trap with
+// its source "KORVA_Bankruptcy.<procedure>".
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +17,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "document/bankruptcy_screen.h"
 #include "document/screen_state_file.h"
 #include "messaging/common_library.h"
 #include "messaging/customer_record.h"
@@ -27,12 +27,6 @@
 #include "records/uc_dtd_designer_ds.h"
 
 class QDialog;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-class QTabWidget;
 class QTimer;
 class frmBankruptcyAddUpdate;
 class frmBankruptcyProcess;  // process a case
@@ -42,7 +36,6 @@ class QAction;
 class frmSelectOfficer;
 
 namespace platform {
-class CustomerSelect;
 class DataGrid;
 class Interaction;
 class RowValues;
@@ -152,8 +145,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     records::RecordsetPtr CaseRecordset() const { return rsBankruptcyCase; }
     records::RecordsetPtr AccntRecvRecordset() const { return rsAccntRecv; }
     records::RecordsetPtr BankruptcyARRecordset() const { return rsBankruptcyAR; }
-    platform::DataGrid* Grid(int index) const { return mSdgBankruptcy.at(index); }
-    QTimer* TimeoutTimer() const { return mTimUpdateTimeout; }
+    platform::DataGrid* Grid(int index) const { return ui.mSdgBankruptcy.at(index); }
+    QTimer* TimeoutTimer() const { return ui.mTimUpdateTimeout; }
     const std::string& PersistPath() const { return mScreenState.Path(); }
     records::ucDTDDesignerDS& DataSourceControl() { return PaxDataSource1; }
     // True while no request of the document waits for its answer.
@@ -169,12 +162,7 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
   private:
     friend class ScreenStateFile;  // reads and restores the whole working state
 
-    // layout.cpp
-    void buildControls();
-    QWidget* buildCustomerTab();
-    QWidget* buildReceivablesTab();
-    QWidget* buildCasesTab();
-    QWidget* buildCustomerLabels(int first, const QString& title);
+    // lifecycle.cpp: the controls' signals to the procedures
     void connectControls();
 
     // customer.cpp: the steps of forgetting a customer, shared by ClearForm and SelectionChanged.
@@ -280,18 +268,8 @@ class KORVA_Bankruptcy : public QWidget, public platform::HostedDocument {
     bool mbPasteKey = false;
     std::string mStrSavedText;
 
-    // Controls.
-    QTabWidget* SSTab1 = nullptr;
-    platform::CustomerSelect* KORVA_CustSelect1 = nullptr;
-    std::array<QLabel*, 14> mLblDataBankruptcy{};
-    std::array<platform::DataGrid*, 2> mSdgBankruptcy{};
-    std::array<QPushButton*, 6> mCmdBankruptcy{};
-    std::array<QRadioButton*, 3> mOptBankruptcy{};
-    QGroupBox* mFraSortBy = nullptr;
-    QGroupBox* mFraAssigned = nullptr;
-    QLabel* mLblOfficer = nullptr;
-    QLineEdit* mTxtBankruptcy = nullptr;
-    QTimer* mTimUpdateTimeout = nullptr;
+    // The controls (bankruptcy_screen.cpp).
+    BankruptcyScreen ui;
 
     // The dialogs of the commands, observed while a procedure owns them (each procedure holds
     // its dialog in a std::unique_ptr and deletes it when it ends).

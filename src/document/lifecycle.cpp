@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -31,7 +32,7 @@ KORVA_Bankruptcy::KORVA_Bankruptcy(messaging::CommonLibrary library,
                                    std::shared_ptr<platform::Interaction> interaction,
                                    QWidget* parent)
     : QWidget(parent), mLib(std::move(library)), mInteraction(std::move(interaction)) {
-    buildControls();
+    ui.setupUi(this, mLib.directory);
     connectControls();
     UserDocument_Initialize();
 }
@@ -44,13 +45,60 @@ KORVA_Bankruptcy::~KORVA_Bankruptcy() {
     }
     // The controls go after the members they report to: nothing they do on their way out may
     // reach the handlers.
-    mTimUpdateTimeout->stop();
-    mTxtBankruptcy->removeEventFilter(this);
+    ui.mTimUpdateTimeout->stop();
+    ui.mTxtBankruptcy->removeEventFilter(this);
     for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
-    for (platform::DataGrid* grid : mSdgBankruptcy) {
+    for (platform::DataGrid* grid : ui.mSdgBankruptcy) {
         grid->SetRowLoadedHandler(nullptr);
         grid->SetErrorHandler(nullptr);
     }
+}
+
+void KORVA_Bankruptcy::connectControls() {
+    connect(ui.KORVA_CustSelect1, &platform::CustomerSelect::ClearForm, this,
+            [this] { KORVA_CustSelect1_ClearForm(); });
+    connect(ui.KORVA_CustSelect1, &platform::CustomerSelect::SelectionChanged, this,
+            [this] { KORVA_CustSelect1_SelectionChanged(); });
+    connect(ui.KORVA_CustSelect1, &platform::CustomerSelect::CustomerEdit, this,
+            [this] { KORVA_CustSelect1_CustomerEdit(); });
+
+    for (platform::DataGrid* grid : ui.mSdgBankruptcy) {
+        connect(grid, &platform::DataGrid::Click, this, [this](int i) { mSdgBankruptcy_Click(i); });
+        connect(grid, &platform::DataGrid::DblClick, this,
+                [this](int i) { mSdgBankruptcy_DblClick(i); });
+        connect(grid, &platform::DataGrid::SelChange, this,
+                [this](int i, int kind) { mSdgBankruptcy_SelChange(i, kind); });
+        connect(grid, &platform::DataGrid::RowColChange, this,
+                [this](int i, const QVariant& row, int col) {
+                    mSdgBankruptcy_RowColChange(i, row, col);
+                });
+        connect(grid, &platform::DataGrid::MouseMove, this,
+                [this](int i, int button, int shift, int x, int y) {
+                    mSdgBankruptcy_MouseMove(i, button, shift, x, y);
+                });
+        connect(grid, &platform::DataGrid::InitColumnProps, this,
+                [this](int i) { mSdgBankruptcy_InitColumnProps(i); });
+        grid->SetRowLoadedHandler([this](int i, records::Bookmark b, platform::RowValues& row) {
+            mSdgBankruptcy_RowLoaded(i, b, row);
+        });
+        grid->SetErrorHandler([this](int i, long dataError, int& response) {
+            mSdgBankruptcy_Error(i, dataError, response);
+        });
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        connect(ui.mOptBankruptcy[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
+                [this, i] { mOptBankruptcy_Click(i); });
+    }
+    for (int i = 0; i < 6; ++i) {
+        connect(ui.mCmdBankruptcy[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { mCmdBankruptcy_Click(i); });
+    }
+
+    connect(ui.mTxtBankruptcy, &QLineEdit::textChanged, this, [this] { mTxtBankruptcy_Change(); });
+    ui.mTxtBankruptcy->installEventFilter(this);
+    connect(ui.mTimUpdateTimeout, &QTimer::timeout, this, [this] { mTimUpdateTimeout_Timer(); });
+    buildCaseHistoryCommand();
 }
 
 void KORVA_Bankruptcy::UserDocument_Initialize() {
@@ -71,15 +119,15 @@ void KORVA_Bankruptcy::UserDocument_Initialize() {
         rsAccntRecv = records::NewAccntRecvRS(sink());
         rsBankruptcyAR = records::NewAccntRecvRS(sink());
 
-        SSTab1->setTabEnabled(2, false);
-        SSTab1->setTabEnabled(1, false);
-        SSTab1->setTabEnabled(0, true);
-        SSTab1->setCurrentIndex(0);
+        ui.SSTab1->setTabEnabled(2, false);
+        ui.SSTab1->setTabEnabled(1, false);
+        ui.SSTab1->setTabEnabled(0, true);
+        ui.SSTab1->setCurrentIndex(0);
 
         ValidateCommandButtons();
 
         for (int index : {ars, FILINGS}) {
-            platform::DataGrid* grid = mSdgBankruptcy[static_cast<std::size_t>(index)];
+            platform::DataGrid* grid = ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
             const records::RecordsetPtr& empty =
                 index == ars ? rsEmptyAccntRecv : rsEmptyBankruptcyCase;
             grid->SetDataMember("");
@@ -98,25 +146,25 @@ void KORVA_Bankruptcy::UserDocument_Initialize() {
 void KORVA_Bankruptcy::UserDocument_Show() {
     records::Trap(sink(), "KORVA_Bankruptcy.UserDocument_Show", [&] {
         if (!mVrexMessage) obtainListener();
-        if (mTimUpdateTimeout->interval() < kTimerFloorMs)
-            mTimUpdateTimeout->setInterval(kTimerDefaultMs);
-        mTimUpdateTimeout->stop();
-        mTimUpdateTimeout->setProperty("Tag", QString::number(mTimUpdateTimeout->interval()));
+        if (ui.mTimUpdateTimeout->interval() < kTimerFloorMs)
+            ui.mTimUpdateTimeout->setInterval(kTimerDefaultMs);
+        ui.mTimUpdateTimeout->stop();
+        ui.mTimUpdateTimeout->setProperty("Tag", QString::number(ui.mTimUpdateTimeout->interval()));
 
         for (int command : {9, 14, 8, 7}) mLib.statusLine->EnableCommand(command, false);
         for (int index : {0, 5, 1, 3})
-            mCmdBankruptcy[static_cast<std::size_t>(index)]->setEnabled(false);
+            ui.mCmdBankruptcy[static_cast<std::size_t>(index)]->setEnabled(false);
 
-        SSTab1->setTabEnabled(0, true);
-        SSTab1->setTabEnabled(1, false);
-        SSTab1->setTabEnabled(2, false);
-        SSTab1->setCurrentIndex(0);
+        ui.SSTab1->setTabEnabled(0, true);
+        ui.SSTab1->setTabEnabled(1, false);
+        ui.SSTab1->setTabEnabled(2, false);
+        ui.SSTab1->setCurrentIndex(0);
 
         setStatus("Loading Document Data ...");
         setBusy(true);
         RestoreData();
-        SetGridBolding(mSdgBankruptcy[ars]);
-        SetGridBolding(mSdgBankruptcy[FILINGS]);
+        SetGridBolding(ui.mSdgBankruptcy[ars]);
+        SetGridBolding(ui.mSdgBankruptcy[FILINGS]);
         setBusy(false);
         doEvents();
     });
@@ -136,7 +184,7 @@ bool KORVA_Bankruptcy::DataChanged() {
     bool changed = false;
     const bool done = records::Trap(sink(), "KORVA_Bankruptcy.DataChanged", [&] {
         setStatus("Checking Document Data ...");
-        changed = SSTab1->isTabEnabled(1) || SSTab1->isTabEnabled(2);
+        changed = ui.SSTab1->isTabEnabled(1) || ui.SSTab1->isTabEnabled(2);
     });
     if (!done) setBusy(false);  // the exit section
     return changed;
@@ -168,7 +216,7 @@ bool KORVA_Bankruptcy::CloseDocument() {
     });
     records::Trap(sink(), source, [&] { setStatus(kReady); });
     records::Trap(sink(), source, [&] {
-        mTimUpdateTimeout->stop();
+        ui.mTimUpdateTimeout->stop();
         if (mVrexMessage) {
             mVrexMessage->DataReady = nullptr;
             mVrexMessage->MsgTimeout = nullptr;
@@ -190,8 +238,8 @@ void KORVA_Bankruptcy::SaveData() {
 void KORVA_Bankruptcy::FileNew() {
     const char* source = "KORVA_Bankruptcy.FileNew";
     records::Trap(sink(), source, [&] { KORVA_CustSelect1_ClearForm(); });
-    records::Trap(sink(), source, [&] { KORVA_CustSelect1->ClearSelection(); });
-    records::Trap(sink(), source, [&] { mCmdBankruptcy[kRefresh]->setEnabled(true); });
+    records::Trap(sink(), source, [&] { ui.KORVA_CustSelect1->ClearSelection(); });
+    records::Trap(sink(), source, [&] { ui.mCmdBankruptcy[kRefresh]->setEnabled(true); });
     records::Trap(sink(), source, [&] { setBusy(false); });
     records::Trap(sink(), source, [&] { setStatus(kReady); });
 }
@@ -259,6 +307,6 @@ bool KORVA_Bankruptcy::showModal(QDialog& dialog, int* result) {
 std::string KORVA_Bankruptcy::customerDisplayName() const {
     // A restored screen shows its customer in the control too; its own record covers the case
     // where that could not be done.
-    if (KORVA_CustSelect1->HasCustomer()) return KORVA_CustSelect1->Customer().name;
+    if (ui.KORVA_CustSelect1->HasCustomer()) return ui.KORVA_CustSelect1->Customer().name;
     return udtCustomer.CustName;
 }

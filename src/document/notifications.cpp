@@ -61,8 +61,8 @@ void KORVA_Bankruptcy::GridNotificationUpdate(const messaging::RequestEntry& ent
         }
         settleTakenRows(entry);  // add/update: the deletes that went with the request
         if (!rows.empty()) {
-            mSdgBankruptcy[FILINGS]->Refresh();
-            mSdgBankruptcy[FILINGS]->ReBind();
+            ui.mSdgBankruptcy[FILINGS]->Refresh();
+            ui.mSdgBankruptcy[FILINGS]->ReBind();
         }
     });
     records::IgnoreErrors([&] {

@@ -17,11 +17,13 @@ void KORVA_Bankruptcy::ValidateAssignedOfficer() {
     auto step = [&](auto&& body) { return records::Trap(sink(), source, body); };
     auto reject = [&](bool emptyBox) {
         udtCustomer.AsgnOfficerID.clear();
-        if (emptyBox) mTxtBankruptcy->clear();
-        mLib.globalServices->MarkInvalid(mTxtBankruptcy);
+        if (emptyBox) ui.mTxtBankruptcy->clear();
+        mLib.globalServices->MarkInvalid(ui.mTxtBankruptcy);
     };
 
-    step([&] { udtCustomer.AsgnOfficerID = records::Trim(mTxtBankruptcy->text().toStdString()); });
+    step([&] {
+        udtCustomer.AsgnOfficerID = records::Trim(ui.mTxtBankruptcy->text().toStdString());
+    });
     const records::Value officer(udtCustomer.AsgnOfficerID);
     bool numeric = false;
     step([&] { numeric = records::IsNumeric(officer); });
@@ -37,7 +39,7 @@ void KORVA_Bankruptcy::ValidateAssignedOfficer() {
     }
     const bool asked = step([&] {
         if (mLib.globalServices->IsValidOfficer(records::CLng(officer))) {
-            mLib.globalServices->ClearInvalid(mTxtBankruptcy);
+            mLib.globalServices->ClearInvalid(ui.mTxtBankruptcy);
         } else {
             reject(false);  // the typed number stays for the user to correct
         }
@@ -49,11 +51,11 @@ void KORVA_Bankruptcy::mTxtBankruptcy_Change() {
     records::Trap(sink(), "KORVA_Bankruptcy.mTxtBankruptcy_Change", [&] {
         // Typed characters were filtered already; only a paste is checked here.
         if (mbMouseDown || mbPasteKey) {
-            const std::string text = mTxtBankruptcy->text().toStdString();
+            const std::string text = ui.mTxtBankruptcy->text().toStdString();
             if (!records::IsNumeric(records::Value(text)) || text.find('$') != std::string::npos ||
                 text.find('.') != std::string::npos) {
                 mInteraction->Beep();
-                mTxtBankruptcy->setText(QString::fromStdString(mStrSavedText));
+                ui.mTxtBankruptcy->setText(QString::fromStdString(mStrSavedText));
             }
         }
         ValidateCommandButtons();
@@ -77,10 +79,10 @@ void KORVA_Bankruptcy::mTxtBankruptcy_LostFocus() {
 }
 
 bool KORVA_Bankruptcy::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != mTxtBankruptcy) return QWidget::eventFilter(watched, event);
+    if (watched != ui.mTxtBankruptcy) return QWidget::eventFilter(watched, event);
     auto startPaste = [this](bool& flag) {
         flag = true;
-        mStrSavedText = mTxtBankruptcy->text().toStdString();
+        mStrSavedText = ui.mTxtBankruptcy->text().toStdString();
     };
     platform::BoxEventHandlers box;
     // Every keyboard paste goes through the paste check, Ctrl+V as well as Shift+Insert.
@@ -92,5 +94,5 @@ bool KORVA_Bankruptcy::eventFilter(QObject* watched, QEvent* event) {
     box.mouseDown = [&] { startPaste(mbMouseDown); };
     box.mouseUp = [this] { mbMouseDown = false; };
     box.lostFocus = [this] { mTxtBankruptcy_LostFocus(); };
-    return platform::dispatchBoxEvent(watched, mTxtBankruptcy, event, box);
+    return platform::dispatchBoxEvent(watched, ui.mTxtBankruptcy, event, box);
 }

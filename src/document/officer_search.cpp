@@ -22,7 +22,7 @@ void KORVA_Bankruptcy::DoOfficerSearch() {
             records::IgnoreErrors([&] { delete mFrmSelectOfficer.data(); });
             mFrmSelectOfficer = nullptr;
         }
-        if (!officer.empty()) mTxtBankruptcy->setText(QString::fromStdString(officer));
+        if (!officer.empty()) ui.mTxtBankruptcy->setText(QString::fromStdString(officer));
         ValidateAssignedOfficer();
     });
 }

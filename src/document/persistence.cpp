@@ -152,27 +152,29 @@ void ScreenStateFile::persistScreen(records::PropertyBag& main) {
 
     step([&] {
         records::PropertyBag layout;
-        layout.WriteProperty(kTab, doc_.SSTab1->currentIndex());
+        layout.WriteProperty(kTab, doc_.ui.SSTab1->currentIndex());
         for (int i = 0; i < 3; ++i)
-            layout.WriteProperty(kTabEnabled[i], doc_.SSTab1->isTabEnabled(i));
-        layout.WriteProperty(kOfficerText, doc_.mTxtBankruptcy->text().toStdString(), "");
+            layout.WriteProperty(kTabEnabled[i], doc_.ui.SSTab1->isTabEnabled(i));
+        layout.WriteProperty(kOfficerText, doc_.ui.mTxtBankruptcy->text().toStdString(), "");
         layout.WriteProperty(kOfficerBackColor, officerBackColor());
         for (std::size_t i = 0; i < 3; ++i)
-            layout.WriteProperty(kOptions[i], doc_.mOptBankruptcy[i]->isChecked());
+            layout.WriteProperty(kOptions[i], doc_.ui.mOptBankruptcy[i]->isChecked());
         layout.WriteProperty(kSortOrder, doc_.mStrARSortOrder);
         main.WriteProperty(kLayoutContents, layout.Contents());
     });
 
     for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid =
+                doc_.ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
             main.WriteProperty(std::string(kGridNames[index]) + kFirstRowSuffix,
                                grid->FirstRow().value_or(1), 1);
         });
     }
     for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid =
+                doc_.ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
             if (const auto current = grid->Bookmark()) {
                 main.WriteProperty(std::string(kGridNames[index]) + kThisRowSuffix, *current,
                                    records::Value());
@@ -181,7 +183,8 @@ void ScreenStateFile::persistScreen(records::PropertyBag& main) {
     }
     for (int index : {KORVA_Bankruptcy::ars, KORVA_Bankruptcy::FILINGS}) {
         step([&] {
-            const platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+            const platform::DataGrid* grid =
+                doc_.ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
             records::PropertyBag selection;
             const std::vector<records::Bookmark>& items = grid->SelBookmarks().items();
             for (std::size_t i = 0; i < items.size(); ++i)
@@ -207,7 +210,7 @@ void ScreenStateFile::setResizerEnabled(bool on) {
 }
 
 int ScreenStateFile::officerBackColor() const {
-    return colorNumber(doc_.mTxtBankruptcy->palette().color(QPalette::Base));
+    return colorNumber(doc_.ui.mTxtBankruptcy->palette().color(QPalette::Base));
 }
 
 void ScreenStateFile::setOfficerBackColor(int color) {
@@ -215,7 +218,7 @@ void ScreenStateFile::setOfficerBackColor(int color) {
     // also sets a tool tip and takes it back), so a color is restored by marking or clearing;
     // a color that is neither leaves the box plain.
     if (officerBackColor() == color) return;
-    doc_.mLib.globalServices->MarkInvalid(doc_.mTxtBankruptcy);
+    doc_.mLib.globalServices->MarkInvalid(doc_.ui.mTxtBankruptcy);
     if (officerBackColor() == color) return;
-    doc_.mLib.globalServices->ClearInvalid(doc_.mTxtBankruptcy);
+    doc_.mLib.globalServices->ClearInvalid(doc_.ui.mTxtBankruptcy);
 }

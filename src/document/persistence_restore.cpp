@@ -164,8 +164,8 @@ void ScreenStateFile::Read() {
         doc_.udtCustomer.IsBankruptcyManager = doc_.mUdtBlankCustomer.IsBankruptcyManager;
     });
     step([&] {
-        if (!records::IsNumeric(records::Value(doc_.mTxtBankruptcy->text().toStdString()))) {
-            doc_.mTxtBankruptcy->setText(
+        if (!records::IsNumeric(records::Value(doc_.ui.mTxtBankruptcy->text().toStdString()))) {
+            doc_.ui.mTxtBankruptcy->setText(
                 QString::fromStdString(records::Trim(doc_.mLib.userContext->GetOfficerNumber())));
         }
     });
@@ -247,7 +247,7 @@ void ScreenStateFile::restoreCustomer(const records::PropertyBag& main) {
     step([&] { doc_.showCustomerInControl(); });
     step([&] {
         if (!records::IsNumeric(records::Value(doc_.udtCustomer.AsgnOfficerID))) return;
-        doc_.mTxtBankruptcy->setText(
+        doc_.ui.mTxtBankruptcy->setText(
             QString::fromStdString(records::Trim(doc_.udtCustomer.AsgnOfficerID)));
         doc_.ValidateAssignedOfficer();
     });
@@ -259,8 +259,8 @@ void ScreenStateFile::restoreScreenLayout(const records::PropertyBag& main) {
     step([&] { layout = LoadBag(main, kLayoutContents); });
     // Each value defaults to what the control shows now.
     step([&] {
-        const std::string text = doc_.mTxtBankruptcy->text().toStdString();
-        doc_.mTxtBankruptcy->setText(
+        const std::string text = doc_.ui.mTxtBankruptcy->text().toStdString();
+        doc_.ui.mTxtBankruptcy->setText(
             QString::fromStdString(records::TextOf(layout.ReadProperty(kOfficerText, text))));
     });
     step([&] {
@@ -274,31 +274,31 @@ void ScreenStateFile::restoreScreenLayout(const records::PropertyBag& main) {
     });
     for (std::size_t i = 0; i < 3; ++i) {
         step([&] {
-            QRadioButton* option = doc_.mOptBankruptcy[i];
+            QRadioButton* option = doc_.ui.mOptBankruptcy[i];
             option->setChecked(
                 records::CBool(layout.ReadProperty(kOptions[i], option->isChecked())));
         });
     }
     for (int i = 0; i < 3; ++i) {
         step([&] {
-            doc_.SSTab1->setTabEnabled(i, records::CBool(layout.ReadProperty(
-                                              kTabEnabled[i], doc_.SSTab1->isTabEnabled(i))));
+            doc_.ui.SSTab1->setTabEnabled(i, records::CBool(layout.ReadProperty(
+                                                 kTabEnabled[i], doc_.ui.SSTab1->isTabEnabled(i))));
         });
     }
     step([&] {
-        const auto tab = records::CLng(layout.ReadProperty(kTab, doc_.SSTab1->currentIndex()));
-        if (tab < 0 || tab >= doc_.SSTab1->count()) {
+        const auto tab = records::CLng(layout.ReadProperty(kTab, doc_.ui.SSTab1->currentIndex()));
+        if (tab < 0 || tab >= doc_.ui.SSTab1->count()) {
             throw records::Error(records::err::InvalidArgument,
                                  "The screen-state file names tab " + std::to_string(tab) +
                                      ", which the screen does not have.");
         }
-        doc_.SSTab1->setCurrentIndex(static_cast<int>(tab));
+        doc_.ui.SSTab1->setCurrentIndex(static_cast<int>(tab));
     });
 }
 
 void ScreenStateFile::restoreGrid(int index, const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
-    platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+    platform::DataGrid* grid = doc_.ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
     const records::RecordsetPtr rs =
         index == KORVA_Bankruptcy::ars ? doc_.rsAccntRecv : doc_.rsBankruptcyCase;
     const std::string prefix = kGridNames[index];
@@ -351,7 +351,7 @@ void ScreenStateFile::restoreGrid(int index, const records::PropertyBag& main) {
 
 void ScreenStateFile::restoreSelection(int index, const records::PropertyBag& main) {
     auto step = [&](auto&& body) { return Step(restoreSink(), kRestoreSource, body); };
-    platform::DataGrid* grid = doc_.mSdgBankruptcy[static_cast<std::size_t>(index)];
+    platform::DataGrid* grid = doc_.ui.mSdgBankruptcy[static_cast<std::size_t>(index)];
     records::PropertyBag selection;
     long last = -1;
     std::vector<records::Bookmark> stale;

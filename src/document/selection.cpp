@@ -29,12 +29,12 @@ void KORVA_Bankruptcy::mSdgBankruptcy_MouseMove(int Index, int /*Button*/, int /
                                                 int Y) {
     records::IgnoreErrors([&] {
         mIntLastHitTest = 0;
-        mIntLastHitTest = mSdgBankruptcy.at(static_cast<std::size_t>(Index))->HitTest(X, Y);
+        mIntLastHitTest = ui.mSdgBankruptcy.at(static_cast<std::size_t>(Index))->HitTest(X, Y);
     });
 }
 
 void KORVA_Bankruptcy::makeCaseCurrent() {
-    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     udtCustomer.CaseID = records::Trim(records::TextOf(grid->CellValue("Case Number")));
     udtCustomer.CaseStatus = records::Trim(records::TextOf(grid->CellValue("STTS_CD")));
 }
@@ -43,7 +43,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowColChange(int Index, const QVariant& /*
                                                    int /*LastCol*/) {
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_RowColChange";
     if (Index == FILINGS) {
-        platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+        platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
         records::Trap(sink(), source, [&] {
             if (grid->SelBookmarks().Count() > 0) grid->SelBookmarks().RemoveAll();
         });
@@ -58,7 +58,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowColChange(int Index, const QVariant& /*
 void KORVA_Bankruptcy::mSdgBankruptcy_Click(int Index) {
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_Click";
     mClickSelectedCase.reset();
-    platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     if (Index == FILINGS && mIntLastHitTest == platform::DataGrid::HitRowSelector) {
         records::Trap(sink(), source, [&] { grid->SelBookmarks().RemoveAll(); });
         records::Trap(sink(), source, [&] {
@@ -85,7 +85,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_Click(int Index) {
 void KORVA_Bankruptcy::mSdgBankruptcy_DblClick(int Index) {
     const char* source = "KORVA_Bankruptcy.mSdgBankruptcy_DblClick";
     if (mIntLastHitTest != platform::DataGrid::HitDataCell) return;
-    platform::DataGrid* grid = mSdgBankruptcy.at(static_cast<std::size_t>(Index));
+    platform::DataGrid* grid = ui.mSdgBankruptcy.at(static_cast<std::size_t>(Index));
     platform::SelectedBookmarks& selected = grid->SelBookmarks();
 
     if (Index == FILINGS) {
@@ -141,7 +141,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_SelChange(int /*Index*/, int SelType) {
 
 void KORVA_Bankruptcy::mOptBankruptcy_Click(int Index) {
     const char* source = "KORVA_Bankruptcy.mOptBankruptcy_Click";
-    platform::DataGrid* grid = mSdgBankruptcy[ars];
+    platform::DataGrid* grid = ui.mSdgBankruptcy[ars];
     records::RecordsetPtr rs;
     std::vector<records::Bookmark> kept;
     records::Trap(sink(), source, [&] { rs = grid->DataSource(); });
@@ -157,7 +157,7 @@ void KORVA_Bankruptcy::mOptBankruptcy_Click(int Index) {
 }
 
 bool KORVA_Bankruptcy::currentCaseHasPendingAction() const {
-    const platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    const platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     const records::RecordsetPtr rs = grid->DataSource();
     if (!rs || grid->SelBookmarks().Count() == 0) return false;
     const int field = rs->FieldIndex("ACTION");
@@ -170,7 +170,7 @@ bool KORVA_Bankruptcy::currentCaseHasPendingAction() const {
 void KORVA_Bankruptcy::readCurrentCaseFromGrid() {
     udtCustomer.CaseID.clear();
     udtCustomer.CaseStatus.clear();
-    const platform::DataGrid* grid = mSdgBankruptcy[FILINGS];
+    const platform::DataGrid* grid = ui.mSdgBankruptcy[FILINGS];
     const records::RecordsetPtr rs = grid->DataSource();
     if (!rs || !rs->IsOpen() || grid->SelBookmarks().Count() == 0) return;
     const records::Bookmark b = grid->SelBookmarks().Item(0);
@@ -185,8 +185,8 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
     // others are still set.
     const char* source = "KORVA_Bankruptcy.ValidateCommandButtons";
     auto step = [&](auto&& body) { records::Trap(sink(), source, body); };
-    const platform::DataGrid* arGrid = mSdgBankruptcy[ars];
-    const platform::DataGrid* caseGrid = mSdgBankruptcy[FILINGS];
+    const platform::DataGrid* arGrid = ui.mSdgBankruptcy[ars];
+    const platform::DataGrid* caseGrid = ui.mSdgBankruptcy[FILINGS];
 
     bool caseOpen = false;
     bool casesPending = false;
@@ -199,13 +199,13 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
     step([&] { actionPending = currentCaseHasPendingAction(); });
 
     step([&] {
-        QPushButton* add = mCmdBankruptcy[0];
+        QPushButton* add = ui.mCmdBankruptcy[0];
         add->setEnabled(false);
         add->setEnabled(arGrid->Rows() > 0 && arGrid->SelBookmarks().Count() > 0 &&
                         isNumeric(udtCustomer.AsgnOfficerID) && !casesPending);
     });
     step([&] {
-        QPushButton* caseArs = mCmdBankruptcy[1];
+        QPushButton* caseArs = ui.mCmdBankruptcy[1];
         caseArs->setEnabled(false);
         caseArs->setEnabled(caseGrid->Rows() > 0 && caseGrid->SelBookmarks().Count() > 0 &&
                             !udtCustomer.CaseID.empty());
@@ -213,14 +213,14 @@ void KORVA_Bankruptcy::ValidateCommandButtons() {
         if (mActCaseHistory) mActCaseHistory->setEnabled(caseArs->isEnabled());
     });
     step([&] {
-        QPushButton* process = mCmdBankruptcy[3];
+        QPushButton* process = ui.mCmdBankruptcy[3];
         process->setEnabled(false);
         process->setEnabled(caseGrid->Rows() > 0 && caseOpen &&
                             caseGrid->SelBookmarks().Count() > 0 && !actionPending &&
                             !casesPending);
     });
     step([&] {
-        QPushButton* edit = mCmdBankruptcy[5];
+        QPushButton* edit = ui.mCmdBankruptcy[5];
         edit->setEnabled(false);
         edit->setEnabled(caseGrid->Rows() > 0 && caseGrid->SelBookmarks().Count() > 0 && caseOpen &&
                          !actionPending && !casesPending);

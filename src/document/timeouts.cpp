@@ -33,12 +33,12 @@ std::string KORVA_Bankruptcy::sweep() {
         message += entry.timeoutText + kLineBreak;
         switch (kind) {
             case messaging::kCases:
-                mCmdBankruptcy[kRefresh]->setEnabled(true);
+                ui.mCmdBankruptcy[kRefresh]->setEnabled(true);
                 entry.failed = true;
                 GridNotificationUpdate(entry);
                 break;
             case messaging::kOpenArs:
-                mCmdBankruptcy[kRefresh]->setEnabled(true);
+                ui.mCmdBankruptcy[kRefresh]->setEnabled(true);
                 break;
             case messaging::kAddUpdate:
                 entry.failed = true;
@@ -77,7 +77,7 @@ void KORVA_Bankruptcy::UpdateTimeout() {
 
 void KORVA_Bankruptcy::mTimUpdateTimeout_Timer() {
     records::Trap(sink(), "KORVA_Bankruptcy.mTimUpdateTimeout_Timer", [&] {
-        mTimUpdateTimeout->stop();
+        ui.mTimUpdateTimeout->stop();
         const std::string message = sweep();
         if (!message.empty()) {
             mInteraction->MsgBox(messaging::TimeoutMessageText(message), platform::MsgButtons::OK,
@@ -86,9 +86,9 @@ void KORVA_Bankruptcy::mTimUpdateTimeout_Timer() {
         }
         doEvents();
         if (mUdtRequests.AnyPending()) {
-            mTimUpdateTimeout->start();
+            ui.mTimUpdateTimeout->start();
         } else {
-            mTimUpdateTimeout->stop();
+            ui.mTimUpdateTimeout->stop();
         }
     });
     setBusy(false);
@@ -98,7 +98,7 @@ void KORVA_Bankruptcy::mTimUpdateTimeout_Timer() {
 void KORVA_Bankruptcy::startTimerForDeadline() {
     // An unanswered request must never stay staged for ever: a deadline switches the watch on.
     // A running timer keeps its rhythm, so a stream of requests cannot put the check off.
-    if (!mTimUpdateTimeout->isActive()) mTimUpdateTimeout->start();
+    if (!ui.mTimUpdateTimeout->isActive()) ui.mTimUpdateTimeout->start();
 }
 
 bool KORVA_Bankruptcy::IsIdle() const {

@@ -1,8 +1,7 @@
-// The document's controls: three tabs, the customer labels, the two grids, the sort options,
-// the officer box and the command buttons. Every control carries its name as object name,
-// control-array members with their index in parentheses.
+// The document's controls. Every control carries its name as object name, control-array members
+// with their index in parentheses.
+#include "document/bankruptcy_screen.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -39,19 +38,19 @@ constexpr const char* kSortCaptions[] = {"AR #", "AR Type", "Issue Date"};
 
 }  // namespace
 
-void KORVA_Bankruptcy::buildControls() {
-    setObjectName(QStringLiteral("KORVA_Bankruptcy"));
+void BankruptcyScreen::setupUi(QWidget* document, std::shared_ptr<messaging::BackEnd> directory) {
+    document->setObjectName(QStringLiteral("KORVA_Bankruptcy"));
 
     for (const CommandCaption& c : kCommandCaptions) {
-        auto* button = new QPushButton(QString::fromLatin1(c.caption), this);
+        auto* button = new QPushButton(QString::fromLatin1(c.caption), document);
         button->setObjectName(arrayName("mCmdBankruptcy", c.index));
         button->setAutoDefault(false);
         mCmdBankruptcy[static_cast<std::size_t>(c.index)] = button;
     }
 
-    SSTab1 = new QTabWidget(this);
+    SSTab1 = new QTabWidget(document);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->addTab(buildCustomerTab(), QStringLiteral("Se&l Cust"));
+    SSTab1->addTab(buildCustomerTab(std::move(directory)), QStringLiteral("Se&l Cust"));
     SSTab1->addTab(buildReceivablesTab(), QStringLiteral("Set &Up Bankruptcy"));
     SSTab1->addTab(buildCasesTab(), QStringLiteral("B&ankruptcy History"));
 
@@ -60,26 +59,27 @@ void KORVA_Bankruptcy::buildControls() {
     for (int index : {0, 5, 3, 1, 2})
         commands->addWidget(mCmdBankruptcy[static_cast<std::size_t>(index)]);
 
-    auto* page = new QVBoxLayout(this);
+    auto* page = new QVBoxLayout(document);
     page->setContentsMargins(6, 6, 6, 6);
     page->addWidget(SSTab1, 1);
     page->addLayout(commands);
 
-    mTimUpdateTimeout = new QTimer(this);
+    mTimUpdateTimeout = new QTimer(document);
     mTimUpdateTimeout->setObjectName(QStringLiteral("mTimUpdateTimeout"));
-    mTimUpdateTimeout->setInterval(kTimerDefaultMs);  // as laid out; Show enforces the floor
+    // As laid out; Show enforces the floor.
+    mTimUpdateTimeout->setInterval(KORVA_Bankruptcy::kTimerDefaultMs);
 }
 
-QWidget* KORVA_Bankruptcy::buildCustomerTab() {
+QWidget* BankruptcyScreen::buildCustomerTab(std::shared_ptr<messaging::BackEnd> directory) {
     auto* tab = new QWidget;
-    KORVA_CustSelect1 = new platform::CustomerSelect(mLib.directory, tab);
+    KORVA_CustSelect1 = new platform::CustomerSelect(std::move(directory), tab);
     KORVA_CustSelect1->setObjectName(QStringLiteral("KORVA_CustSelect1"));
     auto* box = new QVBoxLayout(tab);
     box->addWidget(KORVA_CustSelect1, 1);
     return tab;
 }
 
-QWidget* KORVA_Bankruptcy::buildCustomerLabels(int first, const QString& title) {
+QWidget* BankruptcyScreen::buildCustomerLabels(int first, const QString& title) {
     auto* group = new QGroupBox(title);
     group->setObjectName(first == 0 ? QStringLiteral("mFraCustomer(0)")
                                     : QStringLiteral("mFraCustomer(1)"));
@@ -118,13 +118,18 @@ QWidget* KORVA_Bankruptcy::buildCustomerLabels(int first, const QString& title) 
     return group;
 }
 
-QWidget* KORVA_Bankruptcy::buildReceivablesTab() {
-    auto* tab = new QWidget;
+platform::DataGrid* BankruptcyScreen::buildGrid(int index, QWidget* tab) {
     auto* grid = new platform::DataGrid(tab);
-    grid->SetIndex(ars);
-    grid->setObjectName(arrayName("mSdgBankruptcy", ars));
+    grid->SetIndex(index);
+    grid->setObjectName(arrayName("mSdgBankruptcy", index));
     grid->StyleSets().Add("UNBOLD");
-    mSdgBankruptcy[ars] = grid;
+    mSdgBankruptcy[static_cast<std::size_t>(index)] = grid;
+    return grid;
+}
+
+QWidget* BankruptcyScreen::buildReceivablesTab() {
+    auto* tab = new QWidget;
+    platform::DataGrid* grid = buildGrid(KORVA_Bankruptcy::ars, tab);
 
     mFraSortBy = new QGroupBox(QStringLiteral("Sort By"), tab);
     mFraSortBy->setObjectName(QStringLiteral("mFraSortBy"));
@@ -166,63 +171,12 @@ QWidget* KORVA_Bankruptcy::buildReceivablesTab() {
     return tab;
 }
 
-QWidget* KORVA_Bankruptcy::buildCasesTab() {
+QWidget* BankruptcyScreen::buildCasesTab() {
     auto* tab = new QWidget;
-    auto* grid = new platform::DataGrid(tab);
-    grid->SetIndex(FILINGS);
-    grid->setObjectName(arrayName("mSdgBankruptcy", FILINGS));
-    grid->StyleSets().Add("UNBOLD");
-    mSdgBankruptcy[FILINGS] = grid;
+    platform::DataGrid* grid = buildGrid(KORVA_Bankruptcy::FILINGS, tab);
 
     auto* box = new QVBoxLayout(tab);
     box->addWidget(buildCustomerLabels(7, QStringLiteral("Customer")));
     box->addWidget(grid, 1);
     return tab;
-}
-
-void KORVA_Bankruptcy::connectControls() {
-    connect(KORVA_CustSelect1, &platform::CustomerSelect::ClearForm, this,
-            [this] { KORVA_CustSelect1_ClearForm(); });
-    connect(KORVA_CustSelect1, &platform::CustomerSelect::SelectionChanged, this,
-            [this] { KORVA_CustSelect1_SelectionChanged(); });
-    connect(KORVA_CustSelect1, &platform::CustomerSelect::CustomerEdit, this,
-            [this] { KORVA_CustSelect1_CustomerEdit(); });
-
-    for (platform::DataGrid* grid : mSdgBankruptcy) {
-        connect(grid, &platform::DataGrid::Click, this, [this](int i) { mSdgBankruptcy_Click(i); });
-        connect(grid, &platform::DataGrid::DblClick, this,
-                [this](int i) { mSdgBankruptcy_DblClick(i); });
-        connect(grid, &platform::DataGrid::SelChange, this,
-                [this](int i, int kind) { mSdgBankruptcy_SelChange(i, kind); });
-        connect(grid, &platform::DataGrid::RowColChange, this,
-                [this](int i, const QVariant& row, int col) {
-                    mSdgBankruptcy_RowColChange(i, row, col);
-                });
-        connect(grid, &platform::DataGrid::MouseMove, this,
-                [this](int i, int button, int shift, int x, int y) {
-                    mSdgBankruptcy_MouseMove(i, button, shift, x, y);
-                });
-        connect(grid, &platform::DataGrid::InitColumnProps, this,
-                [this](int i) { mSdgBankruptcy_InitColumnProps(i); });
-        grid->SetRowLoadedHandler([this](int i, records::Bookmark b, platform::RowValues& row) {
-            mSdgBankruptcy_RowLoaded(i, b, row);
-        });
-        grid->SetErrorHandler([this](int i, long dataError, int& response) {
-            mSdgBankruptcy_Error(i, dataError, response);
-        });
-    }
-
-    for (int i = 0; i < 3; ++i) {
-        connect(mOptBankruptcy[static_cast<std::size_t>(i)], &QRadioButton::clicked, this,
-                [this, i] { mOptBankruptcy_Click(i); });
-    }
-    for (int i = 0; i < 6; ++i) {
-        connect(mCmdBankruptcy[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { mCmdBankruptcy_Click(i); });
-    }
-
-    connect(mTxtBankruptcy, &QLineEdit::textChanged, this, [this] { mTxtBankruptcy_Change(); });
-    mTxtBankruptcy->installEventFilter(this);
-    connect(mTimUpdateTimeout, &QTimer::timeout, this, [this] { mTimUpdateTimeout_Timer(); });
-    buildCaseHistoryCommand();
 }
