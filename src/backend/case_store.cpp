@@ -183,10 +183,6 @@ std::optional<ReceivableRecord> ReceivableLookup::find(const ReceivableKey& key)
     return found;
 }
 
-std::optional<ReceivableRecord> LoadReceivable(Sql& sql, const ReceivableKey& key, bool lock) {
-    return ReceivableLookup(sql, lock).find(key);
-}
-
 namespace {
 
 const QString kReceivableOrder =

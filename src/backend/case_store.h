@@ -78,9 +78,7 @@ std::vector<CaseRecord> CasesNumbered(Sql& sql, const QString& custId, const QSt
 bool CustomerExists(Sql& sql, const QString& custId, bool lock = false);
 bool OfficerExists(Sql& sql, std::int64_t officer);
 
-std::optional<ReceivableRecord> LoadReceivable(Sql& sql, const ReceivableKey& key,
-                                               bool lock = false);
-// The same for many keys, with the statement prepared once.
+// Receivables by their keys, with the statement prepared once.
 class ReceivableLookup {
   public:
     ReceivableLookup(Sql& sql, bool lock);

@@ -105,10 +105,6 @@ int CompareTextNoCase(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-bool EqualTextNoCase(std::string_view a, std::string_view b) {
-    return EqualsIgnoreCase(a, b);
-}
-
 // --- Column
 
 Storage StorageOf(FieldType t) {
@@ -311,38 +307,6 @@ void Column::Set(std::uint32_t row, const Value& v) {
         for (std::uint32_t i = 0; i < rows_; ++i) same[i] = i;
         Compact(same, rows_);
     }
-}
-
-void Column::AppendBits(std::uint64_t bits) {
-    if (!materialised_) Materialise();
-    const std::uint32_t row = rows_++;
-    if ((row & 63) == 0) present_.push_back(0);
-    if (storage_ == Storage::Number) {
-        if (narrow_) {
-            num32_.push_back(0);
-        } else {
-            num_.push_back(0);
-        }
-        StoreWhole(row, static_cast<std::int64_t>(bits));
-    } else {
-        num_.push_back(bits);
-    }
-    MarkPresent(row, true);
-}
-
-void Column::AppendText(std::string_view s) {
-    if (!materialised_) Materialise();
-    const std::uint32_t row = rows_++;
-    if ((row & 63) == 0) present_.push_back(0);
-    std::uint32_t slot;
-    if (s.size() <= 3) {
-        slot = kInline | (static_cast<std::uint32_t>(s.size()) << 24);
-        if (!s.empty()) std::memcpy(reinterpret_cast<char*>(&slot), s.data(), s.size());
-    } else {
-        slot = pool_.Add(s);
-    }
-    txt_.push_back(slot);
-    MarkPresent(row, true);
 }
 
 void Column::Reserve(std::uint32_t rows) {

@@ -267,12 +267,10 @@ class Column {
     Column ShareWith();
     Column ShareFrozen() const;
 
-    // For image loading: raw slot access (Number/Real: bit patterns).
-    void AppendBits(std::uint64_t bits);
+    // Raw slot access (Number/Real: bit patterns).
     std::uint64_t Bits(std::uint32_t row) const {
         return narrow_ ? static_cast<std::uint64_t>(Whole(row)) : num_[row];
     }
-    void AppendText(std::string_view s);
 
     static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
 
@@ -305,7 +303,6 @@ class Column {
 
 // Letter case ignored for ASCII letters, bytes otherwise (the same rule as CompareForSort).
 int CompareTextNoCase(std::string_view a, std::string_view b);
-bool EqualTextNoCase(std::string_view a, std::string_view b);
 
 // Whether a value is of a field's own type (Null and Empty fit every field), so that
 // ConvertForField gives it back unchanged.

@@ -170,12 +170,6 @@ std::vector<const Clause*> Filter::RequiredEqualities(const RowStore& store) con
     return out;
 }
 
-bool IndexKeyNumber(const Column& c, RowId row, std::uint64_t& key) {
-    if (c.IsNull(row)) return false;
-    key = c.Bits(row);
-    return true;
-}
-
 std::string IndexKeyText(std::string_view s) {
     return ToUpperAscii(s);
 }

@@ -76,8 +76,7 @@ private:
     int root_ = -1;
 };
 
-// Key of a cell for find indexes (texts upper-cased); false for a Null cell.
-bool IndexKeyNumber(const Column& c, RowId row, std::uint64_t& key);
+// Key of a text cell for find indexes: upper-cased.
 std::string IndexKeyText(std::string_view s);
 
 }  // namespace records

@@ -145,19 +145,6 @@ Bytes Stream::Read(std::int64_t n) {
     return out;
 }
 
-void Stream::ReadExact(void* out, std::size_t n) {
-    RequireOpen();
-    WriteOutImage();
-    const std::size_t left = data_.size() - pos_;
-    if (n > left) {
-        throw Error(err::BadImage, "Stream is truncated: " + std::to_string(n) +
-                                       " bytes needed at position " + std::to_string(pos_) + ", " +
-                                       std::to_string(left) + " left.");
-    }
-    if (n > 0) std::memcpy(out, data_.data() + pos_, n);
-    pos_ += n;
-}
-
 void Stream::CopyTo(Stream& dest, std::int64_t n) {
     RequireOpen();
     dest.RequireOpen();

@@ -40,8 +40,6 @@ class Stream {
     std::uint8_t* Reserve(std::size_t n);
     // Reads up to n bytes (all remaining when n < 0); fewer at the end.
     Bytes Read(std::int64_t n = -1);
-    // Reads exactly n bytes or throws error 3709 ("truncated") without moving.
-    void ReadExact(void* out, std::size_t n);
     // Copies from the position to the end (or n bytes) into dest at its position.
     void CopyTo(Stream& dest, std::int64_t n = -1);
     void Flush() {}

@@ -25,11 +25,6 @@ void ucDTDDesignerDS::UserControl_Initialize() {
     fetched_ = false;
 }
 
-void ucDTDDesignerDS::UserControl_InitProperties() {
-    designTimeOnly_ = true;
-    fetched_ = false;
-}
-
 void ucDTDDesignerDS::UserControl_ReadProperties(const PropertyBag& bag) {
     designTimeOnly_ = CBool(bag.ReadProperty("DesignTimeOnly", true));
 }

@@ -41,7 +41,6 @@ public:
 
     // Container events.
     void UserControl_Initialize();
-    void UserControl_InitProperties();
     void UserControl_ReadProperties(const PropertyBag& bag);
     void UserControl_WriteProperties(PropertyBag& bag) const;
     void UserControl_Resize();

@@ -62,10 +62,6 @@ Date MakeDate(long long dayIndex, int seconds) {
     return Date{serial};
 }
 
-long long DayIndex(const DateParts& p) {
-    return DaysFromCivil(p.year, p.month, p.day) + kEpochDays;
-}
-
 std::string Pad(long long n, int width) {
     std::string s = std::to_string(n < 0 ? -n : n);
     if (static_cast<int>(s.size()) < width)
@@ -241,11 +237,6 @@ DateParts SplitDate(Date d) {
     p.minute = static_cast<int>(seconds / 60 % 60);
     p.second = static_cast<int>(seconds % 60);
     return p;
-}
-
-int Weekday(Date d) {
-    const long long idx = DayIndex(SplitDate(d));  // 0 = Saturday 1899-12-30
-    return static_cast<int>(((idx + 6) % 7 + 7) % 7) + 1;
 }
 
 std::optional<Date> ParseDate(std::string_view text) {

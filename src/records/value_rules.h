@@ -54,7 +54,6 @@ struct DateParts {
     int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
 };
 DateParts SplitDate(Date d);
-int Weekday(Date d);  // 1 = Sunday
 // Parses "mm/dd/yyyy" (also m/d/yyyy) and "yyyy-mm-dd"; nullopt when not a date.
 std::optional<Date> ParseDate(std::string_view text);
 

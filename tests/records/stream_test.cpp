@@ -101,20 +101,6 @@ TEST(Stream, ReserveGivesRoomAtThePositionForWritingInPlace) {
     EXPECT_EQ(ErrorOf([&] { s.Reserve(1); }), err::ObjectClosed);
 }
 
-TEST(Stream, ReadExactFailsWithoutMoving) {
-    Stream s;
-    s.Open();
-    s.Write(B({1, 2, 3}));
-    s.SetPosition(1);
-    std::uint8_t out[4] = {};
-    EXPECT_EQ(ErrorOf([&] { s.ReadExact(out, 3); }), err::BadImage);
-    EXPECT_EQ(s.Position(), 1);
-    s.ReadExact(out, 2);
-    EXPECT_EQ(out[0], 2);
-    EXPECT_EQ(out[1], 3);
-    EXPECT_TRUE(s.AtEnd());
-}
-
 TEST(Stream, CopyToAppendsTheRestAtTheDestinationsPosition) {
     Stream src, dest;
     src.Open();

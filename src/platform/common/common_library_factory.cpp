@@ -57,12 +57,6 @@ CommonLibraryParts buildCommonLibraryParts(std::shared_ptr<messaging::BackEnd> b
     return parts;
 }
 
-messaging::CommonLibrary buildCommonLibrary(std::shared_ptr<messaging::BackEnd> backEnd,
-                                            const std::string& userName,
-                                            const CommonLibraryOptions& options) {
-    return buildCommonLibraryParts(std::move(backEnd), userName, options).library;
-}
-
 void addCommonLibraryOptions(QCommandLineParser& parser) {
     parser.addOption(QCommandLineOption(
         QStringLiteral("fault"),

@@ -48,10 +48,6 @@ CommonLibraryParts buildCommonLibraryParts(std::shared_ptr<messaging::BackEnd> b
                                            const std::string& userName,
                                            const CommonLibraryOptions& options = {});
 
-messaging::CommonLibrary buildCommonLibrary(std::shared_ptr<messaging::BackEnd> backEnd,
-                                            const std::string& userName,
-                                            const CommonLibraryOptions& options = {});
-
 // The command-line options of the common library: --fault WORD=... (repeatable) and
 // --service-limit SECONDS.
 void addCommonLibraryOptions(QCommandLineParser& parser);

@@ -76,10 +76,4 @@ bool BackEndGlobalServices::IsValidOfficer(std::int64_t officer) {
     return officers_.count(officer) > 0;
 }
 
-void BackEndGlobalServices::clearCaches() {
-    rights_.clear();
-    codeTables_.clear();
-    officers_.clear();
-}
-
 }  // namespace platform

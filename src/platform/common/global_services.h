@@ -40,9 +40,6 @@ public:
     void ClearInvalid(QWidget* control) override;
     void PrepareForm(QWidget* form) override;
 
-    // Forgets what was asked of the back end (rights, code tables, officers).
-    void clearCaches();
-
 private:
     std::shared_ptr<Transport> transport_;
     std::shared_ptr<messaging::UserContext> user_;

@@ -9,11 +9,6 @@ namespace platform {
 
 UserFolder::UserFolder(QString overridePath) : override_(std::move(overridePath)) {}
 
-void UserFolder::setOverride(QString path) {
-    std::lock_guard lock(mutex_);
-    override_ = std::move(path);
-}
-
 QString UserFolder::path() {
     std::lock_guard lock(mutex_);
     QString folder = override_.isEmpty()

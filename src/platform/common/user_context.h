@@ -20,9 +20,8 @@ public:
     explicit UserFolder(QString overridePath = {});
     // The folder with a separator at the end; "" when it cannot be created.
     QString path();
-    void setOverride(QString path);
 
-private:
+  private:
     std::mutex mutex_;
     QString override_;
 };

@@ -4,8 +4,6 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "records/text_util.h"
-
 namespace platform {
 
 QString messageBoxText(std::string_view text) {
@@ -66,13 +64,6 @@ std::string answerName(MsgAnswer answer) {
         if (a.answer == answer) return a.name;
     }
     return "?";
-}
-
-std::optional<MsgAnswer> answerFromName(std::string_view name) {
-    for (const AnswerName& a : kAnswers) {
-        if (records::EqualsIgnoreCase(a.name, name)) return a.answer;
-    }
-    return std::nullopt;
 }
 
 std::string buttonsName(MsgButtons buttons) {

@@ -21,8 +21,6 @@ TEST(InteractionText, LineBreaksOfEveryKindAndDoubledAmpersands) {
     EXPECT_EQ(messageBoxText("two\r\n\r\nbreaks"), "two\n\nbreaks");
     EXPECT_EQ(captionText("declined && dismissed"), "declined & dismissed");
     EXPECT_EQ(captionText("Account & Bankruptcy"), "Account & Bankruptcy");
-    EXPECT_EQ(answerFromName("yes"), MsgAnswer::Yes);
-    EXPECT_FALSE(answerFromName("maybe").has_value());
     EXPECT_EQ(closingAnswer(MsgButtons::YesNoCancel), MsgAnswer::Cancel);
     EXPECT_EQ(closingAnswer(MsgButtons::YesNo), MsgAnswer::No);
     EXPECT_EQ(closingAnswer(MsgButtons::OK), MsgAnswer::OK);
