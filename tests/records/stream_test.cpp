@@ -4,22 +4,15 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <random>
 
 #include "records/errors.h"
+#include "recordset_fixture.h"
 
 namespace records {
 namespace {
 
-long ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testing::ErrorOf;
 
 Bytes B(std::initializer_list<int> v) {
     Bytes b;

@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 
 #include "records/errors.h"
+#include "recordset_fixture.h"
 
 namespace records {
 namespace {
 
-long ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testing::ErrorOf;
 
 TEST(ValueRules, IsNumericReadsEveryNumberForm) {
     struct Case {

@@ -105,7 +105,9 @@ TEST_F(ServicesTest, ErrorsAndNotificationsAreAppendedToTheLogFile) {
     EXPECT_TRUE(lines[1].contains(QLatin1String("E42: Case exists | Location: cases")));
 }
 
-TEST(ErrorLog, UnwritableFolderLosesTheReportWithoutThrowing) {
+QStringList gWarnings;
+
+TEST(ErrorLog, AnUnwritableFolderStillLeavesTheReportAsAWarning) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QFile blocker(dir.path() + QStringLiteral("/file"));
@@ -113,9 +115,15 @@ TEST(ErrorLog, UnwritableFolderLosesTheReportWithoutThrowing) {
     blocker.close();
     auto folder = std::make_shared<platform::UserFolder>(blocker.fileName() + QStringLiteral("/sub"));
     platform::LogFileErrorReporter reporter(folder);
-    EXPECT_NO_THROW(reporter.ReportError("boom", "exe", "source"));
-    EXPECT_NO_THROW(reporter.LogNotification("note", "X"));
+    gWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg) gWarnings << text;
+        });
+    reporter.ReportError("boom", "exe", "source");
+    qInstallMessageHandler(previous);
     EXPECT_TRUE(reporter.logPath().isEmpty());
+    EXPECT_EQ(gWarnings, QStringList{QStringLiteral("ERROR exe source: boom")});
 }
 
 TEST(Faults, TextsFromOptionsAndEnvironmentCombinePerThemeWord) {
