@@ -138,42 +138,6 @@ TEST_F(AddEditTest, AddedCaseIsShownAsAddingUntilItsAnswer) {
     EXPECT_EQ(requests[0].parts[1].rows->RecordCount(), 2);
 }
 
-TEST_F(AddEditTest, ARefusedAddLeavesNothingBehind) {
-    backEnd->problems["ADDUPDATE"] = {{"DUPCASE", "Case exists", "ADDUPDATE: BANKRUPTCY", ""}};
-    chooseReceivables({0, 1});
-    interaction->queueModal([&](QDialog& d) { enterCase(d, QStringLiteral("BK-301")); });
-    interaction->queueAnswer(platform::MsgAnswer::OK);
-    command(0)->click();
-    const messaging::RequestEntry& slot = doc->Requests()[messaging::kAddUpdate];
-    ASSERT_TRUE(waitUntil([&] { return slot.deadline == 0 && interaction->boxes().size() == 1; }));
-    EXPECT_NE(interaction->boxes()[0].text.find("DUPCASE: Case exists"), std::string::npos);
-    EXPECT_FALSE(caseField("BK-301", "CASE_ID").has_value());
-    EXPECT_EQ(cases().Rows(), 1);
-    tabs()->setCurrentIndex(1);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 3) << "the receivables came back";
-    auto back = doc->AccntRecvRecordset()->Clone();
-    back->SetFilter("[Theme] <> Null");
-    EXPECT_EQ(back->RecordCount(), 0) << "no stamp left on them";
-}
-
-TEST_F(AddEditTest, AnUnansweredAddIsRolledBackAndTold) {
-    fault("ADDUPDATE=drop");
-    chooseReceivables({1});
-    interaction->queueModal([&](QDialog& d) { enterCase(d, QStringLiteral("BK-302")); });
-    command(0)->click();
-    ASSERT_TRUE(caseField("BK-302", "CASE_ID").has_value());
-    EXPECT_FALSE(doc->CheckTimeouts());
-    parts.clock->advance(61);
-    interaction->queueAnswer(platform::MsgAnswer::OK);
-    EXPECT_TRUE(doc->CheckTimeouts());
-    ASSERT_NE(interaction->lastBox(), nullptr);
-    EXPECT_NE(interaction->lastBox()->text.find("The system has not responded to your request(s)."),
-              std::string::npos);
-    EXPECT_FALSE(caseField("BK-302", "CASE_ID").has_value());
-    tabs()->setCurrentIndex(1);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 3);
-}
-
 TEST_F(AddEditTest, EditHandsTheCurrentCaseAloneAndARefusalRestoresIt) {
     tabs()->setCurrentIndex(1);
     selectRows(grid(KORVA_Bankruptcy::ars), {0});  // ignored by an edit

@@ -17,65 +17,58 @@ Value money(std::int64_t whole) {
     return Value(records::CurrencyFromUnits(whole));
 }
 
-TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
-    open();
-    fillPayment("250", "CK-1", "Trustee payment");
-    const std::string receipt = label(7).toStdString();
-    interaction->queueAnswer(platform::MsgAnswer::Yes);
-    clickSave();
+class PaymentTest : public ProcessDialogTest {
+  protected:
+    // Opens the dialog on a case without payments and saves a $250 payment, confirmed.
+    void SetUp() override {
+        ProcessDialogTest::SetUp();
+        open();
+        fillPayment("250", "CK-1", "Trustee payment");
+        receipt = label(7).toStdString();
+        interaction->queueAnswer(platform::MsgAnswer::Yes);
+        clickSave();
+    }
+    std::string receipt;
+};
 
+TEST_F(PaymentTest, TheConfirmationNamesTheReceiptTheUserSaw) {
     ASSERT_EQ(interaction->boxes().size(), 1u);
     const auto& box = interaction->boxes().front();
-    // The receipt confirmed is the one the user saw before pressing "Save".
     EXPECT_EQ(box.text, process_dialog::PaymentConfirmationText(receipt, "$250.00", "CK-1"));
     EXPECT_EQ(box.buttons, platform::MsgButtons::YesNoCancel);
-    EXPECT_EQ(box.icon, platform::MsgIcon::Question);
     EXPECT_EQ(box.title, "HALBERON");
+}
 
+TEST_F(PaymentTest, TheRequestCarriesThePaymentAndTheCaseAsRead) {
     const messaging::Request r = request();
     EXPECT_EQ(r.theme, kTheme);
     testing_support::ExpectChangeRequestHeader(r);
-    // The command, and the case as it was read.
     ASSERT_EQ(r.parts.size(), 2u);
     ASSERT_EQ(r.parts[1].name, "ORIGINAL");
     EXPECT_EQ(partValue(r, "ACTION"), Value("PAY"));
-    EXPECT_EQ(partValue(r, "CUST_ID"), Value("1002"));
     EXPECT_EQ(partValue(r, "CASE_ID"), Value("2020BK0001"));
-    EXPECT_EQ(partValue(r, "BNKRPTCY_CMMT_TXT"), Value("Trustee payment"));
     for (const char* never : {"TRSTE_PHN_NBR", "TRSTE_NM", "NTFCTN_DT", "CRT_FILE_DT",
                               "CLM_FILE_DT", "CRT_CLSE_DT", "STTS_CD", "ASGN_OFCR_ID"}) {
         EXPECT_TRUE(partValue(r, never).isNull()) << never;
     }
     EXPECT_EQ(partValue(r, "FRCPT_NBR"), Value(receipt));
-    EXPECT_EQ(partValue(r, "FUND_RFRNC_NBR"), Value("CK-1"));
     EXPECT_EQ(partValue(r, "FUND_AMT"), money(250));
     EXPECT_EQ(partValue(r, "TOT_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "PYMT_CNT"), Value(1));
     EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(platform::serialFromQDate(QDate::currentDate())));
-    EXPECT_EQ(partValue(r, "LST_RCPT_NBR"), Value(receipt));
-    EXPECT_EQ(partValue(r, "LST_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "LST_FUND_RFRNC_NBR"), Value("CK-1"));
-
-    // Announced once, before the back end could see it.
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].theme, kTheme);
-    EXPECT_EQ(sent[0].key, r.messageKey);
-    EXPECT_EQ(sent[0].handledBefore, 0);
-
-    // The document's row holds the staged payment under the request's stamp.
-    cases->MoveFirst();
-    EXPECT_EQ(cases->Get("ACTION"), Value("PAY"));
-    EXPECT_EQ(cases->Get("Theme"), Value(r.messageKey));
+    EXPECT_EQ(sent[0].handledBefore, 0) << "announced before the back end could answer";
     records::Recordset& read = *r.parts[1].rows;
     read.MoveFirst();
-    EXPECT_EQ(read.RecordCount(), 1);
-    for (const char* field : {"CASE_ID", "TOT_PYMT_AMT", "PYMT_CNT", "BNKRPTCY_CMMT_TXT"}) {
-        EXPECT_EQ(read.Get(field), cases->OriginalValue(field)) << field;
-    }
-    EXPECT_NE(read.Get("PYMT_CNT"), cases->Get("PYMT_CNT")) << "read before the payment";
-    EXPECT_TRUE(read.Get("ACTION").isNull());
+    EXPECT_EQ(read.Get("PYMT_CNT"), cases->OriginalValue("PYMT_CNT"));
     EXPECT_TRUE(read.Get("Theme").isNull());
-    EXPECT_EQ(cases->Get("TOT_PYMT_AMT"), money(250));
+}
+
+TEST_F(PaymentTest, TheCaseRowHoldsThePaymentUnderTheRequestsStamp) {
+    cases->MoveFirst();
+    EXPECT_EQ(cases->Get("ACTION"), Value("PAY"));
+    EXPECT_EQ(cases->Get("Theme"), Value(request().messageKey));
     EXPECT_EQ(cases->Get("PYMT_CNT"), Value(1));
     EXPECT_EQ(cases->Get("LST_RCPT_NBR"), Value(receipt));
     for (const char* cleared : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT"}) {
@@ -83,13 +76,9 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
     }
     EXPECT_NE(cases->Status() & records::status::Modified, 0);
     EXPECT_EQ(cases->GetEditMode(), records::EditMode::None);
-
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->Command(), "");
-    EXPECT_EQ(dialog->CustomerRecord().CaseID, "2020BK0001");
     EXPECT_EQ(dialog->CustomerRecord().PmtReceiptNbr, receipt);
     EXPECT_EQ(statusLine->lastText(), "Paying Bankruptcy Case 2020BK0001 ...");
-
     // The dialog keeps only the posted receipt; every other number it drew goes back.
     dialog->Unload();
     EXPECT_FALSE(backEnd->pooled("R", receipt));
