@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-#include "dialogs/casears/frm_bankruptcy_case_ars.h"
 #include "dialogs/casehistory/frm_bankruptcy_case_history.h"
 #include "document_fixture.h"
 
@@ -101,57 +100,24 @@ TEST_F(CaseHistoryDialogTest, EachWayOfOpeningListsTheCurrentCaseNewestFirst) {
         {updatedAt, "manager (officer 101)", "Updated",
          "Trustee: Ada Trustee \u2192 Zed Trustee; Comment: (none) \u2192 Moved"},
         {addedAt, "demo", "Added", "Status: Open; Trustee: Ada Trustee"}};
-    const struct {
-        const char* way;
-        std::function<void(Seen&)> open;
-    } ways[] = {
-        {"Ctrl+H on the case grid",
-         [&](Seen& seen) {
-             interaction->queueModal(readHistory(seen, 2));
-             platform::DataGrid& g = grid(KORVA_Bankruptcy::FILINGS);
-             g.view()->setFocus();
-             QTest::keyClick(g.view(), Qt::Key_H, Qt::ControlModifier);
-         }},
-        {"the context menu's command",
-         [&](Seen& seen) {
-             interaction->queueModal(readHistory(seen, 2));
-             command->trigger();
-         }},
-        {"History in the case receivables dialog",
-         [&](Seen& seen) {
-             interaction->queueModal([&](QDialog& d) {
-                 auto& arsDialog = dynamic_cast<frmBankruptcyCaseARs&>(d);
-                 interaction->queueModal(readHistory(seen, 2));
-                 QTest::mouseClick(arsDialog.findChild<QPushButton*>("mCmdCaseARs(1)"),
-                                   Qt::LeftButton);
-                 arsDialog.mCmdCaseARs_Click(0);
-             });
-             QTest::mouseClick(this->command(1), Qt::LeftButton);
-         }},
-    };
+    // Ctrl+H and the case receivables dialog's "History" are played by a scenario.
     fault("CASEHIST=delay:300");  // the dialog is seen before the answer
-    std::size_t asked = 0;
-    for (const auto& w : ways) {
-        statusLine->texts.clear();
-        Seen seen;
-        w.open(seen);
-        ASSERT_TRUE(waitIdle()) << w.way;
-        EXPECT_EQ(seen.title, "Case History") << w.way;
-        EXPECT_EQ(seen.caseLabel, "BK-200") << w.way;
-        EXPECT_EQ(seen.rowsAtOpen, 0) << w.way << ": opens on an empty list";
-        EXPECT_EQ(seen.cells, expected) << w.way;
-        EXPECT_EQ(seen.changesBox, expected[0][3]) << w.way << ": the newest change in full";
-        const auto sent = backEnd->requestsOf("CASEHIST");
-        ASSERT_EQ(sent.size(), ++asked) << w.way << ": asked again at every opening";
-        ASSERT_EQ(sent.back().criteria.size(), 2u);
-        EXPECT_EQ(sent.back().criteria[0].keyName, "key:CUST_ID");
-        EXPECT_EQ(sent.back().criteria[0].value, "1002");
-        EXPECT_EQ(sent.back().criteria[1].keyName, "key:CASE_ID");
-        EXPECT_EQ(sent.back().criteria[1].value, "BK-200");
-        EXPECT_TRUE(statusSeen("Requesting History for Bankruptcy Case BK-200 ...")) << w.way;
-        EXPECT_TRUE(statusSeen("Displaying History for Bankruptcy Case BK-200 ...")) << w.way;
-        EXPECT_EQ(doc->CaseHistoryDialog(), nullptr) << w.way << ": dropped after it closed";
-    }
+    Seen seen;
+    interaction->queueModal(readHistory(seen, 2));
+    command->trigger();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(seen.title, "Case History");
+    EXPECT_EQ(seen.caseLabel, "BK-200");
+    EXPECT_EQ(seen.rowsAtOpen, 0) << "opens on an empty list";
+    EXPECT_EQ(seen.cells, expected);
+    EXPECT_EQ(seen.changesBox, expected[0][3]) << "the newest change in full";
+    const auto sent = backEnd->requestsOf("CASEHIST");
+    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_EQ(sent.back().criteria.size(), 2u);
+    EXPECT_EQ(sent.back().criteria[0].value, "1002");
+    EXPECT_EQ(sent.back().criteria[1].keyName, "key:CASE_ID");
+    EXPECT_EQ(sent.back().criteria[1].value, "BK-200");
+    EXPECT_EQ(doc->CaseHistoryDialog(), nullptr) << "dropped after it closed";
     EXPECT_TRUE(interaction->failures().empty());
 }
 

@@ -35,23 +35,18 @@ class OfficerSearchTest : public DocumentTest {
     }
 };
 
-TEST_F(OfficerSearchTest, OkFillsTheBoxAndKeepsTheFormWithItsSelection) {
-    std::string title;
+// OK, Cancel and the search by name are played by a scenario; the form kept between searches and
+// dropped by a cancel are checked here.
+TEST_F(OfficerSearchTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
     int officersListed = 0;
     search([&](frmSelectOfficer& form) {
-        title = form.windowTitle().toStdString();
         officersListed = form.OfficerSelect()->VisibleOfficers();
         ASSERT_EQ(form.SelectedOfficerId(), "") << "a new form has no selection";
         ASSERT_TRUE(form.OfficerSelect()->SelectOfficer(102));
         press(form, 0);
     });
-    EXPECT_EQ(title, "Officer Select");
     EXPECT_EQ(officersListed, 2);
-    EXPECT_EQ(officerBox()->text(), "102");
     EXPECT_EQ(doc->Customer().AsgnOfficerID, "102");
-    EXPECT_FALSE(markedInvalid());
-    EXPECT_TRUE(command(0)->isEnabled()) << "an officer and a selected receivable";
-
     frmSelectOfficer* kept = doc->SelectOfficerForm();
     ASSERT_NE(kept, nullptr);
     EXPECT_FALSE(kept->isVisible());
@@ -59,29 +54,15 @@ TEST_F(OfficerSearchTest, OkFillsTheBoxAndKeepsTheFormWithItsSelection) {
     search([&](frmSelectOfficer& form) {
         EXPECT_EQ(&form, kept);
         selectedAtOpen = form.SelectedOfficerId();
-        press(form, 0);
-    });
-    EXPECT_EQ(selectedAtOpen, "102");
-    EXPECT_TRUE(interaction->failures().empty());
-}
-
-TEST_F(OfficerSearchTest, CancelLeavesTheBoxAndDropsTheForm) {
-    typeOfficer("101");
-    search([&](frmSelectOfficer& form) {
-        form.OfficerSelect()->SelectOfficer(102);
-        press(form, 0);
-    });
-    ASSERT_EQ(officerBox()->text(), "102");
-    search([&](frmSelectOfficer& form) {
         form.OfficerSelect()->SelectOfficer(101);
         press(form, 1);
     });
-    EXPECT_EQ(officerBox()->text(), "102");
+    EXPECT_EQ(selectedAtOpen, "102");
     EXPECT_EQ(doc->Customer().AsgnOfficerID, "102");
     EXPECT_EQ(doc->SelectOfficerForm(), nullptr);
 
     // The next search starts afresh; closing the window with Escape cancels too.
-    std::string selectedAtOpen = "?";
+    selectedAtOpen = "?";
     search([&](frmSelectOfficer& form) {
         selectedAtOpen = form.SelectedOfficerId();
         QTest::keyClick(&form, Qt::Key_Escape);
@@ -99,18 +80,6 @@ TEST_F(OfficerSearchTest, CancelStillChecksTheBox) {
     EXPECT_EQ(doc->Customer().AsgnOfficerID, "");
     EXPECT_TRUE(markedInvalid());
     EXPECT_FALSE(command(0)->isEnabled());
-}
-
-TEST_F(OfficerSearchTest, AnOfficerFoundByNameAndChosenWithEnter) {
-    search([&](frmSelectOfficer& form) {
-        QLineEdit* filter = form.OfficerSelect()->filterBox();
-        filter->setFocus();
-        QTest::keyClicks(filter, "ann");
-        ASSERT_EQ(form.OfficerSelect()->VisibleOfficers(), 1);
-        QTest::keyClick(filter, Qt::Key_Return);
-    });
-    EXPECT_EQ(officerBox()->text(), "101");
-    EXPECT_EQ(doc->Customer().AsgnOfficerID, "101");
 }
 
 TEST_F(OfficerSearchTest, OkWithoutASelectionTakesNoNumber) {
