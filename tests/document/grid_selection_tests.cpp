@@ -162,33 +162,6 @@ TEST_F(DocumentTest, DoubleClicksToggleOneReceivableAndTheCase) {
     EXPECT_TRUE(command(kCaseArs)->isEnabled());
 }
 
-TEST_F(DocumentTest, SortingKeepsTheSelectedReceivables) {
-    open();
-    EXPECT_TRUE(option(0)->isChecked());
-    ASSERT_TRUE(selectAndWait("1002"));
-    EXPECT_EQ(doc->ARSortOrder(), "ACCT_RCVBL_NBR ASC, ACCT_RCVBL_CK_NBR ASC");
-    tabs()->setCurrentIndex(1);
-    platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
-    clickSelector(ars, 1);  // 0000007-1
-    QTest::mouseClick(ars.selectorArea(), Qt::LeftButton, Qt::ControlModifier,
-                      ars.selectorArea()->mapFrom(&ars, ars.SelectorRect(2).center()));
-    const std::vector<records::Bookmark> before = selected(ars);
-    ASSERT_EQ(before.size(), 2u);
-
-    QTest::mouseClick(option(2), Qt::LeftButton, {}, QPoint(6, option(2)->height() / 2));
-    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
-    // By issue date: 2022 (1234567), 2023 (7), 2024 (no number).
-    EXPECT_EQ(ars.CellText(0, "AcctRcvblNumber"), "1234567-10");
-    EXPECT_EQ(ars.CellText(1, "AcctRcvblNumber"), "0000007-1");
-    EXPECT_EQ(selected(ars), before);
-    EXPECT_TRUE(ars.SelBookmarks().Contains(*ars.BookmarkAt(0)));
-    EXPECT_TRUE(ars.SelBookmarks().Contains(*ars.BookmarkAt(1)));
-    EXPECT_FALSE(ars.SelBookmarks().Contains(*ars.BookmarkAt(2)));
-
-    doc->mOptBankruptcy_Click(7);  // no such option: nothing changes
-    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
-}
-
 // New rows: the current row is the first shown, in the grid's order; a click on a case's cell
 // selects it and makes it current for every customer, not only the first of the session.
 TEST_F(DocumentTest, NewRowsStartOnTheFirstRowShownAndACellClickSelectsForEveryCustomer) {

@@ -1,23 +1,16 @@
 // The screen state handed from one unload to the next show: what comes back, what the file
 // holds, and that it is handed over once.
 
-#include <functional>
 
 #include <QLabel>
 #include <QPointer>
 
-#include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "persistence_fixture.h"
-#include "platform/common/global_services.h"
 #include "platform/widgets/host_shell.h"
 
 namespace document_testing {
 namespace {
-
-bool markedInvalid(QWidget* box) {
-    return box->property(platform::kInvalidProperty).toBool();
-}
 
 TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScreen) {
     open();
@@ -46,24 +39,11 @@ TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScre
 
     arGrid = &grid(KORVA_Bankruptcy::ars);
     caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
-    EXPECT_EQ(status(), "Ready ...");
+    // What the screen shows again is played by a scenario; the record and the grids' positions
+    // are checked here.
     EXPECT_EQ(doc->Customer(), customerBefore);
-    const auto* picker = doc->findChild<platform::CustomerSelect*>("KORVA_CustSelect1");
-    EXPECT_TRUE(picker->HasCustomer());
-    EXPECT_EQ(picker->Customer().custId, "1004");
-    EXPECT_EQ(picker->Customer().name, "Quarry Lane Mills");
-    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "Quarry Lane Mills");
-    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(7)")->text(), "Quarry Lane Mills");
-    EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_TRUE(tabs()->isTabEnabled(1));
-    EXPECT_TRUE(tabs()->isTabEnabled(2));
     EXPECT_TRUE(doc->DataChanged());
-    EXPECT_TRUE(option(2)->isChecked());
-    EXPECT_FALSE(option(0)->isChecked());
     EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
-    EXPECT_EQ(officerBox()->text(), "102");
-    EXPECT_FALSE(markedInvalid(officerBox()));
-
     EXPECT_EQ(arRows(), rowsBefore);  // same rows in the same order
     EXPECT_EQ(arGrid->SelBookmarks().items(), arSelected);
     EXPECT_EQ(arGrid->Bookmark(), arCurrent);
@@ -73,8 +53,6 @@ TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScre
     EXPECT_EQ(caseGrid->SelBookmarks().items(), caseSelected);
     EXPECT_EQ(caseGrid->Bookmark(), caseCurrent);
     EXPECT_EQ(doc->AccntRecvRecordset()->RecordCount(), 40);
-    EXPECT_TRUE(command(1)->isEnabled());  // the restored case may list its receivables
-    EXPECT_TRUE(command(0)->isEnabled());  // receivables selected, officer given
 
     EXPECT_FALSE(stateFileExists());
     EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), inquiries)
@@ -86,10 +64,6 @@ TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScre
     open();
     EXPECT_EQ(doc->Customer().CustID, "");
     EXPECT_FALSE(doc->DataChanged());
-    EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
-    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "");
-    EXPECT_EQ(officerBox()->text(), "101");  // the user's own officer number
     EXPECT_FALSE(stateFileExists());
 }
 
@@ -236,78 +210,53 @@ TEST_F(PersistenceTest, NothingIsWrittenWhenNoCustomerIsShown) {
 // The host closes the document while one of its dialogs is open: the dialog closes first as its
 // Cancel would, the state kept holds nothing that only the dialog staged, a receipt number it
 // drew is handed back, and the document goes once the procedure that showed the dialog left.
-TEST_F(PersistenceTest, ClosingWithADialogOpenClosesTheDialogFirst) {
-    struct Case {
-        const char* what;
-        int command;
-        std::function<void(QDialog&)> inside;  // what the user does before the host closes
-    };
+// Every dialog is closed this way by a scenario; the process dialog's drawn receipt going back and
+// the state file without staged rows are checked here.
+TEST_F(PersistenceTest, ClosingWithTheProcessDialogOpenClosesItFirst) {
     std::string receipt;
-    const Case cases[] = {
-        {"add", 0,
-         [](QDialog& d) {
-             auto& dialog = static_cast<frmBankruptcyAddUpdate&>(d);
-             dialog.caseNumberBox()->setFocus();
-             QTest::keyClicks(dialog.caseNumberBox(), "2024BK0999");
-         }},
-        {"edit", 5, [](QDialog&) {}},
-        {"process", 3,
-         [&](QDialog& d) {
-             auto& dialog = static_cast<frmBankruptcyProcess&>(d);
-             QTest::keyClicks(dialog.EntryBox(frmBankruptcyProcess::kAmount), "250");
-             receipt = dialog.DataLabel(7)->text().toStdString();  // the drawn receipt
-         }},
-        {"case receivables", 1, [](QDialog&) {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        receipt.clear();
-        platform::HostShell shell;
-        doc = std::make_unique<KORVA_Bankruptcy>(parts.library, interaction);
-        struct Unhost {  // a test that stops early deletes the document before the shell
-            std::unique_ptr<KORVA_Bankruptcy>& doc;
-            ~Unhost() { doc.reset(); }
-        } unhost{doc};
-        shell.HostDocument(doc.get());
-        shell.resize(900, 600);
-        shell.show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&shell));
-        showWorkingState();
-        doc->ValidateCommandButtons();
-        tabs()->setCurrentIndex(c.command == 0 ? 1 : 2);
-        ASSERT_TRUE(command(c.command)->isEnabled());
+    platform::HostShell shell;
+    doc = std::make_unique<KORVA_Bankruptcy>(parts.library, interaction);
+    struct Unhost {  // a test that stops early deletes the document before the shell
+        std::unique_ptr<KORVA_Bankruptcy>& doc;
+        ~Unhost() { doc.reset(); }
+    } unhost{doc};
+    shell.HostDocument(doc.get());
+    shell.resize(900, 600);
+    shell.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&shell));
+    showWorkingState();
+    doc->ValidateCommandButtons();
+    tabs()->setCurrentIndex(2);
+    ASSERT_TRUE(command(3)->isEnabled());
 
-        QPointer<KORVA_Bankruptcy> alive(doc.get());
-        QPointer<QDialog> dialog;
-        bool closed = false;
-        interaction->queueModal([&](QDialog& d) {
-            dialog = &d;
-            c.inside(d);
-            doc.release();  // the shell's from here
-            closed = shell.CloseHostedDocument();
-        });
-        command(c.command)->click();
-        QApplication::processEvents();
-        EXPECT_TRUE(closed);
-        EXPECT_TRUE(dialog.isNull());
-        EXPECT_TRUE(alive.isNull());
-        EXPECT_EQ(interaction->failures(), std::vector<std::string>{});
+    QPointer<KORVA_Bankruptcy> alive(doc.get());
+    QPointer<QDialog> dialog;
+    bool closed = false;
+    interaction->queueModal([&](QDialog& d) {
+        dialog = &d;
+        auto& process = static_cast<frmBankruptcyProcess&>(d);
+        QTest::keyClicks(process.EntryBox(frmBankruptcyProcess::kAmount), "250");
+        receipt = process.DataLabel(7)->text().toStdString();  // the drawn receipt
+        doc.release();  // the shell's from here
+        closed = shell.CloseHostedDocument();
+    });
+    command(3)->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_EQ(interaction->failures(), std::vector<std::string>{});
 
-        const StateFile state =
-            readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
-        EXPECT_EQ(state.cases->RecordCount(), 3);
-        const records::RecordsetPtr rows = state.cases->Clone();
-        for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
-            constexpr int staged =
-                records::status::New | records::status::Modified | records::status::Deleted;
-            EXPECT_EQ(rows->Status() & staged, 0) << records::TextOf(rows->Get("CASE_ID"));
-        }
-        if (c.command == 3) {
-            ASSERT_FALSE(receipt.empty());
-            EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
-        }
-        std::filesystem::remove(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    const StateFile state =
+        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
+    const records::RecordsetPtr rows = state.cases->Clone();
+    for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
+        constexpr int staged =
+            records::status::New | records::status::Modified | records::status::Deleted;
+        EXPECT_EQ(rows->Status() & staged, 0) << records::TextOf(rows->Get("CASE_ID"));
     }
+    ASSERT_FALSE(receipt.empty());
+    EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
 }
 
 TEST_F(PersistenceTest, TheDataSourceControlSitsOnTheDocumentAndServesNothingAtRunTime) {
