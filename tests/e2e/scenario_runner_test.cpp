@@ -22,9 +22,6 @@
 #include "app/scenario/controls.h"
 #include "app/scenario/scenario_host.h"
 #include "app/scenario/scenario_runner.h"
-#include "platform/binding/korva_dtp.h"
-#include "platform/widgets/data_grid.h"
-#include "records/recordset.h"
 
 namespace app {
 namespace {
@@ -42,7 +39,8 @@ class DigitsOnly : public QObject {
 };
 
 // A host over a small window: a tab control, an entry box with a key filter, buttons that open a
-// message box and a modal dialog, a grid, and a status text the test sets.
+// message box and a modal dialog, and a status text the test sets. What the runner does with the
+// screen's own controls (dates, grids, dialogs, boxes) is played by every scenario.
 class FakeHost : public ScenarioHost {
   public:
     FakeHost() {
@@ -106,44 +104,9 @@ class FakeHost : public ScenarioHost {
         option = new QRadioButton(QStringLiteral("AR #"));
         option->setObjectName(QStringLiteral("mOptBankruptcy(0)"));
         layout->addWidget(option);
-        picker = new platform::KORVA_DTP;
-        picker->setObjectName(QStringLiteral("mDtpFiling"));
-        QObject::connect(picker, &platform::KORVA_DTP::Change, picker, [this] { ++pickerEdits; });
-        layout->addWidget(picker);
-
-        grid = new platform::DataGrid;
-        grid->setObjectName(QStringLiteral("mSdgBankruptcy(0)"));
-        buildGrid();
-        QObject::connect(grid, &platform::DataGrid::DblClick, grid,
-                         [this](int) { ++doubleClicks; });
-        layout->addWidget(grid);
-
         window.setCentralWidget(document);
         window.resize(700, 900);
         window.show();
-    }
-
-    void buildGrid() {
-        auto rs = records::Recordset::Create();
-        rs->AppendField("CASE_ID", records::FieldType::Text, 20);
-        rs->Open();
-        for (const char* id : {"2020BK0001", "2020BK0002", "2021BK0003"}) {
-            rs->AddNew();
-            rs->Set("CASE_ID", records::Value(std::string(id)));
-            rs->Update();
-        }
-        rs->UpdateBatch();
-        rs->MoveFirst();
-        auto& group = grid->Groups().Add(0);
-        group.SetCaption("Cases");
-        auto& c = grid->Columns().Add(0);
-        c.SetCaption("Case #");
-        c.SetName("Case Number");
-        c.SetDataField("CASE_ID");
-        c.SetDataType(records::FieldType::Text);
-        c.SetWidth(2000);
-        grid->SetSelectTypeRow(platform::DataGrid::RowSelection::Multi);
-        grid->SetDataSource(rs);
     }
 
     void openDialog() {
@@ -198,13 +161,11 @@ class FakeHost : public ScenarioHost {
     QLabel* left = nullptr;
     QLabel* result = nullptr;
     QRadioButton* option = nullptr;
-    platform::KORVA_DTP* picker = nullptr;
-    platform::DataGrid* grid = nullptr;
     QString status;
     std::function<void(const QString&)> observer;
     bool idle = true;
     double advanced = 0;
-    int closes = 0, restarts = 0, pickerEdits = 0, doubleClicks = 0;
+    int closes = 0, restarts = 0;
 };
 
 struct Outcome {
@@ -268,33 +229,6 @@ TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHan
     EXPECT_EQ(host.officer->text(), QStringLiteral("7"));
     EXPECT_TRUE(o.log.contains(QStringLiteral("line 2: type mTxtBankruptcy 1a0x2")));
     EXPECT_TRUE(o.log.contains(QStringLiteral("PASSED")));
-}
-
-TEST(ScenarioRunner, AnswersTheMessageBoxThatAClickOpenedAndGoesOnAfterIt) {
-    FakeHost host;
-    const Outcome o = play(host, QStringLiteral("click mCmdBankruptcy(3)\n"
-                                                "expect-box \"Write off case 7? Sure?\"\n"
-                                                "screenshot the-question\n"
-                                                "answer No\n"
-                                                "expect-text Result no\n"
-                                                "click mCmdBankruptcy(3)\n"
-                                                "answer Cancel\n"
-                                                "expect-text Result cancel\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_TRUE(o.log.contains(
-        QStringLiteral("box      question, title \"HALBERON\": \"Write off case 7? | Sure?\"")))
-        << o.log.toStdString();
-    EXPECT_TRUE(o.log.contains(QStringLiteral("the-question.png")));
-}
-
-TEST(ScenarioRunner, StepsGoOnInsideAModalDialogAndFindItsControlsFirst) {
-    FakeHost host;
-    const Outcome o = play(host, QStringLiteral("click Open\n"
-                                                "expect-text Result \"in the dialog\"\n"
-                                                "type mTxtTrustee \"Ira Trustee\"\n"
-                                                "click mCmdSave\n"
-                                                "expect-text Result \"saved Ira Trustee\"\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
 }
 
 TEST(ScenarioRunner, TheNextStepWaitsWhileAStepOnlyLetsEventsRun) {
@@ -375,43 +309,6 @@ TEST(ScenarioRunner, WaitsForStatusTextsAndIdlenessWithinTheirTime) {
         << o.failure.toStdString();
     o = play(host, QStringLiteral("wait-idle\n"), 0.2);
     EXPECT_TRUE(o.failure.contains(QStringLiteral("timed out"))) << o.failure.toStdString();
-}
-
-TEST(ScenarioRunner, DatePickersTakeDatesAsTheUserPicksThem) {
-    FakeHost host;
-    const Outcome o = play(host, QStringLiteral("date mDtpFiling 03/16/2020\n"
-                                                "expect-text mDtpFiling 03/16/2020\n"
-                                                "expect-checked mDtpFiling true\n"
-                                                "date mDtpFiling none\n"
-                                                "expect-checked mDtpFiling false\n"
-                                                "expect-text mDtpFiling \"\"\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_EQ(host.pickerEdits, 2);  // the binding hears both as the user's changes
-}
-
-TEST(ScenarioRunner, GridRowsAreSelectedClickedAndReadByPosition) {
-    FakeHost host;
-    const Outcome o = play(
-        host, QStringLiteral("expect-grid-rows mSdgBankruptcy(0) 3\n"
-                             "expect-grid-cell mSdgBankruptcy(0) 2 \"Case Number\" 2021BK0003\n"
-                             "expect-grid-cell mSdgBankruptcy(0) 1 \"Case #\" 2020BK0002\n"
-                             "expect-grid-selected mSdgBankruptcy(0)\n"
-                             "grid-select mSdgBankruptcy(0) 0 2\n"
-                             "expect-grid-selected mSdgBankruptcy(0) 2 0\n"
-                             "grid-dblclick mSdgBankruptcy(0) 1\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    const auto& selected = host.grid->SelBookmarks();
-    ASSERT_EQ(selected.Count(), 2);
-    EXPECT_EQ(selected.Item(0), *host.grid->BookmarkAt(0));
-    EXPECT_EQ(selected.Item(1), *host.grid->BookmarkAt(2));
-    EXPECT_EQ(host.doubleClicks, 1);
-    EXPECT_EQ(host.grid->Bookmark(), host.grid->BookmarkAt(1));
-
-    const Outcome bad = play(host, QStringLiteral("grid-click mSdgBankruptcy(0) 3\n"));
-    EXPECT_TRUE(bad.failure.contains(QStringLiteral("has 3 rows; there is no row 3")));
-    const Outcome wrong = play(host, QStringLiteral("expect-grid-selected mSdgBankruptcy(0) 1\n"));
-    EXPECT_TRUE(wrong.failure.contains(QStringLiteral("has rows 0 2 selected, not 1")))
-        << wrong.failure.toStdString();
 }
 
 TEST(ControlLookup, TheModalWindowComesBeforeTheDocument) {

@@ -2,9 +2,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QDir>
-#include <QFormLayout>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -160,40 +157,6 @@ TEST(ScenarioEntry, EnterActsAsTheUserWould) {
     EXPECT_EQ(phone.PhoneNum(), "5551234");
     EXPECT_EQ(edited.count(), 1);
     EXPECT_EQ(phoneChange.count(), 1);
-}
-
-TEST(ControlsLook, AFormWithAPickerAndAPhoneEntryRenders) {
-    QWidget form;
-    auto* layout = new QFormLayout(&form);
-    auto* filed = new KORVA_DTP;
-    auto* closed = new KORVA_DTP;
-    auto* phone = new KORVA_Phone;
-    auto* phone7 = new KORVA_Phone;
-    filed->setValue(QDate(2004, 3, 5));
-    closed->setValue(QDate(2004, 3, 5));
-    closed->setValue(QVariant());
-    phone->setPhoneNum(QStringLiteral("5551234567"));
-    phone7->setPhoneNum(QStringLiteral("5551234"));
-    layout->addRow(QStringLiteral("Court Filing Date:"), filed);
-    layout->addRow(QStringLiteral("Court Close Date:"), closed);
-    layout->addRow(QStringLiteral("Trustee Phone #:"), phone);
-    layout->addRow(QStringLiteral("Other Phone #:"), phone7);
-    form.resize(380, 150);
-    form.show();
-    QCoreApplication::processEvents();
-
-    const QImage shot = form.grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_GE(shot.width(), 380);
-    const QString path = QDir::temp().filePath(QStringLiteral("binding_controls.png"));
-    EXPECT_TRUE(shot.save(path));
-    // The picker and the entry drew something besides the background.
-    const QImage picker = filed->grab().toImage();
-    bool varied = false;
-    for (int x = 0; x < picker.width() && !varied; ++x) {
-        varied = picker.pixel(x, picker.height() / 2) != picker.pixel(0, 0);
-    }
-    EXPECT_TRUE(varied);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // rebinding, row changes from other views, and a picture of both grid kinds.
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -310,57 +309,6 @@ TEST(GridBinding, BindingStandsWhereTheRecordSetStands) {
     } catch (const records::Error& e) {
         EXPECT_EQ(e.Number(), records::err::NoCurrentRecord);
     }
-}
-
-TEST(GridPicture, BothGridKindsRenderOffscreen) {
-    QWidget window;
-    window.setWindowTitle("grids");
-    DataGrid ars(&window), cases(&window);
-    buildArGrid(ars);
-    buildCaseGrid(cases);
-    for (DataGrid* g : {&ars, &cases}) {
-        g->StyleSets().Add("UNBOLD").SetBold(false);
-        g->SetFontBold(true);
-        for (int c = 0; c < g->Columns().Count(); ++c) {
-            g->Columns().Item(c).SetStyleSet("UNBOLD");
-            g->Columns().Item(c).SetHeadStyleSet("UNBOLD");
-        }
-    }
-    ars.SetRowLoadedHandler([](int, records::Bookmark, RowValues& v) {
-        v.Set("AcctRcvblNumber",
-              Value(records::ZeroFill(records::CLng(v.Get("ACCT_RCVBL_NBR")), 7) + "-" +
-                    records::TextOf(v.Get("ACCT_RCVBL_CK_NBR"))));
-        v.Set("AcctRcvblType",
-              Value(records::TextOf(v.Get("AR Type")) == "TX" ? "Tax Assessment" : "Service Fee"));
-        v.Set("Status", Value("Open"));
-    });
-    cases.SetRowLoadedHandler([](int, records::Bookmark, RowValues& v) {
-        v.Set("Status", Value(records::TextOf(v.Get("STTS_CD")) == "O" ? "Open" : "Dismissed"));
-    });
-    ars.SetDataSource(makeArRecordset(arRows(6)));
-    cases.SetDataSource(
-        makeCaseRecordset({{"13-10442", "O", "Jane Q. Trustee", "5551234567", 2024, 2, 5},
-                           {"12-88211", "D", "Robert Banks", "8005550199", 2022, 7, 19},
-                           {"11-00017", "O", "Ann Lee", "5550100", 2021, 11, 2}}));
-    ars.SelBookmarks().Add(*ars.BookmarkAt(1));
-    ars.SelBookmarks().Add(*ars.BookmarkAt(2));
-    cases.SelBookmarks().Add(*cases.BookmarkAt(0));
-    ars.setGeometry(8, 8, 600, 210);
-    cases.setGeometry(8, 226, 600, 190);
-    window.resize(616, 424);
-    showAndPaint(window);
-    const QImage image = window.grab().toImage();
-    const QString path = QDir::temp().filePath("halberon_grids.png");
-    ASSERT_TRUE(image.save(path));
-    // Something besides the background was drawn in the cells: texts of both grids.
-    const QRect caseCell = cases.CellRect(0, "Trustee").translated(cases.pos());
-    const QRgb background = image.pixel(caseCell.right() - 2, caseCell.bottom() - 2);
-    bool inked = false;
-    for (int x = caseCell.left(); x < caseCell.right() && !inked; ++x) {
-        for (int y = caseCell.top(); y < caseCell.bottom() && !inked; ++y)
-            inked = image.pixel(x, y) != background;
-    }
-    EXPECT_TRUE(inked) << "the trustee's name was not drawn";
 }
 
 }  // namespace
