@@ -143,16 +143,6 @@ TEST_F(ProcessDialogTest, ACaseThatIsNotOpenCanOnlyBeCancelled) {
     EXPECT_TRUE(dialog->CommandButton(1)->hasFocus());
 }
 
-TEST_F(ProcessDialogTest, AnOfficerWithoutTheRightMayOnlyPay) {
-    open(CaseRow{}, false);
-    EXPECT_TRUE(dialog->OptionButton(0)->isEnabled());
-    EXPECT_FALSE(dialog->OptionButton(1)->isEnabled());
-    EXPECT_FALSE(dialog->OptionButton(2)->isEnabled());
-    EXPECT_TRUE(amountBox()->isEnabled());
-    EXPECT_FALSE(amountBox()->isReadOnly());
-    EXPECT_TRUE(dialog->CommandButton(0)->isEnabled());
-}
-
 TEST_F(ProcessDialogTest, PaidInFullSelectsWriteOffForAManager) {
     CaseRow row;
     row.totalPaid = Value(records::CurrencyFromUnits(3140));
