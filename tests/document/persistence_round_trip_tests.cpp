@@ -259,25 +259,5 @@ TEST_F(PersistenceTest, ClosingWithTheProcessDialogOpenClosesItFirst) {
     EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
 }
 
-TEST_F(PersistenceTest, TheDataSourceControlSitsOnTheDocumentAndServesNothingAtRunTime) {
-    open();
-    records::ucDTDDesignerDS& ds = doc->DataSourceControl();
-    EXPECT_TRUE(ds.UserMode());
-    EXPECT_TRUE(ds.DesignTimeOnly());
-    records::RecordsetPtr data = records::Recordset::Create();
-    ds.GetDataMember("ACNTSRCVBL", data);
-    EXPECT_EQ(data, nullptr);
-
-    // Designing, it offers the common library's layouts and serves their empty record sets.
-    ds.SetUserMode(false);
-    ds.UserControl_Resize();
-    EXPECT_EQ(ds.DataMembers(), records::LayoutNames());
-    ds.GetDataMember("BANKRUPTCY;layout", data);
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->RecordCount(), 0);
-    EXPECT_TRUE(data->HasField("CRT_FILE_DT"));
-    EXPECT_EQ(reporter->errors, std::vector<std::string>{});
-}
-
 }  // namespace
 }  // namespace document_testing

@@ -237,30 +237,4 @@ TEST_F(CaseArsFormTest, OkUnloadsTheFormAndLetsGoOfTheRecordset) {
     EXPECT_TRUE(reporter->errors.empty());
 }
 
-TEST_F(CaseArsFormTest, TheGridsDataSourceServesItsLayoutOnlyWhileDesigning) {
-    // At run time the data-source control serves nothing: the grid is bound by the form.
-    records::ucDTDDesignerDS& source = form->DataSourceControl();
-    records::RecordsetPtr served = records::NewAccntRecvRS();
-    source.GetDataMember(frmBankruptcyCaseARs::kGridDataMember, served);
-    EXPECT_EQ(served, nullptr);
-    EXPECT_EQ(grid().DataMember(), "");
-    EXPECT_EQ(grid().DataSource(), nullptr);
-
-    // While designing it offers the layouts, and every bound column is a field of its member.
-    source.SetUserMode(false);
-    source.UserControl_Resize();
-    const std::vector<std::string>& members = source.DataMembers();
-    EXPECT_NE(std::find(members.begin(), members.end(), frmBankruptcyCaseARs::kGridDataMember),
-              members.end());
-    source.GetDataMember(frmBankruptcyCaseARs::kGridDataMember, served);
-    ASSERT_NE(served, nullptr);
-    EXPECT_EQ(served->RecordCount(), 0);
-    for (int i = 0; i < grid().Columns().Count(); ++i) {
-        const platform::GridColumn& c = grid().Columns().Item(i);
-        const bool computed = c.Name() == "AcctRcvblNumber" || c.Name() == "AcctRcvblType" ||
-                              c.Name() == "Status";
-        EXPECT_NE(served->HasField(c.DataField()), computed) << c.DataField();
-    }
-}
-
 }  // namespace
