@@ -1,7 +1,6 @@
 // The screen state handed from one unload to the next show: what comes back, what the file
 // holds, and that it is handed over once.
 
-
 #include <QLabel>
 #include <QPointer>
 
@@ -237,7 +236,8 @@ TEST_F(PersistenceTest, ClosingWithTheProcessDialogOpenClosesItFirst) {
         auto& process = static_cast<frmBankruptcyProcess&>(d);
         QTest::keyClicks(process.EntryBox(frmBankruptcyProcess::kAmount), "250");
         receipt = process.DataLabel(7)->text().toStdString();  // the drawn receipt
-        doc.release();  // the shell's from here
+        // The shell owns the document from here.
+        doc.release();
         closed = shell.CloseHostedDocument();
     });
     command(3)->click();

@@ -116,8 +116,8 @@ TEST(ErrorLog, AnUnwritableFolderStillLeavesTheReportAsAWarning) {
     auto folder = std::make_shared<platform::UserFolder>(blocker.fileName() + QStringLiteral("/sub"));
     platform::LogFileErrorReporter reporter(folder);
     gWarnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
             if (type == QtWarningMsg) gWarnings << text;
         });
     reporter.ReportError("boom", "exe", "source");
