@@ -106,26 +106,19 @@ TEST_F(StagingTest, ASuccessfulUpdateBecomesFinal) {
     EXPECT_TRUE(grid(KORVA_Bankruptcy::ars).isEnabled());
 }
 
-TEST_F(StagingTest, AFailureReportShowsAtMostThreeRows) {
+// Which rows a report collects is the messaging layer's test; the screen shows it and goes on.
+TEST_F(StagingTest, AFailedInquiryIsReportedInACriticalBoxAndTheScreenGoesOn) {
     backEnd->customers.push_back(customer("1004", "Nobody Ltd"));
-    backEnd->problems["CASES"] = {{"P1", "one", "L1", "N1"},
-                                  {"P2", "two", "L2", "N2"},
-                                  {"P3", "three", "L3", "N3"},
-                                  {"P4", "four", "L4", "N4"},
-                                  {"P5", "five", "L5", "N5"}};
+    backEnd->problems["CASES"] = {{"P1", "one", "L1", "N1"}};
     interaction->queueAnswer(platform::MsgAnswer::OK);
     ASSERT_TRUE(selectAndWait("1004"));
     ASSERT_EQ(interaction->boxes().size(), 1u);
     const auto& box = interaction->boxes()[0];
     EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
     EXPECT_EQ(box.title, "HALBERON");
-    EXPECT_EQ(box.text.rfind("An Bankruptcy Case Inquiry message returned the following error:"
-                             "\r\n\r\nP1: one\r\nLocation: L1\r\nN1\r\n\r\nP2: two",
-                             0),
-              0u);
-    EXPECT_NE(box.text.find("P3: three"), std::string::npos);
-    EXPECT_EQ(box.text.find("P4"), std::string::npos);
-    EXPECT_EQ(reporter->notifications.size(), 3u);
+    EXPECT_EQ(box.text,
+              "An Bankruptcy Case Inquiry message returned the following error:"
+              "\r\n\r\nP1: one\r\nLocation: L1\r\nN1");
     EXPECT_TRUE(doc->Requests()[messaging::kCases].failed);
     EXPECT_TRUE(statusSeen("Query Not Successful."));
     EXPECT_EQ(status(), "No Account or Bankruptcy info for Nobody Ltd");
