@@ -435,9 +435,13 @@ void Recordset::Open(Stream& stream) {
         store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
         stream.SetPosition(at + static_cast<std::int64_t>(consumed));
     }
+    OpenOn(std::move(store));
+}
+
+void Recordset::OpenOn(std::shared_ptr<RowStore> store) {
     pendingFields_.clear();  // the image's fields replace any appended ones
     store_ = store;
-    view_->Attach(store);
+    view_->Attach(std::move(store));
     if (!sortText_.empty()) SetSort(std::string(sortText_));
     view_->Tell({RowChange::Kind::Reset, 0});
 }

@@ -482,12 +482,7 @@ void Recordset::Open(const Recordset& source) {
     source.view_->RequireOpen();
     const ImageBuffer image = WriteImage(*source.view_->store, source.view_->rows);
     std::size_t consumed = 0;
-    auto store = ReadImage(image.data.get(), image.size, consumed);
-    pendingFields_.clear();  // the image's fields replace any appended ones
-    store_ = store;
-    view_->Attach(store);
-    if (!sortText_.empty()) SetSort(std::string(sortText_));
-    view_->Tell({RowChange::Kind::Reset, 0});
+    OpenOn(ReadImage(image.data.get(), image.size, consumed));
 }
 
 }  // namespace records
