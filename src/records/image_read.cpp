@@ -435,10 +435,6 @@ void Recordset::Open(Stream& stream) {
         store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
         stream.SetPosition(at + static_cast<std::int64_t>(consumed));
     }
-    OpenOn(std::move(store));
-}
-
-void Recordset::OpenOn(std::shared_ptr<RowStore> store) {
     pendingFields_.clear();  // the image's fields replace any appended ones
     store_ = store;
     view_->Attach(std::move(store));

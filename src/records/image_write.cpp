@@ -443,14 +443,6 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     out.U32(Crc32c(dst, body));
 }
 
-ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
-    const ImageWriter writer(store, rows);
-    ImageBuffer image{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[writer.Size()]),
-                      writer.Size()};
-    writer.WriteTo(image.data.get());
-    return image;
-}
-
 namespace {
 
 std::vector<RowId> EveryRow(const RowStore& store) {
@@ -537,9 +529,13 @@ void Recordset::Save(Stream& stream) const {
 void Recordset::Open(const Recordset& source) {
     view_->RequireClosed();
     source.view_->RequireOpen();
-    const ImageBuffer image = WriteImage(*source.view_->store, source.view_->rows);
-    std::size_t consumed = 0;
-    OpenOn(ReadImage(image.data.get(), image.size, consumed));
+    // through a stream of its own: the same image, read as Open(Stream&) reads it
+    const ImageWriter writer(*source.view_->store, source.view_->rows);
+    Stream stream;
+    stream.Open();
+    writer.WriteTo(stream.Reserve(writer.Size()));
+    stream.SetPosition(0);
+    Open(stream);
 }
 
 }  // namespace records

@@ -195,8 +195,6 @@ class Recordset {
   private:
     Recordset();
     struct View;
-    // The end of both Opens: the rows of an image read become this set's rows.
-    void OpenOn(std::shared_ptr<RowStore> store);
     std::shared_ptr<RowStore> store_;
     std::unique_ptr<View> view_;
     LockType lockType_ = LockType::BatchOptimistic;
