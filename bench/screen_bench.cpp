@@ -5,7 +5,9 @@
 //   op=<name> ours_ms=<x> peer_ms=<y> ratio=<x/y>
 // Each figure is the median of several runs after a warm-up, the two sides alternating; the
 // spread (lowest and highest run) follows on the same line. Sizes default to 100000 and 300000
-// receivables; the tie operations run at the first size only.
+// receivables; the tie operations run at the first size only. After show_customer,
+// answer_to_paint is the screen's part of it: from the last answer leaving the back end for the
+// screen's thread until both grids are painted (peer: from its rows fetched until painted).
 #include <QApplication>
 #include <QDate>
 #include <QDialog>
@@ -26,6 +28,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -126,7 +130,8 @@ void Paint(QWidget* w) {
     Require(!shot.isNull(), "nothing painted");
 }
 
-// The back end, telling how long each request took on its thread (SCREEN_BENCH_PHASES).
+// The back end, telling how long each request took on its thread (SCREEN_BENCH_PHASES) and
+// when its last answer left for the screen.
 class TimedBackEnd : public messaging::BackEnd {
   public:
     explicit TimedBackEnd(std::shared_ptr<messaging::BackEnd> inner) : inner_(std::move(inner)) {}
@@ -136,7 +141,15 @@ class TimedBackEnd : public messaging::BackEnd {
         messaging::Answer a = inner_->Handle(request);
         if (qEnvironmentVariableIsSet("SCREEN_BENCH_PHASES"))
             std::fprintf(stderr, "  back end %s %.1f ms\n", request.theme.c_str(), Elapsed(t));
+        answeredAt_.store(Now());
         return a;
+    }
+    // Nanoseconds on the monotonic clock, as Now() gives them.
+    std::int64_t lastAnswerAt() const { return answeredAt_.load(); }
+    static std::int64_t Now() {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
     std::string NextNumber(const std::string& s, const std::string& k) override {
         return inner_->NextNumber(s, k);
@@ -160,6 +173,7 @@ class TimedBackEnd : public messaging::BackEnd {
 
   private:
     std::shared_ptr<messaging::BackEnd> inner_;
+    std::atomic<std::int64_t> answeredAt_{0};
 };
 
 // --- our screen, over the real common library and back end
@@ -171,8 +185,8 @@ class Screen {
         options.userFolder = userFolder;
         options.faultsFromEnvironment = false;
         options.serviceLimitSeconds = 600;
-        parts_ = platform::buildCommonLibraryParts(std::make_shared<TimedBackEnd>(backEnd),
-                                                   "manager", options);
+        timed_ = std::make_shared<TimedBackEnd>(backEnd);
+        parts_ = platform::buildCommonLibraryParts(timed_, "manager", options);
         interaction_ = std::make_shared<platform::ScriptedInteraction>();
         doc_ = std::make_unique<KORVA_Bankruptcy>(parts_.library, interaction_);
         doc_->resize(1100, 700);
@@ -194,7 +208,9 @@ class Screen {
         doc_->KORVA_CustSelect1_ClearForm();
         QCoreApplication::processEvents();
     }
-    // From choosing the customer until both grids are filled and painted.
+    // From choosing the customer until both grids are filled and painted; answerToPaint() then
+    // tells the part from the last answer leaving the back end (for the screen's thread) until
+    // the grids were painted.
     double showCustomer(long expectedRows) {
         auto* control =
             doc_->findChild<platform::CustomerSelect*>(QStringLiteral("KORVA_CustSelect1"));
@@ -210,8 +226,10 @@ class Screen {
                 "the grids were not filled");
         Paint(&grid(KORVA_Bankruptcy::ars));
         Paint(&grid(KORVA_Bankruptcy::FILINGS));
+        answerToPaint_ = static_cast<double>(TimedBackEnd::Now() - timed_->lastAnswerAt()) / 1e6;
         return Elapsed(t);
     }
+    double answerToPaint() const { return answerToPaint_; }
     double sortOption(int index) {
         auto* option =
             doc_->findChild<QRadioButton*>(QStringLiteral("mOptBankruptcy(%1)").arg(index));
@@ -275,6 +293,8 @@ class Screen {
     }
 
   private:
+    std::shared_ptr<TimedBackEnd> timed_;
+    double answerToPaint_ = 0;
     platform::CommonLibraryParts parts_;
     std::shared_ptr<platform::ScriptedInteraction> interaction_;
     std::unique_ptr<KORVA_Bankruptcy> doc_;
@@ -313,10 +333,14 @@ class Peer {
         t.start();
         load();
         Require(ars_->rowCount() == expectedRows, "peer rows differ");
+        const double fetched = Elapsed(t);
         Paint(&arView_);
         Paint(&caseView_);
-        return Elapsed(t);
+        const double painted = Elapsed(t);
+        fetchedToPaint_ = painted - fetched;
+        return painted;
     }
+    double fetchedToPaint() const { return fetchedToPaint_; }
     double sortType() {
         if (!proxy_) {
             proxy_ = std::make_unique<TypeThenDate>();
@@ -402,6 +426,7 @@ class Peer {
     };
 
     QSqlDatabase db_;
+    double fetchedToPaint_ = 0;
     std::unique_ptr<QSqlQueryModel> ars_, cases_;
     std::unique_ptr<TypeThenDate> proxy_;
     QTableView arView_, caseView_, proxyView_;
@@ -446,7 +471,7 @@ void RunSize(int rows, bool withTies, const QString& folder) {
     const std::string suffix = rows == 100000 ? "" : "_" + std::to_string(rows / 1000) + "k";
 
     if (Wanted("show")) {
-        Figures show;
+        Figures show, toPaint;
         for (int run = 0; run <= gRuns; ++run) {
             screen.clear();
             peer.clear();
@@ -455,8 +480,11 @@ void RunSize(int rows, bool withTies, const QString& folder) {
             if (run == 0) continue;  // warm-up
             show.ours.push_back(o);
             show.peer.push_back(p);
+            toPaint.ours.push_back(screen.answerToPaint());
+            toPaint.peer.push_back(peer.fetchedToPaint());
         }
         Report("show_customer" + suffix, show);
+        Report("answer_to_paint" + suffix, toPaint);
     } else {
         screen.showCustomer(expected);
         peer.showCustomer(expected);

@@ -40,14 +40,6 @@ enum class ImageColumn : std::uint8_t {
     Tagged = 4
 };
 
-struct ImageBuffer {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t size = 0;
-};
-
-// Writes the given rows (in that order) of the store.
-ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows);
-
 // Writes the image of every row of a store, in order, into dst; `size` is the length it was
 // measured to have (error 3001 when it is not).
 void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size);

@@ -114,24 +114,22 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
     const std::uint64_t* present = col.present_.data();
     auto isPresent = [present](std::size_t i) { return ((present[i >> 6] >> (i & 63)) & 1u) != 0; };
     const bool boolean = f.type == FieldType::Boolean;
-    bool bad = false;
 
     switch (enc) {
         case ImageColumn::Whole32: {
             if (rows > in.Left() / 4) Bad("it is truncated in " + where);
             col.narrow_ = true;
             col.num32_.AppendRaw(in.Take(4 * static_cast<std::size_t>(rows), at), rows);
+            // Null cells hold 0; without branches, so the loop runs a word at a time
             std::size_t i = 0;
+            std::uint32_t above = 0;  // any Boolean above 1
             col.num32_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
                 for (std::size_t j = 0; j < k; ++j, ++i) {
-                    if (!isPresent(i)) {
-                        run[j] = 0;
-                    } else if (boolean && run[j] > 1) {
-                        bad = true;
-                    }
+                    run[j] &= 0u - static_cast<std::uint32_t>(isPresent(i));
+                    above |= run[j] >> 1;
                 }
             });
-            if (bad) Bad(where + " holds a bad Boolean");
+            if (boolean && above) Bad(where + " holds a bad Boolean");
             break;
         }
         case ImageColumn::Bits64: {
@@ -139,17 +137,18 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
             col.narrow_ = false;
             col.num_.AppendRaw(in.Take(8 * static_cast<std::size_t>(rows), at), rows);
             const bool real = kind == Storage::Real;
+            constexpr std::uint64_t kMinusZero = std::uint64_t{1} << 63;
             std::size_t i = 0;
+            std::uint64_t above = 0;
             col.num_.ForEachRun([&](std::uint64_t* run, std::size_t k) {
                 for (std::size_t j = 0; j < k; ++j, ++i) {
-                    if (!isPresent(i) || (real && run[j] == (std::uint64_t{1} << 63))) {
-                        run[j] = 0;  // no negative zero, as the column keeps it
-                    } else if (boolean && run[j] > 1) {
-                        bad = true;
-                    }
+                    // no negative zero, as the column keeps it
+                    const bool keep = isPresent(i) && !(real && run[j] == kMinusZero);
+                    run[j] &= std::uint64_t{0} - static_cast<std::uint64_t>(keep);
+                    above |= run[j] >> 1;
                 }
             });
-            if (bad) Bad(where + " holds a bad Boolean");
+            if (boolean && above) Bad(where + " holds a bad Boolean");
             break;
         }
         case ImageColumn::Texts:
@@ -211,6 +210,7 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
     // every slot of a present cell must be a well-formed inline text or name a whole text of
     // more than three bytes in the pool; Null cells get the empty inline slot
     const std::uint64_t* present = col.present_.data();
+    const TextPool::Chunk* chunks = pool.chunks_.data();
     std::size_t referenced = 0;
     bool bad = false;
     std::size_t i = 0;
@@ -222,29 +222,29 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
             } else if (s & kInlineSlot) {
                 const std::uint32_t len = (s >> 24) & 3u;
                 const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
-                bad = bad || (s & ~keep) != 0;
+                bad |= (s & ~keep) != 0;
             } else {
                 const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
-                if (c >= count || off >= pool.chunks_[c].size) {
+                if (c >= count || off >= chunks[c].size) {
                     bad = true;
                     continue;
                 }
-                const auto* p = reinterpret_cast<const std::uint8_t*>(pool.chunks_[c].data);
-                const std::size_t left = pool.chunks_[c].size - off;
-                std::size_t n = 0, v = 0;
-                for (int shift = 0;; shift += 7) {
-                    if (v >= left || shift > 28) {
-                        bad = true;
-                        break;
+                const auto* p = reinterpret_cast<const std::uint8_t*>(chunks[c].data) + off;
+                const std::size_t left = chunks[c].size - off;
+                std::size_t n = p[0], v = 1;
+                if (n & 0x80) {  // a length of more than one byte
+                    n &= 0x7F;
+                    for (int shift = 7;; shift += 7) {
+                        if (v >= left || shift > 28) {
+                            bad = true;
+                            break;
+                        }
+                        const std::uint8_t b = p[v++];
+                        n |= static_cast<std::size_t>(b & 0x7F) << shift;
+                        if (!(b & 0x80)) break;
                     }
-                    const std::uint8_t b = p[off + v++];
-                    n |= static_cast<std::size_t>(b & 0x7F) << shift;
-                    if (!(b & 0x80)) break;
                 }
-                if (bad || n <= 3 || n > left - v) {
-                    bad = true;
-                    continue;
-                }
+                bad |= n <= 3 || n > left - v;
                 referenced += v + n;
             }
         }
@@ -437,7 +437,7 @@ void Recordset::Open(Stream& stream) {
     }
     pendingFields_.clear();  // the image's fields replace any appended ones
     store_ = store;
-    view_->Attach(store);
+    view_->Attach(std::move(store));
     if (!sortText_.empty()) SetSort(std::string(sortText_));
     view_->Tell({RowChange::Kind::Reset, 0});
 }

@@ -66,6 +66,8 @@ class RowStore {
     Bookmark BookmarkOf(RowId r) const {
         return bookmarks_.empty() ? static_cast<Bookmark>(r) + 1 : bookmarks_[r];
     }
+    // Whether every row's bookmark is its row id + 1.
+    bool PlainBookmarks() const { return bookmarks_.empty(); }
     // The row of a bookmark (deleted rows included), kNoRow when none.
     RowId RowOf(Bookmark b) const;
     Bookmark ReserveBookmark();
@@ -73,6 +75,7 @@ class RowStore {
 
     Value Get(RowId r, int field) const { return columns_[field].Get(r); }
     Value Original(RowId r, int field) const;
+    bool HasOriginals() const { return !originals_.empty(); }  // any row modified in the batch
 
     // Mutations. `staged`: batch mode keeps originals and statuses; otherwise changes are final.
     RowId AppendRow(const std::vector<Value>& values, Bookmark bookmark, bool staged,

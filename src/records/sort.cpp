@@ -129,15 +129,19 @@ int CompareRows(const RowStore& store, const std::vector<SortKey>& keys, RowId a
 namespace {
 
 struct SortItem {
-    std::uint64_t key;  // order-preserving image of the cell (a text's first 8 bytes)
+    std::uint64_t key;  // order-preserving image of the cell (8 bytes of a text)
     RowId row;
-    std::uint32_t present;  // 0 for Null: sorts first in either direction
+    // 0 for Null (sorts first in either direction); for a text 1 + its length (at most
+    // 0xFFFFFFFF), otherwise 1
+    std::uint32_t present;
 };
 
 // From this many items a level is sorted by radix rather than by comparisons.
 constexpr std::ptrdiff_t kRadixItems = 2048;
+// Texts alike in this many first bytes are compared whole rather than eight bytes at a time.
+constexpr std::size_t kTextWordBytes = 64;
 
-// Orders items by (present, key, row) with a stable least-significant-byte-first radix sort:
+// Orders items by (Null or not, key, row) with a stable least-significant-byte-first radix sort:
 // the row's bytes first (only when the rows are not in order already), then the key's, then
 // Null first; bytes that are the same in every item are passed over.
 void RadixSort(SortItem* from, SortItem* to) {
@@ -158,7 +162,7 @@ void RadixSort(SortItem* from, SortItem* to) {
         const SortItem& it = src[i];
         for (int b = 0; b < 12; ++b) ++counts[b][byteOf(it, b)];
         if (i > 0 && src[i - 1].row > it.row) rowsInOrder = false;
-        anyNull = anyNull || !it.present;
+        anyNull = anyNull || it.present == 0;
     }
     for (int b = rowsInOrder ? 4 : 0; b < 12; ++b) {
         auto& c = counts[b];
@@ -185,11 +189,12 @@ void RadixSort(SortItem* from, SortItem* to) {
 
 // Orders items[from, to) (all equal by the keys before `level`, in row order) by the keys from
 // `level` on, most significant key first: each key becomes a 64-bit image per row, sorted as
-// whole numbers; only where that image may not decide (texts longer than its 8 bytes, variants)
-// are the cells compared, and only within the run of equal images. So a key with few distinct
-// values costs one pass over its texts, not a text comparison for every tie.
+// whole numbers, and only the runs of equal images go on. A text's image is its eight bytes
+// from `offset` (upper-cased); a run of texts that are longer goes on with the next eight
+// bytes, so texts are compared a word at a time and only cells of variants are compared one by
+// one. A key with few distinct values costs one pass over its texts.
 void SortLevel(const RowStore& store, const std::vector<SortKey>& keys, std::size_t level,
-               SortItem* from, SortItem* to) {
+               SortItem* from, SortItem* to, std::size_t offset = 0) {
     const SortKey& k = keys[level];
     const Column& c = store.Col(k.field);
     const Storage kind = c.Kind();
@@ -198,14 +203,18 @@ void SortLevel(const RowStore& store, const std::vector<SortKey>& keys, std::siz
         if (to - it > 16) c.Prefetch(it[16].row);  // rows in another order than storage
         it->present = c.IsNull(it->row) ? 0 : 1;
         std::uint64_t key = 0;
-        if (it->present && kind != Storage::Any) {
-            key = kind == Storage::Text ? TextKey(c.Text(it->row)) : NumberKey(c, it->row);
-            if (k.descending) key = ~key;
+        if (it->present && kind == Storage::Text) {
+            const std::string_view text = c.Text(it->row);
+            it->present =
+                static_cast<std::uint32_t>(1 + std::min<std::size_t>(text.size(), 0xFFFFFFFEu));
+            key = TextKey(text.size() > offset ? text.substr(offset) : std::string_view());
+        } else if (it->present && kind != Storage::Any) {
+            key = NumberKey(c, it->row);
         }
-        it->key = key;
+        it->key = k.descending ? ~key : key;
     }
     auto byKey = [](const SortItem& x, const SortItem& y) {
-        if (x.present != y.present) return x.present < y.present;
+        if ((x.present != 0) != (y.present != 0)) return x.present == 0;
         if (x.key != y.key) return x.key < y.key;
         return x.row < y.row;
     };
@@ -217,41 +226,85 @@ void SortLevel(const RowStore& store, const std::vector<SortKey>& keys, std::siz
         }
     }
     const bool last = level + 1 == keys.size();
+    auto next = [&](SortItem* a, SortItem* b) {
+        if (b - a > 1 && !last) SortLevel(store, keys, level + 1, a, b);
+    };
     auto cellOrder = [&](const SortItem& x, const SortItem& y) {
         int r = CompareCells(c, x.row, y.row);
         if (k.descending) r = -r;
         return r != 0 ? r < 0 : x.row < y.row;
     };
-    // runs of equal images: settle them by the cells where needed, then by the next keys
+    // Sorts a run by the cells and settles each group of equal cells by the next keys.
+    auto byCells = [&](SortItem* run, SortItem* end) {
+        std::sort(run, end, cellOrder);
+        for (SortItem* group = run; group != end;) {
+            SortItem* groupEnd = group + 1;
+            while (groupEnd != end && CompareCells(c, group->row, groupEnd->row) == 0) ++groupEnd;
+            next(group, groupEnd);
+            group = groupEnd;
+        }
+    };
+    // runs of equal images: settle them by the rest of the texts or the cells where needed,
+    // then by the next keys
     for (SortItem* run = from; run != to;) {
         SortItem* end = run + 1;
-        while (end != to && end->present == run->present && end->key == run->key) ++end;
+        while (end != to && (end->present != 0) == (run->present != 0) && end->key == run->key) {
+            ++end;
+        }
         if (end - run > 1) {
-            if (exact || !run->present) {
-                if (!last) SortLevel(store, keys, level + 1, run, end);
-            } else {
-                bool same = true;
-                for (SortItem* it = run + 1; it != end && same; ++it) {
-                    same = CompareCells(c, run->row, it->row) == 0;
+            if (exact || run->present == 0) {
+                next(run, end);
+            } else if (kind == Storage::Text) {
+                // the texts agree on their first offset + 8 bytes (shorter ones padded with
+                // zero bytes): equal when they also have the same length and none is longer
+                std::uint32_t longest = 0;
+                bool sameLength = true;
+                for (SortItem* it = run; it != end; ++it) {
+                    longest = std::max(longest, it->present);
+                    sameLength = sameLength && it->present == run->present;
                 }
-                if (same) {
-                    if (!last) SortLevel(store, keys, level + 1, run, end);
-                } else {
-                    std::sort(run, end, cellOrder);
-                    for (SortItem* group = run; group != end;) {
-                        SortItem* groupEnd = group + 1;
-                        while (groupEnd != end && CompareCells(c, group->row, groupEnd->row) == 0) {
-                            ++groupEnd;
-                        }
-                        if (groupEnd - group > 1 && !last) {
-                            SortLevel(store, keys, level + 1, group, groupEnd);
-                        }
-                        group = groupEnd;
+                if (longest - 1 <= offset + 8) {
+                    if (sameLength) {
+                        next(run, end);
+                    } else {
+                        byCells(run, end);  // they differ only by trailing zero bytes
                     }
+                } else if (offset < kTextWordBytes) {
+                    SortLevel(store, keys, level, run, end, offset + 8);
+                } else {
+                    byCells(run, end);  // long texts alike at the start: compared whole
                 }
+            } else {
+                byCells(run, end);
             }
         }
         run = end;
+    }
+}
+
+// Puts rows in ascending order: a bitmap over the store's slots when the rows are many and
+// each appears once (a view's rows), a comparison sort otherwise.
+void SortAscending(const RowStore& store, std::vector<RowId>& rows) {
+    if (std::is_sorted(rows.begin(), rows.end())) return;
+    const std::size_t slots = store.Slots();
+    std::vector<std::uint64_t> bits((slots + 63) / 64, 0);
+    std::size_t once = 0;
+    for (RowId r : rows) {
+        if (r >= slots) break;
+        std::uint64_t& w = bits[r >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (r & 63);
+        once += (w & bit) ? 0 : 1;
+        w |= bit;
+    }
+    if (once != rows.size()) {
+        std::sort(rows.begin(), rows.end());
+        return;
+    }
+    std::size_t i = 0;
+    for (std::size_t word = 0; word < bits.size(); ++word) {
+        for (std::uint64_t w = bits[word]; w != 0; w &= w - 1) {
+            rows[i++] = static_cast<RowId>(64 * word + static_cast<unsigned>(std::countr_zero(w)));
+        }
     }
 }
 
@@ -262,8 +315,10 @@ void SortRows(const RowStore& store, const std::vector<SortKey>& keys, std::vect
         if (!std::is_sorted(rows.begin(), rows.end())) std::sort(rows.begin(), rows.end());
         return;
     }
+    // ties keep load order: every level orders equal keys by row, so the rows may be taken in
+    // storage order, where reading their cells is sequential
+    if (rows.size() >= static_cast<std::size_t>(kRadixItems)) SortAscending(store, rows);
     std::vector<SortItem> items(rows.size());
-    // ties keep load order: every level orders equal keys by row
     for (std::size_t i = 0; i < rows.size(); ++i) items[i].row = rows[i];
     SortLevel(store, keys, 0, items.data(), items.data() + items.size());
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = items[i].row;

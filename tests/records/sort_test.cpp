@@ -113,15 +113,24 @@ TEST(SortTest, CloneSortedLikeItsSourceSortsTheRowsAsTheyAreNow) {
 
 // Many random rows (enough for the radix path): the engine's order must equal a stable sort by
 // the value rules' comparison (Null first in either direction). Texts share long prefixes and
-// differ in letter case, to exercise the 8-byte images and the runs they leave undecided.
+// differ in letter case, trailing zero bytes and beyond the first 64 bytes, to exercise the
+// 8-byte images and the runs they leave undecided.
 TEST(SortTest, AgreesWithAReferenceSortOnRandomRows) {
     std::mt19937 rng(20240607);
     auto rs = PeopleRs();
-    const char* stems[] = {"abcdefgh", "ABCDEFGH", "abcdefg", "zz", "", "abcdefghij", "b"};
+    const std::string stems[] = {"abcdefgh",
+                                 "ABCDEFGH",
+                                 "abcdefg",
+                                 "zz",
+                                 "",
+                                 "abcdefghij",
+                                 "b",
+                                 std::string("abcdefgh\0", 9),
+                                 std::string(70, 'q')};
     for (int i = 0; i < 2500; ++i) {
         Value name = rng() % 10 == 0
                          ? Value::Null()
-                         : Value(std::string(stems[rng() % 7]) +
+                         : Value(stems[rng() % 9] +
                                  std::string(rng() % 3, static_cast<char>('a' + rng() % 3)));
         Value num = rng() % 8 == 0 ? Value::Null() : Value(static_cast<int>(rng() % 21) - 10);
         Value amt =
