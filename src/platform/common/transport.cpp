@@ -83,9 +83,10 @@ Transport::Transport(std::shared_ptr<messaging::BackEnd> backEnd,
     sweep_.setSingleShot(false);
     connect(&sweep_, &QTimer::timeout, this, &Transport::checkDeadlines);
     setServiceLimit(kDefaultServiceLimitSeconds);
-    worker_ = QThread::create([this] { runWorker(); });
-    worker_->setObjectName(QStringLiteral("halberon-transport"));
-    worker_->start();
+    worker_ = std::thread([this] {
+        QThread::currentThread()->setObjectName(QStringLiteral("halberon-transport"));
+        runWorker();
+    });
 }
 
 Transport::~Transport() {
@@ -95,8 +96,7 @@ Transport::~Transport() {
         queue_.clear();
     }
     wake_.notify_all();
-    worker_->wait();
-    delete worker_;
+    worker_.join();
 }
 
 void Transport::setServiceLimit(double seconds) {

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <QObject>
@@ -25,8 +26,6 @@
 #include "messaging/common_library.h"
 #include "platform/common/answer_store.h"
 #include "platform/common/faults.h"
-
-class QThread;
 
 namespace platform {
 
@@ -106,7 +105,7 @@ private:
     std::condition_variable wake_;
     std::deque<Job> queue_;
     bool stopping_ = false;
-    QThread* worker_ = nullptr;
+    std::thread worker_;  // joined, not detached: its end is ordered before our destruction
     std::atomic<int> watchIntervalMs_{kDefaultWatchIntervalMs};
     bool watchFailing_ = false;  // worker side: a failing watch is logged once
 
