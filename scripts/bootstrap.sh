@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   xvfb xauth fonts-dejavu-core
   postgresql
-  clang
+  clang clang-tidy clang-format
   dpkg-dev file desktop-file-utils appstream
 )
 

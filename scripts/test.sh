@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything with the sanitizer preset and runs every test, on SQLite and, through a
-# throw-away cluster on loopback, on PostgreSQL; then builds the Debian package (Release, only the
-# two programs) and checks it.
+# throw-away cluster on loopback, on PostgreSQL; runs the transport and back-end tests again under
+# ThreadSanitizer; checks formatting and clang-tidy; then builds the Debian package (Release, only
+# the two programs) and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,13 @@ cmake --preset debug
 cmake --build --preset debug -j "$(nproc)"
 status=0
 ctest --preset debug -j "$(nproc)" --timeout 600 || status=$?
+
+# The threads of the transport and the back end, under ThreadSanitizer.
+scripts/tsan.sh || { echo "test: a ThreadSanitizer test failed or found a race" >&2; status=1; }
+# Every C++ file formatted; no clang-tidy finding in the sources changed since the latest tag (a
+# run over all of src/ takes longer than the test budget allows: scripts/tidy.sh does that).
+scripts/check-format.sh || status=1
+scripts/tidy.sh --since-tag || status=1
 
 package_dir=build/package/out
 rm -rf "$package_dir"
