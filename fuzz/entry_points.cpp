@@ -87,7 +87,7 @@ RecordsetPtr Sample() {
         if (i % 5) rs->Set(0, Value(texts[i % 7]));
         if (i % 6) rs->Set(1, Value(i * 7 % 13 - 6));
         if (i % 4) rs->Set(2, Value(i / 3.0));
-        if (i % 3) rs->Set(3, Value(Currency{i * 2500}));
+        if (i % 3) rs->Set(3, Value(Currency{i * std::int64_t{2500}}));
         if (i % 7) rs->Set(4, Value(Date{40000.0 + i}));
         rs->Set(5, Value(i % 2 == 0));
         if (i % 9 == 0) rs->Set(6, Value(Bytes{1, 2, static_cast<std::uint8_t>(i)}));

@@ -217,8 +217,8 @@ void AppendReceivableRow(records::Recordset& rs, const QSqlQuery& q, bool withCa
     cells.push_back(tied ? Text(q.value(5).toString()) : records::Value::Null());
     cells.push_back(DateValue(q.value(6)));
     cells.push_back(TextValue(q.value(7)));
-    cells.push_back(records::Value(static_cast<long long>(q.value(0).toLongLong())));
-    cells.push_back(records::Value(static_cast<long long>(q.value(1).toLongLong())));
+    cells.emplace_back(static_cast<long long>(q.value(0).toLongLong()));
+    cells.emplace_back(static_cast<long long>(q.value(1).toLongLong()));
     cells.push_back(Text(q.value(2).toString()));
     cells.push_back(Text(q.value(8).toString().trimmed()));
     cells.push_back(Money(q.value(9).toLongLong()));

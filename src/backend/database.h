@@ -38,7 +38,7 @@ QString DefaultDatabasePath();
 // opened it.
 class Sql {
   public:
-    Sql(QSqlDatabase db, Dialect dialect) : db_(std::move(db)), dialect_(dialect) {}
+    Sql(const QSqlDatabase& db, Dialect dialect) : db_(db), dialect_(dialect) {}
 
     Dialect dialect() const { return dialect_; }
     bool isPostgres() const { return dialect_ == Dialect::PostgreSQL; }

@@ -103,7 +103,7 @@ ReceivableKey DemoWriter::receivable(const QString& custId, const QDate& issued,
                                      const QString& type, std::int64_t due, std::int64_t balance,
                                      const QString& status, std::optional<std::int64_t> caseKey) {
     const std::int64_t number = nextNumber_++;
-    const ReceivableKey key{number, CheckDigit(number), type};
+    ReceivableKey key{number, CheckDigit(number), type};
     receivableRows_.add({static_cast<qlonglong>(key.number), static_cast<qlonglong>(key.checkDigit),
                          key.type, custId, WholeParam(caseKey), DateParam(issued),
                          QStringLiteral("T%1").arg(number + 40000000), status,
@@ -115,7 +115,7 @@ ReceivableKey DemoWriter::receivable(const QString& custId, const QDate& issued,
 ReceivableKey DemoWriter::receivableLike(const ReceivableKey& like, const QString& custId,
                                          const QDate& issued, const QString& type, std::int64_t due,
                                          std::int64_t balance) {
-    const ReceivableKey key{like.number, like.checkDigit, type};
+    ReceivableKey key{like.number, like.checkDigit, type};
     receivableRows_.add({static_cast<qlonglong>(key.number), static_cast<qlonglong>(key.checkDigit),
                          key.type, custId, WholeParam(std::nullopt), DateParam(issued),
                          QStringLiteral("T%1").arg(like.number + 50000000), ar_status::Open,

@@ -156,7 +156,7 @@ records::RecordsetPtr RowsFromJson(const QString& layout, const QJsonArray& rows
     for (const auto& f : def->fields) rs->AppendField(f.name, records::FieldType::Variant);
     rs->Open();
     int index = 0;
-    for (const QJsonValue& item : rows) {
+    for (const auto& item : rows) {
         ++index;
         if (!item.isObject()) Bad(QStringLiteral("Row %1 is not an object.").arg(index));
         const QJsonObject row = item.toObject();

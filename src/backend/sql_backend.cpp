@@ -89,7 +89,7 @@ records::RecordsetPtr NotificationPart(const std::vector<Problem>& problems) {
 
 }  // namespace
 
-SqlBackEnd::SqlBackEnd(const DatabaseLocation& location) : location_(location) {
+SqlBackEnd::SqlBackEnd(DatabaseLocation location) : location_(std::move(location)) {
     static std::atomic<int> instances{0};
     connectionPrefix_ = QStringLiteral("halberon-backend-%1-%2-")
                             .arg(QCoreApplication::applicationPid())

@@ -18,7 +18,7 @@ namespace backend {
 class SqlBackEnd final : public messaging::BackEnd {
   public:
     // Opens (and creates or upgrades) the database; throws records::Error when it cannot.
-    explicit SqlBackEnd(const DatabaseLocation& location);
+    explicit SqlBackEnd(DatabaseLocation location);
     // `location`: a SQLite path or a postgresql:// URL; empty for the default file.
     static std::unique_ptr<SqlBackEnd> Open(const QString& location);
     ~SqlBackEnd() override;

@@ -122,11 +122,16 @@ void ScreenStateFile::Read() {
             {"rsBankruptcyCase", &doc_.rsBankruptcyCase},
             {"rsAccntRecv", &doc_.rsAccntRecv},
             {"rsBankruptcyAR", &doc_.rsBankruptcyAR}};
-        for (const auto& [name, rs] : sets) {
+        // Plain locals, not structured bindings: lambdas may capture those only since C++20.
+        for (const auto& set : sets) {
+            const char* name = set.first;
+            records::RecordsetPtr* rs = set.second;
             step(
                 [&] { (*rs)->SetFilter(main.ReadProperty(std::string(name) + kFilterSuffix, 0)); });
         }
-        for (const auto& [name, rs] : sets) {
+        for (const auto& set : sets) {
+            const char* name = set.first;
+            records::RecordsetPtr* rs = set.second;
             step([&] {
                 const long position = records::CLng(
                     main.ReadProperty(std::string(name) + kPositionSuffix, kNoPosition));
@@ -339,8 +344,7 @@ void ScreenStateFile::restoreGrid(int index, const records::PropertyBag& main) {
         // The grid scrolls only as far as its present size lets it; once the screen is laid out
         // the row is put on top again, unless the grid was bound anew meanwhile.
         QPointer<platform::DataGrid> guarded(grid);
-        const records::RecordsetPtr bound = clone;
-        QTimer::singleShot(0, grid, [guarded, bound, first] {
+        QTimer::singleShot(0, grid, [guarded, bound = clone, first] {
             if (guarded && guarded->DataSource() == bound && guarded->FirstRow() != first)
                 guarded->SetFirstRow(first);
         });

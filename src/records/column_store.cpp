@@ -249,7 +249,7 @@ void Column::StoreSlot(std::uint32_t row, const Value& v, bool fresh) {
                 if (s.size() <= 3) {
                     char* p = reinterpret_cast<char*>(&slot);
                     slot = kInline | (static_cast<std::uint32_t>(s.size()) << 24);
-                    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+                    std::copy(s.begin(), s.end(), p);
                 } else {
                     slot = pool_.Add(s);
                 }

@@ -18,9 +18,10 @@ inline void AdviseHugePages(void* p, std::size_t n) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     if (n < kHugePageAdviceMin) return;
     constexpr std::uintptr_t kPage = 4096;
-    const auto from = (reinterpret_cast<std::uintptr_t>(p) + kPage - 1) & ~(kPage - 1);
-    const auto to = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kPage - 1);
-    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    const auto at = reinterpret_cast<std::uintptr_t>(p);
+    const auto from = (at + kPage - 1) & ~(kPage - 1);
+    const auto to = (at + n) & ~(kPage - 1);
+    if (to > from) madvise(static_cast<char*>(p) + (from - at), to - from, MADV_HUGEPAGE);
 #else
     (void)p;
     (void)n;

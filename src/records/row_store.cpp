@@ -190,6 +190,7 @@ void RowStore::DeleteRows(std::vector<RowId> rows, bool staged) {
                rows.end());
     if (rows.empty()) return;
     std::vector<Bookmark> marks;
+    marks.reserve(rows.size());
     for (RowId r : rows) marks.push_back(BookmarkOf(r));
     for (RowId r : rows) {
         if (staged) {

@@ -20,6 +20,7 @@ struct Currency {
 // A date as a day serial: 0 = 30 Dec 1899, 1 = 31 Dec 1899; time of day in the fraction.
 struct Date {
     double serial = 0.0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): clang-tidy 14 misreads the defaulted comparison
     friend constexpr auto operator<=>(Date, Date) = default;
 };
 

@@ -149,7 +149,7 @@ ControlRef ScenarioRunner::control(const QString& name) const {
 }
 
 QMessageBox* ScenarioRunner::openBox() {
-    QMessageBox* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!open) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -494,7 +494,7 @@ QString ScenarioRunner::takeScreenshot(const QString& name) {
     if (!window) throw StepFailure(QStringLiteral("no window to take a picture of"));
     QString file = name;
     if (!file.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) file += QLatin1String(".png");
-    const QString path = QDir(options_.outDir).filePath(file);
+    QString path = QDir(options_.outDir).filePath(file);
     if (!window->grab().save(path, "PNG"))
         throw StepFailure(QStringLiteral("cannot write %1").arg(path));
     screenshots_ << path;

@@ -75,9 +75,8 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
                               quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
                               quoted(caseText) + "' AND [" + "STTS_CD" + "] <> '" + "D" + "'");
             const long count = others->RecordCount();
-            if (count == 0) {
-                services.ClearInvalid(mTxtCaseId);
-            } else if (mStrMode != "UPD" || count >= 2) {
+            // Updating, the case's own row is the one allowed.
+            if (count != 0 && (mStrMode != "UPD" || count >= 2)) {
                 rule("Bankruptcy Case " + caseText + " already exists for this customer.");
                 services.MarkInvalid(mTxtCaseId);
             } else {

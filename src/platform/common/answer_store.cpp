@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ranges>
 
 #include "platform/common/layout_dtd.h"
 #include "records/text_util.h"
@@ -17,13 +18,13 @@ void MemoryAnswerStore::put(const messaging::Answer& answer) {
 
 messaging::DTDPtr MemoryAnswerStore::GetPart(const std::string& partName,
                                               const std::string& theme, const std::string& key) {
-    for (auto it = answers_.rbegin(); it != answers_.rend(); ++it) {
-        if (it->theme != theme) continue;
-        if (!key.empty() && it->messageKey != key) continue;
-        for (const auto& part : it->parts) {
+    for (const auto& answer : std::ranges::reverse_view(answers_)) {
+        if (answer.theme != theme) continue;
+        if (!key.empty() && answer.messageKey != key) continue;
+        for (const auto& part : answer.parts) {
             if (part.rows && records::EqualsIgnoreCase(part.name, partName)) {
                 return std::make_shared<LayoutDtd>(part.name, part.rows->Clone(),
-                                                   it->messageKey);
+                                                   answer.messageKey);
             }
         }
         return nullptr;  // the answer asked for lacks that part

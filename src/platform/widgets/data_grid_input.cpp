@@ -151,6 +151,7 @@ bool DataGrid::gridKeyPress(QKeyEvent* event) {
     if (event->matches(QKeySequence::SelectAll)) {
         if (rowSelection_ == RowSelection::Multi) {
             std::vector<records::Bookmark> all;
+            all.reserve(static_cast<std::size_t>(records));
             for (int r = 0; r < records; ++r) all.push_back(model_->bookmarkAt(r));
             changeSelection(std::move(all));
         }

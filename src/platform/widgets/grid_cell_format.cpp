@@ -63,7 +63,7 @@ QString formatCell(const records::Value& value, const GridColumn& column, const 
 
     switch (value.type()) {
         case Type::Text: {
-            const QString text = QString::fromStdString(value.text());
+            QString text = QString::fromStdString(value.text());
             const QString trimmed = text.trimmed();
             if (placeholders && allDigits(trimmed)) return applyDigitPlaceholders(trimmed, pattern);
             return text;
