@@ -1,6 +1,5 @@
-// Writing record-set images, the checksum, and the record set's Save / Open(source).
+// Writing record-set images and the record set's Save / Open(source).
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <iterator>
@@ -68,50 +67,7 @@ std::size_t VarintLen(std::size_t n) {
     return k;
 }
 
-// CRC-32C (Castagnoli): the processor's instruction where there is one, a table otherwise.
-std::array<std::uint32_t, 256> MakeTable() {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0x82F63B78u : c >> 1;
-        t[i] = c;
-    }
-    return t;
-}
-
-std::uint32_t Crc32cTable(std::uint32_t c, const std::uint8_t* p, std::size_t n) {
-    static const auto table = MakeTable();
-    for (std::size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFFu] ^ (c >> 8);
-    return c;
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-__attribute__((target("sse4.2"))) std::uint32_t Crc32cHardware(std::uint32_t c,
-                                                               const std::uint8_t* p,
-                                                               std::size_t n) {
-    std::uint64_t c64 = c;
-    while (n >= 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        c64 = __builtin_ia32_crc32di(c64, v);
-        p += 8;
-        n -= 8;
-    }
-    auto c32 = static_cast<std::uint32_t>(c64);
-    while (n--) c32 = __builtin_ia32_crc32qi(c32, *p++);
-    return c32;
-}
-#endif
-
 }  // namespace
-
-std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    static const bool hardware = __builtin_cpu_supports("sse4.2");
-    if (hardware) return ~Crc32cHardware(0xFFFFFFFFu, data, n);
-#endif
-    return ~Crc32cTable(0xFFFFFFFFu, data, n);
-}
 
 // What one column adds to the image, measured (and for texts in another order, gathered)
 // before writing.
