@@ -17,21 +17,12 @@
 #include "platform/widgets/interaction.h"
 #include "platform/widgets/regional_formats.h"
 #include "records/errors.h"
+#include "records/text_util.h"
 #include "records/value_rules.h"
 
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// Apostrophes doubled, so a value cannot end the quoted text of a filter.
-std::string quoted(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
-}
 
 // The day of an issue date, or nothing when the value holds no date.
 std::optional<double> dayOf(const records::Value& v) {
@@ -72,8 +63,9 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
         } else {
             const records::RecordsetPtr others = mRecordset->Clone();
             others->SetFilter("[" + std::string("CUST_ID") + "]='" +
-                              quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
-                              quoted(caseText) + "' AND [" + "STTS_CD" + "] <> '" + "D" + "'");
+                              records::FilterText(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" +
+                              "]='" + records::FilterText(caseText) + "' AND [" + "STTS_CD" +
+                              "] <> '" + "D" + "'");
             const long count = others->RecordCount();
             if (count == 0) {
                 services.ClearInvalid(mTxtCaseId);
@@ -308,9 +300,9 @@ void frmBankruptcyAddUpdate::removeTakenRows() {
         const records::RecordsetPtr dismissed = mRecordset->Clone();
         records::IgnoreErrors([&] {
             dismissed->SetFilter("[" + std::string("CUST_ID") + "]='" +
-                                 quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
-                                 quoted(mCustomerRecord.CaseID) + "' AND [" + "STTS_CD" + "] = '" +
-                                 "D" + "'");
+                                 records::FilterText(mCustomerRecord.CustID) + "' AND [" +
+                                 "CASE_ID" + "]='" + records::FilterText(mCustomerRecord.CaseID) +
+                                 "' AND [" + "STTS_CD" + "] = '" + "D" + "'");
             if (dismissed->RecordCount() > 0) dismissed->MoveFirst();
             while (!dismissed->IsEOF()) {
                 take(dismissed);
