@@ -11,6 +11,7 @@
 #include "backend/sql_values.h"
 #include "backend/transaction.h"
 #include "backend/users.h"
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/layouts.h"
 
@@ -63,9 +64,7 @@ records::Value Text(const std::string& s) {
 
 records::RecordsetPtr HeaderPart(const messaging::Request& request) {
     records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutHeader);
-    const QDateTime now = QDateTime::currentDateTime();
-    const records::Date answeredAt{FromQDate(now.date()).serial +
-                                   now.time().msecsSinceStartOfDay() / 86400000.0};
+    const records::Date answeredAt = messaging::SerialFromQDateTime(QDateTime::currentDateTime());
     rs->AddNew({"MessageKey", "Theme", "SenderId", "Version", "ServiceCode", "AnsweredAt"},
                {Text(Clip(request.messageKey, 60)), Text(Clip(request.theme, 60)),
                 Text(Clip(request.senderId, 40)), Text(Clip(request.version, 20)),

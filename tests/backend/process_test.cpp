@@ -7,9 +7,6 @@ namespace {
 QString S(const char* s) {
     return QString::fromUtf8(s);
 }
-records::Date Day(const QDate& d) {
-    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
-}
 records::Currency Dollars(double d) {
     return records::Currency{static_cast<std::int64_t>(d * 10000.0 + 0.5)};
 }

@@ -10,10 +10,10 @@
 #include <QPlainTextEdit>
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "messaging/date_serials.h"
 #include "platform/binding/binding_collection.h"
 #include "platform/binding/korva_dtp.h"
 #include "platform/binding/korva_phone.h"
-#include "platform/binding/value_conversion.h"
 #include "platform/widgets/interaction.h"
 #include "platform/widgets/regional_formats.h"
 #include "records/errors.h"
@@ -134,7 +134,7 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
                     "At least one Account Receivable must be selected when adding a new "
                     "Bankruptcy Case.");
             } else {
-                const double filed = platform::serialFromQDate(filing.toDate()).serial;
+                const double filed = messaging::SerialFromQDate(filing.toDate()).serial;
                 ars->MoveFirst();
                 while (!ars->IsEOF()) {
                     const std::optional<double> issued = dayOf(ars->Get("TRNSCTN_DT"));

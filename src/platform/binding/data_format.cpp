@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -81,7 +81,9 @@ void DataFormat::Format(Value& v) const {
                 // (month names included), as the grids show it.
                 v = Value(kind_ == Kind::FixedDate
                               ? records::FormatDate(*d, format_)
-                              : locale_.toString(qDateFromSerial(*d), shortDatePattern(locale_))
+                              : locale_
+                                    .toString(messaging::QDateFromSerial(*d),
+                                              shortDatePattern(locale_))
                                     .toStdString());
             }
             break;
@@ -110,7 +112,7 @@ void DataFormat::UnFormat(Value& v) const {
                 if (kind_ == Kind::ShortDate) {
                     const QDate q = locale_.toDate(QString::fromStdString(records::Trim(v.text())),
                                                    shortDatePattern(locale_));
-                    if (q.isValid()) d = serialFromQDate(q);
+                    if (q.isValid()) d = messaging::SerialFromQDate(q);
                 }
                 if (!d) d = records::ParseDate(v.text());
                 if (!d) throw records::Error(records::err::TypeMismatch, "Type mismatch");

@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include "messaging/date_serials.h"
 #include "records/layouts.h"
 #include "records/text_util.h"
 
@@ -16,12 +17,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcTransport, "halberon.transport")
 
 constexpr std::size_t kGivenUpRemembered = 256;
-
-records::Date dateOfNow() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(now.date()));
-    return records::Date{days + now.time().msecsSinceStartOfDay() / 86400000.0};
-}
 
 template <class E>
 const char* sourceOf(const E& event) {
@@ -49,7 +44,8 @@ void ensureHeader(messaging::Answer& answer, const messaging::Request& request) 
     header->Set("SenderId", records::Value(request.senderId.substr(0, 40)));
     header->Set("Version", records::Value(request.version.substr(0, 20)));
     header->Set("ServiceCode", records::Value(request.serviceCode));
-    header->Set("AnsweredAt", records::Value(dateOfNow()));
+    header->Set("AnsweredAt",
+                records::Value(messaging::SerialFromQDateTime(QDateTime::currentDateTime())));
     header->Update();
     header->UpdateBatch();
     answer.parts.insert(answer.parts.begin(),

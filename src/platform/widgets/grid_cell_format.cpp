@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/regional_formats.h"
 #include "records/text_util.h"
@@ -72,7 +72,8 @@ QString formatCell(const records::Value& value, const GridColumn& column, const 
             if (format.empty() || records::EqualsIgnoreCase(format, "Short Date"))
                 return formatShortDate(value, locale);
             if (records::EqualsIgnoreCase(format, "Long Date"))
-                return locale.toString(qDateFromSerial(value.date()), QLocale::LongFormat);
+                return locale.toString(messaging::QDateFromSerial(value.date()),
+                                       QLocale::LongFormat);
             return QString::fromStdString(records::FormatDate(value.date(), format));
         default:
             break;

@@ -4,7 +4,7 @@
 #include <QMetaObject>
 #include <QtDebug>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "platform/widgets/grid_cell_format.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/grid_layout.h"
@@ -25,7 +25,7 @@ QVariant toVariant(const records::Value& v) {
         case T::Currency:
             return static_cast<double>(v.currency().units) / records::Currency::kScale;
         case T::Date:
-            return qDateFromSerial(v.date());
+            return messaging::QDateFromSerial(v.date());
         case T::Text:
             return QString::fromStdString(v.text());
         case T::Bytes:

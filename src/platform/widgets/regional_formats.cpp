@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -35,10 +35,12 @@ QString shortDateFormat(const QLocale& locale) {
 QString formatShortDate(const records::Value& v, const QLocale& locale) {
     using T = records::Value::Type;
     if (v.isNothing()) return QString();
-    if (v.type() == T::Date) return locale.toString(qDateFromSerial(v.date()), shortDateFormat(locale));
+    if (v.type() == T::Date) {
+        return locale.toString(messaging::QDateFromSerial(v.date()), shortDateFormat(locale));
+    }
     if (v.type() == T::Text) {
         if (const auto parsed = records::ParseDate(records::Trim(v.text()))) {
-            return locale.toString(qDateFromSerial(*parsed), shortDateFormat(locale));
+            return locale.toString(messaging::QDateFromSerial(*parsed), shortDateFormat(locale));
         }
     }
     return QString::fromStdString(records::TextOf(v));
@@ -46,7 +48,7 @@ QString formatShortDate(const records::Value& v, const QLocale& locale) {
 
 QString formatShortDateTime(const records::Value& v, const QLocale& locale) {
     if (v.type() != records::Value::Type::Date) return formatShortDate(v, locale);
-    const QDateTime moment = qDateTimeFromSerial(v.date());
+    const QDateTime moment = messaging::QDateTimeFromSerial(v.date());
     return locale.toString(moment.date(), shortDateFormat(locale)) + QLatin1Char(' ') +
            locale.toString(moment.time(), QLocale::ShortFormat);
 }

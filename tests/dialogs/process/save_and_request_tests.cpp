@@ -5,7 +5,7 @@
 
 #include "dialogs/process/process_texts.h"
 #include "messaging/backend_api.h"
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "process_fixture.h"
 
 namespace process_testing {
@@ -51,7 +51,7 @@ TEST_F(ProcessDialogTest, APaymentIsConfirmedStagedAndSent) {
     EXPECT_EQ(partValue(r, "FUND_AMT"), money(250));
     EXPECT_EQ(partValue(r, "TOT_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "PYMT_CNT"), Value(1));
-    EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(platform::serialFromQDate(QDate::currentDate())));
+    EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(messaging::SerialFromQDate(QDate::currentDate())));
     EXPECT_EQ(partValue(r, "LST_RCPT_NBR"), Value(receipt));
     EXPECT_EQ(partValue(r, "LST_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "LST_FUND_RFRNC_NBR"), Value("CK-1"));

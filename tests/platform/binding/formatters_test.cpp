@@ -137,17 +137,6 @@ TEST(DataFormatOrder, FormatHandlerSeesTheNamedFormsResultAndUnFormatHandlerRuns
     EXPECT_EQ(unformatted(f, shown), Value(records::DateSerial(2024, 3, 7)));
 }
 
-TEST(DateSerials, QDatesFollowTheEngineSerials) {
-    EXPECT_EQ(qDateFromSerial(records::Date{0}), QDate(1899, 12, 30));
-    EXPECT_EQ(qDateFromSerial(records::Date{1}), QDate(1899, 12, 31));
-    EXPECT_EQ(qDateFromSerial(records::Date{38051.75}), QDate(2004, 3, 5));  // time dropped
-    EXPECT_EQ(qDateFromSerial(records::Date{-1.5}), QDate(1899, 12, 29));    // time of a day before
-    EXPECT_EQ(serialFromQDate(QDate(2004, 3, 5)).serial, 38051.0);
-    EXPECT_EQ(serialFromQDate(QDate(100, 1, 1)).serial, -657434.0);
-    EXPECT_FALSE(qDateFromSerial(records::Date{3e6}).isValid());
-    EXPECT_THROW(serialFromQDate(QDate()), records::Error);
-}
-
 TEST(PropertyValues, NullIsANullVariantAndTheEmptyTextIsText) {
     EXPECT_FALSE(toPropertyValue(Value::Null(), QMetaType(QMetaType::QVariant)).isValid());
     EXPECT_EQ(toPropertyValue(Value::Null(), QMetaType(QMetaType::QString)), QVariant(QString()));
