@@ -8,7 +8,6 @@
 #include "platform/widgets/grid_cell_format.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/grid_layout.h"
-#include "platform/widgets/regional_formats.h"
 
 namespace platform {
 namespace {

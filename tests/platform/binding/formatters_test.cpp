@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/binding/display_formats.h"
 #include "platform/binding/formatters.h"
 #include "platform/binding/value_conversion.h"
 #include "records/errors.h"
@@ -72,8 +73,19 @@ TEST(PhoneFormat, MaskFormatShowsTenDigitsAndOthersThroughTheirPatterns) {
     }
 }
 
-TEST(PhoneFormat, DigitsBeyondThePatternGoWhereTheFirstPlaceholderStands) {
-    EXPECT_EQ(applyPhonePattern("123456789012", kPhonePatternTen), "(12345) 678 - 9012");
+TEST(PhoneFormat, PhonesFillTheirPatternFromTheRight) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"5551234567", "(555) 123 - 4567"},
+        {"  5551234567 ", "(555) 123 - 4567"},
+        {"5551234", "      555 - 1234"},
+        {"1234", "       - 1234"},
+        {"", "       - "},
+        {"555-CALL", "      555- - CALL"},
+        {"15551234567", "      1555123 - 4567"}};  // the rest goes where the first # stands
+    for (const auto& [phone, shown] : cases) EXPECT_EQ(formatPhone(phone), shown) << phone;
+    EXPECT_EQ(
+        fillPlaceholders(QStringLiteral("123456789012"), QString::fromLatin1(kPhonePatternTen)),
+        QStringLiteral("(12345) 678 - 9012"));
 }
 
 TEST(DateFormat, FixedFormShowsDatesAndNullAsEmptyTextAndReadsBack) {
