@@ -69,31 +69,18 @@ std::string Pad(long long n, int width) {
     return n < 0 ? "-" + s : s;
 }
 
-// Formats d with a pattern of runs of d, m (or M) and y; caseSensitive patterns take only "M"
-// as the month (the platform's short-date letters), others take m and M alike.
-std::string FormatWith(Date date, std::string_view pattern, bool caseSensitive) {
+// Formats d with a pattern of runs of d, m and y in either letter case; anything else is literal.
+std::string FormatWith(Date date, std::string_view pattern) {
     const DateParts p = SplitDate(date);
     std::string out;
     for (std::size_t i = 0; i < pattern.size();) {
         const char c = pattern[i];
-        if (caseSensitive && c == '\'') {  // quoted literal, '' is an apostrophe
-            std::size_t j = i + 1;
-            if (j < pattern.size() && pattern[j] == '\'') {
-                out += '\'';
-                i = j + 1;
-                continue;
-            }
-            while (j < pattern.size() && pattern[j] != '\'') out += pattern[j++];
-            i = j + 1;
-            continue;
-        }
         std::size_t run = 1;
         while (i + run < pattern.size() && pattern[i + run] == c) ++run;
-        const char letter = caseSensitive ? c : static_cast<char>(std::tolower(c));
-        const bool isMonth = caseSensitive ? c == 'M' : letter == 'm';
+        const char letter = static_cast<char>(std::tolower(c));
         if (letter == 'd' && run <= 2) {
             out += Pad(p.day, static_cast<int>(run));
-        } else if (isMonth && run <= 2) {
+        } else if (letter == 'm' && run <= 2) {
             out += Pad(p.month, static_cast<int>(run));
         } else if (letter == 'y' && (run == 2 || run == 4)) {
             out += run == 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
@@ -265,36 +252,7 @@ std::optional<Date> ParseDate(std::string_view text) {
 }
 
 std::string FormatDate(Date d, std::string_view pattern) {
-    return FormatWith(d, pattern, false);
-}
-
-std::string FormatShortDate(Date d, const ShortDatePattern& p) {
-    return FormatWith(d, p.pattern, true);
-}
-
-std::string FormatCurrency(Currency c, const CurrencyPattern& p) {
-    const int decimals = p.decimals < 0 ? 0 : p.decimals;
-    const bool negative = c.units < 0;
-    std::uint64_t mag =
-        negative ? 0 - static_cast<std::uint64_t>(c.units) : static_cast<std::uint64_t>(c.units);
-    // round half away from zero to the shown decimals (the four stored ones at most)
-    std::uint64_t step = 1;
-    for (int k = decimals; k < 4; ++k) step *= 10;
-    if (step > 1) mag = (mag + step / 2) / step * step;
-    const std::string whole = std::to_string(mag / 10000);
-    std::string grouped;
-    for (std::size_t k = 0; k < whole.size(); ++k) {
-        if (k > 0 && (whole.size() - k) % 3 == 0) grouped += p.groupSeparator;
-        grouped += whole[k];
-    }
-    if (decimals > 0) {
-        std::string frac = Pad(static_cast<long long>(mag % 10000), 4);
-        frac.resize(static_cast<std::size_t>(decimals), '0');
-        grouped += p.decimalPoint + frac;
-    }
-    std::string body = p.symbolFirst ? p.symbol + grouped : grouped + p.symbol;
-    if (!negative || mag == 0) return body;
-    return p.negativeInParentheses ? "(" + body + ")" : "-" + body;
+    return FormatWith(d, pattern);
 }
 
 std::string ZeroFill(std::int64_t n, int digits) {

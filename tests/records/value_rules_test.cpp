@@ -259,24 +259,6 @@ TEST(ValueRules, DateFormats) {
     EXPECT_EQ(FormatDate(d, "mm/dd/yyyy"), "03/07/2024");
     EXPECT_EQ(FormatDate(d, "MM/DD/YYYY"), "03/07/2024");
     EXPECT_EQ(FormatDate(d, "yyyy-mm-dd"), "2024-03-07");
-    EXPECT_EQ(FormatShortDate(d, {}), "3/7/2024");
-    EXPECT_EQ(FormatShortDate(d, {"dd.MM.yy"}), "07.03.24");
-    EXPECT_EQ(FormatShortDate(d, {"yyyy'y'MM"}), "2024y03");
-}
-
-TEST(ValueRules, CurrencyFormatsFollowThePattern) {
-    const CurrencyPattern us;
-    EXPECT_EQ(FormatCurrency(Currency{0}, us), "$0.00");
-    EXPECT_EQ(FormatCurrency(Currency{12345000}, us), "$1,234.50");
-    EXPECT_EQ(FormatCurrency(Currency{-12345000}, us), "($1,234.50)");
-    EXPECT_EQ(FormatCurrency(Currency{10864292}, us), "$1,086.43");
-    EXPECT_EQ(FormatCurrency(Currency{1250}, us), "$0.13");  // half away from zero
-    EXPECT_EQ(FormatCurrency(Currency{-40}, us), "$0.00");   // no negative zero
-    EXPECT_EQ(FormatCurrency(Currency{12345678900000}, us), "$1,234,567,890.00");
-    CurrencyPattern de{" €", ',', '.', 2, false, false};
-    EXPECT_EQ(FormatCurrency(Currency{-12345000}, de), "-1.234,50 €");
-    de.decimals = 0;
-    EXPECT_EQ(FormatCurrency(Currency{995000}, de), "100 €");
 }
 
 TEST(ValueRules, ZeroFill) {
