@@ -245,8 +245,9 @@ TEST(ValueRules, ParseDateAcceptsOnlyRealDates) {
     EXPECT_EQ(ParseDate("03/07/2024 18:00")->serial, 45358.75);
     EXPECT_EQ(ParseDate("12/29/1899 6:00:00 AM")->serial, -1.25);
     EXPECT_EQ(ParseDate("02/29/2024")->serial, DateSerial(2024, 2, 29).serial);
-    for (const char* bad : {"", "02/30/2024", "02/29/2023", "13/01/2024", "3/7/24", "2024-3-7x",
-                            "03/07/2024 25:00", "03/07/2024 13:00 PM", "03-07-2024", "abc"}) {
+    for (const char* bad :
+         {"", "02/30/2024", "02/29/2023", "02/29/1900", "13/01/2024", "3/7/24", "2024-3-7x",
+          "03/07/2024 25:00", "03/07/2024 13:00 PM", "03-07-2024", "abc"}) {
         EXPECT_FALSE(ParseDate(bad).has_value()) << bad;
     }
     // the text of a date reads back as the same date
