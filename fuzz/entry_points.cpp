@@ -13,6 +13,7 @@
 #include "records/property_bag.h"
 #include "records/recordset.h"
 #include "records/stream.h"
+#include "records/value_codec.h"
 
 namespace records::fuzz {
 

@@ -22,8 +22,8 @@
 #include "app/scenario/scenario_runner.h"
 #include "app/scenario/scenario_script.h"
 #include "app/tour.h"
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/host_shell.h"
-#include "platform/widgets/regional_formats.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "backend/case_inputs.h"
 #include "backend/case_store.h"
 #include "backend/sql_values.h"
+#include "messaging/date_serials.h"
 
 namespace backend {
 namespace {
@@ -188,11 +189,9 @@ std::vector<HistoryEntry> CaseHistory(Sql& sql, const QString& custId, const QSt
 }
 
 void AppendHistoryRow(records::Recordset& rs, const QString& custId, const HistoryEntry& e) {
-    const records::Value when =
-        e.when.isValid()
-            ? records::Value(records::Date{FromQDate(e.when.date()).serial +
-                                           e.when.time().msecsSinceStartOfDay() / 86400000.0})
-            : records::Value::Null();
+    const records::Value when = e.when.isValid()
+                                    ? records::Value(messaging::SerialFromQDateTime(e.when))
+                                    : records::Value::Null();
     rs.AddNew(
         {"CUST_ID", "CASE_ID", "HIST_ID", "CHNG_DT", "USER_NM", "OFCR_ID", "ACTN_TXT", "CHNG_TXT"},
         {records::Value(custId.toStdString()), records::Value(e.caseId.toStdString()),

@@ -116,7 +116,15 @@ void AnswerCase(RequestContext& ctx, const CaseRecord& c) {
 }
 
 std::string MoneyText(std::int64_t units) {
-    return records::FormatCurrency(records::Currency{units}, records::CurrencyPattern{});
+    const bool negative = units < 0;
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    const std::uint64_t cents = (magnitude + 50) / 100;  // half away from zero
+    std::string whole = std::to_string(cents / 100);
+    for (std::size_t k = whole.size(); k > 3; k -= 3) whole.insert(k - 3, ",");
+    const std::uint64_t rest = cents % 100;
+    const std::string text = "$" + whole + (rest < 10 ? ".0" : ".") + std::to_string(rest);
+    return negative && cents != 0 ? "(" + text + ")" : text;
 }
 
 }  // namespace backend

@@ -45,7 +45,7 @@ void CheckDateInReach(RequestContext& ctx, const QDate& date, const char* name,
 // The changed case as the answer's "BANKRUPTCY" part.
 void AnswerCase(RequestContext& ctx, const CaseRecord& c);
 
-// "$1,234.50" for messages.
+// An amount of ten-thousandths in dollars to the cent, for messages: "$1,234.50", "($5.00)".
 std::string MoneyText(std::int64_t units);
 
 }  // namespace backend

@@ -6,6 +6,7 @@
 
 #include "backend/change_watch.h"
 #include "backend/sql_values.h"
+#include "messaging/date_serials.h"
 #include "records/value_rules.h"
 
 namespace backend {
@@ -90,7 +91,7 @@ records::Value Text(const QString& s) {
     return records::Value(s.toStdString());
 }
 records::Value Day(const QDate& d) {
-    return d.isValid() ? records::Value(FromQDate(d)) : records::Value::Null();
+    return d.isValid() ? records::Value(messaging::SerialFromQDate(d)) : records::Value::Null();
 }
 records::Value Whole(const std::optional<std::int64_t>& n) {
     return n ? records::Value(static_cast<long long>(*n)) : records::Value::Null();

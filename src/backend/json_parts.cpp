@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "backend/sql_values.h"
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/layouts.h"
 #include "records/value_rules.h"
@@ -107,12 +108,10 @@ QJsonValue ValueToJson(const records::Value& v) {
             return static_cast<double>(v.currency().units) /
                    static_cast<double>(records::Currency::kScale);
         case T::Date: {
-            const QDate day = ToQDate(v.date());
-            const double fraction = v.date().serial - std::floor(v.date().serial);
-            if (fraction == 0.0) return day.toString(Qt::ISODate);
-            const QTime time = QTime::fromMSecsSinceStartOfDay(
-                static_cast<int>(std::llround(fraction * 86400000.0)) % 86400000);
-            return day.toString(Qt::ISODate) + QLatin1Char('T') + time.toString(Qt::ISODate);
+            const QDateTime moment = messaging::QDateTimeFromSerial(v.date());
+            const QString day = moment.date().toString(Qt::ISODate);
+            if (moment.time() == QTime(0, 0)) return day;
+            return day + QLatin1Char('T') + moment.time().toString(Qt::ISODate);
         }
         case T::Text:
             return QString::fromStdString(v.text());

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "backend/sql_values.h"
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/text_util.h"
 #include "records/value_rules.h"
@@ -106,7 +107,7 @@ std::optional<QDate> PartRow::date(std::string_view field) {
                std::string(field) + " must be a date; " + Quoted(v) + " is not one.");
         return std::nullopt;
     }
-    return ToQDate(*d);
+    return messaging::QDateFromSerial(*d);
 }
 
 std::optional<std::int64_t> PartRow::whole(std::string_view field) {

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "messaging/answer_parts.h"
+
 namespace backend {
 
 // Completion codes of the notification rows.
@@ -40,12 +42,7 @@ inline constexpr const char* Stale = "STALE";
 inline constexpr const char* Failed = "FAILED";
 }  // namespace code
 
-struct Problem {
-    std::string code;
-    std::string message;
-    std::string location;
-    std::string note;
-};
+using Problem = messaging::Notification;
 
 // Thrown when a request is refused; the transaction rolls back on the way out.
 struct Refused {

@@ -11,6 +11,7 @@
 #include "backend/sql_values.h"
 #include "backend/transaction.h"
 #include "backend/users.h"
+#include "messaging/answer_parts.h"
 #include "records/errors.h"
 #include "records/layouts.h"
 
@@ -44,47 +45,6 @@ std::uint64_t ThreadSerial() {
     static std::atomic<std::uint64_t> next{0};
     thread_local const std::uint64_t mine = ++next;
     return mine;
-}
-
-// The text cut to `size` characters, never inside a character.
-std::string Clip(const std::string& text, int size) {
-    int chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++chars > size) {
-            return text.substr(0, i);
-        }
-    }
-    return text;
-}
-
-records::Value Text(const std::string& s) {
-    return records::Value(s);
-}
-
-records::RecordsetPtr HeaderPart(const messaging::Request& request) {
-    records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutHeader);
-    const QDateTime now = QDateTime::currentDateTime();
-    const records::Date answeredAt{FromQDate(now.date()).serial +
-                                   now.time().msecsSinceStartOfDay() / 86400000.0};
-    rs->AddNew({"MessageKey", "Theme", "SenderId", "Version", "ServiceCode", "AnsweredAt"},
-               {Text(Clip(request.messageKey, 60)), Text(Clip(request.theme, 60)),
-                Text(Clip(request.senderId, 40)), Text(Clip(request.version, 20)),
-                records::Value(request.serviceCode), records::Value(answeredAt)});
-    rs->UpdateBatch();
-    rs->MoveFirst();
-    return rs;
-}
-
-records::RecordsetPtr NotificationPart(const std::vector<Problem>& problems) {
-    records::RecordsetPtr rs = records::OpenLayoutRecordset(records::kLayoutNotification);
-    for (const Problem& p : problems) {
-        rs->AddNew({"COMPLETION_CD", "COMPLETION_MSG", "LOCATION", "NOTE"},
-                   {Text(Clip(p.code, 20)), Text(Clip(p.message, 500)), Text(Clip(p.location, 100)),
-                    p.note.empty() ? records::Value::Null() : Text(Clip(p.note, 500))});
-    }
-    rs->UpdateBatch();
-    rs->MoveFirst();
-    return rs;
 }
 
 }  // namespace
@@ -214,12 +174,12 @@ messaging::Answer SqlBackEnd::Handle(const messaging::Request& request) {
                             "was changed.",
                             location, e.what()});
     }
-    answer.parts.push_back({std::string(records::kLayoutHeader), HeaderPart(request)});
+    answer.parts.push_back({std::string(records::kLayoutHeader), messaging::HeaderPart(request)});
     if (problems.empty()) {
         for (auto& part : data) answer.parts.push_back(std::move(part));
     } else {
         answer.parts.push_back(
-            {std::string(records::kLayoutNotification), NotificationPart(problems)});
+            {std::string(records::kLayoutNotification), messaging::NotificationPart(problems)});
     }
     return answer;
 }

@@ -4,20 +4,9 @@
 #include <cmath>
 
 #include "backend/database.h"
+#include "messaging/date_serials.h"
 
 namespace backend {
-namespace {
-const QDate kSerialZero(1899, 12, 30);
-}
-
-QDate ToQDate(records::Date d) {
-    return kSerialZero.addDays(static_cast<qint64>(std::floor(d.serial)));
-}
-
-records::Date FromQDate(const QDate& d) {
-    return records::Date{static_cast<double>(kSerialZero.daysTo(d))};
-}
-
 QDate ReadDate(const QVariant& v) {
     if (v.isNull()) return {};
     if (v.metaType() == QMetaType::fromType<QDate>()) return v.toDate();
@@ -37,7 +26,7 @@ std::optional<std::int64_t> ReadWhole(const QVariant& v) {
 
 records::Value DateValue(const QVariant& v) {
     const QDate d = ReadDate(v);
-    return d.isValid() ? records::Value(FromQDate(d)) : records::Value::Null();
+    return d.isValid() ? records::Value(messaging::SerialFromQDate(d)) : records::Value::Null();
 }
 
 records::Value TextValue(const QVariant& v) {

@@ -14,9 +14,6 @@
 
 namespace backend {
 
-QDate ToQDate(records::Date d);
-records::Date FromQDate(const QDate& d);
-
 // Column values read back from either engine (SQLite gives dates as text, PostgreSQL as dates).
 QDate ReadDate(const QVariant& v);
 std::optional<QString> ReadText(const QVariant& v);

@@ -1,25 +1,16 @@
 #include "document/case_filters.h"
 
+#include "records/text_util.h"
+
 namespace document {
-namespace {
-
-std::string quoted(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out + "'";
-}
-
-}  // namespace
 
 std::string CustomerRowsFilter(const messaging::CustomerRecord& customer) {
-    return "[Cust_ID]=" + quoted(customer.CustID);
+    return "[Cust_ID]='" + records::FilterText(customer.CustID) + "'";
 }
 
 std::string CaseRowsFilter(const messaging::CustomerRecord& customer) {
-    return CustomerRowsFilter(customer) + " AND [Case_ID]=" + quoted(customer.CaseID);
+    return CustomerRowsFilter(customer) + " AND [Case_ID]='" + records::FilterText(customer.CaseID) +
+           "'";
 }
 
 }  // namespace document

@@ -5,6 +5,7 @@
 #include <QTabWidget>
 
 #include "document/korva_bankruptcy.h"
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/customer_select.h"
 #include "platform/widgets/data_grid.h"
 #include "records/errors.h"
@@ -91,7 +92,7 @@ void KORVA_Bankruptcy::readCustomerFromControl() {
         udtCustomer.MailState = c.state2;
         udtCustomer.MailZip = c.zip2;
     }
-    udtCustomer.Phone = messaging::FormatPhone(udtCustomer.Phone);
+    udtCustomer.Phone = platform::formatPhone(udtCustomer.Phone);
 }
 
 void KORVA_Bankruptcy::showCustomerInControl() {

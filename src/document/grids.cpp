@@ -5,9 +5,8 @@
 
 #include "dialogs/casears/receivable_row.h"
 #include "document/korva_bankruptcy.h"
-#include "messaging/customer_record.h"
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/data_grid.h"
-#include "platform/widgets/regional_formats.h"
 #include "platform/widgets/row_values.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
@@ -215,7 +214,7 @@ void KORVA_Bankruptcy::mSdgBankruptcy_RowLoaded(int Index, records::Bookmark /*B
         step([&] {
             const std::string phone = records::Trim(textOf(row, "Phone Number"));
             if (!phone.empty())
-                row.Set("Phone Number", records::Value(messaging::FormatPhone(phone)));
+                row.Set("Phone Number", records::Value(platform::formatPhone(phone)));
         });
     }
 }

@@ -26,9 +26,4 @@ struct CustomerRecord {
     bool operator==(const CustomerRecord&) const = default;
 };
 
-// Phone display form: ten characters as "(###) ### - ####", anything else as
-// "      ### - ####"; digits fill the placeholders from the right and unused placeholders
-// vanish (the system's digit-placeholder rule).
-std::string FormatPhone(const std::string& phone);
-
 }  // namespace messaging

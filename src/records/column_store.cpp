@@ -93,18 +93,6 @@ void TextPool::Clear() {
     used_ = garbage_ = 0;
 }
 
-// --- text comparison
-
-int CompareTextNoCase(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(AsciiUpper(a[i]));
-        const auto cb = static_cast<unsigned char>(AsciiUpper(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
-
 // --- Column
 
 Storage StorageOf(FieldType t) {

@@ -301,9 +301,6 @@ class Column {
     TextPool pool_;
 };
 
-// Letter case ignored for ASCII letters, bytes otherwise (the same rule as CompareForSort).
-int CompareTextNoCase(std::string_view a, std::string_view b);
-
 // Whether a value is of a field's own type (Null and Empty fit every field), so that
 // ConvertForField gives it back unchanged.
 bool HasFieldType(const Value& v, FieldType t);

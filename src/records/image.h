@@ -48,6 +48,4 @@ void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size)
 std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
                                     std::size_t& consumed);
 
-std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n);
-
 }  // namespace records

@@ -1,6 +1,5 @@
-// Writing record-set images, the checksum, and the record set's Save / Open(source).
+// Writing record-set images and the record set's Save / Open(source).
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 #include <iterator>
@@ -68,103 +67,7 @@ std::size_t VarintLen(std::size_t n) {
     return k;
 }
 
-// CRC-32C (Castagnoli): the processor's instruction where there is one, a table otherwise.
-std::array<std::uint32_t, 256> MakeTable() {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? (c >> 1) ^ 0x82F63B78u : c >> 1;
-        t[i] = c;
-    }
-    return t;
-}
-
-std::uint32_t Crc32cTable(std::uint32_t c, const std::uint8_t* p, std::size_t n) {
-    static const auto table = MakeTable();
-    for (std::size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFFu] ^ (c >> 8);
-    return c;
-}
-
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-__attribute__((target("sse4.2"))) std::uint32_t Crc32cHardware(std::uint32_t c,
-                                                               const std::uint8_t* p,
-                                                               std::size_t n) {
-    std::uint64_t c64 = c;
-    while (n >= 8) {
-        std::uint64_t v;
-        std::memcpy(&v, p, 8);
-        c64 = __builtin_ia32_crc32di(c64, v);
-        p += 8;
-        n -= 8;
-    }
-    auto c32 = static_cast<std::uint32_t>(c64);
-    while (n--) c32 = __builtin_ia32_crc32qi(c32, *p++);
-    return c32;
-}
-
-// The instruction takes three cycles but can start every cycle: three stretches of kCrcStretch
-// bytes are run side by side and joined. Running a register c over n zero bytes is linear in c;
-// Shift applies it for kCrcStretch bytes, through a table per byte of c.
-constexpr std::size_t kCrcStretch = 8192;
-
-struct CrcShift {
-    std::array<std::array<std::uint32_t, 256>, 4> table{};
-    CrcShift() {
-        static const std::uint8_t zeros[kCrcStretch] = {};
-        std::array<std::uint32_t, 32> bit{};
-        for (int i = 0; i < 32; ++i) bit[i] = Crc32cHardware(1u << i, zeros, kCrcStretch);
-        for (int k = 0; k < 4; ++k) {
-            for (unsigned b = 0; b < 256; ++b) {
-                std::uint32_t v = 0;
-                for (int j = 0; j < 8; ++j) {
-                    if (b & (1u << j)) v ^= bit[8 * k + j];
-                }
-                table[k][b] = v;
-            }
-        }
-    }
-    std::uint32_t operator()(std::uint32_t c) const {
-        return table[0][c & 0xFFu] ^ table[1][(c >> 8) & 0xFFu] ^ table[2][(c >> 16) & 0xFFu] ^
-               table[3][c >> 24];
-    }
-};
-
-__attribute__((target("sse4.2"))) std::uint32_t Crc32cHardware3(std::uint32_t c,
-                                                                const std::uint8_t* p,
-                                                                std::size_t n) {
-    static const CrcShift shift;
-    while (n >= 3 * kCrcStretch) {
-        std::uint64_t a = c, b = 0, d = 0;
-        const std::uint8_t* pb = p + kCrcStretch;
-        const std::uint8_t* pd = p + 2 * kCrcStretch;
-        for (std::size_t i = 0; i < kCrcStretch; i += 8) {
-            std::uint64_t va, vb, vd;
-            std::memcpy(&va, p + i, 8);
-            std::memcpy(&vb, pb + i, 8);
-            std::memcpy(&vd, pd + i, 8);
-            a = __builtin_ia32_crc32di(a, va);
-            b = __builtin_ia32_crc32di(b, vb);
-            d = __builtin_ia32_crc32di(d, vd);
-        }
-        // the register after the first stretch run on over the second, then the third
-        c = shift(shift(static_cast<std::uint32_t>(a)) ^ static_cast<std::uint32_t>(b)) ^
-            static_cast<std::uint32_t>(d);
-        p += 3 * kCrcStretch;
-        n -= 3 * kCrcStretch;
-    }
-    return Crc32cHardware(c, p, n);
-}
-#endif
-
 }  // namespace
-
-std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-    static const bool hardware = __builtin_cpu_supports("sse4.2");
-    if (hardware) return ~Crc32cHardware3(0xFFFFFFFFu, data, n);
-#endif
-    return ~Crc32cTable(0xFFFFFFFFu, data, n);
-}
 
 // What one column adds to the image, measured (and for texts in another order, gathered)
 // before writing.
@@ -369,16 +272,12 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     std::size_t size = kImageHeaderSize + 4;
     for (const auto& f : fields) size += 4 + f.name.size() + 1 + 4;
     size += 4 + 8;
+    for (std::size_t i = 1; i < n && consecutive_; ++i) {
+        consecutive_ =
+            store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
+    }
     direct_ = n == store.Slots();
     for (std::size_t i = 0; i < n && direct_; ++i) direct_ = rows[i] == i;
-    consecutive_ = direct_ && store.PlainBookmarks();
-    if (!consecutive_) {
-        consecutive_ = true;
-        for (std::size_t i = 1; i < n && consecutive_; ++i) {
-            consecutive_ =
-                store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
-        }
-    }
     size += 1 + (consecutive_ ? 4 : 4 * n);
     size += n;  // statuses
     columns_.reserve(fields.size());
@@ -387,7 +286,7 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
         size += columns_.back().bytes;
     }
     ByteWriter w(originals_);
-    for (std::size_t i = 0; i < n && store.HasOriginals(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (!(store.StatusBits(rows[i]) & status::Modified)) continue;
         ++modified_;
         w.U32(static_cast<std::uint32_t>(i));
@@ -441,6 +340,14 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     out.Raw(originals_.data(), originals_.size());
     const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
     out.U32(Crc32c(dst, body));
+}
+
+ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
+    const ImageWriter writer(store, rows);
+    ImageBuffer image{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[writer.Size()]),
+                      writer.Size()};
+    writer.WriteTo(image.data.get());
+    return image;
 }
 
 namespace {
@@ -529,13 +436,14 @@ void Recordset::Save(Stream& stream) const {
 void Recordset::Open(const Recordset& source) {
     view_->RequireClosed();
     source.view_->RequireOpen();
-    // through a stream of its own: the same image, read as Open(Stream&) reads it
-    const ImageWriter writer(*source.view_->store, source.view_->rows);
-    Stream stream;
-    stream.Open();
-    writer.WriteTo(stream.Reserve(writer.Size()));
-    stream.SetPosition(0);
-    Open(stream);
+    const ImageBuffer image = WriteImage(*source.view_->store, source.view_->rows);
+    std::size_t consumed = 0;
+    auto store = ReadImage(image.data.get(), image.size, consumed);
+    pendingFields_.clear();  // the image's fields replace any appended ones
+    store_ = store;
+    view_->Attach(store);
+    if (!sortText_.empty()) SetSort(std::string(sortText_));
+    view_->Tell({RowChange::Kind::Reset, 0});
 }
 
 }  // namespace records

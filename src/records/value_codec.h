@@ -50,7 +50,9 @@ private:
     const std::uint8_t* end_;
 };
 
-// CRC-32 (IEEE) of a byte range, for image checksums.
+// Checksums of a byte range: CRC-32 (IEEE) for property bag images, CRC-32C (Castagnoli, the
+// processor's instruction where there is one) for record-set images.
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t n);
+std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n);
 
 }  // namespace records

@@ -1,5 +1,6 @@
 // The text side of the value rules: the text of a value, Trim, date serials and the formats.
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,34 +25,24 @@ long long FloorDiv(long long a, long long b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+namespace chr = std::chrono;
+
+// A day of the proleptic Gregorian calendar (not necessarily a valid one).
+chr::year_month_day Civil(long long y, int m, int d) {
+    return {chr::year{static_cast<int>(y)}, chr::month{static_cast<unsigned>(m)},
+            chr::day{static_cast<unsigned>(d)}};
+}
+
+// Days since 1970-01-01.
 long long DaysFromCivil(long long y, int m, int d) {
-    y -= m <= 2;
-    const long long era = FloorDiv(y, 400);
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+    return chr::sys_days{Civil(y, m, d)}.time_since_epoch().count();
 }
 
 void CivilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = FloorDiv(z, 146097);
-    const long long doe = z - era * 146097;
-    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const long long mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2 ? 1 : 0));
-}
-
-bool IsLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-int DaysInMonth(int y, int m) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+    const chr::year_month_day day{chr::sys_days{chr::days{z}}};
+    y = static_cast<int>(day.year());
+    m = static_cast<int>(static_cast<unsigned>(day.month()));
+    d = static_cast<int>(static_cast<unsigned>(day.day()));
 }
 
 // A day index (0 = 1899-12-30) and a time of day; negative days carry a positive time.
@@ -69,31 +60,18 @@ std::string Pad(long long n, int width) {
     return n < 0 ? "-" + s : s;
 }
 
-// Formats d with a pattern of runs of d, m (or M) and y; caseSensitive patterns take only "M"
-// as the month (the platform's short-date letters), others take m and M alike.
-std::string FormatWith(Date date, std::string_view pattern, bool caseSensitive) {
+// Formats d with a pattern of runs of d, m and y in either letter case; anything else is literal.
+std::string FormatWith(Date date, std::string_view pattern) {
     const DateParts p = SplitDate(date);
     std::string out;
     for (std::size_t i = 0; i < pattern.size();) {
         const char c = pattern[i];
-        if (caseSensitive && c == '\'') {  // quoted literal, '' is an apostrophe
-            std::size_t j = i + 1;
-            if (j < pattern.size() && pattern[j] == '\'') {
-                out += '\'';
-                i = j + 1;
-                continue;
-            }
-            while (j < pattern.size() && pattern[j] != '\'') out += pattern[j++];
-            i = j + 1;
-            continue;
-        }
         std::size_t run = 1;
         while (i + run < pattern.size() && pattern[i + run] == c) ++run;
-        const char letter = caseSensitive ? c : static_cast<char>(std::tolower(c));
-        const bool isMonth = caseSensitive ? c == 'M' : letter == 'm';
+        const char letter = static_cast<char>(std::tolower(c));
         if (letter == 'd' && run <= 2) {
             out += Pad(p.day, static_cast<int>(run));
-        } else if (isMonth && run <= 2) {
+        } else if (letter == 'm' && run <= 2) {
             out += Pad(p.month, static_cast<int>(run));
         } else if (letter == 'y' && (run == 2 || run == 4)) {
             out += run == 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
@@ -253,7 +231,7 @@ std::optional<Date> ParseDate(std::string_view text) {
                !Expect(s, i, '/') || !ReadInt(s, i, 4, 4, y)) {
         return std::nullopt;
     }
-    if (y < 100 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return std::nullopt;
+    if (y < 100 || !Civil(y, m, d).ok()) return std::nullopt;
     int seconds = 0;
     if (i < s.size()) {
         if (s[i] != ' ') return std::nullopt;
@@ -265,36 +243,7 @@ std::optional<Date> ParseDate(std::string_view text) {
 }
 
 std::string FormatDate(Date d, std::string_view pattern) {
-    return FormatWith(d, pattern, false);
-}
-
-std::string FormatShortDate(Date d, const ShortDatePattern& p) {
-    return FormatWith(d, p.pattern, true);
-}
-
-std::string FormatCurrency(Currency c, const CurrencyPattern& p) {
-    const int decimals = p.decimals < 0 ? 0 : p.decimals;
-    const bool negative = c.units < 0;
-    std::uint64_t mag =
-        negative ? 0 - static_cast<std::uint64_t>(c.units) : static_cast<std::uint64_t>(c.units);
-    // round half away from zero to the shown decimals (the four stored ones at most)
-    std::uint64_t step = 1;
-    for (int k = decimals; k < 4; ++k) step *= 10;
-    if (step > 1) mag = (mag + step / 2) / step * step;
-    const std::string whole = std::to_string(mag / 10000);
-    std::string grouped;
-    for (std::size_t k = 0; k < whole.size(); ++k) {
-        if (k > 0 && (whole.size() - k) % 3 == 0) grouped += p.groupSeparator;
-        grouped += whole[k];
-    }
-    if (decimals > 0) {
-        std::string frac = Pad(static_cast<long long>(mag % 10000), 4);
-        frac.resize(static_cast<std::size_t>(decimals), '0');
-        grouped += p.decimalPoint + frac;
-    }
-    std::string body = p.symbolFirst ? p.symbol + grouped : grouped + p.symbol;
-    if (!negative || mag == 0) return body;
-    return p.negativeInParentheses ? "(" + body + ")" : "-" + body;
+    return FormatWith(d, pattern);
 }
 
 std::string ZeroFill(std::int64_t n, int digits) {

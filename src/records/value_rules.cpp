@@ -498,16 +498,6 @@ int CompareNumbers(const Value& a, const Value& b) {
     return CompareReals(real(a), real(b));
 }
 
-int CompareTextNoCase(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(AsciiUpper(a[i]));
-        const auto cb = static_cast<unsigned char>(AsciiUpper(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return Sign(a.size(), b.size());
-}
-
 }  // namespace
 
 bool ValuesEqual(const Value& a, const Value& b) {

@@ -60,21 +60,6 @@ std::optional<Date> ParseDate(std::string_view text);
 // Fixed formats "mm/dd/yyyy" and "MM/DD/YYYY" (both give 03/07/2024), also "yyyy-mm-dd".
 std::string FormatDate(Date d, std::string_view pattern);
 
-// Regional forms, given by the platform layer (QLocale there, fixed patterns in tests).
-struct ShortDatePattern {
-    std::string pattern = "M/d/yyyy";  // letters d dd M MM yy yyyy; anything else is literal
-};
-struct CurrencyPattern {
-    std::string symbol = "$";
-    char decimalPoint = '.';
-    char groupSeparator = ',';
-    int decimals = 2;
-    bool symbolFirst = true;
-    bool negativeInParentheses = true;  // ($1,234.50); otherwise -$1,234.50
-};
-std::string FormatShortDate(Date d, const ShortDatePattern& p);
-std::string FormatCurrency(Currency c, const CurrencyPattern& p);
-
 // Whole number zero-filled to `digits`, as the grids show receivable numbers.
 std::string ZeroFill(std::int64_t n, int digits);
 

@@ -10,10 +10,6 @@ QString S(const char* s) {
     return QString::fromUtf8(s);
 }
 
-records::Date Day(const QDate& d) {
-    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
-}
-
 class AddUpdate : public BackEndTest {
   protected:
     // A new case of the customer over the given receivables, filed `filedDaysAgo` days ago.

@@ -8,10 +8,6 @@
 namespace backend::test {
 namespace {
 
-records::Date Day(const QDate& d) {
-    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
-}
-
 struct BadCase {
     const char* name;
     std::vector<std::string> codes;  // expected COMPLETION_CD of the rows, in order

@@ -1,4 +1,5 @@
 // PROCESS: payments, write-off and dismissal of Bram's open case.
+#include "backend/case_inputs.h"
 #include "support.h"
 
 namespace backend::test {
@@ -6,9 +7,6 @@ namespace {
 
 QString S(const char* s) {
     return QString::fromUtf8(s);
-}
-records::Date Day(const QDate& d) {
-    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
 }
 records::Currency Dollars(double d) {
     return records::Currency{static_cast<std::int64_t>(d * 10000.0 + 0.5)};
@@ -206,6 +204,17 @@ TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {
 }
 
 HALBERON_BACKEND_SUITE(Process);
+
+TEST(MoneyText, DollarsToTheCentHalfAwayFromZeroNegativesInParentheses) {
+    const std::pair<std::int64_t, const char*> cases[] = {{0, "$0.00"},
+                                                          {12345000, "$1,234.50"},
+                                                          {-12345000, "($1,234.50)"},
+                                                          {10864292, "$1,086.43"},
+                                                          {1250, "$0.13"},
+                                                          {-40, "$0.00"},
+                                                          {12345678900000, "$1,234,567,890.00"}};
+    for (const auto& [units, text] : cases) EXPECT_EQ(MoneyText(units), text) << units;
+}
 
 }  // namespace
 }  // namespace backend::test

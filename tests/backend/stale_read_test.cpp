@@ -14,10 +14,6 @@
 namespace backend::test {
 namespace {
 
-records::Date Day(const QDate& d) {
-    return records::Date{static_cast<double>(QDate(1899, 12, 30).daysTo(d))};
-}
-
 const std::string kStale =
     "Bankruptcy Case 2020BK0001 was changed by another user since you read it. Press Refresh "
     "and try again.";

@@ -15,6 +15,7 @@
 #include "backend/database.h"
 #include "backend/sql_backend.h"
 #include "messaging/backend_api.h"
+#include "messaging/date_serials.h"
 #include "records/recordset.h"
 
 namespace backend::test {
@@ -36,6 +37,10 @@ class ScratchDatabase {
 };
 
 using Fields = std::map<std::string, records::Value>;
+
+inline records::Date Day(const QDate& d) {
+    return messaging::SerialFromQDate(d);
+}
 
 // A part of the layout with these rows (fields not named are Null).
 records::RecordsetPtr Rows(std::string_view layout, const std::vector<Fields>& rows);

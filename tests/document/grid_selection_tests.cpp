@@ -2,7 +2,7 @@
 // sort order and which commands may be pressed.
 
 #include "document_fixture.h"
-#include "platform/widgets/regional_formats.h"
+#include "platform/binding/display_formats.h"
 
 namespace document_testing {
 namespace {

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "messaging/answer_parts.h"
 #include "messaging/outstanding_requests.h"
-#include "records/layouts.h"
+#include "records/value_rules.h"
 
 namespace messaging {
 namespace {
@@ -96,19 +97,16 @@ TEST(Inquiries, CaseReceivablesOmitTheCaseCriterionWhenNoCaseIsGiven) {
     EXPECT_EQ(ServiceCodeOf(kProcess), 17);
 }
 
-records::RecordsetPtr Notification(int rows) {
-    auto rs = records::OpenLayoutRecordset(records::kLayoutNotification);
-    for (int i = 1; i <= rows; ++i) {
-        rs->AddNew({"COMPLETION_CD", "COMPLETION_MSG", "LOCATION", "NOTE"},
-                   {std::to_string(i), "msg" + std::to_string(i), "loc", records::Value::Null()});
-        rs->Update();
-    }
-    return rs;
+records::RecordsetPtr NotificationRows(int rows) {
+    std::vector<messaging::Notification> list;
+    for (int i = 1; i <= rows; ++i)
+        list.push_back({std::to_string(i), "msg" + std::to_string(i), "loc", ""});
+    return NotificationPart(list);
 }
 
 TEST(Notifications, AtMostThreeRowsAreCollectedAndEachLogged) {
     LogRecorder log;
-    auto report = CollectNotification(Notification(5), &log);
+    auto report = CollectNotification(NotificationRows(5), &log);
     EXPECT_TRUE(report.failed);
     const std::string one = "\r\n\r\n1: msg1\r\nLocation: loc\r\n";
     EXPECT_EQ(report.text.substr(0, one.size()), one);
@@ -124,9 +122,34 @@ TEST(Notifications, AtMostThreeRowsAreCollectedAndEachLogged) {
 
 TEST(Notifications, MissingOrEmptyPartLeavesTheFailureFlagOff) {
     EXPECT_FALSE(CollectNotification(nullptr, nullptr).failed);
-    auto empty = CollectNotification(Notification(0), nullptr);
+    auto empty = CollectNotification(NotificationRows(0), nullptr);
     EXPECT_FALSE(empty.failed);
     EXPECT_TRUE(empty.text.empty());
+}
+
+TEST(AnswerParts, TextsAreCutToTheFieldSizeInWholeCharacters) {
+    const std::string e = "\xC3\xA9";  // é, two bytes
+    std::string longNote;
+    for (int i = 0; i < 300; ++i) longNote += e;  // 600 bytes, 300 characters: fits 500
+    const auto rows = NotificationPart(
+        {{std::string(19, 'x') + e + e, "message", "where", ""}, {"X", "m", "l", longNote}});
+    ASSERT_EQ(rows->RecordCount(), 2);
+    EXPECT_EQ(records::TextOf(rows->Get("COMPLETION_CD")),
+              std::string(19, 'x') + e);  // 20 characters
+    EXPECT_EQ(records::TextOf(rows->Get("COMPLETION_MSG")), "message");
+    EXPECT_TRUE(rows->Get("NOTE").isNull());  // no note
+    rows->MoveNext();
+    EXPECT_EQ(records::TextOf(rows->Get("NOTE")), longNote);
+
+    Request request;
+    request.senderId = std::string(39, 's') + e + "tail";
+    request.serviceCode = 17;
+    const auto header = HeaderPart(request, "KEY-1", "THEME");
+    EXPECT_EQ(records::TextOf(header->Get("SenderId")), std::string(39, 's') + e);
+    EXPECT_EQ(records::TextOf(header->Get("MessageKey")), "KEY-1");
+    EXPECT_EQ(records::TextOf(header->Get("Theme")), "THEME");
+    EXPECT_EQ(header->Get("ServiceCode"), records::Value(17));
+    EXPECT_EQ(header->Get("AnsweredAt").type(), records::Value::Type::Date);
 }
 
 }  // namespace

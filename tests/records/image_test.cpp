@@ -6,6 +6,7 @@
 #include "records/image.h"
 #include "records/property_bag.h"
 #include "records/stream.h"
+#include "records/value_codec.h"
 #include "recordset_fixture.h"
 
 namespace records::testing {
@@ -231,6 +232,10 @@ TEST(ImageTest, EveryFlippedByteIsDetected) {
             ASSERT_EQ(ErrorOf([&] { Load(bad); }), err::BadImage) << "byte " << i;
         }
     }
+    // The checksums are the standard ones, so images written elsewhere keep reading.
+    const auto check = reinterpret_cast<const std::uint8_t*>("123456789");
+    EXPECT_EQ(Crc32c(check, 9), 0xE3069283u);
+    EXPECT_EQ(Crc32(check, 9), 0xCBF43926u);
 }
 
 // The checksum is CRC-32C at every length, long buffers (run in stretches side by side) and
@@ -244,9 +249,6 @@ TEST(ImageTest, ChecksumIsCrc32c) {
         }
         return ~c;
     };
-    const std::string check = "123456789";
-    EXPECT_EQ(Crc32c(reinterpret_cast<const std::uint8_t*>(check.data()), check.size()),
-              0xE3069283u);
     std::mt19937 rng(11);
     Bytes data(4 * 3 * 8192 + 100);
     for (auto& b : data) b = static_cast<std::uint8_t>(rng());

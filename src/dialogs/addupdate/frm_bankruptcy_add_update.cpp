@@ -235,41 +235,18 @@ void frmBankruptcyAddUpdate::Form_Load() {
 }
 
 void frmBankruptcyAddUpdate::SetRecordset(records::RecordsetPtr rs) {
-    const std::string src = source("Recordset");
-    auto step = [&](auto&& body) { records::Trap(sink(), src, body); };
     mRecordset = std::move(rs);
     mOwnRow.reset();
-    step([&] {
-        oDbBind->Clear();
-        oDbBind->SetUpdateMode(platform::BindingCollection::UpdateMode::WhenRowChanges);
-        oDbBind->SetDataMember(QString());
-        oDbBind->SetDataSource(mRecordset);
-    });
-    struct Bound {
-        QObject* control;
-        const char* property;
-        const char* field;
-        const platform::DataFormat* format;
-        const char* key;
-    };
-    const Bound bindings[] = {
-        {mTxtCaseId, "Text", "CASE_ID", nullptr, "CaseID"},
-        {mTxtTrustee, "Text", "TRSTE_NM", &*oFmtText1sp, "TrusteeName"},
-        {mTxtComment, "Text", "BNKRPTCY_CMMT_TXT", &*oFmtText1sp, "COMMENT"},
-        {mDtpAddBankruptcy[0], "Value", "NTFCTN_DT", &*oFmtDates, "NotifyDate"},
-        {mDtpAddBankruptcy[1], "Value", "CRT_FILE_DT", &*oFmtDates, "FilingDate"},
-        {mDtpAddBankruptcy[2], "Value", "CLM_FILE_DT", &*oFmtDates, "ClaimDate"},
-        {mDtpAddBankruptcy[3], "Value", "CRT_CLSE_DT", &*oFmtDates, "CloseDate"},
-        {KORVA_Phone1, "PhoneNum", "TRSTE_PHN_NBR", &*oFmtPhone, "PhoneNumber"},
-    };
-    for (const Bound& b : bindings) {
-        step([&] {
-            platform::Binding* added =
-                oDbBind->Add(b.control, QString::fromLatin1(b.property),
-                             QString::fromLatin1(b.field), b.format, QString::fromLatin1(b.key));
-            added->SetDataChanged(false);
-        });
-    }
+    platform::BindFields(*oDbBind, mRecordset,
+                         {{mTxtCaseId, "Text", "CASE_ID", "CaseID", nullptr},
+                          {mTxtTrustee, "Text", "TRSTE_NM", "TrusteeName", &*oFmtText1sp},
+                          {mTxtComment, "Text", "BNKRPTCY_CMMT_TXT", "COMMENT", &*oFmtText1sp},
+                          {mDtpAddBankruptcy[0], "Value", "NTFCTN_DT", "NotifyDate", &*oFmtDates},
+                          {mDtpAddBankruptcy[1], "Value", "CRT_FILE_DT", "FilingDate", &*oFmtDates},
+                          {mDtpAddBankruptcy[2], "Value", "CLM_FILE_DT", "ClaimDate", &*oFmtDates},
+                          {mDtpAddBankruptcy[3], "Value", "CRT_CLSE_DT", "CloseDate", &*oFmtDates},
+                          {KORVA_Phone1, "PhoneNum", "TRSTE_PHN_NBR", "PhoneNumber", &*oFmtPhone}},
+                         sink(), source("Recordset"));
 }
 
 void frmBankruptcyAddUpdate::Form_Activate() {

@@ -10,28 +10,19 @@
 #include <QPlainTextEdit>
 
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
+#include "messaging/date_serials.h"
 #include "platform/binding/binding_collection.h"
+#include "platform/binding/display_formats.h"
 #include "platform/binding/korva_dtp.h"
 #include "platform/binding/korva_phone.h"
-#include "platform/binding/value_conversion.h"
 #include "platform/widgets/interaction.h"
-#include "platform/widgets/regional_formats.h"
 #include "records/errors.h"
+#include "records/text_util.h"
 #include "records/value_rules.h"
 
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// Apostrophes doubled, so a value cannot end the quoted text of a filter.
-std::string quoted(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out;
-}
 
 // The day of an issue date, or nothing when the value holds no date.
 std::optional<double> dayOf(const records::Value& v) {
@@ -72,8 +63,9 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
         } else {
             const records::RecordsetPtr others = mRecordset->Clone();
             others->SetFilter("[" + std::string("CUST_ID") + "]='" +
-                              quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
-                              quoted(caseText) + "' AND [" + "STTS_CD" + "] <> '" + "D" + "'");
+                              records::FilterText(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" +
+                              "]='" + records::FilterText(caseText) + "' AND [" + "STTS_CD" +
+                              "] <> '" + "D" + "'");
             const long count = others->RecordCount();
             // Updating, the case's own row is the one allowed.
             if (count != 0 && (mStrMode != "UPD" || count >= 2)) {
@@ -141,7 +133,7 @@ bool frmBankruptcyAddUpdate::ValidateChanges(const bool& bShowMsg) {
                     "At least one Account Receivable must be selected when adding a new "
                     "Bankruptcy Case.");
             } else {
-                const double filed = platform::serialFromQDate(filing.toDate()).serial;
+                const double filed = messaging::SerialFromQDate(filing.toDate()).serial;
                 ars->MoveFirst();
                 while (!ars->IsEOF()) {
                     const std::optional<double> issued = dayOf(ars->Get("TRNSCTN_DT"));
@@ -307,9 +299,9 @@ void frmBankruptcyAddUpdate::removeTakenRows() {
         const records::RecordsetPtr dismissed = mRecordset->Clone();
         records::IgnoreErrors([&] {
             dismissed->SetFilter("[" + std::string("CUST_ID") + "]='" +
-                                 quoted(mCustomerRecord.CustID) + "' AND [" + "CASE_ID" + "]='" +
-                                 quoted(mCustomerRecord.CaseID) + "' AND [" + "STTS_CD" + "] = '" +
-                                 "D" + "'");
+                                 records::FilterText(mCustomerRecord.CustID) + "' AND [" +
+                                 "CASE_ID" + "]='" + records::FilterText(mCustomerRecord.CaseID) +
+                                 "' AND [" + "STTS_CD" + "] = '" + "D" + "'");
             if (dismissed->RecordCount() > 0) dismissed->MoveFirst();
             while (!dismissed->IsEOF()) {
                 take(dismissed);

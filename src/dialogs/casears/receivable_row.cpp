@@ -3,7 +3,7 @@
 #include <string>
 
 #include "messaging/common_library.h"
-#include "platform/widgets/regional_formats.h"
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/row_values.h"
 #include "records/value_rules.h"
 

@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/data_grid.h"
 #include "platform/widgets/list_grid.h"
-#include "platform/widgets/regional_formats.h"
 #include "platform/widgets/row_values.h"
 #include "records/errors.h"
 #include "records/value_rules.h"

@@ -281,42 +281,20 @@ void frmBankruptcyProcess::SetRecordset(records::RecordsetPtr rs) {
 }
 
 void frmBankruptcyProcess::bindControls() {
-    const char* source = "KORVA_BankruptcyProcess.Recordset";
-    records::Trap(sink(), source, [&] {
-        oDbBind->Clear();
-        oDbBind->SetUpdateMode(platform::BindingCollection::UpdateMode::WhenRowChanges);
-        oDbBind->SetDataMember(QString());
-        oDbBind->SetDataSource(mRs);
-    });
-    struct Bind {
-        QWidget* control;
-        const char* property;
-        const char* field;
-        const char* key;
-        const platform::DataFormat* format;
-    };
-    const std::array<Bind, 11> binds = {{
-        {mLblDataDischarge[0], "Caption", "CASE_ID", "CASE_ID", nullptr},
-        {mLblDataDischarge[2], "Caption", "TRSTE_NM", "TrusteeName", nullptr},
-        {mLblDataDischarge[1], "Caption", "TRSTE_PHN_NBR", "PhoneNumber", &oFmtPhone},
-        {mLblDataDischarge[7], "Caption", "FRCPT_NBR", "PmtReceiptNbr", nullptr},
-        {mLblDataDischarge[3], "Caption", "NTFCTN_DT", "BEGDATE", &oFmtDates},
-        {mLblDataDischarge[4], "Caption", "CRT_FILE_DT", "ENDDATE", &oFmtDates},
-        {mLblDataDischarge[5], "Caption", "CLM_FILE_DT", "FILEDATE", &oFmtDates},
-        {mLblDataDischarge[6], "Caption", "CRT_CLSE_DT", "CLOSEDATE", &oFmtDates},
-        {mTxtAmount, "Text", "FUND_AMT", "PmtAmt", &oFmtText},
-        {mTxtCheck, "Text", "FUND_RFRNC_NBR", "PmtCheckNbr", &oFmtText},
-        {mTxtComment, "Text", "BNKRPTCY_CMMT_TXT", "Comment", &oFmtText},
-    }};
-    // One failing binding does not keep the others from being made.
-    for (const Bind& b : binds) {
-        records::Trap(sink(), source, [&] {
-            platform::Binding* added =
-                oDbBind->Add(b.control, QString::fromLatin1(b.property),
-                             QString::fromLatin1(b.field), b.format, QString::fromLatin1(b.key));
-            added->SetDataChanged(false);
-        });
-    }
+    platform::BindFields(
+        *oDbBind, mRs,
+        {{mLblDataDischarge[0], "Caption", "CASE_ID", "CASE_ID", nullptr},
+         {mLblDataDischarge[2], "Caption", "TRSTE_NM", "TrusteeName", nullptr},
+         {mLblDataDischarge[1], "Caption", "TRSTE_PHN_NBR", "PhoneNumber", &oFmtPhone},
+         {mLblDataDischarge[7], "Caption", "FRCPT_NBR", "PmtReceiptNbr", nullptr},
+         {mLblDataDischarge[3], "Caption", "NTFCTN_DT", "BEGDATE", &oFmtDates},
+         {mLblDataDischarge[4], "Caption", "CRT_FILE_DT", "ENDDATE", &oFmtDates},
+         {mLblDataDischarge[5], "Caption", "CLM_FILE_DT", "FILEDATE", &oFmtDates},
+         {mLblDataDischarge[6], "Caption", "CRT_CLSE_DT", "CLOSEDATE", &oFmtDates},
+         {mTxtAmount, "Text", "FUND_AMT", "PmtAmt", &oFmtText},
+         {mTxtCheck, "Text", "FUND_RFRNC_NBR", "PmtCheckNbr", &oFmtText},
+         {mTxtComment, "Text", "BNKRPTCY_CMMT_TXT", "Comment", &oFmtText}},
+        sink(), "KORVA_BankruptcyProcess.Recordset");
 }
 
 void frmBankruptcyProcess::oDbBind_Error(long number, const QString& description,

@@ -11,9 +11,9 @@
 #include "dialogs/process/frm_bankruptcy_process.h"
 #include "dialogs/process/process_texts.h"
 #include "messaging/case_as_read.h"
+#include "messaging/date_serials.h"
 #include "messaging/requests.h"
 #include "platform/binding/binding_collection.h"
-#include "platform/binding/value_conversion.h"
 #include "platform/widgets/interaction.h"
 #include "records/errors.h"
 #include "records/layouts.h"
@@ -92,7 +92,7 @@ void frmBankruptcyProcess::mCmdDischarge_Click(int Index) {
                                      ? records::Value(records::CLng(count) + 1)
                                      : records::Value(1));
             mRs->Set("LST_PYMT_DT",
-                     records::Value(platform::serialFromQDate(QDate::currentDate())));
+                     records::Value(messaging::SerialFromQDate(QDate::currentDate())));
             mRs->Set("LST_RCPT_NBR", mRs->Get("FRCPT_NBR"));
             mRs->Set("LST_PYMT_AMT", amount);
             mRs->Set("LST_FUND_RFRNC_NBR", mRs->Get("FUND_RFRNC_NBR"));

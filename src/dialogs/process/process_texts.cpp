@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/widgets/regional_formats.h"
+#include "platform/binding/display_formats.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 

@@ -321,4 +321,23 @@ void BindingCollection::onRowsChanged(const records::RowChange&) {
     if (busy_ == 0 && currentBookmark() != shownRow_) UpdateControls();
 }
 
+void BindFields(BindingCollection& bindings, const records::RecordsetPtr& source,
+                std::initializer_list<BoundField> fields, records::ErrorSink* sink,
+                std::string_view where) {
+    records::Trap(sink, where, [&] {
+        bindings.Clear();
+        bindings.SetUpdateMode(BindingCollection::UpdateMode::WhenRowChanges);
+        bindings.SetDataMember(QString());
+        bindings.SetDataSource(source);
+    });
+    for (const BoundField& f : fields) {
+        records::Trap(sink, where, [&] {
+            bindings
+                .Add(f.control, QString::fromLatin1(f.property), QString::fromLatin1(f.field),
+                     f.format, QString::fromLatin1(f.key))
+                ->SetDataChanged(false);
+        });
+    }
+}
+
 }  // namespace platform

@@ -19,7 +19,9 @@
 // plain text). A control may name its user-edit signal with Q_CLASSINFO("UserEditSignal", "sig()");
 // otherwise a line edit's textEdited and else the property's notify signal mark a binding changed.
 
+#include <initializer_list>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <QObject>
@@ -27,6 +29,7 @@
 
 #include "platform/binding/binding.h"
 #include "platform/binding/data_format.h"
+#include "records/errors.h"
 #include "records/recordset.h"
 
 namespace platform {
@@ -99,5 +102,21 @@ class BindingCollection : public QObject {
     std::optional<records::Bookmark> shownRow_;  // the row whose values the controls hold
     int busy_ = 0;  // reading or writing: control signals and row notifications are our own
 };
+
+// One control property of a dialog bound to a field.
+struct BoundField {
+    QObject* control;
+    const char* property;
+    const char* field;
+    const char* key;
+    const DataFormat* format;
+};
+
+// Binds the collection afresh (written when the row changes) to the record set with these
+// fields, each marked unchanged. Every step runs in a trap of its own that reports to the sink
+// under `where`, so one failing binding does not keep the others from being made.
+void BindFields(BindingCollection& bindings, const records::RecordsetPtr& source,
+                std::initializer_list<BoundField> fields, records::ErrorSink* sink,
+                std::string_view where);
 
 }  // namespace platform

@@ -1,10 +1,9 @@
 #include "platform/binding/data_format.h"
 
-#include <cmath>
-#include <cstdint>
 #include <optional>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
+#include "platform/binding/display_formats.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -27,13 +26,6 @@ std::optional<records::Date> dateOf(const Value& v) {
     if (v.type() == T::Date) return v.date();
     if (v.type() == T::Text) return records::ParseDate(v.text());
     return std::nullopt;
-}
-
-std::string currencyText(records::Currency c, const QLocale& locale) {
-    // Whole cents, half away from zero, before QLocale sees a double.
-    const std::int64_t half = c.units < 0 ? -50 : 50;
-    const std::int64_t cents = (c.units + half) / 100;
-    return locale.toCurrencyString(static_cast<double>(cents) / 100.0, QString(), 2).toStdString();
 }
 
 // A currency text of the locale ("$1,234.50", "($5.00)") or any numeric text as an amount; any
@@ -81,15 +73,14 @@ void DataFormat::Format(Value& v) const {
                 // (month names included), as the grids show it.
                 v = Value(kind_ == Kind::FixedDate
                               ? records::FormatDate(*d, format_)
-                              : locale_.toString(qDateFromSerial(*d), shortDatePattern(locale_))
-                                    .toStdString());
+                              : formatShortDate(Value(*d), locale_).toStdString());
             }
             break;
         case Kind::Currency:
             if (v.isNothing()) {
                 v = Value(std::string());
             } else if (records::IsNumeric(v)) {
-                v = Value(currencyText(records::CCur(v), locale_));
+                v = Value(formatCurrency(Value(records::CCur(v)), locale_).toStdString());
             }
             break;
     }
@@ -110,7 +101,7 @@ void DataFormat::UnFormat(Value& v) const {
                 if (kind_ == Kind::ShortDate) {
                     const QDate q = locale_.toDate(QString::fromStdString(records::Trim(v.text())),
                                                    shortDatePattern(locale_));
-                    if (q.isValid()) d = serialFromQDate(q);
+                    if (q.isValid()) d = messaging::SerialFromQDate(q);
                 }
                 if (!d) d = records::ParseDate(v.text());
                 if (!d) throw records::Error(records::err::TypeMismatch, "Type mismatch");
@@ -127,14 +118,6 @@ void DataFormat::UnFormat(Value& v) const {
             }
             break;
     }
-}
-
-QString shortDatePattern(const QLocale& locale) {
-    QString pattern = locale.dateFormat(QLocale::ShortFormat);
-    if (!pattern.contains(QLatin1String("yyyy"))) {
-        pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    }
-    return pattern;
 }
 
 }  // namespace platform

@@ -47,7 +47,4 @@ class DataFormat {
     Handler onUnFormat_;
 };
 
-// The locale's short date pattern with a two-digit year widened to four, as the grids show it.
-QString shortDatePattern(const QLocale& locale);
-
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/binding/display_formats.h"
 #include "records/value_rules.h"
 
 namespace platform {
@@ -25,26 +26,6 @@ std::string text1sp(const std::string& text) {
     return s;
 }
 
-std::string applyPhonePattern(const std::string& digits, const std::string& pattern) {
-    const std::string d = records::Trim(digits);
-    if (!onlyDigits(d)) return digits;
-    std::string out = pattern;
-    std::size_t next = d.size();
-    std::size_t first = std::string::npos;
-    for (std::size_t i = out.size(); i-- > 0;) {
-        if (out[i] != '#') continue;
-        first = i;
-        if (next > 0) {
-            out[i] = d[--next];
-        } else {
-            out[i] = '\0';  // an unused placeholder vanishes
-        }
-    }
-    if (next > 0 && first != std::string::npos) out.insert(first, d.substr(0, next));
-    out.erase(std::remove(out.begin(), out.end(), '\0'), out.end());
-    return out;
-}
-
 DataFormat makeDateFormat(const std::string& format, const QLocale& locale) {
     return DataFormat(format, locale);
 }
@@ -62,8 +43,7 @@ DataFormat makePhoneMaskFormat() {
     DataFormat f;
     f.setFormatHandler([](Value& v) {
         const std::string text = records::Trim(records::TextOf(v));
-        v = Value(
-            applyPhonePattern(text, text.size() == 10 ? kPhonePatternTen : kPhonePatternOther));
+        v = Value(onlyDigits(text) ? formatPhone(text) : text);
     });
     f.setUnFormatHandler([](Value& v) {
         std::string text = records::TextOf(v);

@@ -18,9 +18,8 @@ DataFormat makeDateFormat(const std::string& format, const QLocale& locale = QLo
 // gives "", anything else its text, trimmed. UnFormat: the text, trimmed.
 DataFormat makePhoneFormat();
 
-// `oFmtPhone` of the process dialog, which shows the number on a label: ten characters through
-// "(###) ### - ####", anything else through "      ### - ####". UnFormat takes out every "(",
-// ")", "-" and blank.
+// `oFmtPhone` of the process dialog, which shows the number on a label: digits through
+// formatPhone, any other text as it is. UnFormat takes out every "(", ")", "-" and blank.
 DataFormat makePhoneMaskFormat();
 
 // `oFmtText1sp`: the text trimmed, each CR and each LF made a blank, runs of blanks made one;
@@ -36,14 +35,5 @@ DataFormat makeCurrencyFormat(const QLocale& locale = QLocale());
 
 // The rule of oFmtText1sp on a text.
 std::string text1sp(const std::string& text);
-
-// Digit placeholders: the digits of `digits` fill the "#" of the pattern from
-// the right, unused placeholders vanish, other characters stay; digits left over go where the
-// first placeholder stands. A text with anything but digits and blanks is returned as it is.
-std::string applyPhonePattern(const std::string& digits, const std::string& pattern);
-
-// The phone display patterns.
-inline constexpr char kPhonePatternTen[] = "(###) ### - ####";
-inline constexpr char kPhonePatternOther[] = "      ### - ####";
 
 }  // namespace platform

@@ -9,7 +9,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "records/value_rules.h"
 
 namespace platform {
@@ -20,7 +20,7 @@ QString dateText(const QDate& d) {
 
 QDate dateFromText(const QString& text) {
     const auto parsed = records::ParseDate(text.toStdString());
-    return parsed ? qDateFromSerial(*parsed) : QDate();
+    return parsed ? messaging::QDateFromSerial(*parsed) : QDate();
 }
 
 KORVA_DTP::KORVA_DTP(QWidget* parent)

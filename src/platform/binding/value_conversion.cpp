@@ -4,6 +4,7 @@
 #include <QString>
 #include <QTime>
 
+#include "messaging/date_serials.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 
@@ -23,35 +24,12 @@ bool isBlankText(const Value& v) {
 
 }  // namespace
 
-QDate qDateFromSerial(records::Date d) {
-    try {
-        const records::DateParts p = records::SplitDate(d);
-        return QDate(p.year, p.month, p.day);
-    } catch (const records::Error&) {  // outside the serial range: no calendar day
-        return QDate();
-    }
-}
-
-QDateTime qDateTimeFromSerial(records::Date d) {
-    try {
-        const records::DateParts p = records::SplitDate(d);
-        return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
-    } catch (const records::Error&) {
-        return QDateTime();
-    }
-}
-
-records::Date serialFromQDate(const QDate& d) {
-    if (!d.isValid()) throw records::Error(records::err::Overflow, "Overflow");
-    return records::DateSerial(d.year(), d.month(), d.day());
-}
-
 QVariant toPropertyValue(const Value& v, QMetaType target) {
     const int id = target.id();
     if (id == QMetaType::QString) return QString::fromStdString(records::TextOf(v));
     if (id == QMetaType::QDate) {
         if (v.isNothing() || isBlankText(v)) return QDate();
-        return qDateFromSerial(records::CDate(v));
+        return messaging::QDateFromSerial(records::CDate(v));
     }
     if (id == QMetaType::Bool) return v.isNothing() ? false : records::CBool(v);
     if (id == QMetaType::QVariant || id == QMetaType::UnknownType) {
@@ -69,8 +47,8 @@ QVariant toPropertyValue(const Value& v, QMetaType target) {
                 return records::CurrencyToDouble(v.currency());
             case T::Date: {
                 const double day = static_cast<double>(static_cast<long long>(v.date().serial));
-                if (v.date().serial == day) return qDateFromSerial(v.date());
-                return qDateTimeFromSerial(v.date());
+                if (v.date().serial == day) return messaging::QDateFromSerial(v.date());
+                return messaging::QDateTimeFromSerial(v.date());
             }
             case T::Text:
                 return QString::fromStdString(v.text());
@@ -94,15 +72,12 @@ Value fromPropertyValue(const QVariant& v) {
         case QMetaType::QDate: {
             const QDate d = v.toDate();
             if (!d.isValid()) return Value::Null();
-            return Value(serialFromQDate(d));
+            return Value(messaging::SerialFromQDate(d));
         }
         case QMetaType::QDateTime: {
             const QDateTime dt = v.toDateTime();
             if (!dt.isValid()) return Value::Null();
-            const QTime t = dt.time();
-            records::Date d = serialFromQDate(dt.date());
-            d.serial += (t.hour() * 3600 + t.minute() * 60 + t.second()) / 86400.0;
-            return Value(d);
+            return Value(messaging::SerialFromQDateTime(dt));
         }
         case QMetaType::Bool:
             return Value(v.toBool());

@@ -3,8 +3,6 @@
 // engine's date serial rules, Null maps to a null QVariant (never to the empty text), and a
 // control's value is fitted to the field's type before it is written into a row.
 
-#include <QDate>
-#include <QDateTime>
 #include <QMetaType>
 #include <QVariant>
 
@@ -12,14 +10,6 @@
 #include "records/value.h"
 
 namespace platform {
-
-// The calendar day of a date serial (its time of day dropped); an invalid QDate when the serial
-// lies outside the years 100..9999.
-QDate qDateFromSerial(records::Date d);
-// The serial of a calendar day; error 6 (overflow) for a day outside the years 100..9999 or an
-// invalid QDate.
-records::Date serialFromQDate(const QDate& d);
-QDateTime qDateTimeFromSerial(records::Date d);
 
 // A value for a property of the given meta type. QString properties get the text of the value
 // (Null and Empty give ""); QDate properties a date or an invalid QDate; QVariant properties the

@@ -41,8 +41,10 @@ CommonLibraryParts buildCommonLibraryParts(std::shared_ptr<messaging::BackEnd> b
     parts.transport->setServiceLimit(options.serviceLimitSeconds);
     parts.transport->setFaults(std::move(faults));
 
-    auto user = std::make_shared<BackEndUserContext>(userName, parts.userFolder, parts.transport);
-    parts.globalServices = std::make_shared<BackEndGlobalServices>(parts.transport, user);
+    auto services =
+        std::make_shared<QueuedDirectory>(parts.transport, QueuedDirectory::WhenUnanswered::Throw);
+    auto user = std::make_shared<BackEndUserContext>(userName, parts.userFolder, services);
+    parts.globalServices = std::make_shared<BackEndGlobalServices>(services, user);
 
     messaging::CommonLibrary& lib = parts.library;
     lib.messageService = std::make_shared<TransportMessageService>(parts.transport);

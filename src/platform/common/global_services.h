@@ -1,6 +1,6 @@
 #pragma once
 // The shared services of the screens: numbers, rights, code tables and officers from the back end
-// (through the transport's queue, so they keep their place among the requests), the key and
+// (a queued one, so they keep their place among the requests), the key and
 // text rules of the entry boxes, and the treatment of forms and invalid entries.
 
 #include <cstdint>
@@ -13,11 +13,10 @@
 
 namespace platform {
 
-class Transport;
-
 class BackEndGlobalServices : public messaging::GlobalServices {
 public:
-    BackEndGlobalServices(std::shared_ptr<Transport> transport,
+    // backEnd: a QueuedDirectory that throws NoAnswer when the back end gives none.
+    BackEndGlobalServices(std::shared_ptr<messaging::BackEnd> backEnd,
                           std::shared_ptr<messaging::UserContext> user);
 
     // "" when the back end gave no number; a number drawn after the caller stopped waiting is
@@ -41,7 +40,7 @@ public:
     void PrepareForm(QWidget* form) override;
 
 private:
-    std::shared_ptr<Transport> transport_;
+    std::shared_ptr<messaging::BackEnd> backEnd_;
     std::shared_ptr<messaging::UserContext> user_;
     std::map<std::string, bool> rights_;
     std::map<std::string, std::map<std::string, std::string>> codeTables_;

@@ -7,6 +7,7 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include "messaging/answer_parts.h"
 #include "records/layouts.h"
 #include "records/text_util.h"
 
@@ -16,12 +17,6 @@ namespace {
 Q_LOGGING_CATEGORY(lcTransport, "halberon.transport")
 
 constexpr std::size_t kGivenUpRemembered = 256;
-
-records::Date dateOfNow() {
-    const QDateTime now = QDateTime::currentDateTime();
-    const double days = static_cast<double>(QDate(1899, 12, 30).daysTo(now.date()));
-    return records::Date{days + now.time().msecsSinceStartOfDay() / 86400000.0};
-}
 
 template <class E>
 const char* sourceOf(const E& event) {
@@ -42,18 +37,10 @@ void ensureHeader(messaging::Answer& answer, const messaging::Request& request) 
     if (answer.theme.empty()) answer.theme = request.theme;
     if (answer.messageKey.empty()) answer.messageKey = request.messageKey;
     if (hasPart(answer, records::kLayoutHeader)) return;
-    auto header = records::OpenLayoutRecordset(records::kLayoutHeader);
-    header->AddNew();
-    header->Set("MessageKey", records::Value(answer.messageKey));
-    header->Set("Theme", records::Value(answer.theme.substr(0, 60)));
-    header->Set("SenderId", records::Value(request.senderId.substr(0, 40)));
-    header->Set("Version", records::Value(request.version.substr(0, 20)));
-    header->Set("ServiceCode", records::Value(request.serviceCode));
-    header->Set("AnsweredAt", records::Value(dateOfNow()));
-    header->Update();
-    header->UpdateBatch();
-    answer.parts.insert(answer.parts.begin(),
-                        messaging::NamedPart{std::string(records::kLayoutHeader), header});
+    answer.parts.insert(
+        answer.parts.begin(),
+        messaging::NamedPart{std::string(records::kLayoutHeader),
+                             messaging::HeaderPart(request, answer.messageKey, answer.theme)});
 }
 
 messaging::Answer failureAnswer(const messaging::Request& request, const std::string& reason) {
@@ -61,15 +48,10 @@ messaging::Answer failureAnswer(const messaging::Request& request, const std::st
     answer.theme = request.theme;
     answer.messageKey = request.messageKey;
     ensureHeader(answer, request);
-    auto rows = records::OpenLayoutRecordset(records::kLayoutNotification);
-    rows->AddNew();
-    rows->Set("COMPLETION_CD", records::Value("BACKEND_FAILED"));
-    rows->Set("COMPLETION_MSG", records::Value("The back end failed and returned no data."));
-    rows->Set("LOCATION", records::Value("HALBERON back end"));
-    rows->Set("NOTE", records::Value(reason.substr(0, 500)));
-    rows->Update();
-    rows->UpdateBatch();
-    answer.parts.push_back({std::string(records::kLayoutNotification), rows});
+    answer.parts.push_back({std::string(records::kLayoutNotification),
+                            messaging::NotificationPart(
+                                {{"BACKEND_FAILED", "The back end failed and returned no data.",
+                                  "HALBERON back end", reason}})});
     return answer;
 }
 

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "platform/common/transport.h"
+#include "platform/common/queued_directory.h"
 
 namespace platform {
 
@@ -21,20 +21,19 @@ QString UserFolder::path() {
 }
 
 BackEndUserContext::BackEndUserContext(std::string senderId, std::shared_ptr<UserFolder> folder,
-                                       std::shared_ptr<Transport> transport)
-    : senderId_(std::move(senderId)),
-      folder_(std::move(folder)),
-      transport_(std::move(transport)) {}
+                                       std::shared_ptr<messaging::BackEnd> backEnd)
+    : senderId_(std::move(senderId)), folder_(std::move(folder)), backEnd_(std::move(backEnd)) {}
 
 std::string BackEndUserContext::GetUserFolder() { return folder_->path().toStdString(); }
 
 std::string BackEndUserContext::GetOfficerNumber() {
     if (officer_) return *officer_;
-    const auto officer = transport_->call<std::optional<std::int64_t>>(
-        [sender = senderId_](messaging::BackEnd& be) { return be.OfficerOf(sender); },
-        "the officer of user " + senderId_);
-    if (!officer) return {};  // not remembered: asked again next time
-    officer_ = *officer ? std::to_string(**officer) : std::string();
+    try {
+        const std::optional<std::int64_t> officer = backEnd_->OfficerOf(senderId_);
+        officer_ = officer ? std::to_string(*officer) : std::string();
+    } catch (const NoAnswer&) {
+        return {};  // not remembered: asked again next time
+    }
     return *officer_;
 }
 

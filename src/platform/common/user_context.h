@@ -12,8 +12,6 @@
 
 namespace platform {
 
-class Transport;
-
 // The user's folder: the application's data folder unless overridden, created on first use.
 class UserFolder {
 public:
@@ -28,8 +26,9 @@ public:
 
 class BackEndUserContext : public messaging::UserContext {
 public:
+    // backEnd: a QueuedDirectory that throws NoAnswer when the back end gives none.
     BackEndUserContext(std::string senderId, std::shared_ptr<UserFolder> folder,
-                       std::shared_ptr<Transport> transport);
+                       std::shared_ptr<messaging::BackEnd> backEnd);
 
     std::string GetSenderId() override { return senderId_; }
     std::string GetUserFolder() override;
@@ -39,7 +38,7 @@ public:
 private:
     std::string senderId_;
     std::shared_ptr<UserFolder> folder_;
-    std::shared_ptr<Transport> transport_;
+    std::shared_ptr<messaging::BackEnd> backEnd_;
     std::optional<std::string> officer_;
 };
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
+#include "platform/binding/display_formats.h"
 #include "platform/widgets/grid_columns.h"
-#include "platform/widgets/regional_formats.h"
 #include "records/text_util.h"
 #include "records/value_rules.h"
 
@@ -37,24 +37,6 @@ QString digitsOfNumber(const records::Value& v) {
 
 }  // namespace
 
-QString applyDigitPlaceholders(const QString& digits, const QString& pattern) {
-    const qsizetype first = pattern.indexOf(QLatin1Char('#'));
-    QString reversed;
-    qsizetype d = digits.size();
-    for (qsizetype p = pattern.size(); p-- > 0;) {
-        if (pattern[p] != QLatin1Char('#')) {
-            reversed.append(pattern[p]);
-            continue;
-        }
-        if (d > 0) reversed.append(digits[--d]);
-        if (p == first) {
-            while (d > 0) reversed.append(digits[--d]);
-        }
-    }
-    std::reverse(reversed.begin(), reversed.end());
-    return reversed;
-}
-
 QString formatCell(const records::Value& value, const GridColumn& column, const QLocale& locale) {
     if (value.isNothing()) return QString();
     const std::string& format = column.NumberFormat();
@@ -65,21 +47,22 @@ QString formatCell(const records::Value& value, const GridColumn& column, const 
         case Type::Text: {
             QString text = QString::fromStdString(value.text());
             const QString trimmed = text.trimmed();
-            if (placeholders && allDigits(trimmed)) return applyDigitPlaceholders(trimmed, pattern);
+            if (placeholders && allDigits(trimmed)) return fillPlaceholders(trimmed, pattern);
             return text;
         }
         case Type::Date:
             if (format.empty() || records::EqualsIgnoreCase(format, "Short Date"))
                 return formatShortDate(value, locale);
             if (records::EqualsIgnoreCase(format, "Long Date"))
-                return locale.toString(qDateFromSerial(value.date()), QLocale::LongFormat);
+                return locale.toString(messaging::QDateFromSerial(value.date()),
+                                       QLocale::LongFormat);
             return QString::fromStdString(records::FormatDate(value.date(), format));
         default:
             break;
     }
     if (isNumber(value)) {
         if (records::EqualsIgnoreCase(format, "CURRENCY")) return formatCurrency(value, locale);
-        if (placeholders) return applyDigitPlaceholders(digitsOfNumber(value), pattern);
+        if (placeholders) return fillPlaceholders(digitsOfNumber(value), pattern);
     }
     return QString::fromStdString(records::TextOf(value));
 }

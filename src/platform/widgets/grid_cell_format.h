@@ -17,8 +17,4 @@ QString formatCell(const records::Value& value, const GridColumn& column,
 
 Qt::Alignment cellAlignment(const records::Value& value, const GridColumn& column);
 
-// Digit placeholders: '#' are filled from the right with the digits, unused
-// placeholders vanish, literals stay, digits left over go where the first placeholder stands.
-QString applyDigitPlaceholders(const QString& digits, const QString& pattern);
-
 }  // namespace platform

@@ -8,35 +8,8 @@
 #include "platform/widgets/grid_cell_format.h"
 #include "platform/widgets/grid_columns.h"
 #include "platform/widgets/grid_layout.h"
-#include "platform/widgets/regional_formats.h"
 
 namespace platform {
-namespace {
-
-QVariant toVariant(const records::Value& v) {
-    using T = records::Value::Type;
-    switch (v.type()) {
-        case T::Boolean:
-            return v.boolean();
-        case T::Long:
-            return static_cast<qlonglong>(v.whole());
-        case T::Double:
-            return v.real();
-        case T::Currency:
-            return static_cast<double>(v.currency().units) / records::Currency::kScale;
-        case T::Date:
-            return qDateFromSerial(v.date());
-        case T::Text:
-            return QString::fromStdString(v.text());
-        case T::Bytes:
-            return QByteArray(reinterpret_cast<const char*>(v.bytes().data()),
-                              static_cast<qsizetype>(v.bytes().size()));
-        default:
-            return QVariant();
-    }
-}
-
-}  // namespace
 
 DataGridModel::DataGridModel(GridModelHost& host, QObject* parent)
     : QAbstractTableModel(parent), host_(host) {}
@@ -71,7 +44,7 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
             return cellText(record, cell->column);
         case Qt::EditRole:
-            return toVariant(rowValues(record).At(cell->column));
+            return toPropertyValue(rowValues(record).At(cell->column), QMetaType());
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(cellAlignment(rowValues(record).At(cell->column),
                                                      host_.gridColumns().Item(cell->column)));

@@ -5,7 +5,7 @@
 
 #include "dialogs/process/process_texts.h"
 #include "messaging/backend_api.h"
-#include "platform/binding/value_conversion.h"
+#include "messaging/date_serials.h"
 #include "process_fixture.h"
 
 namespace process_testing {
@@ -55,7 +55,9 @@ TEST_F(PaymentTest, TheRequestCarriesThePaymentAndTheCaseAsRead) {
     EXPECT_EQ(partValue(r, "FUND_AMT"), money(250));
     EXPECT_EQ(partValue(r, "TOT_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "PYMT_CNT"), Value(1));
-    EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(platform::serialFromQDate(QDate::currentDate())));
+    EXPECT_EQ(partValue(r, "LST_PYMT_DT"), Value(messaging::SerialFromQDate(QDate::currentDate())));
+    EXPECT_EQ(partValue(r, "LST_RCPT_NBR"), Value(receipt));
+    EXPECT_EQ(partValue(r, "LST_PYMT_AMT"), money(250));
     EXPECT_EQ(partValue(r, "LST_FUND_RFRNC_NBR"), Value("CK-1"));
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].handledBefore, 0) << "announced before the back end could answer";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/binding/display_formats.h"
 #include "platform/binding/formatters.h"
 #include "platform/binding/value_conversion.h"
 #include "records/errors.h"
@@ -72,8 +73,19 @@ TEST(PhoneFormat, MaskFormatShowsTenDigitsAndOthersThroughTheirPatterns) {
     }
 }
 
-TEST(PhoneFormat, DigitsBeyondThePatternGoWhereTheFirstPlaceholderStands) {
-    EXPECT_EQ(applyPhonePattern("123456789012", kPhonePatternTen), "(12345) 678 - 9012");
+TEST(PhoneFormat, PhonesFillTheirPatternFromTheRight) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"5551234567", "(555) 123 - 4567"},
+        {"  5551234567 ", "(555) 123 - 4567"},
+        {"5551234", "      555 - 1234"},
+        {"1234", "       - 1234"},
+        {"", "       - "},
+        {"555-CALL", "      555- - CALL"},
+        {"15551234567", "      1555123 - 4567"}};  // the rest goes where the first # stands
+    for (const auto& [phone, shown] : cases) EXPECT_EQ(formatPhone(phone), shown) << phone;
+    EXPECT_EQ(
+        fillPlaceholders(QStringLiteral("123456789012"), QString::fromLatin1(kPhonePatternTen)),
+        QStringLiteral("(12345) 678 - 9012"));
 }
 
 TEST(DateFormat, FixedFormShowsDatesAndNullAsEmptyTextAndReadsBack) {
@@ -135,17 +147,6 @@ TEST(DataFormatOrder, FormatHandlerSeesTheNamedFormsResultAndUnFormatHandlerRuns
     const Value shown = formatted(f, Value(records::DateSerial(2024, 3, 7)));
     EXPECT_EQ(shown, Value("[03/07/2024]"));
     EXPECT_EQ(unformatted(f, shown), Value(records::DateSerial(2024, 3, 7)));
-}
-
-TEST(DateSerials, QDatesFollowTheEngineSerials) {
-    EXPECT_EQ(qDateFromSerial(records::Date{0}), QDate(1899, 12, 30));
-    EXPECT_EQ(qDateFromSerial(records::Date{1}), QDate(1899, 12, 31));
-    EXPECT_EQ(qDateFromSerial(records::Date{38051.75}), QDate(2004, 3, 5));  // time dropped
-    EXPECT_EQ(qDateFromSerial(records::Date{-1.5}), QDate(1899, 12, 29));    // time of a day before
-    EXPECT_EQ(serialFromQDate(QDate(2004, 3, 5)).serial, 38051.0);
-    EXPECT_EQ(serialFromQDate(QDate(100, 1, 1)).serial, -657434.0);
-    EXPECT_FALSE(qDateFromSerial(records::Date{3e6}).isValid());
-    EXPECT_THROW(serialFromQDate(QDate()), records::Error);
 }
 
 TEST(PropertyValues, NullIsANullVariantAndTheEmptyTextIsText) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,7 @@ public:
     // holds the theme word.
     std::function<messaging::Answer(const messaging::Request&)> onHandle;
     std::atomic<int> handleSleepMs{0};  // keeps the worker busy inside Handle
+    std::atomic<bool> servicesFail{false};  // the synchronous services throw
 
     messaging::Answer Handle(const messaging::Request& request) override {
         {
@@ -111,8 +113,11 @@ public:
 
 private:
     void log(std::string call) {
-        std::lock_guard lock(mutex_);
-        calls_.push_back(std::move(call));
+        {
+            std::lock_guard lock(mutex_);
+            calls_.push_back(std::move(call));
+        }
+        if (servicesFail) throw std::runtime_error("the database is gone");
     }
 
     mutable std::mutex mutex_;

@@ -84,6 +84,21 @@ TEST_F(ServicesTest, UserContextGivesSenderFolderAndOfficer) {
     EXPECT_EQ(backEnd_->count("OfficerOf:"), 1);
 }
 
+TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
+    build("manager");
+    EXPECT_TRUE(services().IsValidOfficer(101));
+    backEnd_->servicesFail = true;
+    EXPECT_FALSE(services().HasRight("BnkrptcyMgr"));
+    EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "W");
+    EXPECT_FALSE(services().IsValidOfficer(110));
+    EXPECT_TRUE(services().IsValidOfficer(101));  // the list fetched before still holds
+    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");
+    backEnd_->servicesFail = false;
+    EXPECT_TRUE(services().HasRight("BnkrptcyMgr"));
+    EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "Written Off");
+    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
+}
+
 TEST_F(ServicesTest, UserWithoutOfficerHasAnEmptyOfficerNumber) {
     build("officer");
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");
