@@ -60,7 +60,8 @@ std::vector<ArRow> MakeRows(std::size_t n, std::uint32_t seed) {
         const std::uint64_t cust = rng() % customers;
         r.custId = std::to_string(100000000 + cust * 37 % 900000000);
         if (rng() % 100 == 0) r.action = "UPD";
-        if (rng() % 10 < 3) r.caseId = std::to_string(10 + cust % 15) + "-" + std::to_string(10000 + rng() % 90000);
+        if (rng() % 10 < 3)
+            r.caseId = std::to_string(10 + cust % 15) + "-" + std::to_string(10000 + rng() % 90000);
         r.trnsctnDt = 42005 + static_cast<double>(rng() % 3650);  // 2015 .. 2024
         r.trnsctnNbr = "T" + std::to_string(1000000000 + rng() % 9000000000ULL);
         // numbers unique per row, in an order unrelated to the load order
@@ -75,8 +76,8 @@ std::vector<ArRow> MakeRows(std::size_t n, std::uint32_t seed) {
 }
 
 std::size_t RawBytes(const ArRow& r) {
-    return r.action.size() + r.custId.size() + r.caseId.size() + 8 + r.trnsctnNbr.size() + 8 +
-           8 + r.typ.size() + r.stts.size() + 8 + 8;
+    return r.action.size() + r.custId.size() + r.caseId.size() + 8 + r.trnsctnNbr.size() + 8 + 8 +
+           r.typ.size() + r.stts.size() + 8 + 8;
 }
 
 }  // namespace bench

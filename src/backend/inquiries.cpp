@@ -214,8 +214,9 @@ void AnswerCaseHistory(RequestContext& ctx) {
                                   caseId.toStdString() + "'.",
                               Location(ctx, "key:CASE_ID"));
     }
-    AddPart(ctx, records::kLayoutCaseHistory, history,
-            [&](records::Recordset& rs, const HistoryEntry& e) { AppendHistoryRow(rs, custId, e); });
+    AddPart(
+        ctx, records::kLayoutCaseHistory, history,
+        [&](records::Recordset& rs, const HistoryEntry& e) { AppendHistoryRow(rs, custId, e); });
 }
 
 }  // namespace backend

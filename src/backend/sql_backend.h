@@ -53,7 +53,7 @@ class SqlBackEnd final : public messaging::BackEnd {
     DatabaseLocation location_;
     QString connectionPrefix_;
     std::mutex mutex_;
-    std::map<std::uint64_t, std::unique_ptr<Sql>> connections_;  // by thread serial
+    std::map<std::uint64_t, std::unique_ptr<Sql>> connections_;      // by thread serial
     std::map<std::uint64_t, std::unique_ptr<ChangeWatch>> watches_;  // by thread serial
     // This thread's watch over others' changes, when it has started one.
     ChangeWatch* watchOfThread();

@@ -9,8 +9,8 @@ std::string CustomerRowsFilter(const messaging::CustomerRecord& customer) {
 }
 
 std::string CaseRowsFilter(const messaging::CustomerRecord& customer) {
-    return CustomerRowsFilter(customer) + " AND [Case_ID]='" + records::FilterText(customer.CaseID) +
-           "'";
+    return CustomerRowsFilter(customer) + " AND [Case_ID]='" +
+           records::FilterText(customer.CaseID) + "'";
 }
 
 }  // namespace document

@@ -18,10 +18,10 @@ inline constexpr const char* kAppTitle = "HALBERON.KORVA_Bankruptcy.";
 inline constexpr const char* kAppName = "HALBERON";
 
 struct Criterion {
-    std::string appName;   // "HALBERON"
-    std::string keyName;   // "key:CUST_ID"
-    std::string op;        // "="
-    std::string value;     // as text
+    std::string appName;  // "HALBERON"
+    std::string keyName;  // "key:CUST_ID"
+    std::string op;       // "="
+    std::string value;    // as text
 };
 
 struct NamedPart {
@@ -60,7 +60,7 @@ struct OfficerInfo {
 };
 
 class BackEnd {
-public:
+  public:
     virtual ~BackEnd() = default;
     virtual Answer Handle(const Request& request) = 0;
 
@@ -70,7 +70,8 @@ public:
                               const std::string& number) = 0;
     virtual bool HasRight(const std::string& senderId, const std::string& right) = 0;
     virtual std::optional<std::int64_t> OfficerOf(const std::string& senderId) = 0;
-    virtual std::vector<std::pair<std::string, std::string>> CodeTable(const std::string& table) = 0;
+    virtual std::vector<std::pair<std::string, std::string>> CodeTable(
+        const std::string& table) = 0;
     virtual std::vector<OfficerInfo> Officers() = 0;
     // Customers whose number starts with, or whose name contains, the text (letter case ignored).
     virtual std::vector<CustomerInfo> FindCustomers(const std::string& text, int limit) = 0;

@@ -21,7 +21,7 @@ namespace messaging {
 // service gave up on a request, ChangedElsewhere(custId) when others changed a customer's data.
 // All on the user-interface thread.
 class MessageListener {
-public:
+  public:
     virtual ~MessageListener() = default;
     std::function<void(const std::string& theme)> DataReady;
     std::function<void(const std::string& theme)> MsgTimeout;
@@ -31,14 +31,14 @@ public:
 };
 
 class RequestCriterion {
-public:
+  public:
     std::string AppName, KeyName, Operator, Value;
 };
 
 // The layout object: a named layout and its record set; as an answer part it also carries the
 // answer's message key (part "HALBERON").
 class DTD : public records::LayoutObject {
-public:
+  public:
     // Adds a row to the record set and makes it current (fields then set through Recordset()).
     virtual void AddRow() = 0;
     // The record set's field definitions.
@@ -50,7 +50,7 @@ public:
 using DTDPtr = std::shared_ptr<DTD>;
 
 class RequestMessage {
-public:
+  public:
     virtual ~RequestMessage() = default;
     virtual void SetTheme(const std::string& theme) = 0;
     virtual std::string Theme() const = 0;
@@ -66,7 +66,7 @@ public:
 };
 
 class MessageService {
-public:
+  public:
     virtual ~MessageService() = default;
     virtual std::shared_ptr<MessageListener> GetListener() = 0;
     virtual std::unique_ptr<RequestMessage> NewRequest() = 0;
@@ -74,7 +74,7 @@ public:
 };
 
 class AnswerStore {
-public:
+  public:
     virtual ~AnswerStore() = default;
     // The part of the answer to (theme, key); an empty key means the latest answer of the theme.
     // nullptr when there is no such answer or part.
@@ -83,14 +83,14 @@ public:
 };
 
 class StatusLine {
-public:
+  public:
     virtual ~StatusLine() = default;
     virtual void SetStatus(const std::string& text) = 0;
     virtual void EnableCommand(int command, bool enabled) = 0;
 };
 
 class UserContext {
-public:
+  public:
     virtual ~UserContext() = default;
     virtual std::string GetSenderId() = 0;
     virtual std::string GetUserFolder() = 0;  // ends in a separator
@@ -98,7 +98,7 @@ public:
 };
 
 class GlobalServices {
-public:
+  public:
     virtual ~GlobalServices() = default;
     // Number of the kind ("R" receipt, "F" second number) as text; "" when none could be drawn.
     virtual std::string GetNextNumber(const std::string& kind, std::string& arg1,
@@ -119,13 +119,13 @@ public:
 };
 
 class ErrorReporter : public records::ErrorSink {
-public:
+  public:
     virtual void LogNotification(const std::string& text, const std::string& completionCode) = 0;
 };
 
 // A settable clock, so deadlines and the time-out sweep can be driven in tests and scenarios.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since an arbitrary epoch.
     virtual double Now() = 0;

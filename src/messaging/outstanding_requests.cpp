@@ -16,7 +16,8 @@ constexpr std::array<KindText, kRequestKinds> kKinds = {{
     {"OPENARS", "Open & Payable AR Inquiry", "Account Inquiry Message failed to respond."},
     {"CASEARS", "Bankruptcy Case AR Inquiry",
      "Bankruptcy Case Account Inquiry Message failed to respond."},
-    {"ADDUPDATE", "Add / Update Bankruptcy Case", "Add/Update Bankruptcy Message failed to respond."},
+    {"ADDUPDATE", "Add / Update Bankruptcy Case",
+     "Add/Update Bankruptcy Message failed to respond."},
     {"PROCESS", "Process Bankruptcy Case", "Process Bankruptcy Message failed to respond."},
     {"CASEHIST", "Bankruptcy Case History Inquiry",
      "Bankruptcy Case History Inquiry Message failed to respond."},
@@ -27,7 +28,9 @@ constexpr std::array<int, kRequestKinds> kDispatchOrder = {kAddUpdate, kProcess,
 constexpr std::array<int, kRequestKinds> kSweepOrder = {kCases,   kOpenArs, kAddUpdate,
                                                         kCaseArs, kProcess, kCaseHist};
 
-bool Due(double deadline, double now) { return deadline != 0 && deadline <= now; }
+bool Due(double deadline, double now) {
+    return deadline != 0 && deadline <= now;
+}
 
 }  // namespace
 
@@ -42,7 +45,9 @@ OutstandingRequests OutstandingRequests::Initial(const std::string& appTitle) {
     return table;
 }
 
-const char* OutstandingRequests::Word(int kind) { return kKinds.at(kind).word; }
+const char* OutstandingRequests::Word(int kind) {
+    return kKinds.at(kind).word;
+}
 
 int OutstandingRequests::MatchTheme(const std::string& theme) const {
     for (int k : kDispatchOrder) {
@@ -91,8 +96,9 @@ std::vector<int> OutstandingRequests::TakeExpired(double now) {
 
 std::vector<WatchedRequest> OutstandingRequests::TakeExpiredWatched(double now) {
     std::vector<WatchedRequest> expired;
-    auto keep = std::stable_partition(watched_.begin(), watched_.end(),
-                                      [&](const WatchedRequest& w) { return !Due(w.deadline, now); });
+    auto keep =
+        std::stable_partition(watched_.begin(), watched_.end(),
+                              [&](const WatchedRequest& w) { return !Due(w.deadline, now); });
     expired.assign(keep, watched_.end());
     watched_.erase(keep, watched_.end());
     return expired;

@@ -40,7 +40,7 @@ struct WatchedRequest {
 };
 
 class OutstandingRequests {
-public:
+  public:
     // The initial table: every entry's theme is appTitle + its word, key "NOMSG", no deadline.
     static OutstandingRequests Initial(const std::string& appTitle);
 
@@ -74,7 +74,7 @@ public:
     // Watched requests that expired; removed from the watch.
     std::vector<WatchedRequest> TakeExpiredWatched(double now);
 
-private:
+  private:
     std::array<RequestEntry, kRequestKinds> entries_;
     std::vector<WatchedRequest> watched_;
 };

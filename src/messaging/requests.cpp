@@ -8,10 +8,13 @@ namespace messaging {
 int ServiceCodeOf(int kind) {
     switch (kind) {
         case kCases:
-        case kCaseHist: return 16;
+        case kCaseHist:
+            return 16;
         case kOpenArs:
-        case kCaseArs: return 58;
-        default: return 17;
+        case kCaseArs:
+            return 58;
+        default:
+            return 17;
     }
 }
 

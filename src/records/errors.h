@@ -25,25 +25,25 @@ inline constexpr long ItemNotFound = 3265;
 inline constexpr long DataConversion = 3421;
 inline constexpr long ObjectClosed = 3704;
 inline constexpr long ObjectOpen = 3705;
-inline constexpr long BadImage = 3709;     // a stream image that is truncated, corrupt or foreign
-inline constexpr long BadFilter = 3001;    // malformed filter, find or sort expression
+inline constexpr long BadImage = 3709;   // a stream image that is truncated, corrupt or foreign
+inline constexpr long BadFilter = 3001;  // malformed filter, find or sort expression
 }  // namespace err
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(long number, std::string description)
         : std::runtime_error(description), number_(number), description_(std::move(description)) {}
     long Number() const noexcept { return number_; }
     const std::string& Description() const noexcept { return description_; }
 
-private:
+  private:
     long number_;
     std::string description_;
 };
 
 // Where trapped errors go. The common library's error reporter implements it.
 class ErrorSink {
-public:
+  public:
     virtual ~ErrorSink() = default;
     virtual void ReportError(const std::string& description, const std::string& exeName,
                              const std::string& source) = 0;

@@ -177,7 +177,7 @@ std::string IndexKeyText(std::string_view s) {
 // --- parsing
 
 class FilterParser {
-public:
+  public:
     FilterParser(std::string_view text, const std::vector<FieldDef>& fields, Filter& out)
         : s_(text), fields_(fields), out_(out) {}
 
@@ -189,7 +189,7 @@ public:
         if (i_ < s_.size()) Fail("unexpected '" + Rest() + "'");
     }
 
-private:
+  private:
     struct Token {
         enum class Kind { End, Open, Close, Name, Word, Op, Text, Date, Number } kind = Kind::End;
         std::string text;
@@ -208,8 +208,8 @@ private:
     }
 
     void Skip() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' ||
-                                  s_[i_] == '\n')) {
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' || s_[i_] == '\n')) {
             ++i_;
         }
     }
@@ -286,9 +286,9 @@ private:
         }
         if ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == '$') {
             std::size_t j = i_ + 1;
-            while (j < s_.size() && (IsWordChar(s_[j]) ||
-                                     ((s_[j] == '+' || s_[j] == '-') &&
-                                      (s_[j - 1] == 'e' || s_[j - 1] == 'E')))) {
+            while (j < s_.size() &&
+                   (IsWordChar(s_[j]) ||
+                    ((s_[j] == '+' || s_[j] == '-') && (s_[j - 1] == 'e' || s_[j - 1] == 'E')))) {
                 ++j;
             }
             t.kind = Token::Kind::Number;
@@ -426,8 +426,8 @@ private:
                     if (auto d = ParseDate(v.text)) return Value(*d);
                     Fail("'" + v.text + "' is not a date for field '" + f.name + "'");
                 }
-                if (f.type == FieldType::Boolean && (EqualsIgnoreCase(v.text, "True") ||
-                                                     EqualsIgnoreCase(v.text, "False"))) {
+                if (f.type == FieldType::Boolean &&
+                    (EqualsIgnoreCase(v.text, "True") || EqualsIgnoreCase(v.text, "False"))) {
                     return Value(EqualsIgnoreCase(v.text, "True"));
                 }
                 if (!IsNumeric(Value(v.text))) {

@@ -46,7 +46,7 @@ struct Clause {
 };
 
 class Filter {
-public:
+  public:
     // Throws Error(err::BadFilter). `singleClause`: Find's form, one clause only.
     static std::unique_ptr<Filter> Parse(std::string_view text, const std::vector<FieldDef>& fields,
                                          bool singleClause = false);
@@ -66,7 +66,7 @@ public:
         std::vector<int> children;  // And / Or: node indexes
     };
 
-private:
+  private:
     friend class FilterParser;
     bool Eval(int node, const RowStore& store, RowId row) const;
 

@@ -272,12 +272,16 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     std::size_t size = kImageHeaderSize + 4;
     for (const auto& f : fields) size += 4 + f.name.size() + 1 + 4;
     size += 4 + 8;
-    for (std::size_t i = 1; i < n && consecutive_; ++i) {
-        consecutive_ =
-            store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
-    }
     direct_ = n == store.Slots();
     for (std::size_t i = 0; i < n && direct_; ++i) direct_ = rows[i] == i;
+    consecutive_ = direct_ && store.PlainBookmarks();
+    if (!consecutive_) {
+        consecutive_ = true;
+        for (std::size_t i = 1; i < n && consecutive_; ++i) {
+            consecutive_ =
+                store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
+        }
+    }
     size += 1 + (consecutive_ ? 4 : 4 * n);
     size += n;  // statuses
     columns_.reserve(fields.size());
@@ -286,7 +290,7 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
         size += columns_.back().bytes;
     }
     ByteWriter w(originals_);
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < n && store.HasOriginals(); ++i) {
         if (!(store.StatusBits(rows[i]) & status::Modified)) continue;
         ++modified_;
         w.U32(static_cast<std::uint32_t>(i));
@@ -340,14 +344,6 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     out.Raw(originals_.data(), originals_.size());
     const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
     out.U32(Crc32c(dst, body));
-}
-
-ImageBuffer WriteImage(const RowStore& store, const std::vector<RowId>& rows) {
-    const ImageWriter writer(store, rows);
-    ImageBuffer image{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[writer.Size()]),
-                      writer.Size()};
-    writer.WriteTo(image.data.get());
-    return image;
 }
 
 namespace {
@@ -436,14 +432,13 @@ void Recordset::Save(Stream& stream) const {
 void Recordset::Open(const Recordset& source) {
     view_->RequireClosed();
     source.view_->RequireOpen();
-    const ImageBuffer image = WriteImage(*source.view_->store, source.view_->rows);
-    std::size_t consumed = 0;
-    auto store = ReadImage(image.data.get(), image.size, consumed);
-    pendingFields_.clear();  // the image's fields replace any appended ones
-    store_ = store;
-    view_->Attach(store);
-    if (!sortText_.empty()) SetSort(std::string(sortText_));
-    view_->Tell({RowChange::Kind::Reset, 0});
+    // through a stream of its own: the same image, read as Open(Stream&) reads it
+    const ImageWriter writer(*source.view_->store, source.view_->rows);
+    Stream stream;
+    stream.Open();
+    writer.WriteTo(stream.Reserve(writer.Size()));
+    stream.SetPosition(0);
+    Open(stream);
 }
 
 }  // namespace records

@@ -14,7 +14,7 @@ namespace records {
 
 // What the procedures need of the common library's layout object.
 class LayoutObject {
-public:
+  public:
     virtual ~LayoutObject() = default;
     virtual void SetDTDName(const std::string& name) = 0;
     virtual std::string DTDName() const = 0;
@@ -31,7 +31,7 @@ std::unique_ptr<LayoutObject> NewLayoutObject();
 
 // What RebindGrid needs of a data grid bound to a record set.
 class BoundGrid {
-public:
+  public:
     virtual ~BoundGrid() = default;
     virtual bool Redraw() const = 0;
     virtual void SetRedraw(bool on) = 0;
@@ -42,9 +42,9 @@ public:
     virtual void Reset() = 0;   // clear the display
 };
 
-RecordsetPtr NewRecordsetTemplate(std::string_view layoutName, ErrorSink* sink,
-                                  int cacheSize = 100,
-                                  std::string_view errorSource = "KORVA_Bankruptcy.NewRecordsetTemplate");
+RecordsetPtr NewRecordsetTemplate(
+    std::string_view layoutName, ErrorSink* sink, int cacheSize = 100,
+    std::string_view errorSource = "KORVA_Bankruptcy.NewRecordsetTemplate");
 RecordsetPtr IndependentCloneRS(const RecordsetPtr& source, bool bEmpty, bool bAsIs,
                                 LockType lockType, ErrorSink* sink);
 void RebindGrid(BoundGrid& grid, const RecordsetPtr& newRs, RecordsetPtr* previous, bool bCloseOld,

@@ -11,7 +11,7 @@
 namespace records {
 
 class PropertyBag {
-public:
+  public:
     // Stores value under name, unless it equals defaultValue (then any stored value is removed).
     void WriteProperty(std::string_view name, const Value& value, const Value& defaultValue = {});
     // The stored value, or defaultValue when the name is not stored. Names ignore letter case.
@@ -23,7 +23,7 @@ public:
     Bytes Contents() const;
     void SetContents(const Bytes& image);
 
-private:
+  private:
     std::vector<std::pair<std::string, Value>> items_;
 };
 

@@ -215,9 +215,9 @@ bool Recordset::Find(std::string_view criteria, long skipRows, SearchDirection d
     long found = -1;
     const Clause& clause = *filter->Single();
     const Column& col = v.store->Col(clause.field);
-    const bool indexable =
-        clause.Indexable() && col.Kind() != Storage::Any &&
-        (clause.mode != Clause::Mode::Real || col.Kind() == Storage::Real) && v.Size() > 64;
+    const bool indexable = clause.Indexable() && col.Kind() != Storage::Any &&
+                           (clause.mode != Clause::Mode::Real || col.Kind() == Storage::Real) &&
+                           v.Size() > 64;
     if (from >= 0 && from < v.Size() && indexable) {
         if (!v.index || v.index->field != clause.field) {
             v.index = std::make_unique<FindIndex>();

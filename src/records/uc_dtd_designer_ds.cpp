@@ -11,9 +11,13 @@ namespace {
 constexpr int kControlSize = 150;  // container units: the control stays a small fixed square
 }
 
-ucDTDDesignerDS::ucDTDDesignerDS(ErrorSink* sink) : sink_(sink) { UserControl_Initialize(); }
+ucDTDDesignerDS::ucDTDDesignerDS(ErrorSink* sink) : sink_(sink) {
+    UserControl_Initialize();
+}
 
-ucDTDDesignerDS::~ucDTDDesignerDS() { UserControl_Terminate(); }
+ucDTDDesignerDS::~ucDTDDesignerDS() {
+    UserControl_Terminate();
+}
 
 void ucDTDDesignerDS::SetDesignTimeOnly(bool value) {
     designTimeOnly_ = value;

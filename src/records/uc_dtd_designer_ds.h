@@ -14,7 +14,7 @@ namespace records {
 
 // A control bound to a data source through a data member.
 class DataBoundControl {
-public:
+  public:
     virtual ~DataBoundControl() = default;
     virtual std::string BoundDataMember() const = 0;
     virtual void SetDataSource(RecordsetPtr rs) = 0;
@@ -22,7 +22,7 @@ public:
 };
 
 class ucDTDDesignerDS {
-public:
+  public:
     explicit ucDTDDesignerDS(ErrorSink* sink = nullptr);
     ~ucDTDDesignerDS();
 
@@ -53,7 +53,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-private:
+  private:
     void FetchDataMemberNames();
     RecordsetPtr NewRecordsetTemplate(const std::string& source);
 

@@ -31,11 +31,21 @@ struct NullTag {
 };
 
 class Value {
-public:
+  public:
     // GCC's -Wshadow reports scoped enumerators that share a name with a namespace-level type.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
-    enum class Type : std::uint8_t { Empty, Null, Boolean, Long, Double, Currency, Date, Text, Bytes };
+    enum class Type : std::uint8_t {
+        Empty,
+        Null,
+        Boolean,
+        Long,
+        Double,
+        Currency,
+        Date,
+        Text,
+        Bytes
+    };
 #pragma GCC diagnostic pop
 
     Value() = default;  // Empty
@@ -52,27 +62,51 @@ public:
     Value(const char* s) : v_(std::string(s)) {}
     Value(Bytes b) : v_(std::move(b)) {}
 
-    static Value Null() { return Value(NullTag{}); }
+    static Value Null() {
+        return Value(NullTag{});
+    }
 
-    Type type() const noexcept { return static_cast<Type>(v_.index()); }
-    bool isEmpty() const noexcept { return type() == Type::Empty; }
-    bool isNull() const noexcept { return type() == Type::Null; }
+    Type type() const noexcept {
+        return static_cast<Type>(v_.index());
+    }
+    bool isEmpty() const noexcept {
+        return type() == Type::Empty;
+    }
+    bool isNull() const noexcept {
+        return type() == Type::Null;
+    }
     // Null or Empty: the two values whose text is "".
-    bool isNothing() const noexcept { return isEmpty() || isNull(); }
+    bool isNothing() const noexcept {
+        return isEmpty() || isNull();
+    }
 
     // Direct access; the caller has checked type(). Conversions live in value_rules.h.
-    bool boolean() const { return std::get<bool>(v_); }
-    std::int64_t whole() const { return std::get<std::int64_t>(v_); }
-    double real() const { return std::get<double>(v_); }
-    Currency currency() const { return std::get<Currency>(v_); }
-    Date date() const { return std::get<Date>(v_); }
-    const std::string& text() const { return std::get<std::string>(v_); }
-    const Bytes& bytes() const { return std::get<Bytes>(v_); }
+    bool boolean() const {
+        return std::get<bool>(v_);
+    }
+    std::int64_t whole() const {
+        return std::get<std::int64_t>(v_);
+    }
+    double real() const {
+        return std::get<double>(v_);
+    }
+    Currency currency() const {
+        return std::get<Currency>(v_);
+    }
+    Date date() const {
+        return std::get<Date>(v_);
+    }
+    const std::string& text() const {
+        return std::get<std::string>(v_);
+    }
+    const Bytes& bytes() const {
+        return std::get<Bytes>(v_);
+    }
 
     // Same type and same content. Not the screen's "=" (see value_rules.h).
     friend bool operator==(const Value&, const Value&) = default;
 
-private:
+  private:
     std::variant<std::monostate, NullTag, bool, std::int64_t, double, Currency, Date, std::string,
                  Bytes>
         v_;

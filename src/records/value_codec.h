@@ -13,7 +13,7 @@
 namespace records {
 
 class ByteWriter {
-public:
+  public:
     explicit ByteWriter(Bytes& out) : out_(out) {}
     void U8(std::uint8_t v);
     void U32(std::uint32_t v);
@@ -25,14 +25,14 @@ public:
     std::size_t Size() const { return out_.size(); }
     Bytes& Buffer() { return out_; }
 
-private:
+  private:
     Bytes& out_;
 };
 
 // Reads from [data, data + size). Every failure throws Error(err::BadImage, what) naming the
 // piece that was truncated or malformed.
 class ByteReader {
-public:
+  public:
     ByteReader(const std::uint8_t* data, std::size_t size) : p_(data), end_(data + size) {}
     std::uint8_t U8(const char* what);
     std::uint32_t U32(const char* what);
@@ -44,7 +44,7 @@ public:
     std::size_t Remaining() const { return static_cast<std::size_t>(end_ - p_); }
     const std::uint8_t* Here() const { return p_; }
 
-private:
+  private:
     void Need(std::size_t n, const char* what) const;
     const std::uint8_t* p_;
     const std::uint8_t* end_;

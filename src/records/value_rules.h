@@ -21,8 +21,12 @@ bool IsNumeric(const Value& v);
 // 0 when there is none. Null is error 94.
 double Val(std::string_view text);
 double Val(const Value& v);
-inline double Val(const std::string& text) { return Val(std::string_view(text)); }
-inline double Val(const char* text) { return Val(std::string_view(text)); }
+inline double Val(const std::string& text) {
+    return Val(std::string_view(text));
+}
+inline double Val(const char* text) {
+    return Val(std::string_view(text));
+}
 
 // Conversions with banker's rounding. Text goes through IsNumeric's reading. Null is 94,
 // unreadable text 13, out of range 6. Empty gives 0.
@@ -45,8 +49,12 @@ std::string TextOf(const Value& v);
 // Trim blanks (spaces only) at both ends; Trim of Null is Null.
 std::string Trim(std::string_view s);
 Value Trim(const Value& v);
-inline std::string Trim(const std::string& s) { return Trim(std::string_view(s)); }
-inline std::string Trim(const char* s) { return Trim(std::string_view(s)); }
+inline std::string Trim(const std::string& s) {
+    return Trim(std::string_view(s));
+}
+inline std::string Trim(const char* s) {
+    return Trim(std::string_view(s));
+}
 
 // Date serials.
 Date DateSerial(int year, int month, int day);

@@ -23,8 +23,8 @@
 
 #include "document/korva_bankruptcy.h"
 #include "platform/common/clock.h"
-#include "platform/common/library_fixture.h"
 #include "platform/common/faults.h"
+#include "platform/common/library_fixture.h"
 #include "platform/common/recording_status_line.h"
 #include "platform/common/scripted_backend.h"
 #include "platform/common/transport.h"

@@ -26,12 +26,14 @@ class OfficerSearchTest : public DocumentTest {
 
     // Presses "Search"; `script` runs inside "Officer Select" and ends it.
     void search(std::function<void(frmSelectOfficer&)> script) {
-        interaction->queueModal([script](QDialog& d) { script(dynamic_cast<frmSelectOfficer&>(d)); });
+        interaction->queueModal(
+            [script](QDialog& d) { script(dynamic_cast<frmSelectOfficer&>(d)); });
         QTest::mouseClick(command(4), Qt::LeftButton);
     }
     static void press(frmSelectOfficer& form, int index) {
-        QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("mCmdOfficerSel(%1)").arg(index)),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            form.findChild<QPushButton*>(QStringLiteral("mCmdOfficerSel(%1)").arg(index)),
+            Qt::LeftButton);
     }
 };
 

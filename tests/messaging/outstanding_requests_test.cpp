@@ -17,7 +17,8 @@ TEST(OutstandingRequests, InitialTableHasThemesKeysAndTexts) {
         EXPECT_FALSE(t[k].failed);
     }
     EXPECT_EQ(t[kOpenArs].description, "Open & Payable AR Inquiry");
-    EXPECT_EQ(t[kCaseArs].timeoutText, "Bankruptcy Case Account Inquiry Message failed to respond.");
+    EXPECT_EQ(t[kCaseArs].timeoutText,
+              "Bankruptcy Case Account Inquiry Message failed to respond.");
     EXPECT_FALSE(t.AnyPending());
 }
 
@@ -38,7 +39,7 @@ TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
     t[kCaseArs].deadline = 100;
     t[kAddUpdate].deadline = 100;
     t[kCases].deadline = 100;
-    t[kOpenArs].deadline = 160;  // answered in time: still waiting at 100
+    t[kOpenArs].deadline = 160;                // answered in time: still waiting at 100
     EXPECT_TRUE(t.TakeExpired(99.5).empty());  // one moment early: nothing is due
     auto due = t.TakeExpired(100);
     EXPECT_EQ(due, (std::vector<int>{kCases, kAddUpdate, kCaseArs, kProcess, kCaseHist}));

@@ -11,7 +11,7 @@ namespace {
 
 // Records what the builders put into a request.
 class RecordedRequest : public RequestMessage {
-public:
+  public:
     void SetTheme(const std::string& t) override { theme = t; }
     std::string Theme() const override { return theme; }
     void SetSenderId(const std::string& s) override { sender = s; }
@@ -27,7 +27,7 @@ public:
 };
 
 class RecordingService : public MessageService {
-public:
+  public:
     std::shared_ptr<MessageListener> GetListener() override { return nullptr; }
     std::unique_ptr<RequestMessage> NewRequest() override {
         return std::make_unique<RecordedRequest>();
@@ -36,14 +36,14 @@ public:
 };
 
 class FixedUser : public UserContext {
-public:
+  public:
     std::string GetSenderId() override { return "officer"; }
     std::string GetUserFolder() override { return "/"; }
     std::string GetOfficerNumber() override { return "102"; }
 };
 
 class LogRecorder : public ErrorReporter {
-public:
+  public:
     void ReportError(const std::string&, const std::string&, const std::string&) override {}
     void LogNotification(const std::string& text, const std::string& code) override {
         logged.emplace_back(text, code);
@@ -77,7 +77,7 @@ TEST(Inquiries, CarryThemeSenderVersionCodeAndCriteriaInOrder) {
     EXPECT_EQ(r.version, "1.0");
     EXPECT_EQ(r.code, 58);
     EXPECT_EQ(Keys(r), (std::vector<std::string>{"key:CUST_ID=1002", "key:ACCT_STATUS_CD=O",
-                                                  "key:thin=Yes", "key:ALERTS=N"}));
+                                                 "key:thin=Yes", "key:ALERTS=N"}));
     auto cases = BuildCasesInquiry(lib, "T.CASES", "1002");
     EXPECT_EQ(dynamic_cast<RecordedRequest&>(*cases).code, 16);
     EXPECT_EQ(Keys(dynamic_cast<RecordedRequest&>(*cases)),
@@ -87,9 +87,9 @@ TEST(Inquiries, CarryThemeSenderVersionCodeAndCriteriaInOrder) {
 TEST(Inquiries, CaseReceivablesOmitTheCaseCriterionWhenNoCaseIsGiven) {
     auto lib = Library();
     auto withCase = BuildCaseArsInquiry(lib, "T.CASEARS", "1002", "2020BK0001");
-    EXPECT_EQ(Keys(dynamic_cast<RecordedRequest&>(*withCase)),
-              (std::vector<std::string>{"key:CUST_ID=1002", "key:CASE_ID=2020BK0001",
-                                        "key:thin=Yes"}));
+    EXPECT_EQ(
+        Keys(dynamic_cast<RecordedRequest&>(*withCase)),
+        (std::vector<std::string>{"key:CUST_ID=1002", "key:CASE_ID=2020BK0001", "key:thin=Yes"}));
     auto without = BuildCaseArsInquiry(lib, "T.CASEARS", "1002", "");
     EXPECT_EQ(Keys(dynamic_cast<RecordedRequest&>(*without)),
               (std::vector<std::string>{"key:CUST_ID=1002", "key:thin=Yes"}));

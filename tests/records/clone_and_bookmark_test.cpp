@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "recordset_fixture.h"
 #include "records/stream.h"
+#include "recordset_fixture.h"
 
 namespace records::testing {
 namespace {
@@ -75,15 +75,15 @@ TEST(CloneTest, EveryViewHearsOfRowsAddedChangedAndRemovedThroughAnyOther) {
     auto rs = Four();
     auto c = rs->Clone();
     std::vector<std::pair<RowChange::Kind, Bookmark>> heard;
-    auto sub = rs->Subscribe([&](const RowChange& ch) { heard.emplace_back(ch.kind, ch.bookmark); });
+    auto sub =
+        rs->Subscribe([&](const RowChange& ch) { heard.emplace_back(ch.kind, ch.bookmark); });
     AddPerson(c, "e", 5);
     c->MoveFirst();
     c->Set("Num", 9);
     c->Update();
     c->Delete();
-    const decltype(heard) expected = {{RowChange::Kind::Added, 5},
-                                      {RowChange::Kind::Changed, 1},
-                                      {RowChange::Kind::Removed, 1}};
+    const decltype(heard) expected = {
+        {RowChange::Kind::Added, 5}, {RowChange::Kind::Changed, 1}, {RowChange::Kind::Removed, 1}};
     EXPECT_EQ(heard, expected);
     EXPECT_EQ(Texts(rs, "Name"), (Names{"b", "c", "d", "e"}));
 

@@ -8,7 +8,7 @@ namespace records::testing {
 namespace {
 
 class FilterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         rs = PeopleRs();
         AddPerson(rs, "Alice", 10, Money(1.5), Value(DateSerial(2024, 1, 5)), "x", Value(5));
@@ -168,8 +168,8 @@ TEST_F(FilterTest, RowsAreFixedWhenTheFilterIsSet) {
     EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave"}));
 
     auto other = rs->Clone();
-    AddPerson(other, "Eve", 25);   // matches: joins the filtered view
-    AddPerson(other, "Fred", 2);   // does not
+    AddPerson(other, "Eve", 25);  // matches: joins the filtered view
+    AddPerson(other, "Fred", 2);  // does not
     EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave", "Eve"}));
     rs->SetFilter("[Num] >= 20");  // set again: evaluated afresh
     EXPECT_EQ(Texts(rs, "Name"), (Names{"Dave", "Eve"}));
@@ -202,7 +202,8 @@ TEST_F(FilterTest, FindWalksForwardAndBackwardFromTheCursor) {
 TEST(FindIndexTest, IndexedFindsAgreeWithAScanThroughEdits) {
     auto rs = PeopleRs();
     for (int i = 0; i < 300; ++i) {
-        AddPerson(rs, i % 3 ? "Row" : "row", i % 17, Money(i % 5), Value(DateSerial(2024, 1, 1 + i % 9)));
+        AddPerson(rs, i % 3 ? "Row" : "row", i % 17, Money(i % 5),
+                  Value(DateSerial(2024, 1, 1 + i % 9)));
     }
     rs->UpdateBatch();
     auto findAll = [&](const std::string& crit) {
@@ -335,9 +336,9 @@ TEST(FindIndexTest, MergeByReceivableTripleUpdatesOrAppends) {
     target->AppendField("ACCT_RCVBL_BAL_AMT", FieldType::Currency);
     target->Open();
     for (int i = 0; i < 200; ++i) {
-        target->AddNew({"ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD",
-                        "ACCT_RCVBL_BAL_AMT"},
-                       {Value(i / 2), Value(i % 2), Value("INV"), Money(i)});
+        target->AddNew(
+            {"ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_BAL_AMT"},
+            {Value(i / 2), Value(i % 2), Value("INV"), Money(i)});
     }
     target->UpdateBatch();
     struct Answer {

@@ -9,7 +9,7 @@ namespace records {
 namespace {
 
 class CountingSink : public ErrorSink {
-public:
+  public:
     void ReportError(const std::string& d, const std::string&, const std::string& source) override {
         reports.push_back(source + ": " + d);
     }
@@ -19,19 +19,19 @@ public:
 // A layout object over the layout store that counts how many were created, to tell whether
 // the store was asked.
 class StoreLayoutObject : public LayoutObject {
-public:
+  public:
     void SetDTDName(const std::string& name) override { name_ = name; }
     std::string DTDName() const override { return name_; }
     RecordsetPtr Recordset() override { return rs_; }
     void OpenRecordset() override { OpenLayoutInto(*rs_, name_); }
 
-private:
+  private:
     std::string name_;
     RecordsetPtr rs_ = Recordset::Create();
 };
 
 class CountingFactory {
-public:
+  public:
     CountingFactory() {
         SetLayoutObjectFactory([this] {
             ++created;
@@ -43,7 +43,7 @@ public:
 };
 
 class FakeControl : public DataBoundControl {
-public:
+  public:
     explicit FakeControl(std::string member, bool fails = false)
         : member_(std::move(member)), fails_(fails) {}
     std::string BoundDataMember() const override { return member_; }
@@ -55,7 +55,7 @@ public:
     RecordsetPtr source;
     int refreshed = 0;
 
-private:
+  private:
     std::string member_;
     bool fails_;
 };

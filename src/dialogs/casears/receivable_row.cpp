@@ -38,8 +38,8 @@ void FormatReceivableType(platform::RowValues& row, messaging::GlobalServices& s
 }
 
 void FormatReceivableStatus(platform::RowValues& row, messaging::GlobalServices& services) {
-    row.Set("Status", records::Value(services.GetCodeDescription(
-                          "CSTATUS", textOf(row, "ACCT_STTS_CD"))));
+    row.Set("Status",
+            records::Value(services.GetCodeDescription("CSTATUS", textOf(row, "ACCT_STTS_CD"))));
 }
 
 }  // namespace dialogs

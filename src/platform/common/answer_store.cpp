@@ -9,15 +9,16 @@
 
 namespace platform {
 
-MemoryAnswerStore::MemoryAnswerStore(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
+MemoryAnswerStore::MemoryAnswerStore(std::size_t capacity)
+    : capacity_(std::max<std::size_t>(capacity, 1)) {}
 
 void MemoryAnswerStore::put(const messaging::Answer& answer) {
     answers_.push_back(answer);
     while (answers_.size() > capacity_) answers_.pop_front();
 }
 
-messaging::DTDPtr MemoryAnswerStore::GetPart(const std::string& partName,
-                                              const std::string& theme, const std::string& key) {
+messaging::DTDPtr MemoryAnswerStore::GetPart(const std::string& partName, const std::string& theme,
+                                             const std::string& key) {
     for (const auto& answer : std::ranges::reverse_view(answers_)) {
         if (answer.theme != theme) continue;
         if (!key.empty() && answer.messageKey != key) continue;

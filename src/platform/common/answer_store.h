@@ -12,7 +12,7 @@
 namespace platform {
 
 class MemoryAnswerStore : public messaging::AnswerStore {
-public:
+  public:
     explicit MemoryAnswerStore(std::size_t capacity = 64);
 
     // Keeps the answer; the oldest one goes when more than `capacity` are kept.
@@ -25,7 +25,7 @@ public:
     std::size_t size() const { return answers_.size(); }
     std::size_t capacity() const { return capacity_; }
 
-private:
+  private:
     std::size_t capacity_;
     std::deque<messaging::Answer> answers_;  // oldest first
 };

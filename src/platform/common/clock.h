@@ -8,14 +8,14 @@
 namespace platform {
 
 class OffsetClock : public messaging::Clock {
-public:
+  public:
     // Seconds since 1970-01-01 UTC, plus the offset.
     double Now() override;
     void setOffset(double seconds) { offset_ = seconds; }
     double offset() const { return offset_; }
     void advance(double seconds) { offset_.fetch_add(seconds); }
 
-private:
+  private:
     std::atomic<double> offset_{0.0};
 };
 

@@ -35,8 +35,8 @@ CommonLibraryParts buildCommonLibraryParts(std::shared_ptr<messaging::BackEnd> b
                                          "CommonLibrary.Faults");
     }
 
-    parts.transport = std::make_shared<Transport>(std::move(backEnd), parts.clock,
-                                                  parts.answerStore);
+    parts.transport =
+        std::make_shared<Transport>(std::move(backEnd), parts.clock, parts.answerStore);
     parts.transport->setErrorReporter(parts.errorReporter);
     parts.transport->setServiceLimit(options.serviceLimitSeconds);
     parts.transport->setFaults(std::move(faults));
@@ -78,7 +78,8 @@ bool readCommonLibraryOptions(const QCommandLineParser& parser, CommonLibraryOpt
         bool ok = false;
         const double seconds = parser.value(QStringLiteral("service-limit")).toDouble(&ok);
         if (!ok || seconds <= 0) {
-            if (error) *error = QStringLiteral("--service-limit needs a positive number of seconds");
+            if (error)
+                *error = QStringLiteral("--service-limit needs a positive number of seconds");
             return false;
         }
         options.serviceLimitSeconds = seconds;

@@ -24,9 +24,9 @@ class UserFolder;
 
 struct CommonLibraryOptions {
     double serviceLimitSeconds = 90.0;
-    QStringList faults;                // "WORD=drop|fail|delay:MS"
+    QStringList faults;                 // "WORD=drop|fail|delay:MS"
     bool faultsFromEnvironment = true;  // also HALBERON_FAULTS
-    QString userFolder;                // empty: the application's data folder
+    QString userFolder;                 // empty: the application's data folder
     std::size_t answersKept = 64;
     std::shared_ptr<messaging::StatusLine> statusLine;  // none: a RecordingStatusLine
 };

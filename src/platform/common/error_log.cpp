@@ -42,8 +42,8 @@ void LogFileErrorReporter::ReportError(const std::string& description, const std
 void LogFileErrorReporter::LogNotification(const std::string& text,
                                            const std::string& completionCode) {
     try {
-        append(false, QStringLiteral("NOTIFICATION [%1] %2")
-                          .arg(oneLine(completionCode), oneLine(text)));
+        append(false,
+               QStringLiteral("NOTIFICATION [%1] %2").arg(oneLine(completionCode), oneLine(text)));
     } catch (...) {  // a reporter never throws
     }
 }
@@ -55,9 +55,8 @@ void LogFileErrorReporter::append(bool error, const QString& line) noexcept {
         } else {
             qCInfo(lcHalberon).noquote() << line;
         }
-        const QString stamped =
-            QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + line +
-            QLatin1Char('\n');
+        const QString stamped = QDateTime::currentDateTime().toString(Qt::ISODateWithMs) +
+                                QLatin1Char(' ') + line + QLatin1Char('\n');
         std::lock_guard lock(mutex_);
         const QString path = logPath();
         if (path.isEmpty()) return;

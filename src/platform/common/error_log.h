@@ -17,7 +17,7 @@ class UserFolder;
 inline constexpr const char* kLogFileName = "halberon.log";
 
 class LogFileErrorReporter : public messaging::ErrorReporter {
-public:
+  public:
     explicit LogFileErrorReporter(std::shared_ptr<UserFolder> folder);
 
     void ReportError(const std::string& description, const std::string& exeName,
@@ -27,7 +27,7 @@ public:
     // The log file's full name; "" when the user folder cannot be made.
     QString logPath() const;
 
-private:
+  private:
     void append(bool error, const QString& line) noexcept;
 
     std::shared_ptr<UserFolder> folder_;

@@ -43,8 +43,9 @@ bool FaultTable::add(const QString& spec, QString* error) {
     }
     if (!ok) {
         if (error) {
-            *error = QStringLiteral("Fault \"%1\" not understood: write WORD=drop, WORD=fail or "
-                                    "WORD=delay:MS")
+            *error = QStringLiteral(
+                         "Fault \"%1\" not understood: write WORD=drop, WORD=fail or "
+                         "WORD=delay:MS")
                          .arg(spec);
         }
         return false;
@@ -70,8 +71,8 @@ void FaultTable::addFromEnvironment(QStringList* errors) {
 Fault FaultTable::forTheme(const std::string& theme) const {
     Fault result;
     if (const auto all = faults_.find("*"); all != faults_.end()) combine(result, all->second);
-    for (const std::string& key : {records::ToUpperAscii(themeWord(theme)),
-                                   records::ToUpperAscii(theme)}) {
+    for (const std::string& key :
+         {records::ToUpperAscii(themeWord(theme)), records::ToUpperAscii(theme)}) {
         if (const auto it = faults_.find(key); it != faults_.end()) {
             combine(result, it->second);
             break;

@@ -11,14 +11,14 @@
 namespace platform {
 
 struct Fault {
-    bool drop = false;     // the back end handles the request, its answer never arrives
-    bool fail = false;     // the back end is not asked; the answer is a failure notification
-    int delayMs = 0;       // the answer arrives this much later
+    bool drop = false;  // the back end handles the request, its answer never arrives
+    bool fail = false;  // the back end is not asked; the answer is a failure notification
+    int delayMs = 0;    // the answer arrives this much later
     bool isNone() const { return !drop && !fail && delayMs <= 0; }
 };
 
 class FaultTable {
-public:
+  public:
     // Adds one "WORD=..." text; false (table unchanged) when it cannot be read.
     bool add(const QString& spec, QString* error = nullptr);
     // Adds every text of the list; the texts that could not be read are appended to errors.
@@ -31,7 +31,7 @@ public:
     Fault forTheme(const std::string& theme) const;
     bool isEmpty() const { return faults_.empty(); }
 
-private:
+  private:
     std::map<std::string, Fault> faults_;  // upper-case word -> fault
 };
 

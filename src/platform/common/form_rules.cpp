@@ -13,8 +13,12 @@ namespace platform {
 namespace keys {
 namespace {
 
-bool isDigit(int c) { return c >= '0' && c <= '9'; }
-bool isLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+bool isLetter(int c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 }  // namespace
 
@@ -32,7 +36,9 @@ bool isEditingKey(int keyAscii) {
     }
 }
 
-bool isOfficerKey(int keyAscii) { return isDigit(keyAscii) || isEditingKey(keyAscii); }
+bool isOfficerKey(int keyAscii) {
+    return isDigit(keyAscii) || isEditingKey(keyAscii);
+}
 
 bool isReferenceKey(int keyAscii) {
     return isDigit(keyAscii) || isLetter(keyAscii) || keyAscii == '-' || isEditingKey(keyAscii);
@@ -66,7 +72,8 @@ bool pass(int& keyAscii, bool ok) {
 std::string textOutsideSelection(QWidget* box) {
     if (const auto* edit = qobject_cast<QLineEdit*>(box)) {
         QString text = edit->text();
-        if (edit->hasSelectedText()) text.remove(edit->selectionStart(), edit->selectedText().size());
+        if (edit->hasSelectedText())
+            text.remove(edit->selectionStart(), edit->selectedText().size());
         return text.toStdString();
     }
     return box ? box->property("text").toString().toStdString() : std::string();
@@ -140,8 +147,8 @@ void BackEndGlobalServices::ClearInvalid(QWidget* control) {
     }
     control->setToolTip(control->property(kSavedToolTip).toString());
     control->setAutoFillBackground(control->property(kSavedAutoFill).toBool());
-    for (const char* name : {kSavedPalette, kSavedOwnPalette, kSavedToolTip, kSavedAutoFill,
-                             kInvalidProperty}) {
+    for (const char* name :
+         {kSavedPalette, kSavedOwnPalette, kSavedToolTip, kSavedAutoFill, kInvalidProperty}) {
         control->setProperty(name, QVariant());
     }
 }

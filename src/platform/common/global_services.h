@@ -14,7 +14,7 @@
 namespace platform {
 
 class BackEndGlobalServices : public messaging::GlobalServices {
-public:
+  public:
     // backEnd: a QueuedDirectory that throws NoAnswer when the back end gives none.
     BackEndGlobalServices(std::shared_ptr<messaging::BackEnd> backEnd,
                           std::shared_ptr<messaging::UserContext> user);
@@ -39,7 +39,7 @@ public:
     void ClearInvalid(QWidget* control) override;
     void PrepareForm(QWidget* form) override;
 
-private:
+  private:
     std::shared_ptr<messaging::BackEnd> backEnd_;
     std::shared_ptr<messaging::UserContext> user_;
     std::map<std::string, bool> rights_;
@@ -49,8 +49,7 @@ private:
 
 // The key and text rules, on their own for the entry boxes and their tests.
 namespace keys {
-inline constexpr int kCtrlA = 1, kCtrlC = 3, kBackspace = 8, kCtrlV = 22, kCtrlX = 24,
-                     kCtrlZ = 26;
+inline constexpr int kCtrlA = 1, kCtrlC = 3, kBackspace = 8, kCtrlV = 22, kCtrlX = 24, kCtrlZ = 26;
 // Backspace and the clipboard and undo control keys: they pass every key rule (what a paste
 // brings in is checked by the box's paste check).
 bool isEditingKey(int keyAscii);

@@ -16,7 +16,9 @@ LayoutDtd::LayoutDtd(std::string name, records::RecordsetPtr rows, std::string m
       messageKey_(std::move(messageKey)),
       opened_(rows_ && rows_->IsOpen()) {}
 
-void LayoutDtd::SetDTDName(const std::string& name) { name_ = name; }
+void LayoutDtd::SetDTDName(const std::string& name) {
+    name_ = name;
+}
 
 void LayoutDtd::OpenRecordset() {
     if (opened_) {

@@ -10,7 +10,7 @@
 namespace platform {
 
 class LayoutDtd : public messaging::DTD {
-public:
+  public:
     LayoutDtd();
     // An answer part: the stored rows (a view of them) and the answer's message key.
     LayoutDtd(std::string name, records::RecordsetPtr rows, std::string messageKey);
@@ -24,7 +24,7 @@ public:
     void FinishRows() override;
     std::string MessageKey() const override { return messageKey_; }
 
-private:
+  private:
     std::string name_;
     records::RecordsetPtr rows_;
     std::string messageKey_;

@@ -22,7 +22,9 @@ void TransportRequest::AddCriterion(const messaging::RequestCriterion& criterion
 }
 
 void TransportRequest::AddPart(const std::string& partName, const messaging::DTDPtr& part) {
-    if (!part) throw records::Error(records::err::InvalidArgument, "No layout object for part " + partName);
+    if (!part)
+        throw records::Error(records::err::InvalidArgument,
+                             "No layout object for part " + partName);
     parts_.emplace_back(partName, part);
 }
 
@@ -56,6 +58,8 @@ std::unique_ptr<messaging::RequestMessage> TransportMessageService::NewRequest()
     return std::make_unique<TransportRequest>(transport_);
 }
 
-messaging::DTDPtr TransportMessageService::NewDTD() { return std::make_shared<LayoutDtd>(); }
+messaging::DTDPtr TransportMessageService::NewDTD() {
+    return std::make_shared<LayoutDtd>();
+}
 
 }  // namespace platform

@@ -14,7 +14,7 @@ namespace platform {
 std::string newMessageKey();
 
 class TransportRequest : public messaging::RequestMessage {
-public:
+  public:
     explicit TransportRequest(std::shared_ptr<Transport> transport);
 
     void SetTheme(const std::string& theme) override { request_.theme = theme; }
@@ -29,7 +29,7 @@ public:
     // request twice is error 3219.
     void Send() override;
 
-private:
+  private:
     std::shared_ptr<Transport> transport_;
     messaging::Request request_;
     std::vector<std::pair<std::string, messaging::DTDPtr>> parts_;
@@ -37,7 +37,7 @@ private:
 };
 
 class TransportMessageService : public messaging::MessageService {
-public:
+  public:
     explicit TransportMessageService(std::shared_ptr<Transport> transport);
 
     std::shared_ptr<messaging::MessageListener> GetListener() override;
@@ -46,7 +46,7 @@ public:
 
     const std::shared_ptr<Transport>& transport() const { return transport_; }
 
-private:
+  private:
     std::shared_ptr<Transport> transport_;
 };
 

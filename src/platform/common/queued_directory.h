@@ -20,7 +20,7 @@ struct NoAnswer : std::runtime_error {
 };
 
 class QueuedDirectory : public messaging::BackEnd {
-public:
+  public:
     enum class WhenUnanswered { GiveNothing, Throw };
 
     explicit QueuedDirectory(std::shared_ptr<Transport> transport,
@@ -35,10 +35,9 @@ public:
     std::optional<std::int64_t> OfficerOf(const std::string& senderId) override;
     std::vector<std::pair<std::string, std::string>> CodeTable(const std::string& table) override;
     std::vector<messaging::OfficerInfo> Officers() override;
-    std::vector<messaging::CustomerInfo> FindCustomers(const std::string& text,
-                                                       int limit) override;
+    std::vector<messaging::CustomerInfo> FindCustomers(const std::string& text, int limit) override;
 
-private:
+  private:
     // nullopt when unanswered and giving nothing.
     template <class T>
     std::optional<T> ask(std::function<T(messaging::BackEnd&)> work, const std::string& what,

@@ -10,7 +10,7 @@
 namespace platform {
 
 class RecordingStatusLine : public messaging::StatusLine {
-public:
+  public:
     void SetStatus(const std::string& text) override { texts.push_back(text); }
     void EnableCommand(int command, bool enabled) override { commands[command] = enabled; }
 

@@ -177,8 +177,8 @@ void Transport::send(messaging::Request request) {
                 ensureHeader(answer, request);
             }
         } catch (const std::exception& e) {
-            qCCritical(lcTransport) << "No answer could be built for" << request.messageKey.c_str()
-                                    << e.what();
+            qCCritical(lcTransport)
+                << "No answer could be built for" << request.messageKey.c_str() << e.what();
             return;  // the request times out
         }
         QMetaObject::invokeMethod(
@@ -208,8 +208,7 @@ void Transport::arrive(messaging::Answer answer, const std::string& requestKey, 
 void Transport::accept(messaging::Answer answer, const std::string& requestKey) {
     auto it = waiting_.find(requestKey);
     if (it == waiting_.end()) {
-        const bool late =
-            std::find(givenUp_.begin(), givenUp_.end(), requestKey) != givenUp_.end();
+        const bool late = std::find(givenUp_.begin(), givenUp_.end(), requestKey) != givenUp_.end();
         note(std::string(late ? "Late answer " : "Unexpected answer ") + requestKey + " of " +
              answer.theme + " dropped");
         return;
@@ -297,8 +296,8 @@ void Transport::reportError(const std::string& description, const std::string& s
     if (reporter_) {
         reporter_->ReportError(description, "KORVA_COMMON", source);
     } else {
-        qCWarning(lcTransport).noquote() << QString::fromStdString(source) << ":"
-                                         << QString::fromStdString(description);
+        qCWarning(lcTransport).noquote()
+            << QString::fromStdString(source) << ":" << QString::fromStdString(description);
     }
 }
 

@@ -34,11 +34,10 @@ inline constexpr int kDefaultWatchIntervalMs = 1000;
 
 class Transport : public QObject, public std::enable_shared_from_this<Transport> {
     Q_OBJECT
-public:
+  public:
     using Job = std::function<void(messaging::BackEnd&)>;
 
-    Transport(std::shared_ptr<messaging::BackEnd> backEnd,
-              std::shared_ptr<messaging::Clock> clock,
+    Transport(std::shared_ptr<messaging::BackEnd> backEnd, std::shared_ptr<messaging::Clock> clock,
               std::shared_ptr<MemoryAnswerStore> store, QObject* parent = nullptr);
     ~Transport() override;
 
@@ -68,7 +67,7 @@ public:
     // Gives up now on every request past its limit (the periodic check does the same).
     void checkDeadlines();
 
-private:
+  private:
     struct Waiting {
         std::string theme;
         double deadline = 0;
@@ -112,7 +111,7 @@ private:
     // User-interface side.
     std::map<std::string, Waiting> waiting_;  // by request key
     std::uint64_t sent_ = 0;
-    std::deque<std::string> givenUp_;         // recent keys given up, to name late answers
+    std::deque<std::string> givenUp_;  // recent keys given up, to name late answers
     std::deque<Event> inbox_;
     bool delivering_ = false;
     std::vector<std::weak_ptr<messaging::MessageListener>> listeners_;

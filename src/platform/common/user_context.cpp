@@ -24,7 +24,9 @@ BackEndUserContext::BackEndUserContext(std::string senderId, std::shared_ptr<Use
                                        std::shared_ptr<messaging::BackEnd> backEnd)
     : senderId_(std::move(senderId)), folder_(std::move(folder)), backEnd_(std::move(backEnd)) {}
 
-std::string BackEndUserContext::GetUserFolder() { return folder_->path().toStdString(); }
+std::string BackEndUserContext::GetUserFolder() {
+    return folder_->path().toStdString();
+}
 
 std::string BackEndUserContext::GetOfficerNumber() {
     if (officer_) return *officer_;

@@ -14,7 +14,7 @@ namespace platform {
 
 // The user's folder: the application's data folder unless overridden, created on first use.
 class UserFolder {
-public:
+  public:
     explicit UserFolder(QString overridePath = {});
     // The folder with a separator at the end; "" when it cannot be created.
     QString path();
@@ -25,7 +25,7 @@ public:
 };
 
 class BackEndUserContext : public messaging::UserContext {
-public:
+  public:
     // backEnd: a QueuedDirectory that throws NoAnswer when the back end gives none.
     BackEndUserContext(std::string senderId, std::shared_ptr<UserFolder> folder,
                        std::shared_ptr<messaging::BackEnd> backEnd);
@@ -35,7 +35,7 @@ public:
     // The back end's officer number of the user as text; "" when the user has none. Asked once.
     std::string GetOfficerNumber() override;
 
-private:
+  private:
     std::string senderId_;
     std::shared_ptr<UserFolder> folder_;
     std::shared_ptr<messaging::BackEnd> backEnd_;

@@ -215,8 +215,9 @@ TEST_F(CaseArsFormTest, SeveralRowsCanBeSelectedButNoneChanged) {
     QTest::keyClick(grid().view(), Qt::Key_Delete);
     const records::RecordsetPtr all = rows->Clone();
     EXPECT_EQ(all->RecordCount(), 3);
-    EXPECT_EQ(records::TextOf(all->ValueAt(*grid().BookmarkAt(0), all->FieldIndex("ACCT_RCVBL_NBR"))),
-              "7");
+    EXPECT_EQ(
+        records::TextOf(all->ValueAt(*grid().BookmarkAt(0), all->FieldIndex("ACCT_RCVBL_NBR"))),
+        "7");
     EXPECT_EQ(grid().CellText(0, "AcctRcvblNumber"), "0000007-1");
 }
 

@@ -11,15 +11,17 @@ namespace {
 
 std::vector<std::string> names(const records::RecordsetPtr& rs) {
     std::vector<std::string> out;
-    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) out.push_back(records::TextOf(rs->Get("Name")));
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext())
+        out.push_back(records::TextOf(rs->Get("Name")));
     return out;
 }
 
 TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
-    const std::string query = " SELECT MSysObjects.Name FROM MSysObjects "
-                              " WHERE ( (MSysObjects.Name NOT Like \"MSys*\" ) "
-                              " AND (MSysObjects.Type=1) ) "
-                              " ORDER BY MSysObjects.Name ; ";
+    const std::string query =
+        " SELECT MSysObjects.Name FROM MSysObjects "
+        " WHERE ( (MSysObjects.Name NOT Like \"MSys*\" ) "
+        " AND (MSysObjects.Type=1) ) "
+        " ORDER BY MSysObjects.Name ; ";
     EXPECT_EQ(records::LayoutNameQuery(), query);
     EXPECT_TRUE(records::IsLayoutNameQuery(
         "select msysobjects.name  from msysobjects where ( (msysobjects.name not like \"msys*\" )"

@@ -25,14 +25,16 @@ inline std::string themeWord(const std::string& theme) {
     return dot == std::string::npos ? theme : theme.substr(dot + 1);
 }
 
-inline std::string fullTheme(const std::string& word) { return messaging::kAppTitle + word; }
+inline std::string fullTheme(const std::string& word) {
+    return messaging::kAppTitle + word;
+}
 
 class ScriptedBackEnd : public messaging::BackEnd {
-public:
+  public:
     // The answer to a request: by default its header and one "ACNTSRCVBL" row whose CASE_ID
     // holds the theme word.
     std::function<messaging::Answer(const messaging::Request&)> onHandle;
-    std::atomic<int> handleSleepMs{0};  // keeps the worker busy inside Handle
+    std::atomic<int> handleSleepMs{0};      // keeps the worker busy inside Handle
     std::atomic<bool> servicesFail{false};  // the synchronous services throw
 
     messaging::Answer Handle(const messaging::Request& request) override {
@@ -43,7 +45,8 @@ public:
             lastRequest_ = request;
             calls_.push_back("Handle:" + themeWord(request.theme));
         }
-        if (handleSleepMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(handleSleepMs));
+        if (handleSleepMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(handleSleepMs));
         if (onHandle) return onHandle(request);
         messaging::Answer answer;
         answer.theme = request.theme;
@@ -111,7 +114,7 @@ public:
         return lastRequest_;
     }
 
-private:
+  private:
     void log(std::string call) {
         {
             std::lock_guard lock(mutex_);

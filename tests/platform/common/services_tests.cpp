@@ -18,7 +18,7 @@ namespace {
 using testing_support::ScriptedBackEnd;
 
 class ServicesTest : public ::testing::Test {
-protected:
+  protected:
     void build(const std::string& user = "manager") {
         ASSERT_TRUE(dir_.isValid());
         platform::CommonLibraryOptions options;
@@ -114,7 +114,8 @@ TEST_F(ServicesTest, ErrorsAndNotificationsAreAppendedToTheLogFile) {
     ASSERT_TRUE(log.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].contains(QLatin1String("ERROR KORVA_Bankruptcy KORVA_Bankruptcy.SaveData: Type mismatch")))
+    EXPECT_TRUE(lines[0].contains(
+        QLatin1String("ERROR KORVA_Bankruptcy KORVA_Bankruptcy.SaveData: Type mismatch")))
         << lines[0].toStdString();
     EXPECT_TRUE(lines[1].contains(QLatin1String("NOTIFICATION [E42]")));
     EXPECT_TRUE(lines[1].contains(QLatin1String("E42: Case exists | Location: cases")));
@@ -128,7 +129,8 @@ TEST(ErrorLog, AnUnwritableFolderStillLeavesTheReportAsAWarning) {
     QFile blocker(dir.path() + QStringLiteral("/file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    auto folder = std::make_shared<platform::UserFolder>(blocker.fileName() + QStringLiteral("/sub"));
+    auto folder =
+        std::make_shared<platform::UserFolder>(blocker.fileName() + QStringLiteral("/sub"));
     platform::LogFileErrorReporter reporter(folder);
     gWarnings.clear();
     const QtMessageHandler previous =
@@ -144,9 +146,9 @@ TEST(ErrorLog, AnUnwritableFolderStillLeavesTheReportAsAWarning) {
 TEST(Faults, TextsFromOptionsAndEnvironmentCombinePerThemeWord) {
     platform::FaultTable table;
     QStringList errors;
-    table.addAll({"CASES=drop", "cases=delay:200", "OPENARS = fail", "bogus", "X=delay:-5",
-                  "Y=slow"},
-                 &errors);
+    table.addAll(
+        {"CASES=drop", "cases=delay:200", "OPENARS = fail", "bogus", "X=delay:-5", "Y=slow"},
+        &errors);
     qputenv(platform::kFaultsVariable, "PROCESS=delay:50;;ADDUPDATE=fail");
     table.addFromEnvironment(&errors);
     qunsetenv(platform::kFaultsVariable);
@@ -169,8 +171,8 @@ TEST(Faults, TextsFromOptionsAndEnvironmentCombinePerThemeWord) {
 TEST(Faults, CommandLineOptionsReachTheLibraryOptions) {
     QCommandLineParser parser;
     platform::addCommonLibraryOptions(parser);
-    ASSERT_TRUE(parser.parse({"app", "--fault", "CASES=drop", "--fault", "PROCESS=fail",
-                              "--service-limit", "2.5"}));
+    ASSERT_TRUE(parser.parse(
+        {"app", "--fault", "CASES=drop", "--fault", "PROCESS=fail", "--service-limit", "2.5"}));
     platform::CommonLibraryOptions options;
     ASSERT_TRUE(platform::readCommonLibraryOptions(parser, options));
     EXPECT_EQ(options.faults, (QStringList{"CASES=drop", "PROCESS=fail"}));

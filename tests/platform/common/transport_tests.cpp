@@ -23,7 +23,7 @@ using testing_support::ScriptedBackEnd;
 using testing_support::waitUntil;
 
 class TransportTest : public ::testing::Test {
-protected:
+  protected:
     void build(double limitSeconds = 90.0, QStringList faults = {}) {
         ASSERT_TRUE(dir_.isValid());
         platform::CommonLibraryOptions options;
@@ -89,7 +89,7 @@ TEST_F(TransportTest, RequestsAndServiceCallsReachTheBackEndInIssueOrder) {
     send("PROCESS");
     EXPECT_TRUE(lib().globalServices->HasRight("BnkrptcyMgr"));
     ASSERT_TRUE(waitUntil([&] { return ready_.size() == 3; }));
-    const std::vector<std::string> expected = {"Handle:CASES", "NextNumber:R:5001",
+    const std::vector<std::string> expected = {"Handle:CASES",   "NextNumber:R:5001",
                                                "Handle:OPENARS", "ReturnNumber:R:5001",
                                                "Handle:PROCESS", "HasRight:BnkrptcyMgr"};
     EXPECT_EQ(backEnd_->calls(), expected);
