@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QDateTime>
+#include <QEventLoop>
 #include <QLoggingCategory>
 #include <QThread>
 
@@ -67,6 +68,9 @@ Transport::Transport(std::shared_ptr<messaging::BackEnd> backEnd,
     setServiceLimit(kDefaultServiceLimitSeconds);
     worker_ = std::thread([this] {
         QThread::currentThread()->setObjectName(QStringLiteral("halberon-transport"));
+        // A thread Qt did not start has no event dispatcher until an event loop asks for one;
+        // the database driver's change notices arrive through it.
+        const QEventLoop dispatcherForThisThread;
         runWorker();
     });
 }
