@@ -223,9 +223,8 @@ records::Value IsoDayValue(const RowReader& row, int column) {
     if (s.size() >= 10 && s[4] == '-' && s[7] == '-') {
         const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
         if (y > 0 && m >= 0 && d >= 0) {
-            const QDate day(y, m, d);
-            return day.isValid() ? records::Value(messaging::SerialFromQDate(day))
-                                 : records::Value::Null();
+            return QDate::isValid(y, m, d) ? records::Value(records::DateSerial(y, m, d))
+                                           : records::Value::Null();
         }
     }
     return DateValue(row.value(column));
