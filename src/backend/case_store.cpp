@@ -2,9 +2,11 @@
 
 #include <QJsonDocument>
 #include <QSqlQuery>
+#include <algorithm>
 #include <string>
 
 #include "backend/change_watch.h"
+#include "backend/row_reader.h"
 #include "backend/sql_values.h"
 #include "messaging/date_serials.h"
 #include "records/value_rules.h"
@@ -189,14 +191,48 @@ namespace {
 const QString kReceivableOrder =
     QStringLiteral(" ORDER BY r.transaction_date, r.rcvbl_nbr, r.check_nbr, r.type_code");
 
-QSqlQuery TiedReceivablesQuery(Sql& sql, std::int64_t caseKey) {
-    return sql.exec(kReceivableColumns + QStringLiteral(" WHERE r.case_key = ?") + kReceivableOrder,
-                    {static_cast<qlonglong>(caseKey)});
+const QString kTiedReceivables = kReceivableColumns + QStringLiteral(" WHERE r.case_key = ?");
+
+bool AsciiSpace(char ch) {
+    return ch == ' ' || (ch >= '\t' && ch <= '\r');
 }
 
-// The row under the query (columns as kReceivableColumns) appended to the answer layout, each
+// As QString::trimmed: white space off both ends.
+std::string TrimmedStatus(std::string s) {
+    const bool ascii = std::all_of(s.begin(), s.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (!ascii) return QString::fromStdString(s).trimmed().toStdString();
+    const auto first = std::find_if_not(s.begin(), s.end(), AsciiSpace);
+    const auto last = std::find_if_not(s.rbegin(), s.rend(), AsciiSpace).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+// A stored day ("YYYY-MM-DD", as SqlDate writes it) as DateValue reads it, without going
+// through a QString for the usual form.
+records::Value IsoDayValue(const RowReader& row, int column) {
+    if (row.isNull(column)) return records::Value::Null();
+    const std::string s = row.text(column);
+    const auto digits = [&](std::size_t from, std::size_t count) {
+        int n = 0;
+        for (std::size_t i = from; i < from + count; ++i) {
+            if (s[i] < '0' || s[i] > '9') return -1;
+            n = n * 10 + (s[i] - '0');
+        }
+        return n;
+    };
+    if (s.size() >= 10 && s[4] == '-' && s[7] == '-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y > 0 && m >= 0 && d >= 0) {
+            return QDate::isValid(y, m, d) ? records::Value(records::DateSerial(y, m, d))
+                                           : records::Value::Null();
+        }
+    }
+    return DateValue(row.value(column));
+}
+
+// The row under the reader (columns as kReceivableColumns) appended to the answer layout, each
 // cell read straight into its field.
-void AppendReceivableRow(records::Recordset& rs, const QSqlQuery& q, bool withCase,
+void AppendReceivableRow(records::Recordset& rs, const RowReader& row, bool withCase,
                          std::vector<records::Value>& cells) {
     // Built once: a customer may have a hundred thousand receivables.
     static const std::vector<std::string> names = {"ACTION",
@@ -211,19 +247,19 @@ void AppendReceivableRow(records::Recordset& rs, const QSqlQuery& q, bool withCa
                                                    "ACCT_RCVBL_DUE_AMT",
                                                    "ACCT_RCVBL_BAL_AMT",
                                                    "Theme"};
-    const bool tied = withCase && !q.value(4).isNull();
+    const bool tied = withCase && !row.isNull(4);
     cells.clear();
     cells.push_back(records::Value::Null());
-    cells.push_back(Text(q.value(3).toString()));
-    cells.push_back(tied ? Text(q.value(5).toString()) : records::Value::Null());
-    cells.push_back(DateValue(q.value(6)));
-    cells.push_back(TextValue(q.value(7)));
-    cells.emplace_back(static_cast<long long>(q.value(0).toLongLong()));
-    cells.emplace_back(static_cast<long long>(q.value(1).toLongLong()));
-    cells.push_back(Text(q.value(2).toString()));
-    cells.push_back(Text(q.value(8).toString().trimmed()));
-    cells.push_back(Money(q.value(9).toLongLong()));
-    cells.push_back(Money(q.value(10).toLongLong()));
+    cells.emplace_back(row.text(3));
+    cells.push_back(tied ? records::Value(row.text(5)) : records::Value::Null());
+    cells.push_back(IsoDayValue(row, 6));
+    cells.push_back(row.isNull(7) ? records::Value::Null() : records::Value(row.text(7)));
+    cells.emplace_back(static_cast<long long>(row.whole(0)));
+    cells.emplace_back(static_cast<long long>(row.whole(1)));
+    cells.emplace_back(row.text(2));
+    cells.emplace_back(TrimmedStatus(row.text(8)));
+    cells.push_back(Money(row.whole(9)));
+    cells.push_back(Money(row.whole(10)));
     cells.push_back(records::Value::Null());
     rs.AddNew(names, cells);
 }
@@ -231,29 +267,30 @@ void AppendReceivableRow(records::Recordset& rs, const QSqlQuery& q, bool withCa
 }  // namespace
 
 void AppendOpenReceivableRows(Sql& sql, const QString& custId, records::Recordset& rs) {
-    QSqlQuery q = sql.exec(
-        kReceivableColumns +
-            QStringLiteral(" WHERE r.cust_id = ? AND r.status = 'O' AND r.balance_amount > 0"
-                           " AND (c.case_key IS NULL OR c.status <> 'O')") +
-            kReceivableOrder,
-        {custId});
+    RowReader row(sql,
+                  kReceivableColumns +
+                      QStringLiteral(" WHERE r.cust_id = ? AND r.status = 'O'"
+                                     " AND r.balance_amount > 0"
+                                     " AND (c.case_key IS NULL OR c.status <> 'O')") +
+                      kReceivableOrder,
+                  {custId});
     std::vector<records::Value> cells;
-    while (q.next()) AppendReceivableRow(rs, q, false, cells);
+    while (row.next()) AppendReceivableRow(rs, row, false, cells);
 }
 
 void AppendTiedReceivableRows(Sql& sql, const std::vector<std::int64_t>& caseKeys,
                               records::Recordset& rs) {
     std::vector<records::Value> cells;
     for (std::int64_t key : caseKeys) {
-        QSqlQuery q = TiedReceivablesQuery(sql, key);
-        while (q.next()) AppendReceivableRow(rs, q, true, cells);
+        RowReader row(sql, kTiedReceivables + kReceivableOrder, {static_cast<qlonglong>(key)});
+        while (row.next()) AppendReceivableRow(rs, row, true, cells);
     }
 }
 
 std::vector<ReceivableRecord> TiedReceivables(Sql& sql, const std::vector<std::int64_t>& caseKeys) {
     std::vector<ReceivableRecord> list;
     for (std::int64_t key : caseKeys) {
-        QSqlQuery q = TiedReceivablesQuery(sql, key);
+        QSqlQuery q = sql.exec(kTiedReceivables + kReceivableOrder, {static_cast<qlonglong>(key)});
         while (q.next()) list.push_back(ReadReceivable(q));
     }
     return list;

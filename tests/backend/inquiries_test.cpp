@@ -1,7 +1,10 @@
 // The three inquiries and the synchronous services, on the demo fixtures.
 #include <QJsonDocument>
+#include <QSqlQuery>
 #include <set>
 
+#include "backend/row_reader.h"
+#include "records/errors.h"
 #include "support.h"
 
 namespace backend::test {
@@ -135,6 +138,54 @@ TEST_P(Inquiries, ServicesAnswerCodesOfficersRightsAndCustomers) {
     EXPECT_TRUE(backEnd->FindCustomers("%", 10).empty());
     EXPECT_TRUE(backEnd->FindCustomers("' OR '1'='1", 10).empty());
     EXPECT_EQ(backEnd->FindCustomers("demo customer", 3).size(), 3u);
+}
+
+// Long answers read SQLite's cells directly; every odd cell must still read as the driver's
+// value converts, and stored days the way the answer has always read them.
+TEST_P(Inquiries, RowsReadDirectlyMatchTheDriversValues) {
+    if (GetParam() != Dialect::SQLite) GTEST_SKIP() << "PostgreSQL rows come through QSqlQuery";
+    const QString statement =
+        S("SELECT 42, '17', 'x7', NULL, 3.5, ?, ' O\t', '2024-02-29', 20240229, X'41', ?, ''");
+    const QVariantList params = {S("Zo\u00eb"), 9000000000LL};
+    RowReader reader(sql(), statement, params);
+    EXPECT_TRUE(reader.direct());
+    QSqlQuery query = sql().exec(statement, params);
+    ASSERT_TRUE(reader.next());
+    ASSERT_TRUE(query.next());
+    for (int c = 0; c < 12; ++c) {
+        const QVariant v = query.value(c);
+        EXPECT_EQ(reader.isNull(c), v.isNull()) << c;
+        EXPECT_EQ(reader.whole(c), v.toLongLong()) << c;
+        EXPECT_EQ(reader.text(c), v.toString().toStdString()) << c;
+        EXPECT_EQ(reader.value(c).toString(), v.toString()) << c;
+    }
+    EXPECT_FALSE(reader.next());
+    EXPECT_THROW(RowReader(sql(), S("SELECT nothing FROM nowhere"), {}), records::Error);
+
+    // Days: the usual form, a time after it, a day that does not exist, not a day at all.
+    const std::vector<std::pair<QString, QJsonValue>> days = {
+        {S("2024-02-29"), S("2024-02-29")},
+        {S("2024-02-29T08:30:00"), S("2024-02-29")},
+        {S("2023-02-29"), QJsonValue()},
+        {S("29.02.2024"), QJsonValue()}};
+    const QJsonArray before = OpenArsOf("1001");
+    ASSERT_GE(before.size(), static_cast<qsizetype>(days.size()));
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        sql().exec(
+            S("UPDATE receivables SET transaction_date = ? WHERE rcvbl_nbr = ?"
+              " AND type_code = ?"),
+            {days[i].first, before[static_cast<qsizetype>(i)][S("ACCT_RCVBL_NBR")].toInteger(),
+             Text(before[static_cast<qsizetype>(i)][S("ACCT_RCVBL_TYP_CD")])});
+    }
+    const auto key = [](const QJsonValue& r) {
+        return std::make_pair(r[S("ACCT_RCVBL_NBR")].toInteger(), Text(r[S("ACCT_RCVBL_TYP_CD")]));
+    };
+    std::map<std::pair<qint64, QString>, QJsonValue> read;
+    for (const QJsonValue& r : OpenArsOf("1001")) read[key(r)] = r[S("TRNSCTN_DT")];
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        EXPECT_EQ(read[key(before[static_cast<qsizetype>(i)])], days[i].second)
+            << days[i].first.toStdString();
+    }
 }
 
 HALBERON_BACKEND_SUITE(Inquiries);
