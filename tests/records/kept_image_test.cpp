@@ -10,13 +10,6 @@
 namespace records::testing {
 namespace {
 
-RecordsetPtr OpenAt(Stream& s, std::int64_t at) {
-    s.SetPosition(at);
-    auto rs = Recordset::Create();
-    rs->Open(s);
-    return rs;
-}
-
 void SetAt(const RecordsetPtr& rs, Bookmark b, const std::string& field, Value v) {
     rs->SetBookmark(b);
     rs->Set(field, std::move(v));

@@ -90,14 +90,18 @@ inline Bytes ImageOf(const RecordsetPtr& rs) {
     return s.Buffer();
 }
 
+inline RecordsetPtr OpenAt(Stream& s, std::int64_t at) {
+    s.SetPosition(at);
+    auto rs = Recordset::Create();
+    rs->Open(s);
+    return rs;
+}
+
 inline RecordsetPtr Load(const Bytes& image) {
     Stream s;
     s.Open();
     s.Write(image);
-    s.SetPosition(0);
-    auto rs = Recordset::Create();
-    rs->Open(s);
-    return rs;
+    return OpenAt(s, 0);
 }
 
 // The error number that `body` throws, 0 when it throws none.
