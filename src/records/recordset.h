@@ -112,8 +112,6 @@ class Recordset {
     bool IsBatchOptimistic() const noexcept { return lockType_ == LockType::BatchOptimistic; }
     int CacheSize() const noexcept { return cacheSize_; }
     void SetCacheSize(int n);
-    int CursorLocation() const noexcept { return 3; }  // client side, always
-    int CursorType() const noexcept { return 3; }      // static, always
 
     // --- fields
     int FieldCount() const;

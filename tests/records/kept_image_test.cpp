@@ -10,47 +10,6 @@
 namespace records::testing {
 namespace {
 
-// Enough rows for several slot segments and several text chunks per column.
-RecordsetPtr ManyPeople(int n = 9000) {
-    auto rs = PeopleRs();
-    for (int i = 0; i < n; ++i) {
-        AddPerson(rs, i % 11 ? Value("name number " + std::to_string(i)) : Value::Null(),
-                  i % 7 ? Value(i * 37 % 1000 - 500) : Value::Null(), Money(i / 4.0),
-                  Value(Date{40000.0 + i}), i % 3 ? Value(std::string(i % 5, 'x')) : Value::Null(),
-                  i % 2 ? Value(i) : Value::Null());
-    }
-    rs->UpdateBatch();
-    return rs;
-}
-
-// Every cell of every visible row, with bookmark and status, in view order.
-std::vector<std::string> Cells(const RecordsetPtr& rs) {
-    std::vector<std::string> out;
-    for (Bookmark b : rs->VisibleBookmarks()) {
-        std::string row = std::to_string(b);
-        for (int f = 0; f < rs->FieldCount(); ++f) {
-            const Value v = rs->ValueAt(b, f);
-            row += v.isNull() ? "|null" : "|" + TextOf(v);
-        }
-        out.push_back(std::move(row));
-    }
-    return out;
-}
-
-RecordsetPtr OpenAt(Stream& s, std::int64_t at) {
-    s.SetPosition(at);
-    auto rs = Recordset::Create();
-    rs->Open(s);
-    return rs;
-}
-
-RecordsetPtr FromBytes(const Bytes& image) {
-    Stream s;
-    s.Open();
-    s.Write(image);
-    return OpenAt(s, 0);
-}
-
 void SetAt(const RecordsetPtr& rs, Bookmark b, const std::string& field, Value v) {
     rs->SetBookmark(b);
     rs->Set(field, std::move(v));
@@ -88,7 +47,7 @@ TEST(KeptImage, TheSourceAndEveryRecordSetOpenedFromItChangeIndependently) {
     }
 
     EXPECT_EQ(Cells(second), before);
-    EXPECT_EQ(Cells(FromBytes(s.Buffer())), before) << "the bytes are those of the saved rows";
+    EXPECT_EQ(Cells(Load(s.Buffer())), before) << "the bytes are those of the saved rows";
     EXPECT_EQ(TextOf(source->ValueAt(5999, 0)), "renamed 5999");
     EXPECT_EQ(TextOf(source->ValueAt(1, 0)), "source changed the first");
     EXPECT_EQ(TextOf(first->ValueAt(1, 0)), "first changed the first");
@@ -101,7 +60,7 @@ TEST(KeptImage, TheSourceAndEveryRecordSetOpenedFromItChangeIndependently) {
     EXPECT_EQ(source->RecordCount(), 9000);
     EXPECT_EQ(first->RecordCount(), 9001);
     // and each of them still saves what it holds
-    EXPECT_EQ(Cells(FromBytes([&] {
+    EXPECT_EQ(Cells(Load([&] {
                   Stream t;
                   t.Open();
                   first->Save(t);

@@ -131,47 +131,24 @@ TEST(PropertyBag, CorruptImagesNameWhatIsWrong) {
         std::function<void(Bytes&)> damage;
         const char* expected;
     };
+    // sets the byte at `at` (counted from the end when negative), the checksum made right again
+    auto set = [](std::ptrdiff_t at, std::uint8_t v) {
+        return [=](Bytes& b) {
+            *((at < 0 ? b.end() : b.begin()) + at) = v;
+            FixChecksum(b);
+        };
+    };
     const Case cases[] = {
         {"magic", [](Bytes& b) { b[0] = 'X'; }, "bad magic"},
-        {"newer version",
-         [](Bytes& b) {
-             b[4] = 2;
-             FixChecksum(b);
-         },
-         "version 2 is newer"},
-        {"version 0",
-         [](Bytes& b) {
-             b[4] = 0;
-             FixChecksum(b);
-         },
-         "version 0"},
+        {"newer version", set(4, 2), "version 2 is newer"},
+        {"version 0", set(4, 0), "version 0 is not a valid version"},
         {"checksum", [](Bytes& b) { b[23] ^= 0x20; }, "checksum mismatch"},
         {"stored checksum", [](Bytes& b) { b.back() ^= 1; }, "checksum mismatch"},
         {"trailing", [](Bytes& b) { b.push_back(0); }, "1 trailing bytes"},
-        {"huge count",
-         [](Bytes& b) {
-             b[8] = 0x7F;
-             FixChecksum(b);
-         },
-         "item count"},
-        {"unknown type",
-         [](Bytes& b) {
-             b[17] = 42;
-             FixChecksum(b);
-         },
-         "unknown value type 42"},
-        {"text longer than image",
-         [](Bytes& b) {
-             b[21] = 0x10;
-             FixChecksum(b);
-         },
-         "item 1 of 2 (\"Name\"), value is truncated"},
-        {"Boolean byte",
-         [](Bytes& b) {
-             b[b.size() - 5] = 7;
-             FixChecksum(b);
-         },
-         "Boolean byte 7"},
+        {"huge count", set(8, 0x7F), "item count"},
+        {"unknown type", set(17, 42), "unknown value type 42"},
+        {"text longer than image", set(21, 0x10), "item 1 of 2 (\"Name\"), value is truncated"},
+        {"Boolean byte", set(-5, 7), "Boolean byte 7"},
         {"duplicate name",
          [](Bytes& b) {
              std::copy_n("NAME", 4, b.begin() + 29);

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "records/errors.h"
 #include "records/recordset.h"
+#include "records/stream.h"
 #include "records/value_rules.h"
 
 namespace records::testing {
@@ -51,6 +53,57 @@ inline std::vector<std::string> Texts(const RecordsetPtr& rs, const std::string&
 
 using Names = std::vector<std::string>;
 
+// Enough rows for several slot segments and several text chunks per column, Nulls in each.
+inline RecordsetPtr ManyPeople(int n = 9000) {
+    auto rs = PeopleRs();
+    for (int i = 0; i < n; ++i) {
+        AddPerson(rs, i % 11 ? Value("name number " + std::to_string(i)) : Value::Null(),
+                  i % 7 ? Value(i * 37 % 1000 - 500) : Value::Null(), Money(i / 4.0),
+                  Value(Date{40000.0 + i}), i % 3 ? Value(std::string(i % 5, 'x')) : Value::Null(),
+                  i % 2 ? Value(i) : Value::Null());
+    }
+    rs->UpdateBatch();
+    return rs;
+}
+
+// Every cell of the record set in view order, as text, with its bookmark and status.
+inline std::vector<std::string> Cells(const RecordsetPtr& rs) {
+    std::vector<std::string> out;
+    auto c = rs->Clone();
+    c->SetSort(std::string(rs->Sort()));
+    for (c->MoveFirst(); !c->IsEOF(); c->MoveNext()) {
+        std::string row = std::to_string(c->GetBookmark()) + "/" + std::to_string(c->Status());
+        for (int f = 0; f < c->FieldCount(); ++f) {
+            const Value v = c->Get(f);
+            row += v.isNull() ? "|null" : "|" + TextOf(v);
+        }
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+// The image the record set saves, and a record set opened from an image.
+inline Bytes ImageOf(const RecordsetPtr& rs) {
+    Stream s;
+    s.Open();
+    rs->Save(s);
+    return s.Buffer();
+}
+
+inline RecordsetPtr OpenAt(Stream& s, std::int64_t at) {
+    s.SetPosition(at);
+    auto rs = Recordset::Create();
+    rs->Open(s);
+    return rs;
+}
+
+inline RecordsetPtr Load(const Bytes& image) {
+    Stream s;
+    s.Open();
+    s.Write(image);
+    return OpenAt(s, 0);
+}
+
 // The error number that `body` throws, 0 when it throws none.
 template <class F>
 long ErrorOf(F&& body) {
@@ -70,6 +123,15 @@ std::string DescriptionOf(F&& body) {
         return e.Description();
     }
     return {};
+}
+
+// Passes when `body` throws an error whose description holds `text`.
+template <class F>
+::testing::AssertionResult Says(F&& body, std::string_view text) {
+    const std::string d = DescriptionOf(std::forward<F>(body));
+    if (d.find(text) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the error says \"" << d << "\", not \"" << text << "\"";
 }
 
 }  // namespace records::testing

@@ -72,18 +72,6 @@ TEST(SortTest, SortKeepsTheCurrentRowAndTheFilter) {
     EXPECT_EQ(rs->AbsolutePosition(), 3);
 }
 
-TEST(SortTest, RowsAddedElsewhereJoinAtTheirSortedPlace) {
-    auto rs = Sample();
-    rs->SetSort("Name");
-    auto other = rs->Clone();
-    AddPerson(other, "bob", 9);
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"Alpha", "alpha", "bob", "BRAVO", "charlie", "delta"}));
-    // the view that adds shows its new row last and current
-    AddPerson(rs, "aaron", 9);
-    EXPECT_EQ(Texts(rs, "Name").back(), "aaron");
-    EXPECT_EQ(rs->Get("Name"), Value("aaron"));
-}
-
 // A clone given its source's sort takes the source's order only while that order is still what
 // sorting gives: an edit since the source's sort leaves the source's rows where they were.
 TEST(SortTest, CloneSortedLikeItsSourceSortsTheRowsAsTheyAreNow) {

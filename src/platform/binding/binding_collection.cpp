@@ -299,10 +299,6 @@ void BindingCollection::userEdited(Binding& b) {
     if (busy_ > 0) return;
     b.changed_ = true;
     b.written_.reset();
-    if (mode_ == UpdateMode::Immediate && source_) {
-        BusyGuard busy(busy_);
-        writeBinding(b);
-    }
 }
 
 void BindingCollection::raiseError(long number, const QString& description, Binding* b) {

@@ -38,9 +38,8 @@ class BindingCollection : public QObject {
     Q_OBJECT
 
   public:
-    // The old numbering: 0 use property attributes, 1 when the property changes, 2 when the row
-    // changes. 0 behaves as 2 here.
-    enum class UpdateMode : int { UsePropertyAttributes = 0, Immediate = 1, WhenRowChanges = 2 };
+    // Edits are written when the row changes (MoveZero, Move); 0 behaves as 2.
+    enum class UpdateMode : int { UsePropertyAttributes = 0, WhenRowChanges = 2 };
 
     explicit BindingCollection(QObject* parent = nullptr);
     ~BindingCollection() override;

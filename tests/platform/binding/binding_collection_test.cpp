@@ -222,13 +222,6 @@ TEST_F(BindingForm, AValueTheFieldRefusesRaisesErrorAndTheOthersAreStillWritten)
     EXPECT_EQ(rs->Get("CASE_ID"), Value("2020BK0001X"));
 }
 
-TEST_F(BindingForm, ImmediateModeWritesEachEditAtOnce) {
-    bind.SetUpdateMode(BindingCollection::UpdateMode::Immediate);
-    typeInto(caseId, "Z");
-    EXPECT_EQ(rs->Get("CASE_ID"), Value("2020BK0001Z"));
-    EXPECT_FALSE(bind.Item("CaseID")->DataChanged());
-}
-
 TEST_F(BindingForm, ARowChangedThroughAnotherViewDoesNotOverwriteWhatIsTyped) {
     typeInto(trustee, " Jr");
     auto clone = rs->Clone();
@@ -273,26 +266,6 @@ TEST_F(BindingForm, KeysAndNamesAreCheckedWhenBinding) {
     EXPECT_EQ(bind.Count(), 5);
     bind.Clear();
     EXPECT_EQ(bind.Count(), 0);
-}
-
-TEST(BindingNames, BoundPropertyNamesReachTheirQtCounterparts) {
-    auto rs = twoCases();
-    BindingCollection bind;
-    bind.SetDataSource(rs);
-    QLabel label;
-    QPlainTextEdit box;
-    Binding* caption = bind.Add(&label, "Caption", "CASE_ID");
-    Binding* text = bind.Add(&box, "Text", "TRSTE_NM");
-    EXPECT_EQ(caption->PropertyName(), "text");
-    EXPECT_EQ(text->PropertyName(), "plainText");
-    EXPECT_EQ(label.text(), "2020BK0001");
-    EXPECT_EQ(box.toPlainText(), "Pat Doe");
-    EXPECT_FALSE(text->DataChanged());  // reading is not an edit
-
-    QTest::keyClicks(&box, "!");
-    EXPECT_TRUE(text->DataChanged());
-    bind.MoveZero();
-    EXPECT_EQ(rs->Get("TRSTE_NM"), Value("!Pat Doe"));
 }
 
 TEST(BindingLifetime, AControlThatIsGoneIsSkipped) {

@@ -106,13 +106,4 @@ TEST(InvalidMark, ClearKeepsAPaletteTheControlHadOfItsOwn) {
     services.ClearInvalid(nullptr);  // no control: nothing happens
 }
 
-TEST(PrepareForm, GivesTheFormAnIconAndAReadableFont) {
-    BackEndGlobalServices services(nullptr, nullptr);
-    QWidget form;
-    services.PrepareForm(&form);
-    EXPECT_FALSE(form.windowIcon().isNull());
-    EXPECT_TRUE(form.testAttribute(Qt::WA_SetFont));
-    EXPECT_GE(form.font().pointSizeF(), 9.0);
-}
-
 }  // namespace

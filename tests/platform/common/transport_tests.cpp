@@ -2,7 +2,6 @@
 // with the synchronous services, time-outs, late answers, and the injected faults.
 #include <set>
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -151,26 +150,6 @@ TEST_F(TransportTest, AnswerJustInsideTheLimitIsNotTimedOut) {
     EXPECT_TRUE(timedOut_.empty());
 }
 
-TEST_F(TransportTest, FailFaultAnswersANotificationWithoutAskingTheBackEnd) {
-    build(90.0, {"CASES=fail"});
-    const std::string key = send("CASES");
-    send("OPENARS");
-    ASSERT_TRUE(waitUntil([&] { return ready_.size() == 2; }));
-    EXPECT_EQ(backEnd_->calls(), std::vector<std::string>{"Handle:OPENARS"});
-    const std::string theme = fullTheme("CASES");
-    EXPECT_FALSE(lib().answerStore->GetPart("ACNTSRCVBL", theme, key));
-    const auto header = lib().answerStore->GetPart("HALBERON", theme, key);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(records::TextOf(header->Recordset()->Get("MessageKey")), key);
-    const auto note = lib().answerStore->GetPart("NOTIFICATION", theme, key);
-    ASSERT_TRUE(note);
-    auto rows = note->Recordset();
-    ASSERT_EQ(rows->RecordCount(), 1);
-    rows->MoveFirst();
-    EXPECT_EQ(records::TextOf(rows->Get("COMPLETION_CD")), "BACKEND_FAILED");
-    EXPECT_NE(records::TextOf(rows->Get("COMPLETION_MSG")).find("failed"), std::string::npos);
-}
-
 TEST_F(TransportTest, ThrowingBackEndAnswersANotificationWithItsReason) {
     build();
     backEnd_->onHandle = [](const messaging::Request&) -> messaging::Answer {
@@ -182,35 +161,6 @@ TEST_F(TransportTest, ThrowingBackEndAnswersANotificationWithItsReason) {
     ASSERT_TRUE(note);
     note->Recordset()->MoveFirst();
     EXPECT_EQ(records::TextOf(note->Recordset()->Get("NOTE")), "database is locked");
-}
-
-TEST_F(TransportTest, DropFaultLosesTheAnswerSoTheRequestTimesOut) {
-    build(0.5, {"casears=drop"});
-    send("CASEARS");
-    send("CASES");
-    ASSERT_TRUE(waitUntil([&] { return timedOut_.size() == 1; }, 2000));
-    EXPECT_EQ(timedOut_[0], fullTheme("CASEARS"));
-    EXPECT_EQ(ready_, std::vector<std::string>{fullTheme("CASES")});
-    EXPECT_EQ(backEnd_->count("Handle:CASEARS"), 1);  // handled, then lost on the way back
-}
-
-TEST_F(TransportTest, DelayFaultHoldsTheAnswerBackOnlyForItsTheme) {
-    build(90.0, {"OPENARS=delay:400"});
-    QElapsedTimer timer;
-    timer.start();
-    send("OPENARS");
-    send("CASES");
-    ASSERT_TRUE(waitUntil([&] { return ready_.size() == 2; }));
-    EXPECT_GE(timer.elapsed(), 400);
-    EXPECT_EQ(ready_, (std::vector<std::string>{fullTheme("CASES"), fullTheme("OPENARS")}));
-}
-
-TEST_F(TransportTest, DelayBeyondTheLimitTimesOutAndDropsTheAnswer) {
-    build(0.1, {"*=delay:300"});
-    send("PROCESS");
-    ASSERT_TRUE(waitUntil([&] { return timedOut_.size() == 1; }, 2000));
-    testing_support::pumpFor(500);
-    EXPECT_TRUE(ready_.empty());
 }
 
 TEST_F(TransportTest, MessageKeysAreUniqueReadableBeforeSendAndComeBackWithTheAnswer) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -188,19 +187,6 @@ TEST_F(ArGridFixture, FirstVisibleRowReadsAndWritesAsABookmark) {
     EXPECT_EQ(grid.Bookmark(), grid.BookmarkAt(12));
     EXPECT_EQ(records::TextOf(grid.CellValue("ACCT_RCVBL_NBR")),
               records::TextOf(rs->ValueAt(*grid.BookmarkAt(12), rs->FieldIndex("ACCT_RCVBL_NBR"))));
-
-    DataGrid cases;
-    buildCaseGrid(cases);
-    std::vector<CaseRow> rows;
-    for (int i = 0; i < 30; ++i)
-        rows.push_back({"C" + std::to_string(i), "O", "T", "", 2024, 1, 1});
-    cases.resize(600, 250);
-    cases.SetDataSource(makeCaseRecordset(rows));
-    showAndPaint(cases);
-    cases.SetFirstRow(*cases.BookmarkAt(7));
-    EXPECT_EQ(cases.FirstRow(), cases.BookmarkAt(7));
-    EXPECT_EQ(cases.view()->verticalScrollBar()->value() % 2, 0)
-        << "a case's lines scroll together";
 }
 
 TEST_F(ArGridFixture, RowsAddedChangedOrDeletedThroughOtherViewsShowAtOnce) {
@@ -287,28 +273,6 @@ TEST(GridTwoLines, EitherLineOfACaseMakesThatCaseCurrent) {
     QTest::keyClick(grid.view(), Qt::Key_Up);
     EXPECT_EQ(grid.Bookmark(), grid.BookmarkAt(0));
     EXPECT_EQ(rowCol.size(), 3);
-}
-
-TEST(GridBinding, BindingStandsWhereTheRecordSetStands) {
-    DataGrid grid;
-    buildArGrid(grid);
-    auto rs = makeArRecordset(arRows(5));
-    auto clone = rs->Clone();
-    clone->MoveLast();
-    grid.SetDataSource(clone);
-    EXPECT_EQ(grid.Bookmark(), grid.BookmarkAt(4));
-    EXPECT_EQ(grid.CellValue("ACCT_RCVBL_NBR").whole(), 1028);
-    EXPECT_THROW(grid.CellValue("No Such"), records::Error);
-
-    DataGrid empty;
-    buildArGrid(empty);
-    empty.SetDataSource(makeArRecordset({}));
-    try {
-        empty.CellValue("Status");
-        FAIL() << "an empty grid has no current row";
-    } catch (const records::Error& e) {
-        EXPECT_EQ(e.Number(), records::err::NoCurrentRecord);
-    }
 }
 
 }  // namespace

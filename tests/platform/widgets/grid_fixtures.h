@@ -2,6 +2,7 @@
 // Record sets and grid set-ups shaped like the screen's receivable and case grids.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QApplication>
@@ -38,16 +39,13 @@ inline records::RecordsetPtr makeArRecordset(const std::vector<ArRow>& rows) {
     rs->AppendField("ACCT_RCVBL_BAL_AMT", FieldType::Currency);
     rs->Open();
     for (const ArRow& r : rows) {
-        rs->AddNew();
-        rs->Set("Cust_ID", Value("1002"));
-        rs->Set("TRNSCTN_DT", Value(records::DateSerial(r.year, r.month, r.day)));
-        rs->Set("ACCT_RCVBL_NBR", Value(r.number));
-        rs->Set("ACCT_RCVBL_CK_NBR", Value(r.check));
-        rs->Set("ACCT_RCVBL_TYP_CD", Value(r.type));
-        rs->Set("ACCT_STTS_CD", Value(r.status));
-        rs->Set("ACCT_RCVBL_DUE_AMT", Value(records::Currency{r.dueCents * 100}));
-        rs->Set("ACCT_RCVBL_BAL_AMT", Value(records::Currency{r.balanceCents * 100}));
-        rs->Update();
+        rs->AddNew(
+            {"Cust_ID", "TRNSCTN_DT", "ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD",
+             "ACCT_STTS_CD", "ACCT_RCVBL_DUE_AMT", "ACCT_RCVBL_BAL_AMT"},
+            {Value("1002"), Value(records::DateSerial(r.year, r.month, r.day)), Value(r.number),
+             Value(r.check), Value(r.type), Value(r.status),
+             Value(records::Currency{r.dueCents * 100}),
+             Value(records::Currency{r.balanceCents * 100})});
     }
     rs->UpdateBatch();
     if (!rows.empty()) rs->MoveFirst();
@@ -75,10 +73,10 @@ struct ColumnSpec {
     Qt::Alignment alignment = {};
 };
 
-inline void addColumns(DataGrid& grid, const std::vector<ColumnSpec>& specs) {
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const ColumnSpec& s = specs[i];
-        GridColumn& c = grid.Columns().Add(static_cast<int>(i));
+inline void addColumns(DataGrid& grid, const std::vector<ColumnSpec>& specs, int first = 0) {
+    for (int i = first; i < first + static_cast<int>(specs.size()); ++i) {
+        const ColumnSpec& s = specs[static_cast<std::size_t>(i - first)];
+        GridColumn& c = grid.Columns().Add(i);
         c.SetCaption(s.caption);
         c.SetName(s.name);
         c.SetDataField(*s.field ? s.field : s.name);
@@ -87,7 +85,7 @@ inline void addColumns(DataGrid& grid, const std::vector<ColumnSpec>& specs) {
         c.SetVisible(s.visible);
         c.SetNumberFormat(s.format);
         c.SetLevel(s.level);
-        c.SetPosition(static_cast<int>(i));
+        c.SetPosition(i);
         c.SetAlignment(s.alignment);
     }
 }
@@ -100,27 +98,26 @@ inline void buildArGrid(DataGrid& grid) {
     group.SetWidth(8000);
     group.SetCaption("Account Receivables Available for Bankruptcy");
     addColumns(
-        grid,
-        {
-            {"AR #", "AcctRcvblNumber", "", FieldType::Text, 989.8583, true},
-            {"AR Type", "AcctRcvblType", "", FieldType::Text, 1785.26, true},
-            {"Issue Date", "Issue Date", "TRNSCTN_DT", FieldType::Date, 1049.953, true, "", 0,
-             Qt::AlignHCenter},
-            {"Status", "Status", "", FieldType::Text, 1140.095, true},
-            {"Assessment Amount", "Assessment Amount", "ACCT_RCVBL_DUE_AMT", FieldType::Currency,
-             1604.976, true, "CURRENCY", 0, Qt::AlignRight},
-            {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", FieldType::Currency, 1425.26, true,
-             "CURRENCY", 0, Qt::AlignRight},
-            {"AR Type", "AR Type", "ACCT_RCVBL_TYP_CD", FieldType::Text, 255.1181, false},
-            {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_TYP_CD", FieldType::Text,
-             315.2126, false},
-            {"ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", "ACCT_RCVBL_NBR", FieldType::Long, 315.2126,
-             false},
-            {"ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_CK_NBR", FieldType::Long,
-             315.2126, false},
-            {"ACCT_STTS_CD", "ACCT_STTS_CD", "ACCT_STTS_CD", FieldType::Text, 315.2126, false},
-            {"ACTION", "ACTION", "ACTION", FieldType::Text, 315.2126, false},
-        });
+        grid, {
+                  {"AR #", "AcctRcvblNumber", "", FieldType::Text, 989.8583, true},
+                  {"AR Type", "AcctRcvblType", "", FieldType::Text, 1785.26, true},
+                  {"Issue Date", "Issue Date", "TRNSCTN_DT", FieldType::Date, 1049.953, true, "", 0,
+                   Qt::AlignHCenter},
+                  {"Status", "Status", "", FieldType::Text, 1140.095, true},
+                  {"Assessment Amount", "Assessment Amount", "ACCT_RCVBL_DUE_AMT",
+                   FieldType::Currency, 1604.976, true, "CURRENCY", 0, Qt::AlignRight},
+                  {"Amount Due", "Amount Due", "ACCT_RCVBL_BAL_AMT", FieldType::Currency, 1425.26,
+                   true, "CURRENCY", 0, Qt::AlignRight},
+                  {"AR Type", "AR Type", "ACCT_RCVBL_TYP_CD", FieldType::Text, 255.1181, false},
+              });
+    // hidden columns named after their fields
+    for (const char* f :
+         {"ACCT_RCVBL_TYP_CD", "ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_STTS_CD", "ACTION"}) {
+        const int i = grid.Columns().Count();
+        const bool number = std::string_view(f).find("NBR") != std::string_view::npos;
+        addColumns(grid, {{f, f, f, number ? FieldType::Long : FieldType::Text, 315.2126, false}},
+                   i);
+    }
     grid.SetSelectTypeRow(DataGrid::RowSelection::Multi);
 }
 
@@ -143,17 +140,13 @@ inline records::RecordsetPtr makeCaseRecordset(const std::vector<CaseRow>& rows)
     rs->AppendField("CRT_CLSE_DT", FieldType::Date);
     rs->Open();
     for (const CaseRow& r : rows) {
-        rs->AddNew();
-        rs->Set("CUST_ID", Value("1002"));
-        rs->Set("CASE_ID", Value(r.caseId));
-        rs->Set("STTS_CD", Value(r.status));
-        rs->Set("TRSTE_NM", Value(r.trustee));
-        rs->Set("TRSTE_PHN_NBR", Value(r.phone));
-        rs->Set("CRT_FILE_DT", Value(records::DateSerial(r.fileYear, r.fileMonth, r.fileDay)));
-        rs->Set("CLM_FILE_DT", Value(records::DateSerial(r.fileYear, r.fileMonth, r.fileDay + 3)));
-        rs->Set("NTFCTN_DT", Value(records::DateSerial(r.fileYear, r.fileMonth, r.fileDay + 1)));
-        rs->Set("CRT_CLSE_DT", Value::Null());
-        rs->Update();
+        const auto day = [&](int plus) {
+            return Value(records::DateSerial(r.fileYear, r.fileMonth, r.fileDay + plus));
+        };
+        rs->AddNew({"CUST_ID", "CASE_ID", "STTS_CD", "TRSTE_NM", "TRSTE_PHN_NBR", "CRT_FILE_DT",
+                    "CLM_FILE_DT", "NTFCTN_DT"},
+                   {Value("1002"), Value(r.caseId), Value(r.status), Value(r.trustee),
+                    Value(r.phone), day(0), day(3), day(1)});
     }
     rs->UpdateBatch();
     if (!rows.empty()) rs->MoveFirst();

@@ -134,49 +134,6 @@ TEST(GridModel, ColumnSetUpWithDrawingOffLaysTheGridOutOnceWhenDrawingResumes) {
     }
 }
 
-TEST(GridModel, FindsColumnsByNameWithoutRegardToCaseAndRefusesUnknownOnes) {
-    DataGrid grid;
-    buildArGrid(grid);
-    EXPECT_EQ(grid.Columns().Count(), 12);
-    EXPECT_EQ(grid.Columns().Item("amount due").Caption(), "Amount Due");
-    EXPECT_EQ(&grid.Columns().Item("ACCT_RCVBL_TYP_CD"), &grid.Columns().Item(7));
-    try {
-        grid.Columns().Item("No Such Column");
-        FAIL() << "an unknown column name was accepted";
-    } catch (const records::Error& e) {
-        EXPECT_EQ(e.Number(), records::err::ItemNotFound);
-    }
-    EXPECT_THROW(grid.Columns().Item(12), records::Error);
-
-    // Rebuilding yields exactly the table's columns, none twice.
-    buildArGrid(grid);
-    EXPECT_EQ(grid.Columns().Count(), 12);
-    EXPECT_EQ(grid.Groups().Count(), 1);
-}
-
-TEST(GridModel, WidthsInTwipsBecomePixelsAtTheLogicalResolution) {
-    DataGrid grid;
-    buildArGrid(grid);
-    const double dpi = grid.logicalDpiX();
-    // Six visible columns; edges come from the running total in twips.
-    const double widths[] = {989.8583, 1785.26, 1049.953, 1140.095, 1604.976, 1425.26};
-    ASSERT_EQ(grid.model().columnCount(), 6);
-    double total = 0;
-    int edge = 0;
-    for (int i = 0; i < 6; ++i) {
-        total += widths[i];
-        const int next = twipsToPixels(total, dpi);
-        EXPECT_EQ(grid.view()->horizontalHeader()->sectionSize(i), next - edge) << "column " << i;
-        edge = next;
-    }
-    EXPECT_EQ(twipsToPixels(1440, 96), 96);
-    EXPECT_EQ(twipsToPixels(1440, 120), 120);
-
-    grid.SetWidthTwips(8080);
-    EXPECT_EQ(grid.width(), twipsToPixels(8080, dpi));
-    EXPECT_NEAR(grid.WidthTwips(), 8080, 1440.0 / dpi);
-}
-
 TEST(GridModel, HiddenColumnsTakeNoPlaceButStillCarryTheirValues) {
     DataGrid grid;
     buildArGrid(grid);
@@ -196,32 +153,6 @@ TEST(GridModel, HiddenColumnsTakeNoPlaceButStillCarryTheirValues) {
     EXPECT_EQ(grid.model().columnCount(), 6);
     EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal).toString(), "ACTION");
     EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal, Qt::ToolTipRole).toString(), "ACTION");
-}
-
-TEST(GridModel, FormatsMoneyDatesAndDigitPatternsForDisplayOnly) {
-    DataGrid grid;
-    buildArGrid(grid);
-    auto rs = makeArRecordset({{12345, 2, "TX", "OPN", 2024, 3, 7, 123450, -2500}});
-    grid.SetDataSource(rs);
-    EXPECT_EQ(grid.CellText(0, "Assessment Amount"), "$1,234.50");
-    EXPECT_EQ(grid.CellText(0, "Amount Due"), "($25.00)");  // en_US as QLocale has it
-    EXPECT_EQ(grid.CellText(0, "Issue Date"), "3/7/2024");
-    EXPECT_EQ(grid.model().index(0, 4).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                  Qt::AlignHorizontal_Mask,
-              Qt::AlignRight);
-    // The raw value stays a number in the model and in the record set.
-    EXPECT_DOUBLE_EQ(grid.model().index(0, 4).data(Qt::EditRole).toDouble(), 1234.5);
-    EXPECT_EQ(rs->Get("ACCT_RCVBL_DUE_AMT").type(), Value::Type::Currency);
-
-    DataGrid cases;
-    buildCaseGrid(cases);
-    cases.SetDataSource(makeCaseRecordset({{"A", "O", "Ann", "5551234567", 2024, 1, 2},
-                                           {"B", "O", "Bob", "1234567", 2024, 1, 2},
-                                           {"C", "O", "Cy", "", 2024, 1, 2}}));
-    EXPECT_EQ(cases.CellText(0, "Phone Number"), "(555) 123 - 4567");
-    EXPECT_EQ(cases.CellText(1, "Phone Number"), "() 123 - 4567");
-    EXPECT_EQ(cases.CellText(2, "Phone Number"), "");
-    EXPECT_EQ(cases.CellText(0, "Closing Date"), "");  // a Null date shows nothing
 }
 
 TEST(GridModel, CaseGridShowsEachRecordOnTwoLinesWithTheTrusteeSpanningThreeDates) {
@@ -297,50 +228,6 @@ TEST(GridModel, RowLoadedIsAskedOnlyForRowsBroughtIntoViewAndCachedUntilTheRowCh
     // Display texts never reach the record set.
     EXPECT_FALSE(rs->HasField("AcctRcvblNumber"));
     EXPECT_EQ(rs->ValueAt(second, rs->FieldIndex("ACCT_RCVBL_NBR")).whole(), 42);
-}
-
-TEST(GridModel, RowLoadedTextsReplaceTheShownValuesAndRefreshAsksAgain) {
-    DataGrid grid;
-    buildArGrid(grid);
-    auto rs = makeArRecordset(arRows(2));
-    int calls = 0;
-    grid.SetRowLoadedHandler([&](int index, records::Bookmark, RowValues& values) {
-        ++calls;
-        EXPECT_EQ(index, 0);
-        values.Set("Issue Date", Value("as of today"));
-        EXPECT_THROW(values.Set("Nope", Value(1)), records::Error);
-    });
-    grid.SetDataSource(rs);
-    EXPECT_EQ(grid.CellText(0, "Issue Date"), "as of today");
-    EXPECT_EQ(records::TextOf(grid.CellValue("Issue Date")), "as of today");
-    EXPECT_EQ(rs->Get("TRNSCTN_DT").type(), Value::Type::Date);
-    EXPECT_EQ(calls, 1);
-    grid.Refresh();
-    grid.CellText(0, "Issue Date");
-    EXPECT_EQ(calls, 2);
-}
-
-TEST(GridModel, UnboldStyleSetLeavesOnlyTheGroupBandBold) {
-    DataGrid grid;
-    buildArGrid(grid);
-    grid.StyleSets().Add("UNBOLD");
-    grid.SetDataSource(makeArRecordset(arRows(1)));
-    // As the screen's bolding does it.
-    grid.StyleSets().Item("UNBOLD").SetBold(false);
-    grid.SetFontBold(true);
-    for (int c = 0; c < grid.Columns().Count(); ++c) {
-        grid.Columns().Item(c).SetStyleSet("UNBOLD");
-        grid.Columns().Item(c).SetHeadStyleSet("UNBOLD");
-    }
-    EXPECT_TRUE(grid.font().bold());
-    const QFont cell = grid.model().index(0, 0).data(Qt::FontRole).value<QFont>();
-    EXPECT_FALSE(cell.bold());
-    EXPECT_EQ(cell.pointSizeF(), grid.font().pointSizeF());
-    EXPECT_THROW(grid.StyleSets().Item("MISSING"), records::Error);
-
-    // Without the style set, cells take the grid's font.
-    grid.Columns().Item(0).SetStyleSet("");
-    EXPECT_TRUE(grid.model().index(0, 0).data(Qt::FontRole).value<QFont>().bold());
 }
 
 }  // namespace

@@ -98,24 +98,6 @@ TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
     EXPECT_EQ(scripted.tabs(), 1);
 }
 
-TEST(ScriptedInteraction, AnswersFromTheQueueAndRecordsEveryBox) {
-    ScriptedInteraction interaction;
-    std::vector<std::string> logged;
-    interaction.onBox = [&](const ScriptedInteraction::Box& box) { logged.push_back(box.text); };
-    interaction.queueAnswer(MsgAnswer::Yes);
-    interaction.queueAnswer(MsgAnswer::OK);
-    EXPECT_EQ(interaction.MsgBox("Write off?", MsgButtons::YesNoCancel, MsgIcon::Question, "T1"),
-              MsgAnswer::Yes);
-    EXPECT_EQ(interaction.MsgBox("Done", MsgButtons::OK, MsgIcon::Information, "T2"),
-              MsgAnswer::OK);
-    ASSERT_EQ(interaction.boxes().size(), 2u);
-    EXPECT_EQ(interaction.boxes()[0].icon, MsgIcon::Question);
-    EXPECT_EQ(interaction.boxes()[0].title, "T1");
-    EXPECT_EQ(interaction.lastBox()->text, "Done");
-    EXPECT_EQ(logged, (std::vector<std::string>{"Write off?", "Done"}));
-    EXPECT_TRUE(interaction.failures().empty());
-}
-
 TEST(ScriptedInteraction, AnUnansweredOrMisfitAnswerIsAFailure) {
     ScriptedInteraction interaction;
     int unanswered = 0;
