@@ -3,6 +3,7 @@
 #include <cstring>
 #include <random>
 
+#include "entry_points.h"
 #include "records/image.h"
 #include "records/property_bag.h"
 #include "records/stream.h"
@@ -35,20 +36,11 @@ RecordsetPtr Varied() {
 }
 
 Bytes ImageOf(const RecordsetPtr& rs) {
-    Stream s;
-    s.Open();
-    rs->Save(s);
-    return s.Buffer();
+    return fuzz::SaveImage(*rs);
 }
 
 RecordsetPtr Load(const Bytes& image) {
-    Stream s;
-    s.Open();
-    s.Write(image);
-    s.SetPosition(0);
-    auto rs = Recordset::Create();
-    rs->Open(s);
-    return rs;
+    return fuzz::LoadImage(image);
 }
 
 // Re-seals an edited image: payload length and checksum made right again.
