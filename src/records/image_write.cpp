@@ -334,7 +334,7 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     }
     out.U32(modified_);
     out.Raw(originals_.data(), originals_.size());
-    const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
+    const auto body = static_cast<std::size_t>(out.Here() - dst);
     out.U32(Crc32c(dst, body));
 }
 
