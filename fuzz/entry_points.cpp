@@ -49,9 +49,7 @@ void FuzzPropertyBag(const std::uint8_t* data, std::size_t size) {
 
 namespace records::fuzz {
 
-namespace {
-
-Bytes SaveImage(Recordset& rs) {
+Bytes SaveImage(const Recordset& rs) {
     Stream s;
     s.Open();
     rs.Save(s);
@@ -68,6 +66,8 @@ RecordsetPtr LoadImage(const Bytes& image) {
     Require(s.AtEnd());
     return rs;
 }
+
+namespace {
 
 // A record set with a field of every type and rows with Nulls, texts of every length, statuses.
 RecordsetPtr Sample() {

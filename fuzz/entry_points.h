@@ -6,7 +6,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "records/recordset.h"
+
 namespace records::fuzz {
+
+// A record set's saved image, and a record set loaded from one; loading must read the image to
+// its end (anything else aborts). The image tests save and load through these too.
+Bytes SaveImage(const Recordset& rs);
+RecordsetPtr LoadImage(const Bytes& image);
 
 // PropertyBag::SetContents; an accepted image must encode back to the same bytes.
 void FuzzPropertyBag(const std::uint8_t* data, std::size_t size);

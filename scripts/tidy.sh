@@ -43,13 +43,23 @@ else
   }
   # Changed since the revision, committed or not; deleted files have nothing left to check.
   mapfile -t changed < <(git diff --name-only --diff-filter=d "$since" -- 'src/*.cpp' 'src/*.h')
-  declare -A wanted=()
+  declare -A wanted=() seen=()
+  # A header is checked through the sources that include it (by its path from src/); one that no
+  # source includes itself, through the sources of the headers that include it.
+  includers() {
+    local header=$1 user found=0
+    [ -z "${seen[$header]:-}" ] || return 0
+    seen[$header]=1
+    while IFS= read -r user; do wanted[$user]=1; found=1; done \
+      < <(git grep -l -F "#include \"${header#src/}\"" -- 'src/*.cpp' || true)
+    [ "$found" -eq 0 ] || return 0
+    while IFS= read -r user; do includers "$user"; done \
+      < <(git grep -l -F "#include \"${header#src/}\"" -- 'src/*.h' || true)
+  }
   for file in "${changed[@]}"; do
     case "$file" in
       *.cpp) wanted[$file]=1 ;;
-      *.h)  # a header is checked through the sources that include it (by its path from src/)
-        while IFS= read -r user; do wanted[$user]=1; done \
-          < <(git grep -l -F "#include \"${file#src/}\"" -- 'src/*.cpp' || true) ;;
+      *.h) includers "$file" ;;
     esac
   done
   files=("${!wanted[@]}")
@@ -59,12 +69,21 @@ fi
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+# clang cannot read GCC's precompiled headers (HALBERON_PCH): the commands go to clang-tidy
+# without them; every source includes what it needs itself.
+db=$build
+if grep -q 'cmake_pch' "$build/compile_commands.json"; then
+  db=$out/db
+  mkdir -p "$db"
+  sed -E 's# -Winvalid-pch -include [^ ]*/cmake_pch\.hxx##g' "$build/compile_commands.json" \
+    >"$db/compile_commands.json"
+fi
 # One clang-tidy per file; a file's report is kept only when it has findings (non-zero exit, since
 # .clang-tidy turns every warning into an error).
-export clang_tidy build out
+export clang_tidy db out
 printf '%s\0' "${files[@]}" | xargs -0 -n 1 -P "$jobs" bash -c '
   log="$out/$(printf "%s" "$1" | tr / _).log"
-  "$clang_tidy" -p "$build" --quiet "$1" >"$log" 2>&1 || exit 1
+  "$clang_tidy" -p "$db" --quiet "$1" >"$log" 2>&1 || exit 1
   rm -f "$log"' tidy-one || true
 
 mapfile -t reports < <(find "$out" -name '*.log' | sort)

@@ -101,7 +101,7 @@ void saveWindowPlace(const QWidget& window, QSettings& settings) {
 
 QString findUserGuide(const QString& programDir) {
     const QDir program(programDir);
-    const QString installed = QDir::cleanPath(program.filePath(kInstalledGuide));
+    QString installed = QDir::cleanPath(program.filePath(kInstalledGuide));
     if (QFileInfo(installed).isFile()) return installed;
     QDir folder = program;
     for (int level = 0; level <= kCheckoutLevels; ++level) {

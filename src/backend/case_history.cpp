@@ -102,7 +102,7 @@ class ChangeText {
             if (kind == Kind::Money) return Money(v.toDouble());
             return QString::number(v.toInteger());
         }
-        const QString text = v.toString();
+        QString text = v.toString();
         if (text.trimmed().isEmpty()) return kNone;
         if (kind == Kind::Day) {
             const QDate d = QDate::fromString(text, Qt::ISODate);

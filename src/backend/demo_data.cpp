@@ -7,6 +7,7 @@ namespace backend {
 namespace {
 
 constexpr std::int64_t kDollar = 10000;  // ten-thousandths
+constexpr std::int64_t kCent = kDollar / 100;
 
 QString S(const char* s) {
     return QString::fromUtf8(s);
@@ -209,7 +210,7 @@ void GeneratedCase(DemoWriter& w, const QString& custId, const QString& status, 
     if (status != QLatin1String("D")) {
         const int tied = r.between(1, 4);
         for (int i = 0; i < tied; ++i) {
-            const std::int64_t due = r.between(40, 4000) * kDollar + r.between(0, 99) * 100;
+            const std::int64_t due = r.between(40, 4000) * kDollar + r.between(0, 99) * kCent;
             const bool writtenOff = status == QLatin1String("W");
             w.receivable(custId, filing.addDays(-r.between(1, 700)), r.pick(Types()), due,
                          writtenOff ? 0 : due - r.between(0, 1) * (due / 4),
@@ -264,7 +265,7 @@ int GeneratedCustomers(DemoWriter& w, int count) {
 
         const int receivables = r.between(3, 15);
         for (int k = 0; k < receivables; ++k) {
-            const std::int64_t due = r.between(20, 3000) * kDollar + r.between(0, 99) * 100;
+            const std::int64_t due = r.between(20, 3000) * kDollar + r.between(0, 99) * kCent;
             const int kind = r.between(0, 19);
             const QString status = kind < 4 ? ar_status::Paid : ar_status::Open;
             const std::int64_t balance = kind < 5 ? 0 : (kind < 12 ? due : due / 2);
@@ -306,7 +307,7 @@ void LargeCustomer(DemoWriter& w, int count) {
     const QString id = QString::fromLatin1(kLargeCustomerId);
     w.startNumbersAt(5000001);
     for (int i = 0; i < count; ++i) {
-        const std::int64_t due = r.between(5, 5000) * kDollar + r.between(0, 99) * 100;
+        const std::int64_t due = r.between(5, 5000) * kDollar + r.between(0, 99) * kCent;
         w.receivable(id, w.today().addDays(-r.between(30, 2900)), r.pick(Types()), due,
                      due - r.between(0, 3) * (due / 5), ar_status::Open);
     }

@@ -120,7 +120,7 @@ QString KnownCustomer(RequestContext& ctx, const std::string& value, const std::
                               "Customer number '" + id + "' is not a number of at most 12 digits.",
                               where);
     }
-    const QString custId = QString::fromStdString(id);
+    QString custId = QString::fromStdString(id);
     if (!CustomerExists(ctx.sql, custId, lock)) {
         ctx.problems.throwNow(code::NoCustomer, "Customer " + id + " is not on file.", where);
     }
@@ -193,6 +193,7 @@ void AnswerCaseArs(RequestContext& ctx) {
         }
     }
     std::vector<std::int64_t> keys;
+    keys.reserve(cases.size());
     for (const CaseRecord& c : cases) keys.push_back(c.key);
     AddPart(ctx, records::kLayoutAccntRecv,
             [&](records::Recordset& rs) { AppendTiedReceivableRows(ctx.sql, keys, rs); });

@@ -83,13 +83,14 @@ QWidget* BankruptcyScreen::buildCustomerLabels(int first, const QString& title) 
     auto* group = new QGroupBox(title);
     group->setObjectName(first == 0 ? QStringLiteral("mFraCustomer(0)")
                                     : QStringLiteral("mFraCustomer(1)"));
+    const auto base = static_cast<std::size_t>(first);
     for (int i = 0; i < 7; ++i) {
         auto* label = new QLabel(group);
         label->setObjectName(arrayName("mLblDataBankruptcy", first + i));
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        mLblDataBankruptcy[static_cast<std::size_t>(first + i)] = label;
+        mLblDataBankruptcy[base + static_cast<std::size_t>(i)] = label;
     }
-    auto at = [&](int i) { return mLblDataBankruptcy[static_cast<std::size_t>(first + i)]; };
+    auto at = [&](int i) { return mLblDataBankruptcy[base + static_cast<std::size_t>(i)]; };
     QFont nameFont = at(0)->font();
     nameFont.setBold(true);
     at(0)->setFont(nameFont);

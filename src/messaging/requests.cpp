@@ -82,9 +82,10 @@ NotificationReport CollectNotification(const records::RecordsetPtr& rows, ErrorR
     rows->MoveFirst();
     for (int n = 0; n < 3 && !rows->IsEOF(); ++n) {
         const std::string code = records::TextOf(rows->Get("COMPLETION_CD"));
-        report.text += crlf + crlf + code + ": " + records::TextOf(rows->Get("COMPLETION_MSG")) +
-                       crlf + "Location: " + records::TextOf(rows->Get("LOCATION")) + crlf +
-                       records::TextOf(rows->Get("NOTE"));
+        report.text.append(crlf).append(crlf).append(code).append(": ");
+        report.text.append(records::TextOf(rows->Get("COMPLETION_MSG"))).append(crlf);
+        report.text.append("Location: ").append(records::TextOf(rows->Get("LOCATION")));
+        report.text.append(crlf).append(records::TextOf(rows->Get("NOTE")));
         if (reporter) reporter->LogNotification(report.text, code);
         report.failed = true;
         rows->MoveNext();

@@ -20,15 +20,6 @@ constexpr std::uint32_t kChunkLimit = 1u << kChunkBits;  // offsets within a chu
 constexpr std::uint32_t kMaxChunks = 1u << (31 - kChunkBits);
 constexpr std::uint32_t kFirstChunk = 256;
 
-std::size_t VarintSize(std::size_t n) {
-    std::size_t k = 1;
-    while (n >= 0x80) {
-        n >>= 7;
-        ++k;
-    }
-    return k;
-}
-
 }  // namespace
 
 // --- TextPool

@@ -9,6 +9,7 @@
 // Text chunks are never written once shared: both sides put new texts into chunks of their own.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -21,6 +22,16 @@
 #include "records/value.h"
 
 namespace records {
+
+// Bytes of the length prefix in front of a pooled text (seven bits a byte, as in a saved image).
+inline std::size_t VarintSize(std::size_t n) {
+    std::size_t k = 1;
+    while (n >= 0x80) {
+        n >>= 7;
+        ++k;
+    }
+    return k;
+}
 
 // Texts of one column, each stored once with a length prefix. Chunks grow up to 64 KiB so a small
 // record set stays small and a large one wastes at most one chunk.

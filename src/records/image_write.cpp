@@ -5,6 +5,7 @@
 #include <iterator>
 #include <memory>
 
+#include "records/column_store.h"
 #include "records/errors.h"
 #include "records/image.h"
 #include "records/recordset_view.h"
@@ -56,15 +57,6 @@ std::uint8_t* PutVarint(std::uint8_t* p, std::size_t n) {
     }
     *p++ = static_cast<std::uint8_t>(n);
     return p;
-}
-
-std::size_t VarintLen(std::size_t n) {
-    std::size_t k = 1;
-    while (n >= 0x80) {
-        n >>= 7;
-        ++k;
-    }
-    return k;
 }
 
 }  // namespace
@@ -130,7 +122,7 @@ void ImageWriter::GatherTexts(const Column& c, ColumnPlan& plan) const {
             continue;
         }
         const std::string_view text = c.pool_.Get(s);
-        const std::size_t need = VarintLen(text.size()) + text.size();
+        const std::size_t need = VarintSize(text.size()) + text.size();
         if (size > 0 && size + need > kTextChunk) {
             plan.chunks.push_back(size);
             ++index;
@@ -342,7 +334,7 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     }
     out.U32(modified_);
     out.Raw(originals_.data(), originals_.size());
-    const std::size_t body = static_cast<std::size_t>(out.Here() - dst);
+    const auto body = static_cast<std::size_t>(out.Here() - dst);
     out.U32(Crc32c(dst, body));
 }
 

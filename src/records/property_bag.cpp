@@ -94,9 +94,11 @@ void PropertyBag::SetContents(const Bytes& image) {
                 "item " + std::to_string(i + 1) + " of " + std::to_string(count);
             std::string name = r.Str((where + ", name").c_str());
             if (!seen.insert(ToUpperAscii(name)).second) {
-                Bad(where + " repeats the name \"" + name + "\"");
+                Bad(std::string(where).append(" repeats the name \"").append(name).append("\""));
             }
-            Value value = r.Val((where + " (\"" + name + "\"), value").c_str());
+            const std::string what =
+                std::string(where).append(" (\"").append(name).append("\"), value");
+            Value value = r.Val(what.c_str());
             items.emplace_back(std::move(name), std::move(value));
         }
         const std::size_t checkedSize = image.size() - r.Remaining();

@@ -105,7 +105,7 @@ void Stream::Write(const void* data, std::size_t n) {
     WriteOutImage();
     if (n == 0) return;
     const auto* p = static_cast<const std::uint8_t*>(data);
-    const std::less<const std::uint8_t*> before;
+    const std::less<> before;  // a total order over pointers, also into other buffers
     if (!before(p, data_.data()) && before(p, data_.data() + data_.size())) {
         const Bytes copy(p, p + n);  // writing part of itself: growing may move the buffer
         Write(copy.data(), copy.size());

@@ -14,7 +14,7 @@ namespace records {
 struct Currency {
     std::int64_t units = 0;
     static constexpr std::int64_t kScale = 10000;
-    friend constexpr auto operator<=>(Currency, Currency) = default;
+    friend constexpr auto operator<=>(Currency, Currency) = default;  // NOLINT: a false use-nullptr
 };
 
 // A date as a day serial: 0 = 30 Dec 1899, 1 = 31 Dec 1899; time of day in the fraction.

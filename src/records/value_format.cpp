@@ -202,7 +202,7 @@ Date DateSerial(int year, int month, int day) {
 
 DateParts SplitDate(Date d) {
     if (!(d.serial >= kFirstSerial && d.serial < kLastSerialEnd)) ThrowOverflow();
-    long long day = static_cast<long long>(std::trunc(d.serial));
+    auto day = static_cast<long long>(std::trunc(d.serial));
     auto seconds = static_cast<long long>(
         std::llround(std::fabs(d.serial - static_cast<double>(day)) * 86400.0));
     if (seconds >= 86400) {  // rounds up to the next midnight

@@ -190,8 +190,7 @@ Currency ToCurrency(const Decimal& d) {
     std::uint64_t mag = 0;
     for (char c : kept) mag = mag * 10 + static_cast<std::uint64_t>(c - '0');
     mag += static_cast<std::uint64_t>(roundUp);
-    const std::uint64_t limit =
-        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    const auto limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     if (mag > limit + (d.negative ? 1u : 0u)) ThrowOverflow();
     if (d.negative) return Currency{static_cast<std::int64_t>(0 - mag)};
     return Currency{static_cast<std::int64_t>(mag)};

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "entry_points.h"
 #include "records/errors.h"
 #include "records/recordset.h"
 #include "records/stream.h"
@@ -84,10 +85,7 @@ inline std::vector<std::string> Cells(const RecordsetPtr& rs) {
 
 // The image the record set saves, and a record set opened from an image.
 inline Bytes ImageOf(const RecordsetPtr& rs) {
-    Stream s;
-    s.Open();
-    rs->Save(s);
-    return s.Buffer();
+    return fuzz::SaveImage(*rs);
 }
 
 inline RecordsetPtr OpenAt(Stream& s, std::int64_t at) {

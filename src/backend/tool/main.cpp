@@ -39,7 +39,7 @@ struct UsageError {
 };
 
 QString Required(const QCommandLineParser& p, const QString& option) {
-    const QString v = p.value(option).trimmed();
+    QString v = p.value(option).trimmed();
     if (v.isEmpty()) throw UsageError{QStringLiteral("--%1 is required here.").arg(option)};
     return v;
 }
@@ -259,7 +259,7 @@ int main(int argc, char* argv[]) {
         try {
             if (args.size() != 1) throw UsageError{QStringLiteral("Give one command.")};
             const QString database = p.value(QStringLiteral("database"));
-            const QString command = args.front();
+            const QString& command = args.front();
             if (command == QLatin1String("init")) return Init(p, database);
             if (command == QLatin1String("request")) return Request(p, database);
             if (command == QLatin1String("number")) return Number(p, database);

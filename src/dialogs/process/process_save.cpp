@@ -99,17 +99,17 @@ void frmBankruptcyProcess::mCmdDischarge_Click(int Index) {
         }
 
         // 7. The owner may still stop the command.
-        bool Cancel = false;
-        if (records::TextOf(mRs->Get("CASE_ID")).empty()) {
-            Cancel = true;
-        } else if (SSRibbonCmdz[kPay]->isChecked()) {
-            if (ApplyPayment) ApplyPayment(mRs, Cancel);
-        } else if (SSRibbonCmdz[kDismiss]->isChecked()) {
-            if (DismissBankruptcy) DismissBankruptcy(mRs, Cancel);
-        } else if (SSRibbonCmdz[kWriteOff]->isChecked()) {
-            if (WriteOffBankruptcy) WriteOffBankruptcy(mRs, Cancel);
-        } else {
-            Cancel = true;
+        bool Cancel = records::TextOf(mRs->Get("CASE_ID")).empty();
+        if (!Cancel) {
+            if (SSRibbonCmdz[kPay]->isChecked()) {
+                if (ApplyPayment) ApplyPayment(mRs, Cancel);
+            } else if (SSRibbonCmdz[kDismiss]->isChecked()) {
+                if (DismissBankruptcy) DismissBankruptcy(mRs, Cancel);
+            } else if (SSRibbonCmdz[kWriteOff]->isChecked()) {
+                if (WriteOffBankruptcy) WriteOffBankruptcy(mRs, Cancel);
+            } else {
+                Cancel = true;
+            }
         }
 
         // 8. The user confirms.

@@ -44,8 +44,8 @@ Value currencyOf(const std::string& text, const QLocale& locale) {
 
 }  // namespace
 
-DataFormat::DataFormat(std::string format, QLocale locale)
-    : format_(std::move(format)), locale_(std::move(locale)) {
+DataFormat::DataFormat(std::string format, const QLocale& locale)
+    : format_(std::move(format)), locale_(locale) {
     if (format_.empty()) {
         kind_ = Kind::None;
     } else if (sameText(format_, "mm/dd/yyyy") || sameText(format_, "yyyy-mm-dd")) {

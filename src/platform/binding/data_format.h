@@ -25,7 +25,7 @@ class DataFormat {
 
     DataFormat() = default;
     // Error 3001 for a format name that is none of the above.
-    explicit DataFormat(std::string format, QLocale locale = QLocale());
+    explicit DataFormat(std::string format, const QLocale& locale = QLocale());
 
     const std::string& format() const noexcept { return format_; }
     const QLocale& locale() const noexcept { return locale_; }

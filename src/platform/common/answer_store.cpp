@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <ranges>
 
 #include "platform/common/layout_dtd.h"
 #include "records/text_util.h"
@@ -19,7 +18,9 @@ void MemoryAnswerStore::put(const messaging::Answer& answer) {
 
 messaging::DTDPtr MemoryAnswerStore::GetPart(const std::string& partName, const std::string& theme,
                                              const std::string& key) {
-    for (const auto& answer : std::ranges::reverse_view(answers_)) {
+    // Newest first, by reverse iterators: clang-tidy's clang 14 cannot parse GCC 12's ranges.
+    for (auto it = answers_.crbegin(); it != answers_.crend(); ++it) {
+        const messaging::Answer& answer = *it;
         if (answer.theme != theme) continue;
         if (!key.empty() && answer.messageKey != key) continue;
         for (const auto& part : answer.parts) {
