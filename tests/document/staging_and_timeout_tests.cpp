@@ -88,24 +88,6 @@ TEST_F(StagingTest, AFailedAddTakesItsRowAwayAndLeavesOtherRequestsRows) {
     EXPECT_EQ(cases.CellText(0, "Status"), "Open");
 }
 
-TEST_F(StagingTest, ASuccessfulUpdateBecomesFinal) {
-    auto request = newAddUpdate();
-    const std::string key = request->MessageKey();
-    stageUpdate("BK-200", "New Trustee", key);
-    send(std::move(request));
-    ASSERT_TRUE(waitIdle());
-
-    auto clone = doc->CaseRecordset()->Clone();
-    ASSERT_TRUE(clone->Find("[CASE_ID] = 'BK-200'"));
-    EXPECT_EQ(records::TextOf(clone->Get("TRSTE_NM")), "New Trustee");
-    EXPECT_EQ(records::TextOf(clone->OriginalValue("TRSTE_NM")), "New Trustee");
-    EXPECT_TRUE(clone->Get("Theme").isNull());
-    EXPECT_TRUE(clone->Get("ACTION").isNull());
-    EXPECT_TRUE(interaction->boxes().empty());
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).CellText(0, "Status"), "Open");
-    EXPECT_TRUE(grid(KORVA_Bankruptcy::ars).isEnabled());
-}
-
 TEST_F(StagingTest, TimedOutInquiriesGiveOneBoxWithALineEachInEntryOrder) {
     fault("OPENARS=drop");
     fault("CASES=drop");
