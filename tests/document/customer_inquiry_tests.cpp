@@ -1,8 +1,6 @@
 // Choosing a customer: what is forgotten, what is asked of the back end, and how the answers
 // reach the grids and the status line.
 
-#include <QLabel>
-
 #include "document_fixture.h"
 #include "messaging/outstanding_requests.h"
 
@@ -105,19 +103,6 @@ TEST_F(DocumentTest, StatusTellsWhatWasFoundInTheOrderAnswersCome) {
     EXPECT_TRUE(interaction->failures().empty());
 }
 
-TEST_F(DocumentTest, CasesAreListedByCourtFilingDate) {
-    backEnd->cases["1002"] = {{"BK-3", "O", 2021, 5, 1, "C", "", ""},
-                              {"BK-1", "D", 2019, 1, 1, "A", "", ""},
-                              {"BK-2", "W", 2020, 7, 4, "B", "", ""}};
-    open();
-    ASSERT_TRUE(selectAndWait("1002"));
-    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
-    ASSERT_EQ(cases.Rows(), 3);
-    EXPECT_EQ(cases.CellText(0, "Case Number"), "BK-1");
-    EXPECT_EQ(cases.CellText(1, "Case Number"), "BK-2");
-    EXPECT_EQ(cases.CellText(2, "Case Number"), "BK-3");
-}
-
 TEST_F(DocumentTest, AnAnswerForAnotherApplicationChangesNothing) {
     open();
     ASSERT_TRUE(selectAndWait("1002"));
@@ -127,18 +112,6 @@ TEST_F(DocumentTest, AnAnswerForAnotherApplicationChangesNothing) {
     EXPECT_EQ(statusLine->texts.size(), texts);
     EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 1);
     EXPECT_FALSE(interaction->IsBusyPointer());
-}
-
-TEST_F(DocumentTest, ClearingTheCustomerControlForgetsTheCustomer) {
-    open();
-    ASSERT_TRUE(selectAndWait("1002"));
-    doc->KORVA_CustSelect1_ClearForm();
-    EXPECT_EQ(doc->Customer().CustID, "");
-    EXPECT_TRUE(doc->Customer().IsBankruptcyManager);  // kept from the blank record
-    EXPECT_EQ(doc->findChild<QLabel*>("mLblDataBankruptcy(0)")->text(), "");
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
-    EXPECT_FALSE(tabs()->isTabEnabled(1));
-    EXPECT_EQ(doc->Requests()[messaging::kCases].messageKey, messaging::kNoMessage);
 }
 
 }  // namespace

@@ -75,7 +75,6 @@ class PersistenceTest : public DocumentTest {
                                   {"BK-3", "O", 2023, 9, 9, "Miriam Holt", "5035550142", ""}};
     }
 
-    std::string statePath() const { return doc->PersistPath(); }
     bool stateFileExists() const { return std::filesystem::exists(doc->PersistPath()); }
 
     // Unloads the document as the host does, and forgets it.

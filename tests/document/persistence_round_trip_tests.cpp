@@ -158,54 +158,6 @@ TEST_F(PersistenceTest, AHeldReceiptNumberIsHandedBackBeforeTheStateIsWritten) {
     EXPECT_FALSE(readState(path).bag("udtCustomer_CONTENTS").Contains("PmtReceiptNbr"));
 }
 
-TEST_F(PersistenceTest, StagedRowsComeBackWithTheirOriginalsAndAreAskedForAgain) {
-    open();
-    ASSERT_TRUE(selectAndWait("1004"));
-    // A change staged as a dialog stages it: stamped with its request's key, not yet answered.
-    records::RecordsetPtr cases = doc->CaseRecordset()->Clone();
-    cases->Find("CASE_ID = 'BK-1'");
-    ASSERT_FALSE(cases->IsEOF());
-    cases->Set("TRSTE_NM", Value("Changed Trustee"));
-    cases->Set("ACTION", Value("UPD"));
-    cases->Set("Theme", Value("KEY-OF-A-LOST-REQUEST"));
-    cases->Update();
-    const int asked = static_cast<int>(backEnd->requestsOf("CASES").size());
-    unload();
-
-    const StateFile state =
-        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
-    state.cases->Find("CASE_ID = 'BK-1'");
-    ASSERT_FALSE(state.cases->IsEOF());
-    EXPECT_EQ(state.cases->Status() & records::status::Modified, records::status::Modified);
-    EXPECT_EQ(state.cases->Get("TRSTE_NM"), Value("Changed Trustee"));
-    EXPECT_EQ(state.cases->OriginalValue("TRSTE_NM"), Value("Ada Trustee"));
-
-    // The restored row waits for an answer that will never come: the customer's data is asked
-    // for again and the row shows what the back end holds.
-    open();
-    ASSERT_TRUE(waitIdle());
-    // The back end writes the request down on its own thread; idle means the answer is in.
-    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), asked + 1);
-    platform::DataGrid& caseGrid = grid(KORVA_Bankruptcy::FILINGS);
-    ASSERT_EQ(caseGrid.Rows(), 3);
-    const records::RecordsetPtr shown = doc->CaseRecordset()->Clone();
-    shown->Find("CASE_ID = 'BK-1'");
-    ASSERT_FALSE(shown->IsEOF());
-    EXPECT_EQ(shown->Get("TRSTE_NM"), Value("Ada Trustee"));
-    EXPECT_TRUE(shown->Get("Theme").isNothing());
-    EXPECT_EQ(doc->Customer().CustID, "1004");
-    EXPECT_FALSE(stateFileExists());
-}
-
-TEST_F(PersistenceTest, NothingIsWrittenWhenNoCustomerIsShown) {
-    open();
-    ASSERT_TRUE(selectAndWait("1004"));
-    doc->FileNew();
-    unload();
-    EXPECT_FALSE(
-        std::filesystem::exists(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString()));
-}
-
 // The host closes the document while one of its dialogs is open: the dialog closes first as its
 // Cancel would, the state kept holds nothing that only the dialog staged, a receipt number it
 // drew is handed back, and the document goes once the procedure that showed the dialog left.

@@ -128,16 +128,6 @@ TEST_F(ProcessCaseTest, ClosingTheDocumentHandsBackAHeldReceipt) {
     EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
 }
 
-TEST_F(ProcessCaseTest, ADeclinedPaymentSendsNothingAndLeavesNoPendingAction) {
-    EXPECT_EQ(pay(platform::MsgAnswer::No), "");
-    EXPECT_TRUE(backEnd->requestsOf("PROCESS").empty());
-    auto row = caseRow();
-    EXPECT_TRUE(row->Get("ACTION").isNull());
-    EXPECT_EQ(row->Status() & records::status::Modified, 0);
-    EXPECT_EQ(doc->Customer().PmtReceiptNbr, "");
-    EXPECT_TRUE(command(kProcess)->isEnabled());
-}
-
 TEST_F(ProcessCaseTest, TheCasesCachedReceivablesAreDropped) {
     records::RecordsetPtr cache = doc->BankruptcyARRecordset();
     for (const char* caseId : {"BK-200", "BK-200", "BK-100"}) {

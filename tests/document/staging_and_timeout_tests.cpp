@@ -88,42 +88,6 @@ TEST_F(StagingTest, AFailedAddTakesItsRowAwayAndLeavesOtherRequestsRows) {
     EXPECT_EQ(cases.CellText(0, "Status"), "Open");
 }
 
-TEST_F(StagingTest, ASuccessfulUpdateBecomesFinal) {
-    auto request = newAddUpdate();
-    const std::string key = request->MessageKey();
-    stageUpdate("BK-200", "New Trustee", key);
-    send(std::move(request));
-    ASSERT_TRUE(waitIdle());
-
-    auto clone = doc->CaseRecordset()->Clone();
-    ASSERT_TRUE(clone->Find("[CASE_ID] = 'BK-200'"));
-    EXPECT_EQ(records::TextOf(clone->Get("TRSTE_NM")), "New Trustee");
-    EXPECT_EQ(records::TextOf(clone->OriginalValue("TRSTE_NM")), "New Trustee");
-    EXPECT_TRUE(clone->Get("Theme").isNull());
-    EXPECT_TRUE(clone->Get("ACTION").isNull());
-    EXPECT_TRUE(interaction->boxes().empty());
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).CellText(0, "Status"), "Open");
-    EXPECT_TRUE(grid(KORVA_Bankruptcy::ars).isEnabled());
-}
-
-// Which rows a report collects is the messaging layer's test; the screen shows it and goes on.
-TEST_F(StagingTest, AFailedInquiryIsReportedInACriticalBoxAndTheScreenGoesOn) {
-    backEnd->customers.push_back(customer("1004", "Nobody Ltd"));
-    backEnd->problems["CASES"] = {{"P1", "one", "L1", "N1"}};
-    interaction->queueAnswer(platform::MsgAnswer::OK);
-    ASSERT_TRUE(selectAndWait("1004"));
-    ASSERT_EQ(interaction->boxes().size(), 1u);
-    const auto& box = interaction->boxes()[0];
-    EXPECT_EQ(box.icon, platform::MsgIcon::Critical);
-    EXPECT_EQ(box.title, "HALBERON");
-    EXPECT_EQ(box.text,
-              "An Bankruptcy Case Inquiry message returned the following error:"
-              "\r\n\r\nP1: one\r\nLocation: L1\r\nN1");
-    EXPECT_TRUE(doc->Requests()[messaging::kCases].failed);
-    EXPECT_TRUE(statusSeen("Query Not Successful."));
-    EXPECT_EQ(status(), "No Account or Bankruptcy info for Nobody Ltd");
-}
-
 TEST_F(StagingTest, TimedOutInquiriesGiveOneBoxWithALineEachInEntryOrder) {
     fault("OPENARS=drop");
     fault("CASES=drop");

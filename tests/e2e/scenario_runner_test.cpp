@@ -1,17 +1,16 @@
-// The scenario runner over plain widgets: steps reach the controls through real input events, go
-// on inside modal windows, answer message boxes, and stop at the first failure.
+// The scenario runner over plain widgets: how it fails. A step a message box stops, a control
+// out of reach, a wrong expectation and a wait that times out each end the run, saying why; the
+// passing steps are played by every scenario.
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,20 +25,8 @@
 namespace app {
 namespace {
 
-// Lets digits through only, as the screen's key filters do.
-class DigitsOnly : public QObject {
-  public:
-    using QObject::QObject;
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress) return false;
-        const auto* key = static_cast<QKeyEvent*>(event);
-        return !key->text().isEmpty() && key->text().at(0).isPrint() &&
-               !key->text().at(0).isDigit();
-    }
-};
-
-// A host over a small window: a tab control, an entry box with a key filter, buttons that open a
-// message box and a modal dialog, and a status text the test sets. What the runner does with the
+// A host over a small window: a tab control, an entry box, buttons (one opens a
+// message box), and a status text the test sets. What the runner does with the
 // screen's own controls (dates, grids, dialogs, boxes) is played by every scenario.
 class FakeHost : public ScenarioHost {
   public:
@@ -57,34 +44,21 @@ class FakeHost : public ScenarioHost {
 
         officer = new QLineEdit;
         officer->setObjectName(QStringLiteral("mTxtBankruptcy"));
-        officer->installEventFilter(new DigitsOnly(officer));
-        QObject::connect(officer, &QLineEdit::editingFinished, officer,
-                         [this] { left->setText(QStringLiteral("left with ") + officer->text()); });
         layout->addWidget(officer);
-        other = new QLineEdit;
-        other->setObjectName(QStringLiteral("Other"));
-        layout->addWidget(other);
-        left = new QLabel;
-        left->setObjectName(QStringLiteral("Left"));
-        layout->addWidget(left);
-
         result = new QLabel;
         result->setObjectName(QStringLiteral("Result"));
         layout->addWidget(result);
         auto* ask = new QPushButton(QStringLiteral("&Ask"));
         ask->setObjectName(QStringLiteral("mCmdBankruptcy(3)"));
         QObject::connect(ask, &QPushButton::clicked, ask, [this] {
-            const auto answer = QMessageBox::question(
-                &window, QStringLiteral("HALBERON"), QStringLiteral("Write off case 7?\r\nSure?"),
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            result->setText(answer == QMessageBox::Yes  ? QStringLiteral("yes")
-                            : answer == QMessageBox::No ? QStringLiteral("no")
-                                                        : QStringLiteral("cancel"));
+            QMessageBox::question(&window, QStringLiteral("HALBERON"),
+                                  QStringLiteral("Write off case 7?\r\nSure?"));
         });
         layout->addWidget(ask);
         auto* open = new QPushButton(QStringLiteral("Open"));
         open->setObjectName(QStringLiteral("Open"));
-        QObject::connect(open, &QPushButton::clicked, open, [this] { openDialog(); });
+        QObject::connect(open, &QPushButton::clicked, open,
+                         [this] { result->setText(QStringLiteral("opened")); });
         layout->addWidget(open);
         // Lets events run for a while before it is done, as the screen's handlers do.
         auto* slow = new QPushButton(QStringLiteral("Slow"));
@@ -101,31 +75,9 @@ class FakeHost : public ScenarioHost {
         off->setObjectName(QStringLiteral("Off"));
         off->setEnabled(false);
         layout->addWidget(off);
-        option = new QRadioButton(QStringLiteral("AR #"));
-        option->setObjectName(QStringLiteral("mOptBankruptcy(0)"));
-        layout->addWidget(option);
         window.setCentralWidget(document);
         window.resize(700, 900);
         window.show();
-    }
-
-    void openDialog() {
-        QDialog dialog(&window);
-        dialog.setObjectName(QStringLiteral("frmDialog"));
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* trustee = new QLineEdit(&dialog);
-        trustee->setObjectName(QStringLiteral("mTxtTrustee"));
-        layout->addWidget(trustee);
-        // The same name as a document control: the modal window's is found first.
-        auto* shadow = new QLabel(QStringLiteral("in the dialog"), &dialog);
-        shadow->setObjectName(QStringLiteral("Result"));
-        layout->addWidget(shadow);
-        auto* save = new QPushButton(QStringLiteral("Save"), &dialog);
-        save->setObjectName(QStringLiteral("mCmdSave"));
-        QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
-        layout->addWidget(save);
-        if (dialog.exec() == QDialog::Accepted)
-            result->setText(QStringLiteral("saved ") + trustee->text());
     }
 
     QWidget* documentWidget() override { return document; }
@@ -135,18 +87,13 @@ class FakeHost : public ScenarioHost {
         observer = std::move(o);
     }
     QString selectCustomer(const QString& id) override {
-        if (id != QLatin1String("1002")) return QStringLiteral("no customer ") + id;
-        setStatus(QStringLiteral("Requesting Account & Bankruptcy Info For Bram ..."));
-        QTimer::singleShot(60, document, [this] {
-            setStatus(QStringLiteral("Displaying Account & Bankruptcy Info For Bram ..."));
-        });
-        return {};
+        return QStringLiteral("no customer ") + id;
     }
     void clearCustomer() override { setStatus(QStringLiteral("Ready ...")); }
     bool isIdle() override { return idle; }
-    void advanceClock(double seconds) override { advanced += seconds; }
-    void closeDocument() override { ++closes; }
-    void restartDocument() override { ++restarts; }
+    void advanceClock(double) override {}
+    void closeDocument() override {}
+    void restartDocument() override {}
 
     void setStatus(const QString& text) {
         status = text;
@@ -157,15 +104,10 @@ class FakeHost : public ScenarioHost {
     QWidget* document = nullptr;
     QTabWidget* tabs = nullptr;
     QLineEdit* officer = nullptr;
-    QLineEdit* other = nullptr;
-    QLabel* left = nullptr;
     QLabel* result = nullptr;
-    QRadioButton* option = nullptr;
     QString status;
     std::function<void(const QString&)> observer;
     bool idle = true;
-    double advanced = 0;
-    int closes = 0, restarts = 0;
 };
 
 struct Outcome {
@@ -203,32 +145,6 @@ Outcome play(FakeHost& host, const QString& text, double stepTimeout = 3) {
     QFile log(runner.logPath());
     if (log.open(QIODevice::ReadOnly)) o.log = QString::fromUtf8(log.readAll());
     return o;
-}
-
-TEST(ScenarioRunner, TypingGoesThroughTheKeyFiltersAndLeavingFiresTheControlsHandlers) {
-    FakeHost host;
-    const Outcome o =
-        play(host, QStringLiteral("tab 1\n"
-                                  "type mTxtBankruptcy 1a0x2\n"
-                                  "expect-text mTxtBankruptcy 102\n"
-                                  // any Unicode text: the filter takes the wide digits only
-                                  "type mTxtBankruptcy \"１x０é２\"\n"
-                                  "expect-text mTxtBankruptcy \"１０２\"\n"
-                                  "type mTxtBankruptcy 7\n"  // replaces what was there
-                                  "leave mTxtBankruptcy\n"
-                                  "expect-text Left \"left with 7\"\n"
-                                  "paste Other \"pasted text\"\n"
-                                  "expect-text Other \"pasted text\"\n"
-                                  "expect-checked SSTab1(1) true\n"
-                                  "expect-enabled SSTab1(2) false\n"
-                                  "expect-text SSTab1(0) \"Sel Cust\"\n"
-                                  "click mOptBankruptcy(0)\n"
-                                  "expect-checked mOptBankruptcy(0) true\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_EQ(host.tabs->currentIndex(), 1);
-    EXPECT_EQ(host.officer->text(), QStringLiteral("7"));
-    EXPECT_TRUE(o.log.contains(QStringLiteral("line 2: type mTxtBankruptcy 1a0x2")));
-    EXPECT_TRUE(o.log.contains(QStringLiteral("PASSED")));
 }
 
 TEST(ScenarioRunner, TheNextStepWaitsWhileAStepOnlyLetsEventsRun) {
@@ -285,25 +201,10 @@ TEST(ScenarioRunner, UsersCannotReachDisabledOrMissingControls) {
     EXPECT_TRUE(o.failure.contains(QStringLiteral("no customer 9999")));
 }
 
-TEST(ScenarioRunner, WaitsForStatusTextsAndIdlenessWithinTheirTime) {
+TEST(ScenarioRunner, AWaitThatRunsOutOfTimeFailsWithItsStep) {
     FakeHost host;
-    Outcome o =
-        play(host, QStringLiteral("select-customer 1002\n"
-                                  "wait-status \"Displaying Account & Bankruptcy Info For \"\n"
-                                  "expect-status Displaying\n"
-                                  "wait-idle\n"
-                                  "advance-clock 61\n"
-                                  "close\n"
-                                  "restart\n"));
-    EXPECT_EQ(o.code, kScenarioPassed) << o.failure.toStdString();
-    EXPECT_TRUE(o.log.contains(
-        QStringLiteral("status   \"Requesting Account & Bankruptcy Info For Bram ...\"")));
-    EXPECT_DOUBLE_EQ(host.advanced, 61.0);
-    EXPECT_EQ(host.closes, 1);
-    EXPECT_EQ(host.restarts, 1);
-
     host.idle = false;
-    o = play(host, QStringLiteral("wait-status Never 0.2\n"), 3);
+    Outcome o = play(host, QStringLiteral("wait-status Never 0.2\n"), 3);
     EXPECT_TRUE(
         o.failure.contains(QStringLiteral("line 1 (wait-status Never 0.2): timed out after 0.2 s")))
         << o.failure.toStdString();

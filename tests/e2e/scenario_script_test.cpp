@@ -25,27 +25,6 @@ TEST(ScenarioScript, QuotesGroupBlanksAndCommentsEndTheLine) {
     EXPECT_FALSE(error.isEmpty());
 }
 
-TEST(ScenarioScript, StepsKeepTheirLinesAndArguments) {
-    const Script s =
-        parseScript(QStringLiteral("# choose a customer\n"
-                                   "\n"
-                                   "select-customer 1002\r\n"
-                                   "wait-status \"Displaying Account & Bankruptcy Info For \" 30\n"
-                                   "grid-select mSdgBankruptcy(0) 0 2 3\n"
-                                   "answer ok\n"
-                                   "close\n"));
-    ASSERT_TRUE(s.ok()) << s.errors.front().message.toStdString();
-    ASSERT_EQ(s.steps.size(), 5u);
-    EXPECT_EQ(s.steps[0].kind, StepKind::SelectCustomer);
-    EXPECT_EQ(s.steps[0].line, 3);
-    EXPECT_EQ(s.steps[1].args.at(0), QStringLiteral("Displaying Account & Bankruptcy Info For "));
-    EXPECT_DOUBLE_EQ(s.steps[1].numberArg(1), 30.0);
-    EXPECT_EQ(s.steps[2].args.size(), 4);
-    EXPECT_EQ(s.steps[2].intArg(3), 3);
-    EXPECT_EQ(s.steps[3].kind, StepKind::Answer);
-    EXPECT_EQ(s.steps[4].line, 7);
-}
-
 TEST(ScenarioScript, FaultyLinesAreReportedWithTheirNumbersAndLeftOut) {
     const Script s =
         parseScript(QStringLiteral("clikc mCmdBankruptcy(0)\n"               // 1 unknown step

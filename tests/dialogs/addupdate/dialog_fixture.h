@@ -196,11 +196,6 @@ class AddUpdateDialogTest : public testing_support::LibraryTest {
     bool waitForRequest() {
         return waitUntil([&] { return backEnd->count("Handle:ADDUPDATE") > 0; });
     }
-    static const records::Recordset* part(const messaging::Request& r, const std::string& name) {
-        for (const auto& p : r.parts)
-            if (p.name == name) return p.rows.get();
-        return nullptr;
-    }
 
     std::shared_ptr<testing_support::ScriptedBackEnd> backEnd;
     messaging::CustomerRecord customer;

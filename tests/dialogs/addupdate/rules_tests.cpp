@@ -197,26 +197,6 @@ TEST_F(AddUpdateDialogTest, AnUpdateMustChangeTheComment) {
     EXPECT_FALSE(marked(dlg.commentBox()));
 }
 
-TEST_F(AddUpdateDialogTest, UpdateEnablesOnlyWhatMayStillChange) {
-    // BK-1 has its notification and filing dates and no claim date.
-    cases->MoveFirst();
-    cases->Set("CLM_FILE_DT", Value::Null());
-    cases->Update();
-    cases->UpdateBatch();
-    frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
-    EXPECT_FALSE(dlg.caseNumberBox()->isEnabled());
-    EXPECT_TRUE(dlg.trusteeBox()->isEnabled());
-    EXPECT_TRUE(dlg.commentBox()->isEnabled());
-    EXPECT_FALSE(dlg.datePicker(0)->isEnabled());
-    EXPECT_FALSE(dlg.datePicker(1)->isEnabled());
-    EXPECT_TRUE(dlg.datePicker(2)->isEnabled());
-    EXPECT_TRUE(dlg.datePicker(3)->isEnabled());
-    EXPECT_TRUE(dlg.phone()->isEnabled());
-    EXPECT_EQ(dlg.phone()->PhoneNum(), QStringLiteral("5035550199"));
-    EXPECT_EQ(dlg.datePicker(1)->Value(), QVariant(QDate(2023, 6, 1)));
-    EXPECT_TRUE(dlg.command(0)->isEnabled());
-}
-
 TEST_F(AddUpdateDialogTest, ClosedAndDismissedCasesCanOnlyBeLookedAt) {
     for (const char* caseId : {"BK-7", "BK-9"}) {
         frmBankruptcyAddUpdate& dlg = openEdit(caseId);

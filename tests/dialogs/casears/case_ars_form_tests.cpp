@@ -130,20 +130,6 @@ TEST_F(CaseArsFormTest, TheGridHasExactlyItsTenColumnsAndNoGroup) {
     EXPECT_TRUE(reporter->errors.empty());
 }
 
-TEST_F(CaseArsFormTest, AnEmptyListShowsTheHeadersAndTheCaseNumber) {
-    EXPECT_EQ(form->CaseNumberLabel()->text(), "") << "empty until the form loads";
-    form->SetRecordset(records::NewAccntRecvRS());
-    showForm();
-    EXPECT_EQ(form->windowTitle(), "Case Account Receivables");
-    EXPECT_EQ(form->CaseNumberLabel()->text(), "2020BK0001");
-    EXPECT_EQ(form->findChild<QLabel*>("mLblCaseARs")->text(), "Case #:");
-    EXPECT_EQ(form->findChild<QPushButton*>("mCmdCaseARs(0)")->text(), "OK");
-    EXPECT_EQ(grid().Rows(), 0);
-    EXPECT_EQ(grid().Columns().Count(), 10);
-    EXPECT_NE(grid().DataSource(), nullptr);
-    EXPECT_TRUE(reporter->errors.empty());
-}
-
 TEST_F(CaseArsFormTest, RowsShowNumbersTypesStatusesAndDates) {
     form->SetRecordset(receivables({{Value(std::int64_t{42}), 3, "INV", "O", 2023, 3, 1},
                                     {Value(std::int64_t{1234567}), 10, "LC", "B", 2021, 12, 31},
