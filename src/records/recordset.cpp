@@ -161,11 +161,11 @@ Value Recordset::Get(int field) const {
     return v.store->Get(r, field);
 }
 
-void Recordset::Set(std::string_view field, Value value) {
-    Set(view_->RequireField(field), std::move(value));
+void Recordset::Set(std::string_view field, const Value& value) {
+    Set(view_->RequireField(field), value);
 }
 
-void Recordset::Set(int field, Value value) {
+void Recordset::Set(int field, const Value& value) {
     View& v = *view_;
     v.RequireField(field);
     v.RequireWritable();

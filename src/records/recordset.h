@@ -121,8 +121,8 @@ class Recordset {
 
     Value Get(std::string_view field) const;
     Value Get(int field) const;
-    void Set(std::string_view field, Value v);  // starts an edit when none is pending
-    void Set(int field, Value v);
+    void Set(std::string_view field, const Value& v);  // starts an edit when none is pending
+    void Set(int field, const Value& v);
     Value OriginalValue(std::string_view field) const;    // as of the last UpdateBatch
     Value UnderlyingValue(std::string_view field) const;  // the same: the value before staging
     int Status() const;                                   // status bits of the current row

@@ -31,7 +31,7 @@ std::span<const std::uint32_t> IndexedRows(const RowStore& store, const Clause& 
     const EqualityIndex& index = store.IndexOf(c.field);
     if (c.mode == Clause::Mode::Text) return index.Rows(c.text);
     if (c.mode == Clause::Mode::Whole) return index.Rows(static_cast<std::uint64_t>(c.whole));
-    double d = static_cast<double>(c.real);
+    auto d = static_cast<double>(c.real);
     if (d == 0) d = 0;  // no negative zero, as the column keeps it
     return index.Rows(std::bit_cast<std::uint64_t>(d));
 }
@@ -236,7 +236,7 @@ bool Recordset::Find(std::string_view criteria, long skipRows, SearchDirection d
             if (clause.mode == Clause::Mode::Whole) {
                 key = static_cast<std::uint64_t>(clause.whole);
             } else {
-                double d = static_cast<double>(clause.real);
+                auto d = static_cast<double>(clause.real);
                 if (d == 0) d = 0;
                 key = std::bit_cast<std::uint64_t>(d);
             }
