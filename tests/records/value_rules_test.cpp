@@ -12,71 +12,47 @@ namespace records {
 namespace {
 
 using testing::ErrorOf;
+constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 
 TEST(ValueRules, IsNumericReadsEveryNumberForm) {
-    struct Case {
-        const char* text;
-        bool numeric;
-    };
-    const Case cases[] = {
-        {" 12", true},    {"12 ", true},      {"1.5", true},        {"-3", true},  {"+3", true},
-        {"1,000", true},  {"$12", true},      {"$-1,234.50", true}, {"1e3", true}, {"1D3", true},
-        {"1E-2", true},   {"(5)", true},      {"12-", true},        {".5", true},  {"5.", true},
-        {"&H1F", true},   {"&O17", true},     {"", false},          {" ", false},  {"abc", false},
-        {"12a", false},   {"45 Help", false}, {".", false},         {"1e", false}, {"1.2.3", false},
-        {"(5", false},    {"-5-", false},     {"(-5)", false},      {",5", false}, {"&HZZ", false},
-        {"1e400", false}, {"1e-400", true},   {"--5", false},       {"$", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsNumeric(Value(c.text)), c.numeric) << '"' << c.text << '"';
+    for (const char* text : {" 12", "12 ", "1.5", "-3", "+3", "1,000", "$12", "$-1,234.50", "1e3",
+                             "1D3", "1E-2", "(5)", "12-", ".5", "5.", "&H1F", "&O17", "1e-400"}) {
+        EXPECT_TRUE(IsNumeric(Value(text))) << '"' << text << '"';
+    }
+    for (const char* text : {"", " ", "abc", "12a", "45 Help", ".", "1e", "1.2.3", "(5", "-5-",
+                             "(-5)", ",5", "&HZZ", "1e400", "--5", "$"}) {
+        EXPECT_FALSE(IsNumeric(Value(text))) << '"' << text << '"';
+    }
+    for (const Value& v : {Value(), Value(true), Value(Currency{5})}) EXPECT_TRUE(IsNumeric(v));
+    for (const Value& v : {Value::Null(), Value(DateSerial(2024, 3, 7)), Value(Bytes{1, 2})}) {
+        EXPECT_FALSE(IsNumeric(v));
     }
 }
 
-TEST(ValueRules, IsNumericOfNonTextKinds) {
-    EXPECT_TRUE(IsNumeric(Value()));  // Empty
-    EXPECT_FALSE(IsNumeric(Value::Null()));
-    EXPECT_TRUE(IsNumeric(Value(true)));
-    EXPECT_TRUE(IsNumeric(Value(Currency{5})));
-    EXPECT_FALSE(IsNumeric(Value(DateSerial(2024, 3, 7))));
-    EXPECT_FALSE(IsNumeric(Value(Bytes{1, 2})));
-}
-
-TEST(ValueRules, NumericTextsConvertToTheirValue) {
+// CDbl reads the whole text as a number; Val reads the leading number and stops.
+TEST(ValueRules, NumbersFromTexts) {
     struct Case {
         const char* text;
-        double value;
+        double cdbl, val;  // NAN: CDbl is not asked
     };
-    const Case cases[] = {{" 12", 12},
-                          {"12-", -12},
-                          {"(5)", -5},
-                          {"1,000", 1000},
-                          {"$12", 12},
-                          {"1D3", 1000},
-                          {"0.05", 0.05},
-                          {"&H1F", 31},
-                          {"&HFFFF", -1},
-                          {"&H10000", 65536},
-                          {"$-1,234.50", -1234.5}};
-    for (const auto& c : cases) EXPECT_EQ(CDbl(Value(c.text)), c.value) << c.text;
-}
-
-TEST(ValueRules, ValReadsTheLeadingNumber) {
-    struct Case {
-        const char* text;
-        double value;
-    };
+    // clang-format off
     const Case cases[] = {
-        {" 2 45 7", 2457}, {" 1615 198th Street", 1615198},
-        {"&HFFFF", -1},    {"&O10", 8},
-        {"&H", 0},         {"", 0},
-        {"abc", 0},        {".", 0},
-        {"1.2.3", 1.2},    {"$12", 0},
-        {"1,000", 1},      {"-3.5x", -3.5},
-        {"1e3", 1000},     {"1e", 1},
-        {"2D2", 200},      {"50%", 50},
-        {"- 4", -4},       {".5", 0.5},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Val(c.text), c.value) << '"' << c.text << '"';
+        {" 12", 12, 12}, {"12-", -12, 12}, {"(5)", -5, 0}, {"1,000", 1000, 1}, {"$12", 12, 0},
+        {"1D3", 1000, 1000}, {"0.05", 0.05, 0.05}, {"&H1F", 31, 31}, {"&HFFFF", -1, -1},
+        {"&H10000", 65536, 65536}, {"$-1,234.50", -1234.5, 0}, {" 2 45 7", NAN, 2457},
+        {" 1615 198th Street", NAN, 1615198}, {"&O10", NAN, 8}, {"&H", NAN, 0}, {"", NAN, 0},
+        {"abc", NAN, 0}, {".", NAN, 0}, {"1.2.3", NAN, 1.2}, {"-3.5x", NAN, -3.5},
+        {"1e3", NAN, 1000}, {"1e", NAN, 1}, {"2D2", NAN, 200}, {"50%", NAN, 50}, {"- 4", NAN, -4},
+        {".5", NAN, 0.5}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        if (!std::isnan(c.cdbl)) {
+            EXPECT_EQ(CDbl(Value(c.text)), c.cdbl);
+        }
+        EXPECT_EQ(Val(c.text), c.val);
+    }
     EXPECT_EQ(Val(Value(12.5)), 12.5);
     EXPECT_EQ(ErrorOf([] { Val(Value::Null()); }), err::InvalidUseOfNull);
     EXPECT_EQ(ErrorOf([] { Val("1e999"); }), err::Overflow);
@@ -87,22 +63,12 @@ TEST(ValueRules, WholeNumbersRoundHalfToEven) {
         Value in;
         std::int64_t out;
     };
-    const Case cases[] = {{0.5, 0},
-                          {1.5, 2},
-                          {2.5, 2},
-                          {-2.5, -2},
-                          {-3.5, -4},
-                          {2.4999, 2},
-                          {"2.5", 2},
-                          {" 7 ", 7},
-                          {Currency{25000}, 2},
-                          {Currency{35000}, 4},
-                          {Currency{-25000}, -2},
-                          {Currency{-25001}, -3},
-                          {true, -1},
-                          {Value(), 0},
-                          {2147483647.4, 2147483647},
-                          {-2147483648.0, -2147483648LL}};
+    // clang-format off
+    const Case cases[] = {
+        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {"2.5", 2}, {" 7 ", 7},
+        {Currency{25000}, 2}, {Currency{35000}, 4}, {Currency{-25000}, -2}, {Currency{-25001}, -3},
+        {true, -1}, {Value(), 0}, {2147483647.4, 2147483647}, {-2147483648.0, -2147483648LL}};
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(CLng(c.in), c.out) << TextOf(c.in);
 }
 
@@ -118,8 +84,11 @@ TEST(ValueRules, ConversionErrorsCarryTheirFixedNumbers) {
     EXPECT_EQ(ErrorOf([] { CCur(Value("922337203685477.5808")); }), err::Overflow);
     EXPECT_EQ(ErrorOf([] { CDbl(Value(Bytes{1})); }), err::TypeMismatch);
     EXPECT_EQ(ErrorOf([] { CBool(Value("maybe")); }), err::TypeMismatch);
+    EXPECT_EQ(ErrorOf([] { CBool(Value::Null()); }), err::InvalidUseOfNull);
     EXPECT_EQ(ErrorOf([] { CDate(Value("13/01/2024")); }), err::TypeMismatch);
     EXPECT_EQ(ErrorOf([] { CDate(Value(1e9)); }), err::Overflow);
+    EXPECT_EQ(ErrorOf([&] { AddCurrency(Currency{kMax}, Currency{1}); }), err::Overflow);
+    EXPECT_EQ(ErrorOf([] { CurrencyFromUnits(std::int64_t{1} << 60); }), err::Overflow);
 }
 
 TEST(ValueRules, CurrencyKeepsFourDecimalsExactly) {
@@ -127,77 +96,45 @@ TEST(ValueRules, CurrencyKeepsFourDecimalsExactly) {
         Value in;
         std::int64_t units;
     };
+    // clang-format off
     const Case cases[] = {
-        {1086.429176, 10864292},
-        {"1086.429176", 10864292},
-        {"0.00005", 0},  // tie: to even
-        {"0.00015", 2},
-        {"0.000150001", 2},
-        {"-0.00025", -2},
-        {0.1, 1000},
-        {"$1,234.56", 12345600},
-        {"(12.5)", -125000},
-        {"1e-9", 0},
-        {"922337203685477.5807", std::numeric_limits<std::int64_t>::max()},
-        {"-922337203685477.5808", std::numeric_limits<std::int64_t>::min()},
-        {12, 120000},
-        {true, -10000},
-    };
+        {1086.429176, 10864292}, {"1086.429176", 10864292}, {"0.00005", 0} /* tie: to even */,
+        {"0.00015", 2}, {"0.000150001", 2}, {"-0.00025", -2}, {0.1, 1000}, {"$1,234.56", 12345600},
+        {"(12.5)", -125000}, {"1e-9", 0}, {"922337203685477.5807", kMax},
+        {"-922337203685477.5808", kMin}, {12, 120000}, {true, -10000}};
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(CCur(c.in).units, c.units) << TextOf(c.in);
-}
-
-TEST(ValueRules, CurrencyArithmeticOverflows) {
     EXPECT_EQ(AddCurrency(Currency{15}, Currency{-20}).units, -5);
-    const Currency top{std::numeric_limits<std::int64_t>::max()};
-    EXPECT_EQ(ErrorOf([&] { AddCurrency(top, Currency{1}); }), err::Overflow);
     EXPECT_EQ(CurrencyFromUnits(12, 5000).units, 125000);
-    EXPECT_EQ(ErrorOf([] { CurrencyFromUnits(std::int64_t{1} << 60); }), err::Overflow);
     EXPECT_EQ(CurrencyToDouble(Currency{10864292}), 1086.4292);
 }
 
 TEST(ValueRules, BooleansFromValues) {
-    EXPECT_TRUE(CBool(Value(" true ")));
-    EXPECT_FALSE(CBool(Value("FALSE")));
-    EXPECT_TRUE(CBool(Value("0.1")));
-    EXPECT_FALSE(CBool(Value("0")));
-    EXPECT_FALSE(CBool(Value()));
-    EXPECT_TRUE(CBool(Value(Currency{1})));
-    EXPECT_EQ(ErrorOf([] { CBool(Value::Null()); }), err::InvalidUseOfNull);
+    for (const Value& v : {Value(" true "), Value("0.1"), Value(Currency{1})}) {
+        EXPECT_TRUE(CBool(v)) << TextOf(v);
+    }
+    for (const Value& v : {Value("FALSE"), Value("0"), Value()}) EXPECT_FALSE(CBool(v));
 }
 
-TEST(ValueRules, TextOfEachKind) {
+TEST(ValueRules, TextOfEachKindAndTrim) {
     struct Case {
         Value in;
         const char* text;
     };
+    // clang-format off
     const Case cases[] = {
-        {Value(), ""},
-        {Value::Null(), ""},
-        {true, "True"},
-        {false, "False"},
-        {-42, "-42"},
-        {Currency{125000}, "12.5"},
-        {Currency{10864292}, "1086.4292"},
-        {Currency{-5000}, "-0.5"},
-        {Currency{std::numeric_limits<std::int64_t>::min()}, "-922337203685477.5808"},
-        {Currency{0}, "0"},
-        {0.1, "0.1"},
-        {1.0 / 3.0, "0.3333333333333333"},
-        {123456789.125, "123456789.125"},
-        {-0.0, "0"},
-        {1e20, "1E+20"},
-        {1.5e-7, "1.5E-07"},
-        {DateSerial(2024, 3, 7), "03/07/2024"},
-        {Date{45358.75}, "03/07/2024 6:00:00 PM"},
-        {Date{-1.25}, "12/29/1899 6:00:00 AM"},
-        {"as is ", "as is "},
-    };
+        {Value(), ""}, {Value::Null(), ""}, {true, "True"}, {false, "False"}, {-42, "-42"},
+        {Currency{125000}, "12.5"}, {Currency{10864292}, "1086.4292"}, {Currency{-5000}, "-0.5"},
+        {Currency{kMin}, "-922337203685477.5808"}, {Currency{0}, "0"}, {0.1, "0.1"},
+        {1.0 / 3.0, "0.3333333333333333"}, {123456789.125, "123456789.125"}, {-0.0, "0"},
+        {1e20, "1E+20"}, {1.5e-7, "1.5E-07"}, {DateSerial(2024, 3, 7), "03/07/2024"},
+        {Date{45358.75}, "03/07/2024 6:00:00 PM"}, {Date{-1.25}, "12/29/1899 6:00:00 AM"},
+        {"as is ", "as is "}};
+    // clang-format on
     for (const auto& c : cases) EXPECT_EQ(TextOf(c.in), c.text);
-}
 
-TEST(ValueRules, TrimRemovesSpacesOnly) {
     EXPECT_EQ(Trim("  a b  "), "a b");
-    EXPECT_EQ(Trim("\ta\t"), "\ta\t");
+    EXPECT_EQ(Trim("\ta\t"), "\ta\t");  // spaces only
     EXPECT_EQ(Trim("   "), "");
     EXPECT_TRUE(Trim(Value::Null()).isNull());
     EXPECT_EQ(Trim(Value(" 12 ")), Value("12"));
@@ -217,20 +154,16 @@ TEST(ValueRules, DateSerialsAroundTheEpoch) {
     EXPECT_EQ(DateSerial(2024, 0, 1).serial, DateSerial(2023, 12, 1).serial);
     EXPECT_EQ(ErrorOf([] { DateSerial(10000, 1, 1); }), err::Overflow);
 
-    const DateParts p = SplitDate(Date{-1.25});  // the fraction is a positive time of day
-    EXPECT_EQ(p.year, 1899);
-    EXPECT_EQ(p.month, 12);
-    EXPECT_EQ(p.day, 29);
-    EXPECT_EQ(p.hour, 6);
-    const DateParts leap = SplitDate(Date{DateSerial(2000, 2, 29).serial + 0.5});
-    EXPECT_EQ(leap.month * 100 + leap.day, 229);
-    EXPECT_EQ(leap.hour, 12);
-    const DateParts carry = SplitDate(Date{0.9999999999});  // rounds to next midnight
-    EXPECT_EQ(carry.day, 31);
-    EXPECT_EQ(carry.hour, 0);
+    auto parts = [](double serial) {
+        const DateParts p = SplitDate(Date{serial});
+        return std::vector<int>{p.year, p.month, p.day, p.hour};
+    };
+    EXPECT_EQ(parts(-1.25), (std::vector<int>{1899, 12, 29, 6}));  // a positive time of day
+    EXPECT_EQ(parts(DateSerial(2000, 2, 29).serial + 0.5), (std::vector<int>{2000, 2, 29, 12}));
+    EXPECT_EQ(parts(0.9999999999), (std::vector<int>{1899, 12, 31, 0}));  // next midnight
 }
 
-TEST(ValueRules, ParseDateAcceptsOnlyRealDates) {
+TEST(ValueRules, ParseDateAcceptsOnlyRealDatesAndFormats) {
     EXPECT_EQ(ParseDate("03/07/2024")->serial, 45358.0);
     EXPECT_EQ(ParseDate(" 3/7/2024 ")->serial, 45358.0);
     EXPECT_EQ(ParseDate("2024-03-07")->serial, 45358.0);
@@ -246,79 +179,50 @@ TEST(ValueRules, ParseDateAcceptsOnlyRealDates) {
     // the text of a date reads back as the same date
     const Date d{45358.0 + 43201 / 86400.0};
     EXPECT_EQ(CDate(Value(TextOf(Value(d)))).serial, d.serial);
-}
 
-TEST(ValueRules, DateFormats) {
-    const Date d = DateSerial(2024, 3, 7);
-    EXPECT_EQ(FormatDate(d, "mm/dd/yyyy"), "03/07/2024");
-    EXPECT_EQ(FormatDate(d, "MM/DD/YYYY"), "03/07/2024");
-    EXPECT_EQ(FormatDate(d, "yyyy-mm-dd"), "2024-03-07");
-}
-
-TEST(ValueRules, ZeroFill) {
+    const Date day = DateSerial(2024, 3, 7);
+    EXPECT_EQ(FormatDate(day, "mm/dd/yyyy"), "03/07/2024");
+    EXPECT_EQ(FormatDate(day, "MM/DD/YYYY"), "03/07/2024");
+    EXPECT_EQ(FormatDate(day, "yyyy-mm-dd"), "2024-03-07");
     EXPECT_EQ(ZeroFill(1234, 7), "0001234");
     EXPECT_EQ(ZeroFill(12345678, 7), "12345678");
     EXPECT_EQ(ZeroFill(-5, 3), "-005");
 }
 
-TEST(ValueRules, ValuesEqualComparesLikeTheScreen) {
+// Each pair both ways round.
+TEST(ValueRules, ValuesEqualAndCompareForSort) {
     struct Case {
         Value a, b;
-        bool equal;
+        int result;
     };
-    const Case cases[] = {
-        {"abc", "abc", true},
-        {"abc", "ABC", false},  // the screen's "=" keeps letter case
-        {"abc", "abc ", false},
-        {5, 5.0, true},
-        {5, Currency{50000}, true},
-        {5, Currency{50001}, false},
-        {0.1, Currency{1000}, true},
-        {DateSerial(2024, 3, 7), 45358, true},
-        {true, -1, true},
-        {"5", 5, false},  // a text never equals a number
-        {Value::Null(), Value::Null(), false},
-        {Value::Null(), "", false},
-        {Value(), "", true},
-        {Value(), 0, true},
-        {Value(), Value(), true},
-        {Bytes{1, 2}, Bytes{1, 2}, true},
-        {Bytes{1, 2}, Bytes{1, 3}, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ValuesEqual(c.a, c.b), c.equal) << TextOf(c.a) << " = " << TextOf(c.b);
-        EXPECT_EQ(ValuesEqual(c.b, c.a), c.equal) << TextOf(c.b) << " = " << TextOf(c.a);
-    }
-}
-
-TEST(ValueRules, CompareForSortOrdersAcrossKinds) {
-    struct Case {
-        Value a, b;
-        int sign;
-    };
-    const Case cases[] = {
-        {Value::Null(), Value::Null(), 0},
-        {Value::Null(), -1e300, -1},
-        {Value::Null(), "", -1},
-        {"abc", "ABD", -1},
-        {"ABC", "abc", 0},
-        {"ab", "abc", -1},
-        {"Z", "a", 1},
-        {2, 10, -1},
-        {"2", "10", 1},   // texts compare as texts
-        {1e300, "", -1},  // numbers before texts
-        {Currency{20001}, 2, 1},
-        {Currency{-20001}, -2, -1},
-        {Currency{-20000}, -2, 0},
-        {std::numeric_limits<std::int64_t>::max(), 9.2233720368547758e18, -1},  // exact
+    // ValuesEqual: 1 equal, 0 not; the screen's "=" keeps letter case and a text never equals
+    // a number
+    // clang-format off
+    const Case equal[] = {
+        {"abc", "abc", 1}, {"abc", "ABC", 0}, {"abc", "abc ", 0}, {5, 5.0, 1},
+        {5, Currency{50000}, 1}, {5, Currency{50001}, 0}, {0.1, Currency{1000}, 1},
+        {DateSerial(2024, 3, 7), 45358, 1}, {true, -1, 1}, {"5", 5, 0},
+        {Value::Null(), Value::Null(), 0}, {Value::Null(), "", 0}, {Value(), "", 1},
+        {Value(), 0, 1}, {Value(), Value(), 1}, {Bytes{1, 2}, Bytes{1, 2}, 1},
+        {Bytes{1, 2}, Bytes{1, 3}, 0}};
+    // CompareForSort's sign: Null first, numbers before texts, texts as texts ignoring case
+    const Case order[] = {
+        {Value::Null(), Value::Null(), 0}, {Value::Null(), -1e300, -1}, {Value::Null(), "", -1},
+        {"abc", "ABD", -1}, {"ABC", "abc", 0}, {"ab", "abc", -1}, {"Z", "a", 1}, {2, 10, -1},
+        {"2", "10", 1}, {1e300, "", -1}, {Currency{20001}, 2, 1}, {Currency{-20001}, -2, -1},
+        {Currency{-20000}, -2, 0}, {kMax, 9.2233720368547758e18, -1} /* exact */,
         {DateSerial(2024, 3, 7), DateSerial(2024, 3, 8), -1},
-        {DateSerial(2024, 3, 7), 45358.5, -1},
-        {std::nan(""), -1e300, -1},
-    };
+        {DateSerial(2024, 3, 7), 45358.5, -1}, {std::nan(""), -1e300, -1}};
+    // clang-format on
+    for (const auto& c : equal) {
+        EXPECT_EQ(ValuesEqual(c.a, c.b), c.result == 1) << TextOf(c.a) << " = " << TextOf(c.b);
+        EXPECT_EQ(ValuesEqual(c.b, c.a), c.result == 1) << TextOf(c.b) << " = " << TextOf(c.a);
+    }
     auto sign = [](int v) { return (v > 0) - (v < 0); };
-    for (const auto& c : cases) {
-        EXPECT_EQ(sign(CompareForSort(c.a, c.b)), c.sign) << TextOf(c.a) << " vs " << TextOf(c.b);
-        EXPECT_EQ(sign(CompareForSort(c.b, c.a)), -c.sign) << TextOf(c.b) << " vs " << TextOf(c.a);
+    for (const auto& c : order) {
+        EXPECT_EQ(sign(CompareForSort(c.a, c.b)), c.result) << TextOf(c.a) << " vs " << TextOf(c.b);
+        EXPECT_EQ(sign(CompareForSort(c.b, c.a)), -c.result)
+            << TextOf(c.b) << " vs " << TextOf(c.a);
     }
 }
 

@@ -27,61 +27,45 @@ Value unformatted(const DataFormat& f, Value v) {
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 
 TEST(Text1sp, TrimsFirstThenTurnsLineBreaksAndRunsOfBlanksIntoOneBlank) {
-    struct Case {
-        const char* in;
-        const char* out;
-    } const cases[] = {
-        {"  a\r\n\r\nb   c \r\n", "a b c "},  // the trailing break outlives the trim
-        {"\r\nx", " x"},
-        {"plain", "plain"},
-        {"   ", ""},
-        {"a\tb", "a\tb"},  // tabs are not blanks here
-        {"one\rtwo\nthree", "one two three"},
-        {"", ""},
-    };
+    // the trailing break outlives the trim; tabs are not blanks here
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {{"  a\r\n\r\nb   c \r\n", "a b c "},
+        {"\r\nx", " x"}, {"plain", "plain"}, {"   ", ""}, {"a\tb", "a\tb"},
+        {"one\rtwo\nthree", "one two three"}, {"", ""}};
+    // clang-format on
     const DataFormat f = makeText1spFormat();
-    for (const auto& c : cases) {
-        EXPECT_EQ(text1sp(c.in), c.out) << c.in;
-        EXPECT_EQ(formatted(f, Value(c.in)), Value(c.out)) << c.in;
-        EXPECT_EQ(unformatted(f, Value(c.in)), Value(c.out)) << c.in;
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(text1sp(in), out) << in;
+        EXPECT_EQ(formatted(f, Value(in)), Value(out)) << in;
+        EXPECT_EQ(unformatted(f, Value(in)), Value(out)) << in;
     }
     EXPECT_EQ(formatted(f, Value::Null()), Value(""));
 }
 
-TEST(PhoneFormat, EntryFormatTrimsAndShowsNothingAsEmptyText) {
-    const DataFormat f = makePhoneFormat();
-    EXPECT_EQ(formatted(f, Value()), Value(""));
-    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
-    EXPECT_EQ(formatted(f, Value("  5551234567 ")), Value("5551234567"));
-    EXPECT_EQ(unformatted(f, Value(" 5551234 ")), Value("5551234"));
-}
+TEST(PhoneFormat, EntryAndMaskFormats) {
+    const DataFormat entry = makePhoneFormat();
+    EXPECT_EQ(formatted(entry, Value()), Value(""));
+    EXPECT_EQ(formatted(entry, Value::Null()), Value(""));
+    EXPECT_EQ(formatted(entry, Value("  5551234567 ")), Value("5551234567"));
+    EXPECT_EQ(unformatted(entry, Value(" 5551234 ")), Value("5551234"));
 
-TEST(PhoneFormat, MaskFormatShowsTenDigitsAndOthersThroughTheirPatterns) {
     const DataFormat f = makePhoneMaskFormat();
-    EXPECT_EQ(formatted(f, Value("5551234567")), Value("(555) 123 - 4567"));
     EXPECT_EQ(formatted(f, Value(" 5551234567 ")), Value("(555) 123 - 4567"));
-    EXPECT_EQ(formatted(f, Value("5551234")), Value("      555 - 1234"));
     EXPECT_EQ(formatted(f, Value("1234")), Value("       - 1234"));  // unused placeholders vanish
     EXPECT_EQ(formatted(f, Value::Null()), Value(""));
     EXPECT_EQ(formatted(f, Value("555-CALL")), Value("555-CALL"));  // no number: shown as it is
-
-    EXPECT_EQ(unformatted(f, Value("(555) 123 - 4567")), Value("5551234567"));
-    EXPECT_EQ(unformatted(f, Value("      555 - 1234")), Value("5551234"));
-    // Round trip of both forms.
-    for (const char* number : {"5551234567", "5551234"}) {
+    for (const char* number : {"5551234567", "5551234"}) {          // both forms round trip
         EXPECT_EQ(unformatted(f, formatted(f, Value(number))), Value(number));
     }
-}
+    EXPECT_EQ(unformatted(f, Value("      555 - 1234")), Value("5551234"));
 
-TEST(PhoneFormat, PhonesFillTheirPatternFromTheRight) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"5551234567", "(555) 123 - 4567"},
-        {"  5551234567 ", "(555) 123 - 4567"},
-        {"5551234", "      555 - 1234"},
-        {"1234", "       - 1234"},
-        {"", "       - "},
-        {"555-CALL", "      555- - CALL"},
-        {"15551234567", "      1555123 - 4567"}};  // the rest goes where the first # stands
+    // the rest goes where the first # stands
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {{"5551234567", "(555) 123 - 4567"},
+        {"  5551234567 ", "(555) 123 - 4567"}, {"5551234", "      555 - 1234"},
+        {"1234", "       - 1234"}, {"", "       - "}, {"555-CALL", "      555- - CALL"},
+        {"15551234567", "      1555123 - 4567"}};
+    // clang-format on
     for (const auto& [phone, shown] : cases) EXPECT_EQ(formatPhone(phone), shown) << phone;
     EXPECT_EQ(
         fillPlaceholders(QStringLiteral("123456789012"), QString::fromLatin1(kPhonePatternTen)),
@@ -105,9 +89,11 @@ TEST(DateFormat, FixedFormShowsDatesAndNullAsEmptyTextAndReadsBack) {
     } catch (const records::Error& e) {
         EXPECT_EQ(e.Number(), records::err::TypeMismatch);
     }
+    EXPECT_THROW(DataFormat("dd-mmm"), records::Error);  // an unknown named format
 }
 
-TEST(DateFormat, ShortDateFollowsTheLocaleWithAFourDigitYear) {
+// Short Date follows the locale, with a four-digit year.
+TEST(DateFormat, ShortDateFollowsTheLocale) {
     const DataFormat f = makeDateFormat("Short Date", kUs);
     EXPECT_EQ(formatted(f, Value(records::DateSerial(2004, 3, 5))), Value("3/5/2004"));
     EXPECT_EQ(unformatted(f, Value("3/5/2004")), Value(records::DateSerial(2004, 3, 5)));
@@ -117,10 +103,6 @@ TEST(DateFormat, ShortDateFollowsTheLocaleWithAFourDigitYear) {
     const Value shown = formatted(g, Value(records::DateSerial(2004, 3, 5)));
     EXPECT_EQ(shown, Value("05.03.2004"));
     EXPECT_EQ(unformatted(g, shown), Value(records::DateSerial(2004, 3, 5)));
-}
-
-TEST(DataFormatNames, AnUnknownNamedFormatIsRefused) {
-    EXPECT_THROW(DataFormat("dd-mmm"), records::Error);
 }
 
 TEST(CurrencyFormat, ShowsTwoDecimalsAndReadsTheFormBack) {
