@@ -72,14 +72,12 @@ TEST(LayoutDtd, RowsAddedAndFinishedAreFinal) {
     dtd.OpenRecordset();  // opening again starts afresh
     EXPECT_EQ(dtd.FieldCount(), 4);
     EXPECT_EQ(dtd.Recordset()->RecordCount(), 0);
-}
 
-TEST(LayoutDtd, UnknownLayoutIsItemNotFound) {
-    platform::LayoutDtd dtd;
-    dtd.SetDTDName("NOSUCH");
-    EXPECT_EQ(dtd.FieldCount(), 0);
+    platform::LayoutDtd unknown;
+    unknown.SetDTDName("NOSUCH");  // an unknown layout is ItemNotFound
+    EXPECT_EQ(unknown.FieldCount(), 0);
     try {
-        dtd.OpenRecordset();
+        unknown.OpenRecordset();
         FAIL() << "no error";
     } catch (const records::Error& e) {
         EXPECT_EQ(e.Number(), records::err::ItemNotFound);
@@ -97,7 +95,7 @@ messaging::Answer answer(const std::string& theme, const std::string& key, int r
     return messaging::Answer{theme, key, {{"BANKRUPTCY", rs}}};
 }
 
-TEST(AnswerStore, EmptyKeyGivesTheLatestAnswerOfTheTheme) {
+TEST(AnswerStore, EmptyKeyGivesTheLatestAnswerOfTheThemeAndEachReaderItsOwnView) {
     platform::MemoryAnswerStore store(8);
     store.put(answer("T.CASES", "k1", 1));
     store.put(answer("T.CASES", "k2", 2));
@@ -112,25 +110,20 @@ TEST(AnswerStore, EmptyKeyGivesTheLatestAnswerOfTheTheme) {
     EXPECT_FALSE(store.GetPart("NOTIFICATION", "T.CASES", "k2"));
     EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASES", "k3"));  // key of another theme
     EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASEARS", ""));
-}
 
-TEST(AnswerStore, EachReaderGetsItsOwnView) {
-    platform::MemoryAnswerStore store;
-    store.put(answer("T.CASES", "k", 3));
-    auto a = store.GetPart("BANKRUPTCY", "T.CASES", "k");
+    // each reader gets its own view
+    auto a = store.GetPart("BANKRUPTCY", "T.CASES", "k2");
     a->Recordset()->SetSort("CASE_ID DESC");
     a->Recordset()->MoveFirst();
-    EXPECT_EQ(records::TextOf(a->Recordset()->Get("CASE_ID")), "k-2");
-    auto b = store.GetPart("BANKRUPTCY", "T.CASES", "k");
+    EXPECT_EQ(records::TextOf(a->Recordset()->Get("CASE_ID")), "k2-1");
+    auto b = store.GetPart("BANKRUPTCY", "T.CASES", "k2");
     b->Recordset()->MoveFirst();
-    EXPECT_EQ(records::TextOf(b->Recordset()->Get("CASE_ID")), "k-0");
+    EXPECT_EQ(records::TextOf(b->Recordset()->Get("CASE_ID")), "k2-0");
 }
 
 TEST(AnswerStore, KeepsABoundedNumberOfAnswers) {
     platform::MemoryAnswerStore store(2);
-    store.put(answer("T.CASES", "k1", 1));
-    store.put(answer("T.CASES", "k2", 1));
-    store.put(answer("T.CASES", "k3", 1));
+    for (const char* key : {"k1", "k2", "k3"}) store.put(answer("T.CASES", key, 1));
     EXPECT_EQ(store.size(), 2u);
     EXPECT_FALSE(store.GetPart("BANKRUPTCY", "T.CASES", "k1"));
     EXPECT_TRUE(store.GetPart("BANKRUPTCY", "T.CASES", "k2"));

@@ -78,51 +78,38 @@ TEST(HostShell, StatusLineShowsAndKeepsTheTexts) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(HostShell, HostsTheDocumentAndRoutesFileNewAndSave) {
+// The shell hosts a document, routes File > New and Save to it, and closing the window runs
+// BeforeUnload then CloseDocument; a document that refuses to close keeps the window open.
+TEST(HostShell, HostsTheDocumentRoutesCommandsAndClosesIt) {
     std::vector<std::string> log;
-    LoggingDocument document(log);
-    HostShell shell;
-    shell.HostDocument(&document);
-    EXPECT_EQ(shell.centralWidget(), document.widget_.data());
-    shell.fileNewAction()->trigger();
-    shell.commandAction(HostShell::kSaveCommand)->trigger();
-    EXPECT_EQ(log, (std::vector<std::string>{"Show", "FileNew", "SaveData"}));
-}
-
-TEST(HostShell, ClosingTheWindowRunsBeforeUnloadThenCloseDocument) {
-    std::vector<std::string> log;
-    LoggingDocument document(log);
-    document.failBeforeUnload = true;  // a failing unload still closes
+    LoggingDocument document(log), refusing(log);
     HostShell shell;
     QSignalSpy closed(&shell, &HostShell::DocumentClosed);
-    shell.HostDocument(&document);
+    refusing.mayClose = false;
+    shell.HostDocument(&refusing);
     shell.show();
+    EXPECT_FALSE(shell.close());
+    EXPECT_TRUE(shell.isVisible());
+    EXPECT_EQ(shell.document(), &refusing);
+    refusing.mayClose = true;
     log.clear();
+    shell.HostDocument(&document);  // the first one is closed before the next is shown
+    EXPECT_EQ(log, (std::vector<std::string>{"BeforeUnload", "CloseDocument", "Show"}));
+    EXPECT_EQ(shell.centralWidget(), document.widget_.data());
+
+    log.clear();
+    shell.fileNewAction()->trigger();
+    shell.commandAction(HostShell::kSaveCommand)->trigger();
+    document.failBeforeUnload = true;  // a failing unload still closes
+    closed.clear();
     EXPECT_TRUE(shell.close());
-    EXPECT_EQ(log, (std::vector<std::string>{"BeforeUnload", "CloseDocument"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"FileNew", "SaveData", "BeforeUnload", "CloseDocument"}));
     EXPECT_EQ(closed.size(), 1);
     EXPECT_EQ(shell.document(), nullptr);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(document.widget_.isNull()) << "the document's widget goes with it";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(HostShell, ADocumentThatRefusesToCloseKeepsTheWindowOpen) {
-    std::vector<std::string> log;
-    LoggingDocument first(log), second(log);
-    first.mayClose = false;
-    HostShell shell;
-    shell.HostDocument(&first);
-    shell.show();
-    EXPECT_FALSE(shell.close());
-    EXPECT_TRUE(shell.isVisible());
-    EXPECT_EQ(shell.document(), &first);
-
-    first.mayClose = true;
-    log.clear();
-    shell.HostDocument(&second);  // the first one is closed before the next is shown
-    EXPECT_EQ(log, (std::vector<std::string>{"BeforeUnload", "CloseDocument", "Show"}));
-    EXPECT_EQ(shell.document(), &second);
 }
 
 }  // namespace
