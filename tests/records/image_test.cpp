@@ -44,6 +44,12 @@ Bytes Reseal(Bytes image) {
     return image;
 }
 
+// The image with `bytes` written from `at` on, resealed.
+Bytes Patched(Bytes image, std::size_t at, std::initializer_list<std::uint8_t> bytes) {
+    for (auto v : bytes) image[at++] = v;
+    return Reseal(std::move(image));
+}
+
 TEST(ImageTest, RoundTripKeepsValuesStatusesOriginalsAndBookmarks) {
     auto rs = Varied();
     auto back = Load(ImageOf(rs));
@@ -235,16 +241,10 @@ TEST(ImageTest, ForeignDataIsNamedAsSuch) {
 
 TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
     const Bytes image = ImageOf(Varied());
-    Bytes newer = image;
-    newer[4] = 3;  // major 3
-    EXPECT_TRUE(Says([&] { Load(Reseal(newer)); }, "version 3.0 is newer"));
-    Bytes older = image;
-    older[4] = 0;
-    EXPECT_TRUE(Says([&] { Load(Reseal(older)); }, "version 0.0 is older"));
+    EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {3})); }, "version 3.0 is newer"));
+    EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {0})); }, "version 0.0 is older"));
     // images of version 1 (values row by row) are refused, not misread
-    Bytes first = image;
-    first[4] = 1;
-    EXPECT_TRUE(Says([&] { Load(Reseal(first)); }, "version 1.0 is older"));
+    EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {1})); }, "version 1.0 is older"));
 
     // minor 1 appends a section this reader does not know: skipped
     Bytes minor = image;
@@ -257,9 +257,7 @@ TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
     EXPECT_EQ(rs->VisibleBookmarks(), (std::vector<Bookmark>{1, 4, 5}));
 
     // the same bytes under minor 0 are an error
-    Bytes extra = minor;
-    extra[6] = 0;
-    EXPECT_TRUE(Says([&] { Load(Reseal(extra)); }, "unexpected bytes"));
+    EXPECT_TRUE(Says([&] { Load(Patched(minor, 6, {0})); }, "unexpected bytes"));
 }
 
 // Images that pass the checksum but lie inside: counts, bookmarks, statuses.
@@ -278,10 +276,7 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
     }
     ASSERT_EQ(image[at], 2);
     auto patched = [&](std::size_t pos, std::initializer_list<std::uint8_t> bytes) {
-        Bytes b = image;
-        std::size_t i = pos;
-        for (auto v : bytes) b[i++] = v;
-        return Reseal(b);
+        return Patched(image, pos, bytes);
     };
     EXPECT_TRUE(Says([&] { Load(patched(at, {0xFF, 0xFF, 0xFF, 0x7F})); }, "row count"));
     EXPECT_TRUE(Says(
@@ -306,10 +301,8 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
     auto patchedSorted = [&](std::size_t pos, std::initializer_list<std::uint8_t> bytes,
                              std::uint32_t next) {
         Bytes b = sorted;
-        std::size_t i = pos;
-        for (auto v : bytes) b[i++] = v;
         for (int k = 0; k < 4; ++k) b[at + 4 + k] = static_cast<std::uint8_t>(next >> (8 * k));
-        return Reseal(b);
+        return Patched(std::move(b), pos, bytes);
     };
     auto swapped = Load(patchedSorted(mode + 1, {1, 0, 0, 0, 2}, 3));  // distinct: loads
     EXPECT_EQ(Texts(swapped, "Name"), (Names{"b", "a"}));
@@ -374,33 +367,24 @@ TEST(ImageTest, LyingColumnBlocksAreRejected) {
     ASSERT_EQ(image[chunks + 4], 10);
     const std::size_t boolean = chunks + 8 + 10;
     ASSERT_EQ(image[boolean], static_cast<std::uint8_t>(ImageColumn::Whole32));
-    auto why = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes) {
-        Bytes b = image;
-        std::size_t i = at;
-        for (auto v : bytes) b[i++] = v;
-        return DescriptionOf([&] { Load(Reseal(b)); });
-    };
-    auto says = [](const std::string& description, const char* what) {
-        return description.find(what) != std::string::npos;
+    auto says = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes, const char* what) {
+        return Says([&] { Load(Patched(image, at, bytes)); }, what);
     };
     EXPECT_TRUE(
-        says(why(text, {static_cast<std::uint8_t>(ImageColumn::Bits64)}), "encoding of field 'T'"));
-    EXPECT_TRUE(says(why(text, {9}), "encoding of field 'T'"));
-    EXPECT_TRUE(says(why(slots, {0, 0, 1, 0}), "field 'T' holds a malformed text"));  // chunk 1
-    EXPECT_TRUE(says(why(slots, {10, 0, 0, 0}), "malformed text"));  // past the chunk's end
-    EXPECT_TRUE(says(why(chunks + 8, {12}), "malformed text"));      // longer than the chunk
-    EXPECT_TRUE(says(why(chunks + 8, {3}), "malformed text"));       // short texts are inline
-    EXPECT_TRUE(says(why(slots + 4, {'a', 'b', 'c', 0x82}), "malformed text"));  // inline junk
-    EXPECT_TRUE(says(why(chunks, {0xFF, 0xFF, 0, 0}), "texts of field 'T' are malformed"));
-    EXPECT_TRUE(says(why(chunks + 4, {0xFF, 0xFF}), "truncated in field 'T'"));
-    EXPECT_TRUE(says(why(boolean + 1 + 8, {2}), "bad Boolean"));
+        says(text, {static_cast<std::uint8_t>(ImageColumn::Bits64)}, "encoding of field 'T'"));
+    EXPECT_TRUE(says(text, {9}, "encoding of field 'T'"));
+    EXPECT_TRUE(says(slots, {0, 0, 1, 0}, "field 'T' holds a malformed text"));  // chunk 1
+    EXPECT_TRUE(says(slots, {10, 0, 0, 0}, "malformed text"));  // past the chunk's end
+    EXPECT_TRUE(says(chunks + 8, {12}, "malformed text"));      // longer than the chunk
+    EXPECT_TRUE(says(chunks + 8, {3}, "malformed text"));       // short texts are inline
+    EXPECT_TRUE(says(slots + 4, {'a', 'b', 'c', 0x82}, "malformed text"));  // inline junk
+    EXPECT_TRUE(says(chunks, {0xFF, 0xFF, 0, 0}, "texts of field 'T' are malformed"));
+    EXPECT_TRUE(says(chunks + 4, {0xFF, 0xFF}, "truncated in field 'T'"));
+    EXPECT_TRUE(says(boolean + 1 + 8, {2}, "bad Boolean"));
     // a Null cell's slot is not read: whatever it holds, the cell stays Null
-    auto nulls = Load(Reseal([&] {
-        Bytes b = image;
-        b[boolean + 1] = 1;  // only the first row is present
-        b[boolean + 1 + 8 + 4] = 7;
-        return b;
-    }()));
+    Bytes onlyFirst = image;
+    onlyFirst[boolean + 1] = 1;  // only the first row is present
+    auto nulls = Load(Patched(onlyFirst, boolean + 1 + 8 + 4, {7}));
     nulls->MoveLast();
     EXPECT_TRUE(nulls->Get("B").isNull());
 }

@@ -71,6 +71,14 @@ TEST_F(ModBankruptcyTest, TemplateIsAnEmptyBatchRecordSetOfTheLayout) {
     EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.NewRecordsetTemplate");
     EXPECT_EQ(sink.reports[0].exe, "KORVA_Bankruptcy");
     EXPECT_NE(sink.reports[0].description.find("NO_SUCH_LAYOUT"), std::string::npos);
+
+    // a copy of nothing, or of a closed set, is reported
+    EXPECT_FALSE(IndependentCloneRS(nullptr, false, false, kSourceLock, &sink));
+    ASSERT_EQ(sink.reports.size(), 2u);
+    EXPECT_EQ(sink.reports[1].source, "KORVA_Bankruptcy.IndependentCloneRS");
+    auto closed = Recordset::Create();
+    EXPECT_FALSE(IndependentCloneRS(closed, false, true, kSourceLock, &sink));
+    EXPECT_EQ(sink.reports.size(), 3u);
 }
 
 TEST_F(ModBankruptcyTest, EmptyRecordSetsAreCutFromOneCachedTemplatePerLayout) {
@@ -123,14 +131,13 @@ TEST_F(ModBankruptcyTest, CopiesHoldTheVisibleOrAllRows) {
     EXPECT_EQ(copy->GetLockType(), LockType::BatchOptimistic);
     EXPECT_EQ(IndependentCloneRS(src, false, false, LockType::ReadOnly, &sink)->GetLockType(),
               LockType::ReadOnly);
-}
 
-TEST_F(ModBankruptcyTest, CopiesAreIndependentOfTheirSource) {
-    auto src = FiveSorted();
+    // copies are independent of their source; staging travels with the rows
+    src = FiveSorted();
     src->MoveFirst();
     src->Set("Note", "staged");
     src->Update();
-    auto copy = IndependentCloneRS(src, false, false, kSourceLock, &sink);
+    copy = IndependentCloneRS(src, false, false, kSourceLock, &sink);
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->Status(), status::Modified);  // staging travels with the rows
     copy->Set("Name", "changed in the copy");
@@ -187,15 +194,6 @@ TEST_F(ModBankruptcyTest, TheBuiltInLayoutObjectServesByDefaultAndOpensAgain) {
     dtd->OpenRecordset();
     EXPECT_TRUE(dtd->Recordset()->HasField("CRT_FILE_DT"));
     EXPECT_FALSE(dtd->Recordset()->HasField("ACCT_RCVBL_NBR"));
-}
-
-TEST_F(ModBankruptcyTest, CopyOfNothingIsReported) {
-    EXPECT_FALSE(IndependentCloneRS(nullptr, false, false, kSourceLock, &sink));
-    ASSERT_EQ(sink.reports.size(), 1u);
-    EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.IndependentCloneRS");
-    auto closed = Recordset::Create();
-    EXPECT_FALSE(IndependentCloneRS(closed, false, true, kSourceLock, &sink));
-    EXPECT_EQ(sink.reports.size(), 2u);
 }
 
 // A grid that records what is done to it.
