@@ -20,16 +20,19 @@ TEST(OutstandingRequests, InitialTableHasThemesKeysAndTexts) {
     EXPECT_EQ(t[kCaseArs].timeoutText,
               "Bankruptcy Case Account Inquiry Message failed to respond.");
     EXPECT_FALSE(t.AnyPending());
-}
 
-TEST(OutstandingRequests, ThemesMatchExactlyAndOnlyTheirOwnEntry) {
-    auto t = OutstandingRequests::Initial(kTitle);
+    // themes match exactly and only their own entry
     EXPECT_EQ(t.MatchTheme("APP.CASEARS"), kCaseArs);
     EXPECT_EQ(t.MatchTheme("APP.CASES"), kCases);
     EXPECT_EQ(t.MatchTheme("APP.OPENARS"), kOpenArs);
     EXPECT_EQ(t.MatchTheme("APP.CASEHIST"), kCaseHist);
     EXPECT_EQ(t.MatchTheme("OTHER.CASES"), -1);
     EXPECT_EQ(t.MatchTheme("APP.cases"), -1);
+
+    // the time-out message keeps its exact blanks and breaks
+    EXPECT_EQ(TimeoutMessageText("A\r\nB\r\n"),
+              "The system has not responded to your request(s).  \r\n\r\nA\r\nB\r\n\r\n"
+              "Your request(s) will be processed as soon as possible.");
 }
 
 TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
@@ -67,20 +70,12 @@ TEST(OutstandingRequests, EarlierDialogRequestStaysWatchedUntilAnsweredOrDue) {
     ASSERT_EQ(expired.size(), 1u);
     EXPECT_EQ(expired[0].messageKey, "K2");
     EXPECT_TRUE(t.Watched().empty());
-}
 
-TEST(OutstandingRequests, AnsweredRequestIsNotWatchedWhenANewOneIsFiled) {
-    auto t = OutstandingRequests::Initial(kTitle);
+    // an answered request is not watched when a new one is filed
     t.FileSentRequest(kProcess, "APP.PROCESS", "P1", 0);
     t[kProcess].deadline = 0;  // its answer arrived
     t.FileSentRequest(kProcess, "APP.PROCESS", "P2", 5);
     EXPECT_TRUE(t.Watched().empty());
-}
-
-TEST(OutstandingRequests, TimeoutMessageKeepsItsExactBlanksAndBreaks) {
-    EXPECT_EQ(TimeoutMessageText("A\r\nB\r\n"),
-              "The system has not responded to your request(s).  \r\n\r\nA\r\nB\r\n\r\n"
-              "Your request(s) will be processed as soon as possible.");
 }
 
 }  // namespace

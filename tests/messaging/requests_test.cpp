@@ -82,10 +82,8 @@ TEST(Inquiries, CarryThemeSenderVersionCodeAndCriteriaInOrder) {
     EXPECT_EQ(dynamic_cast<RecordedRequest&>(*cases).code, 16);
     EXPECT_EQ(Keys(dynamic_cast<RecordedRequest&>(*cases)),
               (std::vector<std::string>{"key:CUST_ID=1002", "key:thin=Yes"}));
-}
 
-TEST(Inquiries, CaseReceivablesOmitTheCaseCriterionWhenNoCaseIsGiven) {
-    auto lib = Library();
+    // case receivables omit the case criterion when no case is given
     auto withCase = BuildCaseArsInquiry(lib, "T.CASEARS", "1002", "2020BK0001");
     EXPECT_EQ(
         Keys(dynamic_cast<RecordedRequest&>(*withCase)),
@@ -118,9 +116,8 @@ TEST(Notifications, AtMostThreeRowsAreCollectedAndEachLogged) {
     EXPECT_EQ(log.logged[1].second, "2");
     EXPECT_EQ(NotificationBoxText("Process Bankruptcy Case", "X"),
               "An Process Bankruptcy Case message returned the following error:X");
-}
 
-TEST(Notifications, MissingOrEmptyPartLeavesTheFailureFlagOff) {
+    // a missing or empty part leaves the failure flag off
     EXPECT_FALSE(CollectNotification(nullptr, nullptr).failed);
     auto empty = CollectNotification(NotificationRows(0), nullptr);
     EXPECT_FALSE(empty.failed);

@@ -113,6 +113,15 @@ TEST_F(BindingForm, ReadsTheCurrentRowThroughTheFormattersAndAgainOnEachMove) {
     bind.UpdateControls();
     EXPECT_EQ(caseId->text(), "2020BK0001");
     EXPECT_TRUE(errors.empty());
+
+    // a view that lands on another row is shown without asking
+    bind.Move(1);
+    ASSERT_EQ(caseId->text(), "2021BK0002");
+    rs->SetFilter("CASE_ID = '2020BK0001'");  // moves to its first row
+    EXPECT_EQ(caseId->text(), "2020BK0001");
+    rs->Close();
+    EXPECT_EQ(caseId->text(), "");
+    EXPECT_FALSE(notify->Value().isValid());
 }
 
 TEST_F(BindingForm, MoveZeroWritesOnlyTheBindingsTheUserChanged) {
@@ -193,9 +202,8 @@ TEST_F(BindingForm, EntriesMadeForTheUserMarkTheirBindings) {
     bind.MoveZero();
     EXPECT_EQ(rs->Get("NTFCTN_DT"), Value(records::DateSerial(2010, 1, 2)));
     EXPECT_EQ(rs->Get("TRSTE_PHN_NBR"), Value("5550001111"));
-}
 
-TEST_F(BindingForm, AnEmptyEntryWritesNullIntoAnAmountField) {
+    // an empty entry writes Null into an amount field
     auto* amount = new QLineEdit(&form);
     bind.Add(amount, "text", "FUND_AMT", nullptr, "PmtAmt");
     typeInto(amount, "$1,234.50");
@@ -231,16 +239,6 @@ TEST_F(BindingForm, ARowChangedThroughAnotherViewDoesNotOverwriteWhatIsTyped) {
     EXPECT_EQ(trustee->text(), "Pat Doe Jr");
     bind.MoveZero();
     EXPECT_EQ(rs->Get("TRSTE_NM"), Value("Pat Doe Jr"));
-}
-
-TEST_F(BindingForm, AViewThatLandsOnAnotherRowIsShownWithoutAsking) {
-    bind.Move(1);
-    ASSERT_EQ(caseId->text(), "2021BK0002");
-    rs->SetFilter("CASE_ID = '2020BK0001'");  // moves to its first row
-    EXPECT_EQ(caseId->text(), "2020BK0001");
-    rs->Close();
-    EXPECT_EQ(caseId->text(), "");
-    EXPECT_FALSE(notify->Value().isValid());
 }
 
 TEST_F(BindingForm, KeysAndNamesAreCheckedWhenBinding) {

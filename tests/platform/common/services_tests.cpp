@@ -48,7 +48,7 @@ TEST_F(ServicesTest, RightsAndCodeTablesAreAskedOnceAndThenCached) {
     EXPECT_EQ(services().GetMessageTitle(), "HALBERON");
 }
 
-TEST_F(ServicesTest, OfficerValidityFollowsTheBackEndsList) {
+TEST_F(ServicesTest, OfficerValidityAndNumbersFollowTheBackEnd) {
     build();
     EXPECT_TRUE(services().IsValidOfficer(101));
     EXPECT_TRUE(services().IsValidOfficer(102));
@@ -58,17 +58,18 @@ TEST_F(ServicesTest, OfficerValidityFollowsTheBackEndsList) {
     EXPECT_FALSE(services().IsValidOfficer(110));
     backEnd_->setOfficers({{101, "Ann"}, {110, "New"}});  // an officer added meanwhile
     EXPECT_TRUE(services().IsValidOfficer(110));
-}
 
-TEST_F(ServicesTest, NumbersComeFromTheBackEndAndGoBack) {
-    build();
+    // numbers come from the back end and go back
     std::string a1, a2;
     EXPECT_EQ(services().GetNextNumber("F", a1, a2), "5001");
     EXPECT_EQ(services().GetNextNumber("R", a1, a2), "5002");
     services().ReturnReceiptNumber("5002", "R");
     services().ReturnReceiptNumber("", "R");  // nothing held: nothing handed back
-    EXPECT_EQ(backEnd_->calls(), (std::vector<std::string>{"NextNumber:F:5001", "NextNumber:R:5002",
-                                                           "ReturnNumber:R:5002"}));
+    const auto calls = backEnd_->calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
+              (std::vector<std::string>{"NextNumber:F:5001", "NextNumber:R:5002",
+                                        "ReturnNumber:R:5002"}));
 }
 
 TEST_F(ServicesTest, UserContextGivesSenderFolderAndOfficer) {
@@ -82,6 +83,10 @@ TEST_F(ServicesTest, UserContextGivesSenderFolderAndOfficer) {
     EXPECT_EQ(user.GetOfficerNumber(), "101");
     EXPECT_EQ(user.GetOfficerNumber(), "101");
     EXPECT_EQ(backEnd_->count("OfficerOf:"), 1);
+
+    // a user without an officer has an empty officer number
+    build("officer");
+    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");
 }
 
 TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
@@ -97,11 +102,6 @@ TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
     EXPECT_TRUE(services().HasRight("BnkrptcyMgr"));
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "Written Off");
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
-}
-
-TEST_F(ServicesTest, UserWithoutOfficerHasAnEmptyOfficerNumber) {
-    build("officer");
-    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");
 }
 
 TEST_F(ServicesTest, ErrorsAndNotificationsAreAppendedToTheLogFile) {

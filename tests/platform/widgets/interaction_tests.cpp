@@ -25,6 +25,20 @@ TEST(InteractionText, LineBreaksOfEveryKindAndDoubledAmpersands) {
     EXPECT_EQ(closingAnswer(MsgButtons::YesNo), MsgAnswer::No);
     EXPECT_EQ(closingAnswer(MsgButtons::OK), MsgAnswer::OK);
     EXPECT_FALSE(offers(MsgButtons::YesNo, MsgAnswer::Cancel));
+
+    // the busy pointer is one override cursor whatever the calls
+    {
+        QtInteraction interaction;
+        interaction.SetBusyPointer(true);
+        interaction.SetBusyPointer(true);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        interaction.SetBusyPointer(false);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        interaction.SetBusyPointer(true);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr)
+        << "a destroyed interaction leaves no hourglass";
 }
 
 TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
@@ -57,21 +71,6 @@ TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
     });
     EXPECT_EQ(interaction.MsgBox("Sure?", MsgButtons::OKCancel, MsgIcon::Exclamation, "T"),
               MsgAnswer::Cancel);
-}
-
-TEST(QtInteraction, BusyPointerIsOneOverrideCursorWhateverTheCalls) {
-    {
-        QtInteraction interaction;
-        interaction.SetBusyPointer(true);
-        interaction.SetBusyPointer(true);
-        ASSERT_NE(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        interaction.SetBusyPointer(false);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        interaction.SetBusyPointer(true);
-    }
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr)
-        << "a destroyed interaction leaves no hourglass";
 }
 
 TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
