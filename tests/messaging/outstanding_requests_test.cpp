@@ -37,11 +37,7 @@ TEST(OutstandingRequests, InitialTableHasThemesKeysAndTexts) {
 
 TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
     auto t = OutstandingRequests::Initial(kTitle);
-    t[kCaseHist].deadline = 100;
-    t[kProcess].deadline = 100;
-    t[kCaseArs].deadline = 100;
-    t[kAddUpdate].deadline = 100;
-    t[kCases].deadline = 100;
+    for (int k : {kCaseHist, kProcess, kCaseArs, kAddUpdate, kCases}) t[k].deadline = 100;
     t[kOpenArs].deadline = 160;                // answered in time: still waiting at 100
     EXPECT_TRUE(t.TakeExpired(99.5).empty());  // one moment early: nothing is due
     auto due = t.TakeExpired(100);

@@ -28,42 +28,30 @@ struct FilterCase {
 };
 
 TEST_F(FilterTest, ExpressionsSelectTheRightRows) {
+    // clang-format off
     const FilterCase cases[] = {
-        {"[Name] = 'ALICE'", {"Alice"}},  // texts ignore letter case
-        {"Name = 'alice'", {"Alice"}},    // bare field name
-        {"[name]='alice'", {"Alice"}},    // field names ignore letter case too
+        {"[Name] = 'ALICE'", {"Alice"}}, {"Name = 'alice'", {"Alice"}},  // letter case, bare name
+        {"[name]='alice'", {"Alice"}},  // field names ignore letter case too
         {"[Num] > 10", {"bob", "Dave"}},  // a Null field matches no comparison
-        {"[Num] <> 10", {"bob", "alice smith", "Dave"}},
-        {"[Num] = Null", {"Carol"}},
+        {"[Num] <> 10", {"bob", "alice smith", "Dave"}}, {"[Num] = Null", {"Carol"}},
         {"[Num] <> Null", {"Alice", "bob", "alice smith", "Dave"}},
-        {"[Num] <= 10", {"Alice", "alice smith"}},
-        {"[Num] >= 20", {"bob", "Dave"}},
-        {"[Num] < 10", {"alice smith"}},
-        {"[Num] = '20'", {"bob"}},  // a quoted number against a whole-number field
-        {"[Num] = 10.5", {}},
-        {"[Num] = -5", {}},
-        {"[Name] LIKE 'ali*'", {"Alice", "alice smith"}},
-        {"[Name] LIKE '%SMI%'", {"alice smith"}},
-        {"[Name] LIKE 'bob'", {"bob"}},
+        {"[Num] <= 10", {"Alice", "alice smith"}}, {"[Num] >= 20", {"bob", "Dave"}},
+        {"[Num] < 10", {"alice smith"}}, {"[Num] = '20'", {"bob"}},  // a quoted number
+        {"[Num] = 10.5", {}}, {"[Num] = -5", {}}, {"[Name] LIKE 'ali*'", {"Alice", "alice smith"}},
+        {"[Name] LIKE '%SMI%'", {"alice smith"}}, {"[Name] LIKE 'bob'", {"bob"}},
         {"[Name] LIKE '*'", {"Alice", "bob", "Carol", "alice smith", "Dave"}},
-        {"[Note] = 'O''Brien'", {"Carol"}},
-        {"[Note] = ''", {"alice smith"}},  // the empty text is not Null
+        {"[Note] = 'O''Brien'", {"Carol"}}, {"[Note] = ''", {"alice smith"}},  // not Null
         {"[Note] < 'y'", {"Alice", "Carol", "alice smith"}},
         {"[Num] = 10 OR [Num] = 20 AND [Name] = 'nobody'", {"Alice"}},  // AND binds tighter
         {"([Num] = 10 OR [Num] = 20) AND [Name] <> 'nobody'", {"Alice", "bob"}},
         {"[Num] = 10 AND ([Name] = 'x' OR [Note] = 'x') OR [Name] = 'Dave'", {"Alice", "Dave"}},
-        {"((([Num] = 30)))", {"Dave"}},
-        {"[Dt] >= #2024-02-01#", {"bob", "Dave"}},
-        {"[Dt] < #01/10/2024#", {"Alice", "alice smith"}},
-        {"[Dt] = '2024-03-01'", {"Dave"}},
-        {"[Amt] = 1.5", {"Alice"}},
-        {"[Amt] = $3.25", {"Carol"}},
-        {"[Amt] < 0", {"alice smith"}},
+        {"((([Num] = 30)))", {"Dave"}}, {"[Dt] >= #2024-02-01#", {"bob", "Dave"}},
+        {"[Dt] < #01/10/2024#", {"Alice", "alice smith"}}, {"[Dt] = '2024-03-01'", {"Dave"}},
+        {"[Amt] = 1.5", {"Alice"}}, {"[Amt] = $3.25", {"Carol"}}, {"[Amt] < 0", {"alice smith"}},
         {"[Amt] > 1.49995", {"Alice", "bob", "Carol"}},
         {"[Any] = 5", {"Alice", "Carol"}},  // numbers of any kind, not the text "5"
-        {"[Any] = '5'", {"bob"}},
-        {"  [Num]=10  ", {"Alice"}},
-    };
+        {"[Any] = '5'", {"bob"}}, {"  [Num]=10  ", {"Alice"}}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expression);
         rs->SetFilter(c.expression);
@@ -76,7 +64,8 @@ TEST_F(FilterTest, MalformedExpressionsAreErrorsAndKeepTheFilterInForce) {
     rs->SetFilter("[Num] > 10");
     // clang-format off
     for (const char* e : {"[Name] =", "[Name] 'x'", "[Nope] = 1", "[Name] = 'x", "([Name] = 'x'",
-             "[Name] = 'x')", "[Name] = 'x' AND", "AND [Name] = 'x'", "[Name] = 'x' OR OR [Num] = 1",
+             "[Name] = 'x')", "[Name] = 'x' AND", "AND [Name] = 'x'",
+             "[Name] = 'x' OR OR [Num] = 1",
              "[Name] LIKE '*li'", "[Name] LIKE 'a*e'", "[Num] LIKE '1*'", "[Name] LIKE 5",
              "[Num] = 'abc'", "[Dt] = #13/45/2024#", "[Dt] = #2024-01-01", "[Num] > Null",
              "[Name] == 'x'", "[Name] = x", "[Name = 'x'", "[Name] ! 'x'", "()",

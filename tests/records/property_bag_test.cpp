@@ -58,9 +58,8 @@ TEST(PropertyBag, ImageRoundTripKeepsOrderKindsAndValues) {
     EXPECT_EQ(copy.ReadProperty("Blank", Value("x")), Value(""));
     EXPECT_TRUE(copy.ReadProperty("Unset", Value(0)).isEmpty());
     EXPECT_EQ(copy.ReadProperty("Raw"), Value(Bytes{0, 1, 255}));
-}
 
-TEST(PropertyBag, NestedBagImagesTravelAsBytes) {
+    // nested bag images travel as bytes
     PropertyBag inner;
     inner.WriteProperty("0", Value(7));
     inner.WriteProperty("UBound", Value(0));
@@ -93,10 +92,9 @@ TEST(PropertyBag, DefaultsDecideWhatIsStored) {
     EXPECT_EQ(bag.ReadProperty("Position", Value(-2)), Value(-2));
     EXPECT_EQ(bag.ReadProperty("Missing", Value("dflt")), Value("dflt"));
     EXPECT_TRUE(bag.ReadProperty("Missing").isEmpty());
-}
 
-TEST(PropertyBag, RewritingANameReplacesItInPlace) {
-    PropertyBag bag;
+    // rewriting a name replaces it in place
+    bag = PropertyBag();
     bag.WriteProperty("A", Value(1));
     bag.WriteProperty("B", Value(2));
     bag.WriteProperty("a", Value("one"));

@@ -125,21 +125,11 @@ TEST(SortTest, AgreesWithAReferenceSortOnRandomRows) {
             rng() % 8 == 0 ? Value::Null() : Value(Currency{static_cast<long long>(rng() % 7) - 3});
         Value dt =
             rng() % 8 == 0 ? Value::Null() : Value(Date{static_cast<double>(rng() % 5) - 2.5});
-        Value any;
-        switch (rng() % 4) {
-            case 0:
-                any = Value::Null();
-                break;
-            case 1:
-                any = Value(static_cast<int>(rng() % 5));
-                break;
-            case 2:
-                any = Value(static_cast<double>(rng() % 5) / 2);
-                break;
-            default:
-                any = Value(std::string(1, static_cast<char>('a' + rng() % 3)));
-                break;
-        }
+        const int kind = static_cast<int>(rng() % 4), pick = static_cast<int>(rng() % 5);
+        const Value any = kind == 0   ? Value::Null()
+                          : kind == 1 ? Value(pick)
+                          : kind == 2 ? Value(pick / 2.0)
+                                      : Value(std::string(1, static_cast<char>('a' + pick % 3)));
         AddPerson(rs, name, num, amt, dt, Value::Null(), any);
     }
     const int fields[] = {rs->FieldIndex("Name"), rs->FieldIndex("Num"), rs->FieldIndex("Amt"),

@@ -71,7 +71,7 @@ TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
 
 // Reserve hands out room at the position to be written in place: inside the data it overwrites,
 // past the end it extends with zeros until written.
-TEST(Stream, ReserveGivesRoomAtThePositionForWritingInPlace) {
+TEST(Stream, ReserveAndCopyToWriteAtThePosition) {
     Stream s;
     s.Open();
     s.Write(B({1, 2, 3, 4, 5}));
@@ -92,9 +92,8 @@ TEST(Stream, ReserveGivesRoomAtThePositionForWritingInPlace) {
     EXPECT_EQ(s.Size(), 7);
     s.Close();
     EXPECT_EQ(ErrorOf([&] { s.Reserve(1); }), err::ObjectClosed);
-}
 
-TEST(Stream, CopyToAppendsTheRestAtTheDestinationsPosition) {
+    // CopyTo writes the rest at the destination's position
     Stream src, dest;
     src.Open();
     dest.Open();
@@ -131,11 +130,11 @@ TEST_F(StreamFile, SaveAndLoadRoundTrip) {
     empty.Open();
     empty.SaveToFile(path_);  // overwriting empties the file
     EXPECT_EQ(std::filesystem::file_size(path_), 0u);
-}
 
-TEST_F(StreamFile, LoadingAMissingFileIsFileNotFound) {
-    Stream s;
-    s.Open();
+    // loading a missing file is FileNotFound
+    std::filesystem::remove(path_);
+    s.SetPosition(0);
+    s.SetEOS();
     s.Write(B({1}));
     EXPECT_EQ(ErrorOf([&] { s.LoadFromFile(path_); }), err::FileNotFound);
     EXPECT_EQ(s.Buffer(), B({1}));  // untouched
