@@ -43,6 +43,9 @@ TEST(SortTest, OrdersByKeysWithNullsFirstAndTiesInLoadOrder) {
         EXPECT_EQ(Texts(rs, "Name"), c.names);
         EXPECT_EQ(rs->Sort(), c.sort);
     }
+    rs->SetSort("Num");  // a row added through another view takes its sorted place
+    AddPerson(rs->Clone(), "nil", Value::Null());
+    EXPECT_EQ(Texts(rs, "Name"), (Names{"Alpha", "nil", "charlie", "alpha", "delta", "BRAVO"}));
 }
 
 TEST(SortTest, MalformedSortsAreErrorsAndKeepTheOrder) {
