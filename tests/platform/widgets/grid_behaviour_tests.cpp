@@ -83,7 +83,7 @@ TEST_F(ArGridFixture, SelectedBookmarksSurviveASortAndFollowTheirRows) {
     EXPECT_TRUE(grid.view()->selectionModel()->selectedRows().isEmpty());
 }
 
-TEST_F(ArGridFixture, HitTestTellsRowSelectorsFromDataCellsFromEverythingElse) {
+TEST_F(ArGridFixture, HitTestAndTheFirstVisibleRow) {
     const QRect cell = grid.CellRect(1, "Amount Due");
     const QRect selector = grid.SelectorRect(1);
     ASSERT_FALSE(cell.isEmpty());
@@ -102,6 +102,19 @@ TEST_F(ArGridFixture, HitTestTellsRowSelectorsFromDataCellsFromEverythingElse) {
     const QRect last = few.CellRect(1, "Status");
     EXPECT_EQ(few.HitTest(last.center().x(), last.bottom() + 30), DataGrid::HitNone);
     EXPECT_EQ(few.HitTest(few.SelectorRect(1).center().x(), last.bottom() + 30), DataGrid::HitNone);
+
+    // the first visible row reads and writes as a bookmark
+    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(0));
+    grid.SetFirstRow(*grid.BookmarkAt(10));
+    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
+    grid.SetFirstRow(123456);  // not a row: ignored
+    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
+
+    EXPECT_THROW(grid.SetBookmark(123456), records::Error);
+    grid.SetBookmark(*grid.BookmarkAt(12));
+    EXPECT_EQ(grid.Bookmark(), grid.BookmarkAt(12));
+    EXPECT_EQ(records::TextOf(grid.CellValue("ACCT_RCVBL_NBR")),
+              records::TextOf(rs->ValueAt(*grid.BookmarkAt(12), rs->FieldIndex("ACCT_RCVBL_NBR"))));
 }
 
 TEST_F(ArGridFixture, ClicksMoveTheCurrentRowAndSelectorsSelectRows) {
@@ -173,20 +186,6 @@ TEST_F(ArGridFixture, KeysMoveTheCurrentRowAndSpaceTogglesTheSelection) {
     EXPECT_NE(grid.FirstRow(), grid.BookmarkAt(0)) << "the grid scrolled to the row";
     QTest::keyClick(grid.view(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(grid.SelBookmarks().Count(), 40);
-}
-
-TEST_F(ArGridFixture, FirstVisibleRowReadsAndWritesAsABookmark) {
-    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(0));
-    grid.SetFirstRow(*grid.BookmarkAt(10));
-    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
-    grid.SetFirstRow(123456);  // not a row: ignored
-    EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
-
-    EXPECT_THROW(grid.SetBookmark(123456), records::Error);
-    grid.SetBookmark(*grid.BookmarkAt(12));
-    EXPECT_EQ(grid.Bookmark(), grid.BookmarkAt(12));
-    EXPECT_EQ(records::TextOf(grid.CellValue("ACCT_RCVBL_NBR")),
-              records::TextOf(rs->ValueAt(*grid.BookmarkAt(12), rs->FieldIndex("ACCT_RCVBL_NBR"))));
 }
 
 TEST_F(ArGridFixture, RowsAddedChangedOrDeletedThroughOtherViewsShowAtOnce) {
