@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -22,18 +23,24 @@ inline void addRow(records::Recordset& rs, Fields fields) {
     rs.Update();
 }
 
+// "NAME=text|NAME=text..." as its pairs.
+inline std::vector<std::pair<std::string, std::string>> namedTexts(const std::string& list) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (std::size_t at = 0; at < list.size();) {
+        const std::size_t end = std::min(list.find('|', at), list.size());
+        const std::string item = list.substr(at, end - at);
+        const std::size_t eq = item.find('=');
+        out.emplace_back(item.substr(0, eq), item.substr(eq + 1));
+        at = end + 1;
+    }
+    return out;
+}
+
 // Each field of the current row reads as its text; `texts` is "FIELD=text|FIELD=text..." (an
 // empty text also matches Null).
 inline void expectTexts(const records::Recordset& rs, const std::string& texts) {
-    std::size_t at = 0;
-    while (at < texts.size()) {
-        const std::size_t end = std::min(texts.find('|', at), texts.size());
-        const std::string item = texts.substr(at, end - at);
-        const std::size_t eq = item.find('=');
-        const std::string name = item.substr(0, eq);
-        EXPECT_EQ(records::TextOf(rs.Get(name)), item.substr(eq + 1)) << name;
-        at = end + 1;
-    }
+    for (const auto& [name, text] : namedTexts(texts))
+        EXPECT_EQ(records::TextOf(rs.Get(name)), text) << name;
 }
 
 // Each named field of the current row is Null.

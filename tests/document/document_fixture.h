@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/rows.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/common/clock.h"
 #include "platform/common/faults.h"
@@ -301,6 +302,12 @@ class DocumentTest : public testing_support::LibraryTest {
         for (const auto& t : statusLine->texts)
             if (t == text) return true;
         return false;
+    }
+
+    // The grid row's cells read as `cells` says: "Column=text|Column=text...".
+    static void expectCells(platform::DataGrid& g, int row, const std::string& cells) {
+        for (const auto& [column, text] : testing_rows::namedTexts(cells))
+            EXPECT_EQ(g.CellText(row, column.c_str()).toStdString(), text) << row << " " << column;
     }
 
     // A user's click on a row's selector, or a double-click on its first cell.
