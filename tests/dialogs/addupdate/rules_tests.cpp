@@ -2,6 +2,7 @@
 #include <QClipboard>
 
 #include "dialogs/addupdate/dialog_fixture.h"
+#include "dialogs/rows.h"
 #include "platform/common/global_services.h"
 
 namespace addupdate_testing {
@@ -16,11 +17,8 @@ TEST_F(AddUpdateDialogTest, AddModeStartsANewOpenRowOfTheCustomer) {
     EXPECT_EQ(dlg.Mode(), "ADD");
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Add Bankruptcy Case"));
     EXPECT_EQ(cases->RecordCount(), 5);
-    EXPECT_EQ(caseClone->Get("CUST_ID"), Value("1002"));
-    EXPECT_EQ(caseClone->Get("STTS_CD"), Value("O"));
-    EXPECT_EQ(caseClone->Get("ACTION"), Value("ADD"));
-    EXPECT_EQ(records::CLng(caseClone->Get("PYMT_CNT")), 0);
-    EXPECT_EQ(records::CLng(caseClone->Get("ASGN_OFCR_ID")), 101);
+    testing_rows::expectTexts(*caseClone,
+                              "CUST_ID=1002|STTS_CD=O|ACTION=ADD|PYMT_CNT=0|ASGN_OFCR_ID=101");
     EXPECT_TRUE(dlg.caseNumberBox()->isEnabled());
     EXPECT_TRUE(dlg.command(0)->isEnabled());
     EXPECT_TRUE(dlg.caseNumberBox()->text().isEmpty());
