@@ -65,27 +65,19 @@ class CaseArsDialogTest : public DocumentTest {
     std::vector<Ar> caseArs;
 };
 
+// The same receivables read as on the main screen's grid, sorted as it is (by number).
 TEST_F(CaseArsDialogTest, RowsReadAsOnTheReceivableGrid) {
-    // The same receivable, listed for the case and on the main screen, shows the same texts.
     const Seen seen = listCaseArs(2);
-    ASSERT_EQ(seen.cells.size(), 2u);
     platform::DataGrid& arGrid = grid(KORVA_Bankruptcy::ars);
-    for (const auto& cells : seen.cells) {
-        bool matched = false;
-        for (int row = 0; row < arGrid.Rows(); ++row) {
-            if (arGrid.CellText(row, "AcctRcvblNumber") != cells[0]) continue;
-            matched = true;
-            EXPECT_EQ(arGrid.CellText(row, "AcctRcvblType"), cells[1]);
-            EXPECT_EQ(arGrid.CellText(row, "Issue Date"), cells[2]);
-            EXPECT_EQ(arGrid.CellText(row, "Status"), cells[3]);
-        }
-        EXPECT_TRUE(matched) << cells[0].toStdString();
+    std::vector<std::vector<QString>> shown;
+    for (int row : {1, 2}) {  // 0000007-1 and 1234567-10
+        shown.push_back({arGrid.CellText(row, "AcctRcvblNumber"),
+                         arGrid.CellText(row, "AcctRcvblType"), arGrid.CellText(row, "Issue Date"),
+                         arGrid.CellText(row, "Status")});
     }
-    // Sorted as the receivable grid is sorted (by number): 0000007-1 before 1234567-10.
-    EXPECT_EQ(seen.cells[0][0], "0000007-1");
-    EXPECT_EQ(seen.cells[0][1], "License Fee");
-    EXPECT_EQ(seen.cells[1][0], "1234567-10");
-    EXPECT_EQ(seen.cells[1][1], "Sales Tax");
+    EXPECT_EQ(seen.cells, shown);
+    EXPECT_EQ(shown[0][1], "License Fee");
+    EXPECT_EQ(shown[1][0], "1234567-10");
 }
 
 TEST_F(CaseArsDialogTest, AnAnswerWithoutRowsLeavesTheDialogEmptyAndAsksAgainNextTime) {

@@ -125,18 +125,25 @@ TEST_F(CaseHistoryDialogTest, ATimeOutOrAFailureIsToldAndTheListStaysEmpty) {
     selectCase();
     // A time-out while the dialog is open: the combined time-out box, the dialog stays.
     fault("CASEHIST=drop");
-    const TimeOutSeen timedOut = timeOutWhileOpen(
-        [&] { doc->CaseHistoryCommand()->trigger(); },
-        [](QDialog& d) -> platform::DataGrid& {
-            return *dynamic_cast<frmBankruptcyCaseHistory&>(d).Grid();
-        },
-        [](QDialog& d) { dynamic_cast<frmBankruptcyCaseHistory&>(d).mCmdCaseHistory_Click(0); });
-    const std::string& boxText = timedOut.boxText;
+    std::string boxText;
+    bool stillOpen = false;
+    long rows = -1;
+    interaction->queueModal([&](QDialog& d) {
+        auto& dialog = dynamic_cast<frmBankruptcyCaseHistory&>(d);
+        parts.clock->advance(61);
+        interaction->queueAnswer(platform::MsgAnswer::OK);
+        doc->CheckTimeouts();
+        if (const auto* box = interaction->lastBox()) boxText = box->text;
+        stillOpen = d.isVisible();
+        rows = dialog.Grid()->Rows();
+        dialog.mCmdCaseHistory_Click(0);
+    });
+    doc->CaseHistoryCommand()->trigger();
     EXPECT_NE(boxText.find("The system has not responded to your request(s)."), std::string::npos);
     EXPECT_NE(boxText.find("Bankruptcy Case History Inquiry Message failed to respond."),
               std::string::npos);
-    EXPECT_TRUE(timedOut.stillOpen);
-    EXPECT_EQ(timedOut.rows, 0);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(rows, 0);
     EXPECT_TRUE(doc->IsIdle());
     EXPECT_FALSE(interaction->IsBusyPointer());
     EXPECT_EQ(status(), "Ready ...");

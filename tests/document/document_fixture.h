@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/rows.h"
 #include "document/korva_bankruptcy.h"
 #include "platform/common/clock.h"
 #include "platform/common/faults.h"
@@ -247,30 +248,6 @@ class DocumentTest : public testing_support::LibraryTest {
         };
     }
 
-    // A list dialog whose inquiry gets no answer: opened by `open`, the clock passes the deadline
-    // while it is shown, the time-out box is answered OK, then `close` closes the dialog.
-    struct TimeOutSeen {
-        std::string boxText;
-        bool stillOpen = false;
-        long rows = -1;  // of the dialog's grid, after the time-out
-    };
-    TimeOutSeen timeOutWhileOpen(const std::function<void()>& open,
-                                 const std::function<platform::DataGrid&(QDialog&)>& gridOf,
-                                 const std::function<void(QDialog&)>& close) {
-        TimeOutSeen seen;
-        interaction->queueModal([&](QDialog& d) {
-            parts.clock->advance(61);
-            interaction->queueAnswer(platform::MsgAnswer::OK);
-            doc->CheckTimeouts();
-            if (const auto* box = interaction->lastBox()) seen.boxText = box->text;
-            seen.stillOpen = d.isVisible();
-            seen.rows = gridOf(d).Rows();
-            close(d);
-        });
-        open();
-        return seen;
-    }
-
     void fault(const QString& spec) {
         platform::FaultTable table = parts.transport->faults();
         table.add(spec);
@@ -301,6 +278,12 @@ class DocumentTest : public testing_support::LibraryTest {
         for (const auto& t : statusLine->texts)
             if (t == text) return true;
         return false;
+    }
+
+    // The grid row's cells read as `cells` says: "Column=text|Column=text...".
+    static void expectCells(platform::DataGrid& g, int row, const std::string& cells) {
+        for (const auto& [column, text] : testing_rows::namedTexts(cells))
+            EXPECT_EQ(g.CellText(row, column.c_str()).toStdString(), text) << row << " " << column;
     }
 
     // A user's click on a row's selector, or a double-click on its first cell.

@@ -1,5 +1,5 @@
-// The officer search ("Search" and "Officer Select"), and the officer box's pastes of numbers
-// that are not officers, by keyboard and by mouse.
+// The assigned-officer box (typed keys, pastes by keyboard and mouse, the check against the
+// known officers) and the officer search ("Search" and "Officer Select").
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,7 +13,7 @@
 namespace document_testing {
 namespace {
 
-class OfficerSearchTest : public DocumentTest {
+class OfficerTest : public DocumentTest {
   protected:
     void SetUp() override {
         DocumentTest::SetUp();
@@ -37,9 +37,81 @@ class OfficerSearchTest : public DocumentTest {
     }
 };
 
+// One entry after the other into the box: 't' types and leaves, 'i' pastes with Shift+Insert,
+// 'v' with Ctrl+V, 'm' with the middle button, 'l' only leaves. The box then shows `shown`
+// (unless null), `beeps` more beeps were heard (kSome: at least one), and, unless `id` is null,
+// the customer's officer is `id`, the box is marked while it is not one, and Add follows.
+TEST_F(OfficerTest, OnlyWholeNumbersOfOfficersGetIn) {
+    constexpr int kSome = -1;
+    struct Entry {
+        char how;
+        const char *text, *shown;
+        int beeps;
+        const char* id;
+    };
+    const Entry entries[] = {
+        {'t', "1a0 1", "101", 2, "101"},
+        {'t', "102", "102", 0, "102"},
+        {'i', "12.5", "102", 1, nullptr},
+        {'i', "$12", "102", 1, nullptr},
+        {'i', "abc", "102", 1, nullptr},
+        {'v', "$12", "102", 1, nullptr},
+        {'m', "12.5", "102", 1, nullptr},
+        {'m', "101", "101", 0, nullptr},
+        {'i', "12", "12", 0, nullptr},
+        // Blanks around a pasted number are trimmed for the check only.
+        {'i', " 101 ", " 101 ", 0, nullptr},
+        {'l', "", " 101 ", 0, "101"},
+        // A whole number passes the paste check, but no officer is negative.
+        {'i', "-3", "-3", 0, nullptr},
+        {'l', "", "", 0, ""},
+        // Blanks are no number: the text before is put back, and checked again (a second beep).
+        {'i', "   ", "", kSome, nullptr},
+        {'t', "99999999999", nullptr, 0, ""},
+    };
+    QLineEdit* box = officerBox();
+    for (const Entry& e : entries) {
+        SCOPED_TRACE(std::string(1, e.how) + " '" + e.text + "'");
+        const int beeps = interaction->beeps();
+        reporter->errors.clear();
+        if (e.how == 't') {
+            typeOfficer(e.text);
+        } else if (e.how == 'm') {  // what a middle-button paste does
+            QTest::mousePress(box, Qt::MiddleButton);
+            box->setText(e.text);
+            QTest::mouseRelease(box, Qt::MiddleButton);
+        } else if (e.how != 'l') {
+            box->setFocus(Qt::MouseFocusReason);
+            box->selectAll();
+            QGuiApplication::clipboard()->setText(e.text);
+            QTest::keyClick(box, e.how == 'v' ? Qt::Key_V : Qt::Key_Insert,
+                            e.how == 'v' ? Qt::ControlModifier : Qt::ShiftModifier);
+        } else {
+            option(0)->setFocus(Qt::TabFocusReason);
+            QApplication::processEvents();
+        }
+        if (e.shown) {
+            EXPECT_EQ(box->text(), e.shown);
+        }
+        if (e.beeps == kSome) {
+            EXPECT_GT(interaction->beeps(), beeps);
+        }
+        if (e.beeps != kSome) {
+            EXPECT_EQ(interaction->beeps(), beeps + e.beeps);
+        }
+        if (!e.id) continue;
+        if (e.how == 't' && !*e.id) {  // a number too large for an officer
+            EXPECT_TRUE(reporter->mentions("KORVA_Bankruptcy.ValidateAssignedOfficer"));
+        }
+        EXPECT_EQ(doc->Customer().AsgnOfficerID, e.id);
+        EXPECT_EQ(markedInvalid(), !*e.id);
+        EXPECT_EQ(command(0)->isEnabled(), *e.id != 0);
+    }
+}
+
 // OK, Cancel and the search by name are played by a scenario; the form kept between searches and
 // dropped by a cancel are checked here.
-TEST_F(OfficerSearchTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
+TEST_F(OfficerTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
     int officersListed = 0;
     search([&](frmSelectOfficer& form) {
         officersListed = form.OfficerSelect()->VisibleOfficers();
@@ -74,7 +146,7 @@ TEST_F(OfficerSearchTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
     EXPECT_EQ(doc->SelectOfficerForm(), nullptr);
 }
 
-TEST_F(OfficerSearchTest, CancelStillChecksTheBox) {
+TEST_F(OfficerTest, CancelStillChecksTheBox) {
     typeOfficer("999");
     ASSERT_TRUE(markedInvalid());
     search([&](frmSelectOfficer& form) { press(form, 1); });
@@ -84,55 +156,11 @@ TEST_F(OfficerSearchTest, CancelStillChecksTheBox) {
     EXPECT_FALSE(command(0)->isEnabled());
 }
 
-TEST_F(OfficerSearchTest, OkWithoutASelectionTakesNoNumber) {
+TEST_F(OfficerTest, OkWithoutASelectionTakesNoNumber) {
     typeOfficer("101");
     search([&](frmSelectOfficer& form) { press(form, 0); });
     EXPECT_EQ(officerBox()->text(), "101");
     EXPECT_EQ(doc->Customer().AsgnOfficerID, "101");
-}
-
-// Pastes the officer box takes as numbers but that name no officer.
-TEST_F(OfficerSearchTest, PastedNegativeOrBlankNumbersAreNotTaken) {
-    QLineEdit* box = officerBox();
-    auto paste = [&](const QString& text) {
-        box->setFocus(Qt::MouseFocusReason);
-        box->selectAll();
-        QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
-    };
-    typeOfficer("101");
-    paste(QStringLiteral("-3"));
-    ASSERT_EQ(box->text(), "-3") << "a whole number passes the paste check";
-    option(0)->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-    EXPECT_EQ(box->text(), "");
-    EXPECT_EQ(doc->Customer().AsgnOfficerID, "");
-    EXPECT_TRUE(markedInvalid());
-    EXPECT_FALSE(command(0)->isEnabled());
-
-    const int beeps = interaction->beeps();
-    paste(QStringLiteral("   "));
-    EXPECT_EQ(box->text(), "") << "blanks are no number: the text before is put back";
-    // Putting back the empty text is checked again while the paste goes on: a second beep.
-    EXPECT_GT(interaction->beeps(), beeps);
-}
-
-TEST_F(OfficerSearchTest, AMousePasteIsCheckedLikeAKeyboardPaste) {
-    typeOfficer("102");
-    QLineEdit* box = officerBox();
-    const int beeps = interaction->beeps();
-    // What a middle-button paste does: the button goes down over the box, the text comes in.
-    QTest::mousePress(box, Qt::MiddleButton);
-    box->setText(QStringLiteral("12.5"));
-    QTest::mouseRelease(box, Qt::MiddleButton);
-    EXPECT_EQ(box->text(), "102");
-    EXPECT_EQ(interaction->beeps(), beeps + 1);
-
-    QTest::mousePress(box, Qt::MiddleButton);
-    box->setText(QStringLiteral("101"));
-    QTest::mouseRelease(box, Qt::MiddleButton);
-    EXPECT_EQ(box->text(), "101");
-    EXPECT_EQ(interaction->beeps(), beeps + 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <QClipboard>
 
 #include "dialogs/addupdate/dialog_fixture.h"
+#include "dialogs/rows.h"
 #include "platform/common/global_services.h"
 
 namespace addupdate_testing {
@@ -16,11 +17,8 @@ TEST_F(AddUpdateDialogTest, AddModeStartsANewOpenRowOfTheCustomer) {
     EXPECT_EQ(dlg.Mode(), "ADD");
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Add Bankruptcy Case"));
     EXPECT_EQ(cases->RecordCount(), 5);
-    EXPECT_EQ(caseClone->Get("CUST_ID"), Value("1002"));
-    EXPECT_EQ(caseClone->Get("STTS_CD"), Value("O"));
-    EXPECT_EQ(caseClone->Get("ACTION"), Value("ADD"));
-    EXPECT_EQ(records::CLng(caseClone->Get("PYMT_CNT")), 0);
-    EXPECT_EQ(records::CLng(caseClone->Get("ASGN_OFCR_ID")), 101);
+    testing_rows::expectTexts(*caseClone,
+                              "CUST_ID=1002|STTS_CD=O|ACTION=ADD|PYMT_CNT=0|ASGN_OFCR_ID=101");
     EXPECT_TRUE(dlg.caseNumberBox()->isEnabled());
     EXPECT_TRUE(dlg.command(0)->isEnabled());
     EXPECT_TRUE(dlg.caseNumberBox()->text().isEmpty());
@@ -44,20 +42,18 @@ TEST_F(AddUpdateDialogTest, TheOfficerOfANewRowFollowsTheOfficerBox) {
 }
 
 TEST_F(AddUpdateDialogTest, SummaryOfOneReceivableAndOfReceivablesWithoutDates) {
-    ars->MoveFirst();
-    ars->Set("ACCT_RCVBL_BAL_AMT", Value(records::CurrencyFromUnits(100)));
-    ars->Set("TRNSCTN_DT", day(2004, 3, 5));
-    ars->Update();
-    openAdd({0});
-    EXPECT_EQ(dialog->summaryLabel()->text(),
-              QStringLiteral("Adding 1 AR \r\nWorth $100.00\r\nIssued 03/05/2004"));
-    dialog.reset();
-    openAdd({3});
-    EXPECT_EQ(dialog->summaryLabel()->text(), QStringLiteral("Adding 1 AR \r\nWorth $10.00"));
-    dialog.reset();
-    openAdd({});
-    EXPECT_TRUE(dialog->summaryLabel()->text().isEmpty());
-    EXPECT_EQ(caseClone->Get("TOT_BAL_DUE_AMT"), Value(records::Currency{}));
+    const std::pair<std::vector<int>, QString> table[] = {
+        {{1}, "Adding 1 AR \r\nWorth $250.00\r\nIssued 11/05/2022"},
+        {{3}, "Adding 1 AR \r\nWorth $10.00"},
+        {{}, ""}};
+    for (const auto& [rows, summary] : table) {
+        openAdd(rows);
+        EXPECT_EQ(dialog->summaryLabel()->text(), summary);
+        if (rows.empty()) {
+            EXPECT_EQ(caseClone->Get("TOT_BAL_DUE_AMT"), Value(records::Currency{}));
+        }
+        dialog.reset();
+    }
 }
 
 TEST_F(AddUpdateDialogTest, AnEmptyNewCaseBreaksEveryRuleInOrder) {
@@ -86,42 +82,59 @@ TEST_F(AddUpdateDialogTest, AnEmptyNewCaseBreaksEveryRuleInOrder) {
               std::string::npos);
 }
 
-TEST_F(AddUpdateDialogTest, DateAndTrusteeRules) {
-    struct Case {
-        const char* what;
-        QDate claim, close;
+// A new case filed in June 2023 (on `filed`) with the row's case number, receivables, claim and
+// close dates (days after the filing) and trustee: valid, or refused with the one sentence.
+TEST_F(AddUpdateDialogTest, CaseNumberDateReceivableAndTrusteeRules) {
+    constexpr int kNone = 99;
+    const char* kClaim = "The Claim Filing Date must come after the Court Filing Date.";
+    const char* kIssued =
+        "ALL Account Receivable Issue Dates must be on or before the Court Filing "
+        "Date.";
+    struct Rule {
+        const char* caseId;
+        std::vector<int> ars;
+        int filed, claim, close;
         const char* trustee;
-        std::string expected;  // "" when valid
+        std::string refused;
     };
-    const QDate filed(2023, 6, 1);
-    const std::vector<Case> table = {
-        {"claim on the filing day",
-         filed,
-         {},
-         "",
-         sentences({"The Claim Filing Date must come after the Court Filing Date."})},
-        {"claim before filing",
-         filed.addDays(-1),
-         {},
-         "",
-         sentences({"The Claim Filing Date must come after the Court Filing Date."})},
-        {"close on the filing day with a trustee", filed.addDays(1), filed, "Ann", ""},
-        {"close before filing", filed.addDays(1), filed.addDays(-1), "Ann",
-         sentences({"The Court Close Date must come on or after the Court Filing date."})},
-        {"close without trustee", filed.addDays(1), filed.addDays(3), "  ",
-         sentences({"A Trustee Name is required."})},
-        {"trustee without close", filed.addDays(1), {}, "Ann", ""},
+    const Rule rules[] = {
+        {"BK-5", {0, 1}, 1, 0, kNone, "", kClaim},
+        {"BK-5", {0, 1}, 1, -1, kNone, "", kClaim},
+        {"BK-5", {0, 1}, 1, 1, 0, "Ann", ""},
+        {"BK-5",
+         {0, 1},
+         1,
+         1,
+         -1,
+         "Ann",
+         "The Court Close Date must come on or after the Court Filing date."},
+        {"BK-5", {0, 1}, 1, 1, 3, "  ", "A Trustee Name is required."},
+        {"BK-5", {0, 1}, 1, 1, kNone, "Ann", ""},
+        // Numbers of open or closed cases are taken; another customer's or a dismissed one not.
+        {"BK-1", {0, 1}, 1, 9, kNone, "", "Bankruptcy Case BK-1 already exists for this customer."},
+        {"BK-7", {0, 1}, 1, 9, kNone, "", "Bankruptcy Case BK-7 already exists for this customer."},
+        {"BK-2", {0, 1}, 1, 9, kNone, "", ""},
+        {"BK-9", {0, 1}, 1, 9, kNone, "", ""},
+        // Receivables issued after the filing or without a date are refused once.
+        {"BK-5", {0, 2}, 1, 9, kNone, "", kIssued},
+        {"BK-5", {3, 0}, 1, 9, kNone, "", kIssued},
+        {"BK-5", {2, 3}, 1, 9, kNone, "", kIssued},
+        {"BK-5", {2}, 2, 1, kNone, "", ""},  // issued on the filing day
     };
-    for (const Case& c : table) {
-        openAdd();
-        fillValidCase();
-        pick(2, c.claim);
-        pick(3, c.close.isValid() ? QVariant(c.close) : QVariant());
-        typeInto(dialog->trusteeBox(), QString::fromLatin1(c.trustee));
+    for (const Rule& r : rules) {
+        SCOPED_TRACE(std::string(r.caseId) + " " + r.refused);
+        openAdd(r.ars);
+        fillValidCase(QString::fromLatin1(r.caseId));
+        const QDate filed(2023, 6, r.filed);
+        pick(1, filed);
+        pick(2, filed.addDays(r.claim));
+        pick(3, r.close == kNone ? QVariant() : QVariant(filed.addDays(r.close)));
+        typeInto(dialog->trusteeBox(), QString::fromLatin1(r.trustee));
         const bool show = false;
-        EXPECT_EQ(dialog->ValidateChanges(show), c.expected.empty()) << c.what;
-        if (!c.expected.empty()) {
-            EXPECT_EQ(saveRefused(), c.expected) << c.what;
+        EXPECT_EQ(dialog->ValidateChanges(show), r.refused.empty());
+        EXPECT_EQ(marked(dialog->caseNumberBox()), r.refused.find("exists") != std::string::npos);
+        if (!r.refused.empty()) {
+            EXPECT_EQ(saveRefused(), sentences({r.refused.c_str()}));
         }
         dialog.reset();
     }
@@ -142,45 +155,6 @@ TEST_F(AddUpdateDialogTest, QuietValidationMarksWithoutABox) {
     dialog->trusteeBox()->setFocus(Qt::TabFocusReason);
     EXPECT_TRUE(marked(dialog->caseNumberBox()));
     EXPECT_TRUE(interaction->boxes().empty());
-}
-
-TEST_F(AddUpdateDialogTest, CaseNumbersOfOpenOrClosedCasesAreTaken) {
-    for (const char* taken : {"BK-1", "BK-7"}) {
-        openAdd();
-        fillValidCase(QString::fromLatin1(taken));
-        EXPECT_EQ(saveRefused(), sentences({("Bankruptcy Case " + std::string(taken) +
-                                             " already exists for this customer.")
-                                                .c_str()}));
-        EXPECT_TRUE(marked(dialog->caseNumberBox()));
-        dialog.reset();
-    }
-    // Another customer's number, and a dismissed one of this customer, are free.
-    for (const char* free : {"BK-2", "BK-9"}) {
-        openAdd();
-        fillValidCase(QString::fromLatin1(free));
-        const bool show = false;
-        EXPECT_TRUE(dialog->ValidateChanges(show)) << free;
-        EXPECT_FALSE(marked(dialog->caseNumberBox()));
-        dialog.reset();
-    }
-}
-
-TEST_F(AddUpdateDialogTest, ReceivablesIssuedAfterTheFilingOrWithoutDateAreRefusedOnce) {
-    for (const std::vector<int>& rows :
-         {std::vector<int>{0, 2}, std::vector<int>{3, 0}, std::vector<int>{2, 3}}) {
-        openAdd(rows);
-        fillValidCase();
-        EXPECT_EQ(saveRefused(), sentences({"ALL Account Receivable Issue Dates must be on or "
-                                            "before the Court Filing Date."}));
-        dialog.reset();
-    }
-    // Issued on the filing day itself is fine.
-    openAdd({2});
-    fillValidCase();
-    pick(1, QDate(2023, 6, 2));
-    pick(2, QDate(2023, 6, 3));
-    const bool show = false;
-    EXPECT_TRUE(dialog->ValidateChanges(show));
 }
 
 TEST_F(AddUpdateDialogTest, AnUpdateMustChangeTheComment) {

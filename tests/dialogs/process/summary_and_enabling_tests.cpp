@@ -10,52 +10,51 @@ namespace {
 
 const QLocale kUs(QLocale::English, QLocale::UnitedStates);
 
-records::RecordsetPtr oneCase() {
+// A case row with the given fields set.
+records::RecordsetPtr oneCase(std::initializer_list<std::pair<const char*, Value>> fields) {
     auto rs = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
     rs->AddNew();
     rs->Set("CASE_ID", Value("2020BK0001"));
+    for (const auto& [name, value] : fields) rs->Set(name, value);
     rs->Update();
     return rs;
 }
 
-TEST(CaseSummary, ACaseWithoutPaymentsShowsZerosNeverAndNotApplicable) {
-    auto rs = oneCase();
-    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
-    EXPECT_EQ(summary.lastPayment,
+Value money(std::int64_t whole, int tenThousandths = 0) {
+    return Value(records::CurrencyFromUnits(whole, tenThousandths));
+}
+
+TEST(CaseSummary, PaymentsShowTheirValuesBetweenTheFixedPiecesOrZerosNeverAndNotApplicable) {
+    const auto none = process_dialog::BuildCaseSummary(oneCase({}).get(), kUs);
+    EXPECT_EQ(none.lastPayment,
               "Last Payment:  $0.00  on    <never>    Check#   <n/a>   Receipt   <n/a> ");
-    EXPECT_EQ(summary.totals,
-              "0  payment(s) made totaling  $0.00  against a Total AR Due of  $0.00");
-    // Nothing paid against nothing due counts as paid in full.
-    EXPECT_TRUE(summary.paidInFull);
-}
+    EXPECT_EQ(none.totals, "0  payment(s) made totaling  $0.00  against a Total AR Due of  $0.00");
+    EXPECT_TRUE(none.paidInFull) << "nothing paid against nothing due";
 
-TEST(CaseSummary, PaymentsShowTheirValuesBetweenTheFixedPieces) {
-    auto rs = oneCase();
-    rs->Set("LST_PYMT_AMT", Value(records::CurrencyFromUnits(1250, 5000)));
-    rs->Set("LST_PYMT_DT", Value(records::DateSerial(2024, 3, 7)));
-    rs->Set("LST_FUND_RFRNC_NBR", Value("  CK-77  "));
-    rs->Set("LST_RCPT_NBR", Value("100048"));
-    rs->Set("PYMT_CNT", Value(2));
-    rs->Set("TOT_PYMT_AMT", Value(records::CurrencyFromUnits(2000)));
-    rs->Set("TOT_BAL_DUE_AMT", Value(records::CurrencyFromUnits(3140, 2500)));
-    rs->Update();
-    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
-    EXPECT_EQ(summary.lastPayment,
+    const auto two = process_dialog::BuildCaseSummary(
+        oneCase({{"LST_PYMT_AMT", money(1250, 5000)},
+                 {"LST_PYMT_DT", Value(records::DateSerial(2024, 3, 7))},
+                 {"LST_FUND_RFRNC_NBR", Value("  CK-77  ")},
+                 {"LST_RCPT_NBR", Value("100048")},
+                 {"PYMT_CNT", Value(2)},
+                 {"TOT_PYMT_AMT", money(2000)},
+                 {"TOT_BAL_DUE_AMT", money(3140, 2500)}})
+            .get(),
+        kUs);
+    EXPECT_EQ(two.lastPayment,
               "Last Payment:  $1,250.50  on  03/07/2024  Check#  CK-77  Receipt  100048");
-    EXPECT_EQ(summary.totals,
+    EXPECT_EQ(two.totals,
               "2  payment(s) made totaling  $2,000.00  against a Total AR Due of  $3,140.25");
-    EXPECT_FALSE(summary.paidInFull);
-}
+    EXPECT_FALSE(two.paidInFull);
 
-TEST(CaseSummary, ReceiptWithoutLeadingNumberIsNotApplicableAndFullPaymentIsSeen) {
-    auto rs = oneCase();
-    rs->Set("LST_RCPT_NBR", Value("X-12"));
-    rs->Set("TOT_PYMT_AMT", Value(records::CurrencyFromUnits(500)));
-    rs->Set("TOT_BAL_DUE_AMT", Value(records::CurrencyFromUnits(500)));
-    rs->Update();
-    const auto summary = process_dialog::BuildCaseSummary(rs.get(), kUs);
-    EXPECT_NE(summary.lastPayment.find("Receipt   <n/a> "), std::string::npos);
-    EXPECT_TRUE(summary.paidInFull);
+    // A receipt without a leading number is not applicable; paying the due is paying in full.
+    const auto full = process_dialog::BuildCaseSummary(oneCase({{"LST_RCPT_NBR", Value("X-12")},
+                                                                {"TOT_PYMT_AMT", money(500)},
+                                                                {"TOT_BAL_DUE_AMT", money(500)}})
+                                                           .get(),
+                                                       kUs);
+    EXPECT_NE(full.lastPayment.find("Receipt   <n/a> "), std::string::npos);
+    EXPECT_TRUE(full.paidInFull);
 
     auto empty = records::OpenLayoutRecordset(records::kLayoutBankruptcy);
     EXPECT_EQ(process_dialog::BuildCaseSummary(empty.get(), kUs).lastPayment, "");
