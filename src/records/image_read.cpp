@@ -77,6 +77,24 @@ void SizeFresh(V& v, std::size_t n) {
     v.resize(n);
 }
 
+// What the Null cells of a block of slots hold, or-ed together after subtracting the value they
+// must hold: visits the cells that the presence bitmap leaves out, and no others.
+template <class T>
+T NullCellsBesides(const Segmented<T>& slots, const std::vector<std::uint64_t>& present,
+                   std::uint32_t rows, T empty) {
+    T stray = 0;
+    for (std::size_t w = 0; w < present.size(); ++w) {
+        std::uint64_t nulls = ~present[w];
+        if (w + 1 == present.size() && (rows & 63) != 0) {
+            nulls &= (std::uint64_t{1} << (rows & 63)) - 1;
+        }
+        if (nulls == 0) continue;
+        const T* run = &slots[w * 64];  // 64 rows never straddle a segment
+        for (; nulls != 0; nulls &= nulls - 1) stray |= run[std::countr_zero(nulls)] ^ empty;
+    }
+    return stray;
+}
+
 }  // namespace
 
 // Where an image's bytes are and whether the store may keep its blocks there.
@@ -160,13 +178,14 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
             std::size_t i = 0;
             std::uint32_t above = 0;  // any Boolean above 1
             std::uint32_t stray = 0;  // any bit in a Null cell
-            if (v3) {
-                std::as_const(col.num32_).ForEachRun([&](const std::uint32_t* run, std::size_t k) {
-                    for (std::size_t j = 0; j < k; ++j, ++i) {
-                        stray |= run[j] & (static_cast<std::uint32_t>(isPresent(i)) - 1u);
-                        above |= run[j] >> 1;
-                    }
-                });
+            if (v3) {                 // checked where they are: only the Null cells, and Booleans
+                stray = NullCellsBesides<std::uint32_t>(col.num32_, col.present_, rows, 0);
+                if (boolean) {
+                    std::as_const(col.num32_)
+                        .ForEachRun([&](const std::uint32_t* run, std::size_t k) {
+                            for (std::size_t j = 0; j < k; ++j) above |= run[j] >> 1;
+                        });
+                }
             } else {
                 col.num32_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
                     for (std::size_t j = 0; j < k; ++j, ++i) {
@@ -188,15 +207,17 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
             std::size_t i = 0;
             std::uint64_t above = 0;
             std::uint64_t stray = 0;  // any bit in a Null cell, or a negative zero
-            if (v3) {
-                std::as_const(col.num_).ForEachRun([&](const std::uint64_t* run, std::size_t k) {
-                    for (std::size_t j = 0; j < k; ++j, ++i) {
-                        const std::uint64_t v = run[j];
-                        stray |= (v & (static_cast<std::uint64_t>(isPresent(i)) - 1u)) |
-                                 static_cast<std::uint64_t>(real && v == kMinusZero);
-                        above |= v >> 1;
-                    }
-                });
+            if (v3) {  // checked where they are: the Null cells, and reals or Booleans
+                stray = NullCellsBesides<std::uint64_t>(col.num_, col.present_, rows, 0);
+                if (real || boolean) {
+                    std::as_const(col.num_).ForEachRun(
+                        [&](const std::uint64_t* run, std::size_t k) {
+                            for (std::size_t j = 0; j < k; ++j) {
+                                stray |= static_cast<std::uint64_t>(real && run[j] == kMinusZero);
+                                above |= run[j] >> 1;
+                            }
+                        });
+                }
             } else {
                 col.num_.ForEachRun([&](std::uint64_t* run, std::size_t k) {
                     for (std::size_t j = 0; j < k; ++j, ++i) {
@@ -280,43 +301,50 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
     const TextPool::Chunk* chunks = pool.chunks_.data();
     std::size_t referenced = 0;
     bool bad = false;
-    std::size_t i = 0;
-    const bool v3 = src.major >= 3;  // a Null cell holds the empty inline slot (version 2: made so)
-    std::as_const(col.txt_).ForEachRun([&](const std::uint32_t* run, std::size_t k) {
-        for (std::size_t j = 0; j < k; ++j, ++i) {
-            const std::uint32_t s = run[j];
-            if (!((present[i >> 6] >> (i & 63)) & 1u)) {
-                bad |= v3 && s != kInlineSlot;
-            } else if (s & kInlineSlot) {
-                const std::uint32_t len = (s >> 24) & 3u;
-                const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
-                bad |= (s & ~keep) != 0;
-            } else {
-                const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
-                if (c >= count || off >= chunks[c].size) {
+    auto check = [&](std::uint32_t s) {
+        if (s & kInlineSlot) {
+            const std::uint32_t len = (s >> 24) & 3u;
+            const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
+            bad |= (s & ~keep) != 0;
+            return;
+        }
+        const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
+        if (c >= count || off >= chunks[c].size) {
+            bad = true;
+            return;
+        }
+        const auto* p = reinterpret_cast<const std::uint8_t*>(chunks[c].data) + off;
+        const std::size_t left = chunks[c].size - off;
+        std::size_t n = p[0], v = 1;
+        if (n & 0x80) {  // a length of more than one byte
+            n &= 0x7F;
+            for (int shift = 7;; shift += 7) {
+                if (v >= left || shift > 28) {
                     bad = true;
-                    continue;
+                    return;
                 }
-                const auto* p = reinterpret_cast<const std::uint8_t*>(chunks[c].data) + off;
-                const std::size_t left = chunks[c].size - off;
-                std::size_t n = p[0], v = 1;
-                if (n & 0x80) {  // a length of more than one byte
-                    n &= 0x7F;
-                    for (int shift = 7;; shift += 7) {
-                        if (v >= left || shift > 28) {
-                            bad = true;
-                            break;
-                        }
-                        const std::uint8_t b = p[v++];
-                        n |= static_cast<std::size_t>(b & 0x7F) << shift;
-                        if (!(b & 0x80)) break;
-                    }
-                }
-                bad |= n <= 3 || n > left - v;
-                referenced += v + n;
+                const std::uint8_t b = p[v++];
+                n |= static_cast<std::size_t>(b & 0x7F) << shift;
+                if (!(b & 0x80)) break;
             }
         }
-    });
+        bad |= n <= 3 || n > left - v;
+        referenced += v + n;
+    };
+    // the present cells, 64 rows (one bitmap word, never straddling a segment) at a time
+    for (std::size_t w = 0; w < col.present_.size(); ++w) {
+        std::uint64_t bits = present[w];  // no bits past the last row
+        if (bits == 0) continue;
+        const std::uint32_t* run = &std::as_const(col.txt_)[w * 64];
+        if (bits == ~std::uint64_t{0}) {
+            for (std::size_t j = 0; j < 64; ++j) check(run[j]);
+        } else {
+            for (; bits != 0; bits &= bits - 1) check(run[std::countr_zero(bits)]);
+        }
+    }
+    // a Null cell holds the empty inline slot (version 2: made so below)
+    const bool v3 = src.major >= 3;
+    if (v3) bad |= NullCellsBesides<std::uint32_t>(col.txt_, col.present_, rows, kInlineSlot) != 0;
     if (bad) Bad(where + " holds a malformed text");
     if (!v3) {
         col.txt_.ForEachRun([&, row = std::size_t{0}](std::uint32_t* run, std::size_t k) mutable {
