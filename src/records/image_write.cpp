@@ -17,10 +17,12 @@ namespace records {
 namespace {
 
 // Writes into memory sized beforehand: the image's exact length is known before a byte is
-// written, so it goes straight into its destination (a stream's buffer) with no copy.
+// written, so it goes straight into its destination (a stream's buffer) with no copy. The
+// checksum follows the writing closely, over bytes still in the cache.
 class Out {
   public:
-    explicit Out(std::uint8_t* at) : start_(at), p_(at) {}
+    explicit Out(std::uint8_t* at) : start_(at), p_(at), summed_(at) {}
+    // Room for n bytes, which the caller fills before the next Raw.
     std::uint8_t* Grow(std::size_t n) {
         std::uint8_t* at = p_;
         p_ += n;
@@ -31,7 +33,20 @@ class Out {
     void U32(std::uint32_t v) { Le(v, 4); }
     void U64(std::uint64_t v) { Le(v, 8); }
     void Raw(const void* p, std::size_t n) {
-        if (n) std::memcpy(Grow(n), p, n);
+        const auto* from = static_cast<const std::uint8_t*>(p);
+        while (n > 0) {
+            const std::size_t k = std::min(n, kSumStep);
+            std::memcpy(p_, from, k);
+            p_ += k;
+            from += k;
+            n -= k;
+            if (static_cast<std::size_t>(p_ - summed_) >= kSumStep) Sum(false);
+        }
+    }
+    // The checksum of everything written.
+    std::uint32_t Checksum() {
+        Sum(true);
+        return crc_;
     }
     std::uint8_t* Here() const { return p_; }
     // Zeros up to the next multiple of 8 bytes from the image's start.
@@ -40,11 +55,22 @@ class Out {
     }
 
   private:
+    static constexpr std::size_t kSumStep = 3 * 8192 * 4;
+    // Checksums the bytes written since the last time (all of them final by then), in whole
+    // steps unless `all`: the checksum runs fastest over multiples of its stretch.
+    void Sum(bool all) {
+        std::size_t n = static_cast<std::size_t>(p_ - summed_);
+        if (!all) n -= n % kSumStep;
+        crc_ = Crc32c(summed_, n, crc_);
+        summed_ += n;
+    }
     void Le(std::uint64_t v, int n) {
         for (int i = 0; i < n; ++i) *p_++ = static_cast<std::uint8_t>(v >> (8 * i));
     }
     std::uint8_t* start_;
     std::uint8_t* p_;
+    std::uint8_t* summed_;  // the checksum covers the bytes before it
+    std::uint32_t crc_ = 0;
 };
 
 // The padding in front of a block that starts `at` bytes into the image.
@@ -350,7 +376,7 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     const auto body = static_cast<std::size_t>(out.Here() - dst);
     if (body + 4 != size_)
         throw Error(err::InvalidArgument, "The record-set image was mismeasured");
-    out.U32(Crc32c(dst, body));
+    out.U32(out.Checksum());
 }
 
 namespace {

@@ -215,6 +215,11 @@ TEST(ImageTest, ChecksumIsCrc32c) {
         for (std::size_t at : {0, 1}) {
             EXPECT_EQ(Crc32c(data.data() + at, n), reference(data.data() + at, n))
                 << n << "@" << at;
+            // extended from the checksum of a first part
+            const std::size_t k = n / 3;
+            EXPECT_EQ(Crc32c(data.data() + at + k, n - k, Crc32c(data.data() + at, k)),
+                      reference(data.data() + at, n))
+                << n << "@" << at << " from " << k;
         }
     }
 }
