@@ -55,11 +55,11 @@ class Out {
     }
 
   private:
-    static constexpr std::size_t kSumStep = 3 * 8192 * 4;
+    static constexpr std::size_t kSumStep = std::size_t{3} * 8192 * 4;
     // Checksums the bytes written since the last time (all of them final by then), in whole
     // steps unless `all`: the checksum runs fastest over multiples of its stretch.
     void Sum(bool all) {
-        std::size_t n = static_cast<std::size_t>(p_ - summed_);
+        auto n = static_cast<std::size_t>(p_ - summed_);
         if (!all) n -= n % kSumStep;
         crc_ = Crc32c(summed_, n, crc_);
         summed_ += n;
