@@ -71,7 +71,7 @@ void ScreenStateFile::Write() {
         RequireFolder(path_, records::err::FileWriteFailed);
         // Written whole or not at all: a kill meanwhile leaves the file that was there before.
         QSaveFile out(QString::fromStdString(path_));
-        const records::Bytes& bytes = file.Buffer();
+        const records::ByteView bytes = file.Buffer();
         if (!out.open(QIODevice::WriteOnly) ||
             out.write(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||

@@ -41,7 +41,7 @@ struct Slot {
 // After an image that could not be read, the stream moves past it when its header tells how
 // long it is (an image of another version); otherwise nothing after it can be trusted.
 void skipImage(records::Stream& stream, std::int64_t at) {
-    const records::Bytes& data = stream.Buffer();
+    const records::ByteView data = stream.Buffer();
     const auto start = static_cast<std::size_t>(at);
     const std::size_t left = data.size() - start;
     if (left >= records::kImageHeaderSize && std::memcmp(data.data() + start, "HBRS", 4) == 0) {

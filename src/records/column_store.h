@@ -176,6 +176,24 @@ class Segmented {
         if (!shared_.empty()) shared_.resize(segs_.size(), 0);
         take(block, n);
     }
+    // Appends n entries that stay where they are (src, aligned for T, kept alive by owner)
+    // instead of being copied: the first segment is copied as AppendRaw copies it, the whole
+    // segments after it are shared and copied only before their first write. For an empty
+    // vector.
+    template <class Owner>
+    void Adopt(const T* src, std::size_t n, const Owner& owner) {
+        const std::size_t head = std::min(n, kSegment);
+        AppendRaw(src, head);
+        if (n == head) return;
+        T* block = const_cast<T*>(src + head);  // never written: each segment is shared
+        rest_.emplace_back(owner, block);
+        const std::size_t first = segs_.size();
+        for (std::size_t at = 0; at < n - head; at += kSegment) segs_.push_back(block + at);
+        shared_.resize(segs_.size(), 0);
+        std::fill(shared_.begin() + static_cast<std::ptrdiff_t>(first), shared_.end(), 1);
+        size_ += n - head;
+        restEntries_ += n - head;
+    }
     // Calls f(T* run, count) for each stretch of consecutive entries, in order.
     template <class F>
     void ForEachRun(F&& f) {
@@ -208,7 +226,9 @@ class Segmented {
     void Own(std::size_t s) {
         if (!shared_[s]) return;
         std::shared_ptr<T[]> own(new T[kSegment]);
-        std::memcpy(own.get(), segs_[s], kSegment * sizeof(T));
+        // the entries in use only: an adopted last segment ends where its source ends
+        const std::size_t used = std::min(kSegment, size_ - (s << kShift));
+        std::memcpy(own.get(), segs_[s], used * sizeof(T));
         segs_[s] = own.get();
         rest_.push_back(std::move(own));
         restEntries_ += kSegment;

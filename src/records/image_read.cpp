@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "records/errors.h"
 #include "records/huge_pages.h"
@@ -76,20 +77,64 @@ void SizeFresh(V& v, std::size_t n) {
     v.resize(n);
 }
 
+// What the Null cells of a block of slots hold, or-ed together after subtracting the value they
+// must hold: visits the cells that the presence bitmap leaves out, and no others.
+template <class T>
+T NullCellsBesides(const Segmented<T>& slots, const std::vector<std::uint64_t>& present,
+                   std::uint32_t rows, T empty) {
+    T stray = 0;
+    for (std::size_t w = 0; w < present.size(); ++w) {
+        std::uint64_t nulls = ~present[w];
+        if (w + 1 == present.size() && (rows & 63) != 0) {
+            nulls &= (std::uint64_t{1} << (rows & 63)) - 1;
+        }
+        if (nulls == 0) continue;
+        const T* run = &slots[w * 64];  // 64 rows never straddle a segment
+        for (; nulls != 0; nulls &= nulls - 1) stray |= run[std::countr_zero(nulls)] ^ empty;
+    }
+    return stray;
+}
+
 }  // namespace
+
+// Where an image's bytes are and whether the store may keep its blocks there.
+struct ImageSource {
+    std::uint16_t major = kImageMajor;
+    const std::uint8_t* start = nullptr;  // the image's first byte
+    const ImageOwner* owner = nullptr;    // keeps the bytes alive; null: copy the blocks
+
+    // Version 3 blocks are kept where they are when they are aligned for their entries.
+    bool Keeps(const void* block, std::size_t align) const {
+        return owner != nullptr && *owner != nullptr &&
+               reinterpret_cast<std::uintptr_t>(block) % align == 0;
+    }
+};
 
 // Builds a row store from a payload; a friend of RowStore.
 class ImageReader {
   public:
-    static std::shared_ptr<RowStore> Payload(In& in, std::uint16_t minor);
+    static std::shared_ptr<RowStore> Payload(In& in, std::uint16_t minor, const ImageSource& src);
 
   private:
-    static void ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows);
+    static void ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows,
+                           const ImageSource& src);
     static void ReadTexts(In& in, records::Column& col, const std::string& where,
-                          std::uint32_t rows);
+                          std::uint32_t rows, const ImageSource& src);
+    // The slot blocks into a segmented column: kept where they are, or copied.
+    template <class T>
+    static void TakeSlots(In& in, Segmented<T>& to, std::uint32_t rows, const char* at,
+                          const ImageSource& src) {
+        const std::uint8_t* p = in.Take(sizeof(T) * static_cast<std::size_t>(rows), at);
+        if (src.major >= 3 && src.Keeps(p, alignof(T))) {
+            to.Adopt(reinterpret_cast<const T*>(p), rows, *src.owner);
+        } else {
+            to.AppendRaw(p, rows);
+        }
+    }
 };
 
-void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows) {
+void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, std::uint32_t rows,
+                             const ImageSource& src) {
     const std::string where = "field '" + f.name + "'";
     const char* at = where.c_str();
     const auto enc = static_cast<ImageColumn>(in.U8(at));
@@ -103,6 +148,14 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
     if (!known) Bad("the encoding of " + where + " is unknown");
     col.rows_ = rows;  // a column that never held a value keeps nothing but its row count
     if (enc == ImageColumn::AllNull) return;
+    const bool v3 = src.major >= 3;
+    if (v3) {  // zeros up to an offset aligned for the blocks
+        const auto offset = static_cast<std::size_t>(in.Here() - src.start);
+        const std::uint8_t* pad = in.Take((8 - offset % 8) % 8, at);
+        for (std::size_t k = 0; k < (8 - offset % 8) % 8; ++k) {
+            if (pad[k] != 0) Bad("the blocks of " + where + " are misplaced");
+        }
+    }
 
     const std::size_t words = (static_cast<std::size_t>(rows) + 63) / 64;
     if (words > in.Left() / 8) Bad("it is truncated in " + where);
@@ -119,40 +172,68 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
         case ImageColumn::Whole32: {
             if (rows > in.Left() / 4) Bad("it is truncated in " + where);
             col.narrow_ = true;
-            col.num32_.AppendRaw(in.Take(4 * static_cast<std::size_t>(rows), at), rows);
-            // Null cells hold 0; without branches, so the loop runs a word at a time
+            TakeSlots(in, col.num32_, rows, at, src);
+            // Null cells hold 0 (version 2: made so); without branches, so the loop runs a
+            // word at a time
             std::size_t i = 0;
             std::uint32_t above = 0;  // any Boolean above 1
-            col.num32_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
-                for (std::size_t j = 0; j < k; ++j, ++i) {
-                    run[j] &= 0u - static_cast<std::uint32_t>(isPresent(i));
-                    above |= run[j] >> 1;
+            std::uint32_t stray = 0;  // any bit in a Null cell
+            if (v3) {                 // checked where they are: only the Null cells, and Booleans
+                stray = NullCellsBesides<std::uint32_t>(col.num32_, col.present_, rows, 0);
+                if (boolean) {
+                    std::as_const(col.num32_)
+                        .ForEachRun([&](const std::uint32_t* run, std::size_t k) {
+                            for (std::size_t j = 0; j < k; ++j) above |= run[j] >> 1;
+                        });
                 }
-            });
+            } else {
+                col.num32_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
+                    for (std::size_t j = 0; j < k; ++j, ++i) {
+                        run[j] &= 0u - static_cast<std::uint32_t>(isPresent(i));
+                        above |= run[j] >> 1;
+                    }
+                });
+            }
+            if (stray) Bad(where + " holds a value in a Null cell");
             if (boolean && above) Bad(where + " holds a bad Boolean");
             break;
         }
         case ImageColumn::Bits64: {
             if (rows > in.Left() / 8) Bad("it is truncated in " + where);
             col.narrow_ = false;
-            col.num_.AppendRaw(in.Take(8 * static_cast<std::size_t>(rows), at), rows);
+            TakeSlots(in, col.num_, rows, at, src);
             const bool real = kind == Storage::Real;
             constexpr std::uint64_t kMinusZero = std::uint64_t{1} << 63;
             std::size_t i = 0;
             std::uint64_t above = 0;
-            col.num_.ForEachRun([&](std::uint64_t* run, std::size_t k) {
-                for (std::size_t j = 0; j < k; ++j, ++i) {
-                    // no negative zero, as the column keeps it
-                    const bool keep = isPresent(i) && !(real && run[j] == kMinusZero);
-                    run[j] &= std::uint64_t{0} - static_cast<std::uint64_t>(keep);
-                    above |= run[j] >> 1;
+            std::uint64_t stray = 0;  // any bit in a Null cell, or a negative zero
+            if (v3) {  // checked where they are: the Null cells, and reals or Booleans
+                stray = NullCellsBesides<std::uint64_t>(col.num_, col.present_, rows, 0);
+                if (real || boolean) {
+                    std::as_const(col.num_).ForEachRun(
+                        [&](const std::uint64_t* run, std::size_t k) {
+                            for (std::size_t j = 0; j < k; ++j) {
+                                stray |= static_cast<std::uint64_t>(real && run[j] == kMinusZero);
+                                above |= run[j] >> 1;
+                            }
+                        });
                 }
-            });
+            } else {
+                col.num_.ForEachRun([&](std::uint64_t* run, std::size_t k) {
+                    for (std::size_t j = 0; j < k; ++j, ++i) {
+                        // no negative zero, as the column keeps it
+                        const bool keep = isPresent(i) && !(real && run[j] == kMinusZero);
+                        run[j] &= std::uint64_t{0} - static_cast<std::uint64_t>(keep);
+                        above |= run[j] >> 1;
+                    }
+                });
+            }
+            if (stray) Bad(where + " holds a value in a Null cell");
             if (boolean && above) Bad(where + " holds a bad Boolean");
             break;
         }
         case ImageColumn::Texts:
-            ReadTexts(in, col, where, rows);
+            ReadTexts(in, col, where, rows, src);
             break;
         case ImageColumn::Tagged: {
             const std::uint64_t len = in.U64(at);
@@ -181,10 +262,10 @@ void ImageReader::ReadColumn(In& in, records::Column& col, const FieldDef& f, st
 }
 
 void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& where,
-                            std::uint32_t rows) {
+                            std::uint32_t rows, const ImageSource& src) {
     const char* at = where.c_str();
     if (rows > in.Left() / 4) Bad("it is truncated in " + where);
-    col.txt_.AppendRaw(in.Take(4 * static_cast<std::size_t>(rows), at), rows);
+    TakeSlots(in, col.txt_, rows, at, src);
     const std::uint32_t count = in.U32(at);
     if (count > kMaxTextChunks || count > in.Left() / 4)
         Bad("the texts of " + where + " are malformed");
@@ -199,11 +280,18 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
         pool.chunks_[c].capacity = pool.chunks_[c].size = size;  // full: later texts go elsewhere
         used += size;
     }
-    // the chunks in one block, copied at once
+    // the chunks in one block, kept where they are (never written: full chunks take no more
+    // texts) or copied at once
     const std::uint8_t* bytes = in.Take(used, at);
-    pool.blocks_.emplace_back(new char[used + 1 + HugePageSpare<char>(used)]);
-    char* block = HugePageStart(pool.blocks_.back().get(), used);
-    if (used) std::memcpy(block, bytes, used);
+    char* block = nullptr;
+    if (src.major >= 3 && src.Keeps(bytes, 1)) {
+        block = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+        pool.blocks_.emplace_back(*src.owner, block);
+    } else {
+        pool.blocks_.emplace_back(new char[used + 1 + HugePageSpare<char>(used)]);
+        block = HugePageStart(pool.blocks_.back().get(), used);
+        if (used) std::memcpy(block, bytes, used);
+    }
     for (std::size_t c = 0, from = 0; c < count; from += pool.chunks_[c].size, ++c) {
         pool.chunks_[c].data = block + from;
     }
@@ -213,48 +301,65 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
     const TextPool::Chunk* chunks = pool.chunks_.data();
     std::size_t referenced = 0;
     bool bad = false;
-    std::size_t i = 0;
-    col.txt_.ForEachRun([&](std::uint32_t* run, std::size_t k) {
-        for (std::size_t j = 0; j < k; ++j, ++i) {
-            std::uint32_t& s = run[j];
-            if (!((present[i >> 6] >> (i & 63)) & 1u)) {
-                s = kInlineSlot;
-            } else if (s & kInlineSlot) {
-                const std::uint32_t len = (s >> 24) & 3u;
-                const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
-                bad |= (s & ~keep) != 0;
-            } else {
-                const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
-                if (c >= count || off >= chunks[c].size) {
+    auto check = [&](std::uint32_t s) {
+        if (s & kInlineSlot) {
+            const std::uint32_t len = (s >> 24) & 3u;
+            const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
+            bad |= (s & ~keep) != 0;
+            return;
+        }
+        const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
+        if (c >= count || off >= chunks[c].size) {
+            bad = true;
+            return;
+        }
+        const auto* p = reinterpret_cast<const std::uint8_t*>(chunks[c].data) + off;
+        const std::size_t left = chunks[c].size - off;
+        std::size_t n = p[0], v = 1;
+        if (n & 0x80) {  // a length of more than one byte
+            n &= 0x7F;
+            for (int shift = 7;; shift += 7) {
+                if (v >= left || shift > 28) {
                     bad = true;
-                    continue;
+                    return;
                 }
-                const auto* p = reinterpret_cast<const std::uint8_t*>(chunks[c].data) + off;
-                const std::size_t left = chunks[c].size - off;
-                std::size_t n = p[0], v = 1;
-                if (n & 0x80) {  // a length of more than one byte
-                    n &= 0x7F;
-                    for (int shift = 7;; shift += 7) {
-                        if (v >= left || shift > 28) {
-                            bad = true;
-                            break;
-                        }
-                        const std::uint8_t b = p[v++];
-                        n |= static_cast<std::size_t>(b & 0x7F) << shift;
-                        if (!(b & 0x80)) break;
-                    }
-                }
-                bad |= n <= 3 || n > left - v;
-                referenced += v + n;
+                const std::uint8_t b = p[v++];
+                n |= static_cast<std::size_t>(b & 0x7F) << shift;
+                if (!(b & 0x80)) break;
             }
         }
-    });
+        bad |= n <= 3 || n > left - v;
+        referenced += v + n;
+    };
+    // the present cells, 64 rows (one bitmap word, never straddling a segment) at a time
+    for (std::size_t w = 0; w < col.present_.size(); ++w) {
+        std::uint64_t bits = present[w];  // no bits past the last row
+        if (bits == 0) continue;
+        const std::uint32_t* run = &std::as_const(col.txt_)[w * 64];
+        if (bits == ~std::uint64_t{0}) {
+            for (std::size_t j = 0; j < 64; ++j) check(run[j]);
+        } else {
+            for (; bits != 0; bits &= bits - 1) check(run[std::countr_zero(bits)]);
+        }
+    }
+    // a Null cell holds the empty inline slot (version 2: made so below)
+    const bool v3 = src.major >= 3;
+    if (v3) bad |= NullCellsBesides<std::uint32_t>(col.txt_, col.present_, rows, kInlineSlot) != 0;
     if (bad) Bad(where + " holds a malformed text");
+    if (!v3) {
+        col.txt_.ForEachRun([&, row = std::size_t{0}](std::uint32_t* run, std::size_t k) mutable {
+            for (std::size_t j = 0; j < k; ++j, ++row) {
+                const std::uint32_t keep = 0u - ((present[row >> 6] >> (row & 63)) & 1u);
+                run[j] = (run[j] & keep) | (kInlineSlot & ~keep);
+            }
+        });
+    }
     pool.used_ = used;
     pool.garbage_ = used > referenced ? used - referenced : 0;
 }
 
-std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
+std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor,
+                                               const ImageSource& src) {
     const std::uint32_t fieldCount = in.U32("the field count");
     if (fieldCount > in.Left() / 9)
         Bad("the field count " + std::to_string(fieldCount) + " is too large");
@@ -349,7 +454,9 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
         if (b & status::Modified) ++modified;
     }
 
-    for (std::size_t f = 0; f < fields.size(); ++f) ReadColumn(in, s.columns_[f], fields[f], rows);
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        ReadColumn(in, s.columns_[f], fields[f], rows, src);
+    }
 
     const std::uint32_t count = in.U32("the original values");
     if (count != modified) Bad("the original values do not match the modified rows");
@@ -387,7 +494,7 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor) {
 }
 
 std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
-                                    std::size_t& consumed) {
+                                    std::size_t& consumed, const ImageOwner& owner) {
     if (size < 4 || std::memcmp(data, "HBRS", 4) != 0) {
         if (size == 0) Bad("the stream holds no image at its position");
         Bad("the data is not a record-set image");
@@ -395,10 +502,12 @@ std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
     if (size < kImageHeaderSize) Bad("it is truncated in the header");
     const auto major = static_cast<std::uint16_t>(data[4] | (data[5] << 8));
     const auto minor = static_cast<std::uint16_t>(data[6] | (data[7] << 8));
-    if (major != kImageMajor) {
+    if (major < kImageOldestMajor || major > kImageMajor) {
         Bad("its format version " + std::to_string(major) + "." + std::to_string(minor) +
-            (major > kImageMajor ? " is newer than" : " is older than") + " the version " +
-            std::to_string(kImageMajor) + " that this program reads");
+            (major > kImageMajor
+                 ? " is newer than the version " + std::to_string(kImageMajor)
+                 : " is older than the version " + std::to_string(kImageOldestMajor)) +
+            " that this program reads");
     }
     std::uint64_t payload = 0;
     for (int k = 0; k < 8; ++k) payload |= static_cast<std::uint64_t>(data[8 + k]) << (8 * k);
@@ -411,7 +520,11 @@ std::shared_ptr<RowStore> ReadImage(const std::uint8_t* data, std::size_t size,
     for (int k = 0; k < 4; ++k) stored |= static_cast<std::uint32_t>(data[body + k]) << (8 * k);
     if (Crc32c(data, body) != stored) Bad("its checksum does not match (the data is damaged)");
     In in(data + kImageHeaderSize, static_cast<std::size_t>(payload));
-    auto store = ImageReader::Payload(in, minor);
+    ImageSource src;
+    src.major = major;
+    src.start = data;
+    src.owner = &owner;
+    auto store = ImageReader::Payload(in, minor, src);
     consumed = body + 4;
     return store;
 }
@@ -430,9 +543,13 @@ void Recordset::Open(Stream& stream) {
         store = kept->ShareFrozen();
         stream.SetPosition(at + static_cast<std::int64_t>(stream.ImageSize()));
     } else {
-        const Bytes& buf = stream.Buffer();
+        // the store keeps the image's blocks in the stream's buffer, which the stream copies
+        // before it next writes
+        const ImageOwner owner = stream.Owner();
+        const ByteView buf = stream.Buffer();
         std::size_t consumed = 0;
-        store = ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed);
+        store =
+            ReadImage(buf.data() + at, buf.size() - static_cast<std::size_t>(at), consumed, owner);
         stream.SetPosition(at + static_cast<std::int64_t>(consumed));
     }
     pendingFields_.clear();  // the image's fields replace any appended ones

@@ -17,10 +17,12 @@ namespace records {
 namespace {
 
 // Writes into memory sized beforehand: the image's exact length is known before a byte is
-// written, so it goes straight into its destination (a stream's buffer) with no copy.
+// written, so it goes straight into its destination (a stream's buffer) with no copy. The
+// checksum follows the writing closely, over bytes still in the cache.
 class Out {
   public:
-    explicit Out(std::uint8_t* at) : p_(at) {}
+    explicit Out(std::uint8_t* at) : start_(at), p_(at), summed_(at) {}
+    // Room for n bytes, which the caller fills before the next Raw.
     std::uint8_t* Grow(std::size_t n) {
         std::uint8_t* at = p_;
         p_ += n;
@@ -31,16 +33,50 @@ class Out {
     void U32(std::uint32_t v) { Le(v, 4); }
     void U64(std::uint64_t v) { Le(v, 8); }
     void Raw(const void* p, std::size_t n) {
-        if (n) std::memcpy(Grow(n), p, n);
+        const auto* from = static_cast<const std::uint8_t*>(p);
+        while (n > 0) {
+            const std::size_t k = std::min(n, kSumStep);
+            std::memcpy(p_, from, k);
+            p_ += k;
+            from += k;
+            n -= k;
+            if (static_cast<std::size_t>(p_ - summed_) >= kSumStep) Sum(false);
+        }
+    }
+    // The checksum of everything written.
+    std::uint32_t Checksum() {
+        Sum(true);
+        return crc_;
     }
     std::uint8_t* Here() const { return p_; }
+    // Zeros up to the next multiple of 8 bytes from the image's start.
+    void Align() {
+        while ((p_ - start_) % 8 != 0) *p_++ = 0;
+    }
 
   private:
+    static constexpr std::size_t kSumStep = std::size_t{3} * 8192 * 4;
+    // Checksums the bytes written since the last time (all of them final by then), in whole
+    // steps unless `all`: the checksum runs fastest over multiples of its stretch.
+    void Sum(bool all) {
+        auto n = static_cast<std::size_t>(p_ - summed_);
+        if (!all) n -= n % kSumStep;
+        crc_ = Crc32c(summed_, n, crc_);
+        summed_ += n;
+    }
     void Le(std::uint64_t v, int n) {
         for (int i = 0; i < n; ++i) *p_++ = static_cast<std::uint8_t>(v >> (8 * i));
     }
+    std::uint8_t* start_;
     std::uint8_t* p_;
+    std::uint8_t* summed_;  // the checksum covers the bytes before it
+    std::uint32_t crc_ = 0;
 };
+
+// The padding in front of a block that starts `at` bytes into the image.
+std::size_t PadAt(std::size_t at) {
+    return (8 - at % 8) % 8;
+}
 
 static_assert(std::endian::native == std::endian::little,
               "images copy slots in bulk: the host must be little-endian like the image");
@@ -71,7 +107,7 @@ struct ColumnPlan {
     std::vector<std::uint32_t> slots;    // texts gathered: the slot of each row written
     Bytes texts;                         // texts gathered: the chunks' bytes, back to back
     Bytes tagged;                        // variants: the present values, encoded
-    std::size_t bytes = 1;
+    std::size_t bytes = 1;               // the encoding byte and the blocks, without padding
 };
 
 // An image measured, then written into memory of exactly its size. Columns are written in
@@ -200,6 +236,7 @@ ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
 void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c) const {
     out.U8(static_cast<std::uint8_t>(plan.enc));
     if (plan.enc == ImageColumn::AllNull) return;
+    out.Align();  // the blocks at aligned offsets, so that a reader can use them where they are
     const std::size_t n = rows_.size();
     const std::size_t words = (n + 63) / 64;
     const auto& present = direct_ ? c.present_ : plan.present;
@@ -279,7 +316,9 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     columns_.reserve(fields.size());
     for (std::size_t f = 0; f < fields.size(); ++f) {
         columns_.push_back(PlanColumn(store.Col(static_cast<int>(f))));
-        size += columns_.back().bytes;
+        const ColumnPlan& plan = columns_.back();
+        if (plan.enc != ImageColumn::AllNull) size += PadAt(size + 1);
+        size += plan.bytes;
     }
     ByteWriter w(originals_);
     for (std::size_t i = 0; i < n && store.HasOriginals(); ++i) {
@@ -335,7 +374,9 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
     out.U32(modified_);
     out.Raw(originals_.data(), originals_.size());
     const auto body = static_cast<std::size_t>(out.Here() - dst);
-    out.U32(Crc32c(dst, body));
+    if (body + 4 != size_)
+        throw Error(err::InvalidArgument, "The record-set image was mismeasured");
+    out.U32(out.Checksum());
 }
 
 namespace {

@@ -19,7 +19,7 @@ void Stream::RequireOpen() const {
 
 void Stream::Open() {
     if (open_) throw Error(err::ObjectOpen, "Operation is not allowed when the stream is open.");
-    data_.clear();
+    Release();
     DropImage();
     pos_ = 0;
     open_ = true;
@@ -28,15 +28,20 @@ void Stream::Open() {
 void Stream::Close() {
     RequireOpen();
     DropImage();
-    data_.clear();
-    data_.shrink_to_fit();
+    Release();
     pos_ = 0;
     open_ = false;
 }
 
+void Stream::Release() const {
+    block_.reset();
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+}
+
 std::int64_t Stream::Size() const {
     RequireOpen();
-    return static_cast<std::int64_t>(data_.size() + (image_ ? imageSize_ : 0));
+    return static_cast<std::int64_t>(size_ + (image_ ? imageSize_ : 0));
 }
 
 std::int64_t Stream::Position() const {
@@ -55,17 +60,17 @@ void Stream::SetPosition(std::int64_t pos) {
 
 void Stream::SetEOS() {
     RequireOpen();
-    if (image_ && pos_ <= data_.size()) {
+    if (image_ && pos_ <= size_) {
         DropImage();  // cut off before the image: it never needs to be written
     } else {
         WriteOutImage();
     }
-    data_.resize(pos_);
+    size_ = std::min(size_, pos_);  // what is cut off stays as it was for whoever shares it
 }
 
 bool Stream::PutImage(std::shared_ptr<const RowStore> rows, std::size_t size) {
     RequireOpen();
-    if (image_ || pos_ != data_.size()) return false;
+    if (image_ || pos_ != size_) return false;
     image_ = std::move(rows);
     imageSize_ = size;
     pos_ += size;
@@ -74,7 +79,7 @@ bool Stream::PutImage(std::shared_ptr<const RowStore> rows, std::size_t size) {
 
 std::shared_ptr<const RowStore> Stream::ImageAt() const {
     RequireOpen();
-    return image_ && pos_ == data_.size() ? image_ : nullptr;
+    return image_ && pos_ == size_ ? image_ : nullptr;
 }
 
 void Stream::DropImage() const {
@@ -85,16 +90,12 @@ void Stream::DropImage() const {
 void Stream::WriteOutImage() const {
     if (!image_) return;
     // On failure the image stays kept and the bytes before it as they were.
-    const std::size_t at = data_.size();
-    if (at + imageSize_ > data_.capacity()) {
-        data_.reserve(at + imageSize_);
-        AdviseHugePages(data_.data(), data_.capacity());
-    }
-    data_.resize(at + imageSize_);
+    const std::size_t at = size_;
+    Grow(at + imageSize_);
     try {
-        WriteWholeImage(*image_, data_.data() + at, imageSize_);
+        WriteWholeImage(*image_, data_ + at, imageSize_);
     } catch (...) {
-        data_.resize(at);
+        size_ = at;
         throw;
     }
     DropImage();
@@ -106,30 +107,39 @@ void Stream::Write(const void* data, std::size_t n) {
     if (n == 0) return;
     const auto* p = static_cast<const std::uint8_t*>(data);
     const std::less<> before;  // a total order over pointers, also into other buffers
-    if (!before(p, data_.data()) && before(p, data_.data() + data_.size())) {
+    if (!before(p, data_) && before(p, data_ + size_)) {
         const Bytes copy(p, p + n);  // writing part of itself: growing may move the buffer
         Write(copy.data(), copy.size());
         return;
     }
     Grow(pos_ + n);
-    std::memcpy(data_.data() + pos_, p, n);
+    std::memcpy(data_ + pos_, p, n);
     pos_ += n;
 }
 
-void Stream::Grow(std::size_t size) {
-    if (size <= data_.size()) return;
-    if (size > data_.capacity()) {
-        data_.reserve(std::max(size, 2 * data_.capacity()));
-        AdviseHugePages(data_.data(), data_.capacity());  // before the new bytes are touched
+void Stream::Grow(std::size_t size) const {
+    const bool shared = block_ && block_.use_count() > 1;
+    if (size > capacity_ || shared || !block_) {
+        // a block of its own, not cleared: the bytes up to size_ are copied, the rest is
+        // written before it is read
+        std::size_t cap = std::max<std::size_t>(capacity_, 64);
+        if (size > cap) cap = std::max(size, 2 * capacity_);
+        std::shared_ptr<std::uint8_t[]> block(
+            new std::uint8_t[cap + HugePageSpare<std::uint8_t>(cap)]);
+        std::uint8_t* start = HugePageStart(block.get(), cap);
+        if (size_ > 0) std::memcpy(start, data_, size_);
+        block_ = std::move(block);
+        data_ = start;
+        capacity_ = cap;
     }
-    data_.resize(size);
+    size_ = std::max(size_, size);
 }
 
 std::uint8_t* Stream::Reserve(std::size_t n) {
     RequireOpen();
     WriteOutImage();
     Grow(pos_ + n);
-    std::uint8_t* at = data_.data() + pos_;
+    std::uint8_t* at = data_ + pos_;
     pos_ += n;
     return at;
 }
@@ -137,10 +147,9 @@ std::uint8_t* Stream::Reserve(std::size_t n) {
 Bytes Stream::Read(std::int64_t n) {
     RequireOpen();
     WriteOutImage();
-    const std::size_t left = data_.size() - pos_;
+    const std::size_t left = size_ - pos_;
     const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
-    const auto first = data_.begin() + static_cast<std::ptrdiff_t>(pos_);
-    Bytes out(first, first + static_cast<std::ptrdiff_t>(take));
+    Bytes out(data_ + pos_, data_ + pos_ + take);
     pos_ += take;
     return out;
 }
@@ -149,17 +158,12 @@ void Stream::CopyTo(Stream& dest, std::int64_t n) {
     RequireOpen();
     dest.RequireOpen();
     WriteOutImage();
-    const std::size_t left = data_.size() - pos_;
+    const std::size_t left = size_ - pos_;
     const std::size_t take = n < 0 ? left : std::min(left, static_cast<std::size_t>(n));
-    if (&dest == this) {  // copying onto itself: go through a copy, the buffer may move
-        const Bytes chunk(data_.begin() + static_cast<std::ptrdiff_t>(pos_),
-                          data_.begin() + static_cast<std::ptrdiff_t>(pos_ + take));
-        pos_ += take;
-        Write(chunk);
-        return;
-    }
-    dest.Write(data_.data() + pos_, take);
+    // onto itself, Write copies the part first: growing may move the buffer
+    const std::size_t from = pos_;
     pos_ += take;
+    dest.Write(data_ + from, take);
 }
 
 void Stream::LoadFromFile(const std::string& path) {
@@ -170,10 +174,12 @@ void Stream::LoadFromFile(const std::string& path) {
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Error(err::FileOpenFailed, "File could not be opened: " + path);
-    Bytes content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const Bytes content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) throw Error(err::FileOpenFailed, "File could not be read: " + path);
     DropImage();
-    data_ = std::move(content);
+    Release();
+    pos_ = 0;
+    Write(content);
     pos_ = 0;
 }
 
@@ -185,9 +191,7 @@ void Stream::SaveToFile(const std::string& path, bool overwrite) const {
         throw Error(err::FileWriteFailed, "Write to file failed: " + path + " already exists.");
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(reinterpret_cast<const char*>(data_.data()),
-                  static_cast<std::streamsize>(data_.size()));
+    if (out) out.write(reinterpret_cast<const char*>(data_), static_cast<std::streamsize>(size_));
     out.close();
     if (!out) throw Error(err::FileWriteFailed, "Write to file failed: " + path);
 }

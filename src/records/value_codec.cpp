@@ -179,8 +179,8 @@ constexpr auto kCrc32Table = MakeCrcTable(0xEDB88320u);
 constexpr auto kCrc32cTable = MakeCrcTable(0x82F63B78u);
 
 std::uint32_t CrcByTable(const std::array<std::uint32_t, 256>& table, const std::uint8_t* p,
-                         std::size_t n) {
-    std::uint32_t c = 0xFFFFFFFFu;
+                         std::size_t n, std::uint32_t previous = 0) {
+    std::uint32_t c = ~previous;
     for (std::size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFFu] ^ (c >> 8);
     return ~c;
 }
@@ -231,9 +231,10 @@ struct CrcShift {
 };
 
 __attribute__((target("sse4.2"))) std::uint32_t Crc32cHardware3(const std::uint8_t* p,
-                                                                std::size_t n) {
+                                                                std::size_t n,
+                                                                std::uint32_t previous) {
     static const CrcShift shift;
-    std::uint32_t c = 0xFFFFFFFFu;
+    std::uint32_t c = ~previous;
     while (n >= 3 * kCrcStretch) {
         std::uint64_t a = c, b = 0, d = 0;
         const std::uint8_t* pb = p + kCrcStretch;
@@ -263,12 +264,12 @@ std::uint32_t Crc32(const std::uint8_t* data, std::size_t n) {
     return CrcByTable(kCrc32Table, data, n);
 }
 
-std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n) {
+std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n, std::uint32_t previous) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     static const bool hardware = __builtin_cpu_supports("sse4.2");
-    if (hardware) return Crc32cHardware3(data, n);
+    if (hardware) return Crc32cHardware3(data, n, previous);
 #endif
-    return CrcByTable(kCrc32cTable, data, n);
+    return CrcByTable(kCrc32cTable, data, n, previous);
 }
 
 }  // namespace records

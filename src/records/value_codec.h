@@ -53,6 +53,7 @@ class ByteReader {
 // Checksums of a byte range: CRC-32 (IEEE) for property bag images, CRC-32C (Castagnoli, the
 // processor's instruction where there is one) for record-set images.
 std::uint32_t Crc32(const std::uint8_t* data, std::size_t n);
-std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n);
+// `previous`: the checksum of the bytes before these, which the result then covers too.
+std::uint32_t Crc32c(const std::uint8_t* data, std::size_t n, std::uint32_t previous = 0);
 
 }  // namespace records

@@ -221,6 +221,11 @@ TEST(ImageTest, ChecksumIsCrc32c) {
         for (std::size_t at : {0, 1}) {
             EXPECT_EQ(Crc32c(data.data() + at, n), reference(data.data() + at, n))
                 << n << "@" << at;
+            // extended from the checksum of a first part
+            const std::size_t k = n / 3;
+            EXPECT_EQ(Crc32c(data.data() + at + k, n - k, Crc32c(data.data() + at, k)),
+                      reference(data.data() + at, n))
+                << n << "@" << at << " from " << k;
         }
     }
 }
@@ -239,12 +244,44 @@ TEST(ImageTest, ForeignDataIsNamedAsSuch) {
     EXPECT_TRUE(Says([&] { Load(Bytes{}); }, "no image"));
 }
 
+Bytes FromHex(const std::string& hex) {
+    Bytes b;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        b.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    return b;
+}
+
+// Varied() as the version 2 writer wrote it (no padding before the blocks).
+Bytes VariedVersion2() {
+    Bytes b = FromHex(
+        "4842525302000000b30200000000000006000000040000004e616d65001e000000030000004e756d01000000"
+        "0003000000416d7403000000000200000044740400000000040000004e6f7465002800000003000000416e79"
+        "0700000000040000000600000000000000010100000002000000040000000500000002040001030f00000000"
+        "0000000000000008000000360100003b0100000100000041010000076368616e676564ac02");
+    b.insert(b.end(), 300, 'L');  // the long name
+    const Bytes rest = FromHex(
+        "046b657074056164646564010b0000000000000001000000f9ffffff00000000050000000103000000000000"
+        "00d4300000d08affff000000000000000002050000000000000000000000a01de64000000000000000000000"
+        "00000000e83f000000000000000003030000000000000000000080000000000000008000000080010000000f"
+        "0000000e6ec3a920c3a0205ac3bc726963680407000000000000001300000000000000020108030000000001"
+        "ff0400000000000004400100000000000000070500000073686f727403010000000000000005d43000000000"
+        "00000600000000a01de64007000000000201da3224af");
+    b.insert(b.end(), rest.begin(), rest.end());
+    return b;
+}
+
 TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
     const Bytes image = ImageOf(Varied());
-    EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {3})); }, "version 3.0 is newer"));
+    EXPECT_EQ(image[4], 3);
+    EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {4})); }, "version 4.0 is newer"));
     EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {0})); }, "version 0.0 is older"));
     // images of version 1 (values row by row) are refused, not misread
     EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {1})); }, "version 1.0 is older"));
+    // version 2 images still read, by copying their blocks; read as version 3 they are refused
+    const Bytes second = VariedVersion2();
+    EXPECT_EQ(Cells(Load(second)), Cells(Varied()));
+    EXPECT_EQ(ErrorOf([&] { Load(Patched(second, 4, {3})); }), err::BadImage);
 
     // minor 1 appends a section this reader does not know: skipped
     Bytes minor = image;
@@ -361,12 +398,14 @@ TEST(ImageTest, LyingColumnBlocksAreRejected) {
     // fields (4 + 1 + 1 + 4 each), rows, next bookmark, bookmarks from 1, two statuses
     const std::size_t text = kImageHeaderSize + 4 + 2 * 10 + 4 + 8 + 5 + 2;
     ASSERT_EQ(image[text], static_cast<std::uint8_t>(ImageColumn::Texts));
-    const std::size_t slots = text + 1 + 8;
+    auto aligned = [](std::size_t at) { return (at + 7) / 8 * 8; };  // blocks after padding
+    const std::size_t slots = aligned(text + 1) + 8;
     const std::size_t chunks = slots + 8;
     ASSERT_EQ(image[chunks], 1);  // one chunk of 10 bytes: length 9 and "long text"
     ASSERT_EQ(image[chunks + 4], 10);
     const std::size_t boolean = chunks + 8 + 10;
     ASSERT_EQ(image[boolean], static_cast<std::uint8_t>(ImageColumn::Whole32));
+    const std::size_t booleans = aligned(boolean + 1) + 8;
     auto says = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes, const char* what) {
         return Says([&] { Load(Patched(image, at, bytes)); }, what);
     };
@@ -380,13 +419,49 @@ TEST(ImageTest, LyingColumnBlocksAreRejected) {
     EXPECT_TRUE(says(slots + 4, {'a', 'b', 'c', 0x82}, "malformed text"));  // inline junk
     EXPECT_TRUE(says(chunks, {0xFF, 0xFF, 0, 0}, "texts of field 'T' are malformed"));
     EXPECT_TRUE(says(chunks + 4, {0xFF, 0xFF}, "truncated in field 'T'"));
-    EXPECT_TRUE(says(boolean + 1 + 8, {2}, "bad Boolean"));
-    // a Null cell's slot is not read: whatever it holds, the cell stays Null
-    Bytes onlyFirst = image;
-    onlyFirst[boolean + 1] = 1;  // only the first row is present
-    auto nulls = Load(Patched(onlyFirst, boolean + 1 + 8 + 4, {7}));
-    nulls->MoveLast();
-    EXPECT_TRUE(nulls->Get("B").isNull());
+    EXPECT_TRUE(says(booleans, {2}, "bad Boolean"));
+    EXPECT_TRUE(says(text + 1, {1}, "blocks of field 'T' are misplaced"));  // padding
+    // a Null cell holds exactly what the column keeps there (the reader uses the slots as
+    // they are): 0, or the empty inline text
+    EXPECT_TRUE(says(booleans - 8, {2}, "'B' holds a value in a Null cell"));
+    EXPECT_TRUE(says(slots - 8, {1}, "'T' holds a malformed text"));
+    Bytes onlyFirst = Patched(image, booleans - 8, {1});  // the second row holds 0: Null
+    onlyFirst = Patched(onlyFirst, slots - 8, {1});
+    EXPECT_EQ(Load(Patched(onlyFirst, slots + 4, {0, 0, 0, 0x80}))->RecordCount(), 2);
+}
+
+// A record set opened from a stream's bytes keeps the image's blocks where they are: the set
+// and the stream then change independently, neither sees the other's writes.
+TEST(ImageTest, ARecordSetOpenedFromBytesSharesThemUntilEitherWrites) {
+    auto rs = ManyPeople();  // several segments per column, several text chunks
+    Stream s;
+    s.Open();
+    rs->Save(s);
+    const Bytes bytes = s.Buffer();
+    s.SetPosition(0);
+    auto back = Recordset::Create();
+    back->Open(s);
+    EXPECT_GT(s.Owner().use_count(), 2) << "the opened set keeps the stream's bytes";
+    EXPECT_EQ(Cells(back), Cells(rs));
+    // writing through the set: slots in the first and the last segment, new and deleted rows
+    for (Bookmark b : {1, 4097, 8999, 9000}) {
+        back->SetBookmark(b);
+        back->Set("Name", "edited " + std::to_string(b));
+        back->Set("Num", b * 3);
+        back->Set("Amt", Value::Null());
+        back->Update();
+    }
+    back->SetBookmark(5000);
+    back->Delete();
+    AddPerson(back, "added after opening", 1);
+    back->UpdateBatch();
+    EXPECT_EQ(s.Buffer(), bytes);
+    for (const auto& set : {rs, back}) EXPECT_EQ(Cells(Load(ImageOf(set))), Cells(set));
+    // writing to the stream: the set keeps what it read
+    const auto cells = Cells(back);
+    s.SetPosition(0);
+    s.Write(Bytes(bytes.size(), 0xEE));
+    EXPECT_EQ(Cells(back), cells);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(KeptImage, TheSourceAndEveryRecordSetOpenedFromItChangeIndependently) {
                   Stream t;
                   t.Open();
                   first->Save(t);
-                  return t.Buffer();
+                  return Bytes(t.Buffer());
               }())),
               Cells(first));
 }
