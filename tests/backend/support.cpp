@@ -89,13 +89,6 @@ QJsonArray Part(const messaging::Answer& answer, const std::string& name) {
     return {};
 }
 
-bool HasPart(const messaging::Answer& answer, const std::string& name) {
-    for (const auto& part : answer.parts) {
-        if (part.name == name) return true;
-    }
-    return false;
-}
-
 std::vector<std::string> PartNames(const messaging::Answer& answer) {
     std::vector<std::string> names;
     for (const auto& part : answer.parts) names.push_back(part.name);

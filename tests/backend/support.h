@@ -56,7 +56,6 @@ messaging::Request MakeRequest(const std::string& word, const std::string& user,
 
 // The rows of an answer part as JSON, or an empty array when the part is missing.
 QJsonArray Part(const messaging::Answer& answer, const std::string& name);
-bool HasPart(const messaging::Answer& answer, const std::string& name);
 std::vector<std::string> PartNames(const messaging::Answer& answer);
 // COMPLETION_CD of every notification row.
 std::vector<std::string> Codes(const messaging::Answer& answer);
