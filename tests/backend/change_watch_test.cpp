@@ -46,8 +46,8 @@ TEST_P(ChangesElsewhere, AnotherProgramsChangesAreHeardOnceAndOwnChangesNever) {
     q.finish();
 
     // Theirs, then ours in between the looks: only theirs is heard.
-    ASSERT_TRUE(Codes(PayFrom(other, cust, caseId)).empty());
-    ASSERT_TRUE(Codes(PayFrom(*backEnd, "1002", "2020BK0001")).empty());
+    ASSERT_TRUE(Ok(PayFrom(other, cust, caseId)));
+    ASSERT_TRUE(Ok(PayFrom(*backEnd, "1002", "2020BK0001")));
     EXPECT_EQ(HeardWithin5s(), std::set<std::string>{cust});
     EXPECT_TRUE(backEnd->ChangedElsewhere().empty()) << "told once";
 
@@ -56,7 +56,7 @@ TEST_P(ChangesElsewhere, AnotherProgramsChangesAreHeardOnceAndOwnChangesNever) {
         Codes(other.Handle(MakeRequest("PROCESS", "officer", {{"thin", "Yes"}},
                                        {CasePart(BramPayment("", {{"ACTION", "DISMISS"}}))}))),
         Strings{"NORIGHT"});
-    ASSERT_TRUE(Codes(PayFrom(other, "1002", "2020BK0001")).empty());
+    ASSERT_TRUE(Ok(PayFrom(other, "1002", "2020BK0001")));
     EXPECT_EQ(HeardWithin5s(), std::set<std::string>{"1002"});
 }
 

@@ -97,21 +97,21 @@ std::vector<std::string> PartNames(const messaging::Answer& answer) {
 
 std::vector<std::string> Codes(const messaging::Answer& answer) {
     std::vector<std::string> codes;
-    for (const QJsonValue& row : Part(answer, "NOTIFICATION")) {
-        codes.push_back(row[QStringLiteral("COMPLETION_CD")].toString().toStdString());
-    }
+    for (const QJsonValue& row : Part(answer, "NOTIFICATION"))
+        codes.push_back(Pick(row, "COMPLETION_CD"));
     return codes;
 }
 
 std::string Messages(const messaging::Answer& answer) {
     std::string text;
-    for (const QJsonValue& row : Part(answer, "NOTIFICATION")) {
-        text += row[QStringLiteral("COMPLETION_CD")].toString().toStdString() + ": " +
-                row[QStringLiteral("COMPLETION_MSG")].toString().toStdString() + " [" +
-                row[QStringLiteral("LOCATION")].toString().toStdString() + "] " +
-                row[QStringLiteral("NOTE")].toString().toStdString() + "\n";
-    }
+    for (const QJsonValue& row : Part(answer, "NOTIFICATION"))
+        text += Pick(row, "COMPLETION_CD COMPLETION_MSG LOCATION NOTE") + "\n";
     return text;
+}
+
+::testing::AssertionResult Ok(const messaging::Answer& answer) {
+    if (Codes(answer).empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Messages(answer);
 }
 
 std::string Pick(const QJsonValue& row, const char* spaceSeparatedNames) {

@@ -60,6 +60,8 @@ std::vector<std::string> PartNames(const messaging::Answer& answer);
 // COMPLETION_CD of every notification row.
 std::vector<std::string> Codes(const messaging::Answer& answer);
 std::string Messages(const messaging::Answer& answer);
+// Passes when the answer has no notification rows, else fails with their texts.
+::testing::AssertionResult Ok(const messaging::Answer& answer);
 
 // The named fields of a row, "|"-joined ("-" for Null): several fields in one assertion.
 std::string Pick(const QJsonValue& row, const char* spaceSeparatedNames);

@@ -90,33 +90,26 @@ TEST_P(ToolCommands, CaseIsAddedAndPaidThroughJsonPartsAndNumbersAreDrawnAndHand
     QJsonObject ar{{S("ACTION"), S("UPD")}};
     for (const char* f : {"ACCT_RCVBL_NBR", "ACCT_RCVBL_CK_NBR", "ACCT_RCVBL_TYP_CD"})
         ar[S(f)] = open[0][S(f)];
-    const QString filed = QDate::currentDate().addDays(-3).toString(Qt::ISODate);
-    const QString claim = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
-    const QJsonObject kase{{S("ACTION"), S("ADD")},
-                           {S("CUST_ID"), S("1001")},
-                           {S("CASE_ID"), S("2025BK0042")},
-                           {S("TRSTE_NM"), S("Tess O'Trustee")},
-                           {S("BNKRPTCY_CMMT_TXT"), S("Filed through the tool")},
-                           {S("NTFCTN_DT"), filed},
-                           {S("CRT_FILE_DT"), filed},
-                           {S("CLM_FILE_DT"), claim},
-                           {S("ASGN_OFCR_ID"), 102}};
-    const ToolRun added = Run(
-        "request --user officer --theme ADDUPDATE --criterion thin=Yes",
-        {S("--part"), S("BANKRUPTCY=") + Json({kase}), S("--part"), S("ACCOUNT=") + Json({ar})});
+    const QString kase =
+        S(R"([{"ACTION":"ADD","CUST_ID":"1001","CASE_ID":"2025BK0042","TRSTE_NM":"Tess O'Trustee",)"
+          R"("BNKRPTCY_CMMT_TXT":"Filed through the tool","NTFCTN_DT":"%1","CRT_FILE_DT":"%1",)"
+          R"("CLM_FILE_DT":"%2","ASGN_OFCR_ID":102}])")
+            .arg(QDate::currentDate().addDays(-3).toString(Qt::ISODate),
+                 QDate::currentDate().addDays(-1).toString(Qt::ISODate));
+    const ToolRun added =
+        Run("request --user officer --theme ADDUPDATE --criterion thin=Yes",
+            {S("--part"), S("BANKRUPTCY=") + kase, S("--part"), S("ACCOUNT=") + Json({ar})});
     ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
     ASSERT_FALSE(added.json().contains(S("NOTIFICATION"))) << added.out.toStdString();
     EXPECT_EQ(added.json()[S("BANKRUPTCY")][0][S("TRSTE_NM")].toString(), S("Tess O'Trustee"));
 
     const QString receipt = Draw("officer");
     EXPECT_GT(receipt.toLongLong(), 0);
-    const QJsonObject pay{
-        {S("ACTION"), S("PAY")},         {S("CUST_ID"), S("1001")},
-        {S("CASE_ID"), S("2025BK0042")}, {S("BNKRPTCY_CMMT_TXT"), S("First payment")},
-        {S("FRCPT_NBR"), receipt},       {S("FUND_RFRNC_NBR"), S("CK-77")},
-        {S("FUND_AMT"), S("$12.50")}};
-    const ToolRun paid = Run("request --user officer --theme PROCESS",
-                             {S("--part"), S("BANKRUPTCY=") + Json({pay})});
+    const ToolRun paid =
+        Run("request --user officer --theme PROCESS --part",
+            {S(R"(BANKRUPTCY=[{"ACTION":"PAY","CUST_ID":"1001","CASE_ID":)"
+               R"("2025BK0042","BNKRPTCY_CMMT_TXT":"First payment","FRCPT_NBR":")") +
+             receipt + S(R"(","FUND_RFRNC_NBR":"CK-77","FUND_AMT":"$12.50"}])")});
     ASSERT_FALSE(paid.json().contains(S("NOTIFICATION"))) << paid.out.toStdString();
     EXPECT_EQ(Pick(paid.json()[S("BANKRUPTCY")][0], "TOT_PYMT_AMT LST_RCPT_NBR"),
               "12.5|" + receipt.toStdString());
