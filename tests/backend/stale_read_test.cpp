@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "records/layouts.h"
-#include "records/value_rules.h"
 #include "support.h"
 
 namespace backend::test {
@@ -20,21 +19,11 @@ class StaleRead : public BackEndTest {
   protected:
     // The case as the CASES answer shows it, as the part "ORIGINAL" (the screen sends the original
     // values of the row it edited, which are the answer's).
-    messaging::NamedPart ReadCase(const std::string& caseId = "2020BK0001") {
-        const messaging::Answer answer =
-            Send("CASES", "officer", {{"CUST_ID", "1002"}, {"thin", "Yes"}});
-        for (const auto& part : answer.parts) {
-            if (part.name != "BANKRUPTCY") continue;
-            for (records::Bookmark b : part.rows->VisibleBookmarks()) {
-                const int id = part.rows->FieldIndex("CASE_ID");
-                if (records::TextOf(part.rows->ValueAt(b, id)) != caseId) continue;
-                Fields row;
-                for (int f = 0; f < part.rows->FieldCount(); ++f)
-                    row[part.rows->Field(f).name] = part.rows->ValueAt(b, f);
-                return {"ORIGINAL", Rows(records::kLayoutBankruptcy, {row})};
-            }
-        }
-        ADD_FAILURE() << "no case " << caseId;
+    messaging::NamedPart ReadCase() {
+        for (const auto& part :
+             Send("CASES", "officer", {{"CUST_ID", "1002"}, {"thin", "Yes"}}).parts)
+            if (part.name == "BANKRUPTCY") return {"ORIGINAL", part.rows};
+        ADD_FAILURE() << "Bram's case was not answered";
         return {};
     }
     static Fields Update(const std::string& trustee) {
