@@ -7,7 +7,6 @@
 #include "backend/demo_data.h"
 #include "backend/json_parts.h"
 #include "records/layouts.h"
-#include "records/text_util.h"
 
 namespace backend::test {
 
@@ -45,18 +44,13 @@ QString ScratchDatabase::SkipReason() {
 }
 
 records::RecordsetPtr Rows(std::string_view layout, const std::vector<Fields>& rows) {
-    const records::Layout* def = records::FindLayout(layout);
     records::RecordsetPtr rs = records::OpenLayoutRecordset(layout);
     for (const Fields& row : rows) {
         std::vector<std::string> names;
         std::vector<records::Value> values;
-        for (const auto& f : def->fields) {
-            names.push_back(f.name);
-            records::Value v = records::Value::Null();
-            for (const auto& [name, value] : row) {
-                if (records::EqualsIgnoreCase(name, f.name)) v = value;
-            }
-            values.push_back(v);
+        for (const auto& [name, value] : row) {
+            names.push_back(name);
+            values.push_back(value);
         }
         rs->AddNew(names, values);
     }
