@@ -83,7 +83,7 @@ TEST_P(BadInput, EachIsAnsweredWithNotificationsAndChangesNothing) {
         {"ThemeOfAnotherApplication", "BADTHEME",
          With(Ask("CASES", "1001"), [](R& r) { r.theme = "OTHERAPP.Screen.CASES"; })},
         {"WrongServiceCode", "BADSERVICE",
-         With(Ask("CASES", "1001"), [](R& r) { r.serviceCode = 58; })},
+         With(Ask("CASES", "1001"), [](R& r) { r.serviceCode = 1; })},
         {"UnknownSender", "NOUSER",
          With(Ask("CASES", "1001"), [](R& r) { r.senderId = "intruder"; })},
         {"NulInTheSender", "NOUSER",
@@ -98,6 +98,7 @@ TEST_P(BadInput, EachIsAnsweredWithNotificationsAndChangesNothing) {
                   r.criteria.push_back({"OTHER", "key:thin", "=", "Yes"});
                   r.criteria.front().op = "<>";
               })},
+        {"OpenArsOfAnotherStatus", "BADCRITERIA", Ask("OPENARS", "1001", "ACCT_STATUS_CD", "C")},
         {"NonNumericCustomer", "BADCUSTOMER", Ask("OPENARS", "10a1")},
         {"CustomerAsSql", "BADCUSTOMER", Ask("CASES", "1001' OR '1'='1")},
         {"UnknownCustomer", "NOCUSTOMER", Ask("CASES", "999999")},
