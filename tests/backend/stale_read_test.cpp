@@ -29,7 +29,7 @@ class StaleRead : public BackEndTest {
     static Fields Update(const std::string& trustee) {
         return BramUpdate({{"TRSTE_NM", trustee},
                            {"TRSTE_PHN_NBR", "3125550188"},
-                           {"BNKRPTCY_CMMT_TXT", "Trustee is " + trustee},
+                           {"BNKRPTCY_CMMT_TXT", "Court closed the case"},
                            {"CRT_CLSE_DT", Day(QDate(2021, 1, 15))}});
     }
     Fields Payment(const std::string& user) { return BramPayment(backEnd->NextNumber(user, "R")); }
