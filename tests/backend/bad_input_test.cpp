@@ -1,23 +1,23 @@
 // Every kind of bad request is answered with notification rows that say what was wrong, and
 // leaves the database exactly as it was.
-#include <functional>
-
 #include "records/layouts.h"
 #include "support.h"
 
 namespace backend::test {
 namespace {
 
-struct BadCase {
-    const char* name;
-    std::vector<std::string> codes;  // expected COMPLETION_CD of the rows, in order
-    std::function<messaging::Request(class BadInput&)> build;
-};
+using R = messaging::Request;
+
+template <class F>
+R With(R r, F edit) {
+    edit(r);
+    return r;
+}
 
 class BadInput : public BackEndTest {
-  public:
+  protected:
     // A valid add of Ada's case over her first receivable, with some fields replaced.
-    messaging::Request Add(Fields replace, std::vector<Fields> receivables = {}) {
+    R Add(const Fields& replace, std::vector<Fields> receivables = {}) {
         const QDate filed = today.addDays(-10);
         Fields f{{"ACTION", "ADD"},
                  {"CUST_ID", "1001"},
@@ -28,340 +28,157 @@ class BadInput : public BackEndTest {
                  {"CRT_FILE_DT", Day(filed)},
                  {"CLM_FILE_DT", Day(filed.addDays(3))},
                  {"ASGN_OFCR_ID", 102}};
-        for (auto& [k, v] : replace) f[k] = v;
-        if (receivables.empty()) receivables.push_back(ReceivableOf("1001", 0));
+        for (const auto& [k, v] : replace) f[k] = v;
+        if (receivables.empty()) receivables.push_back(TieRow(OpenArsOf("1001")[0]));
         return MakeRequest(
             "ADDUPDATE", "officer", {{"thin", "Yes"}},
             {CasePart(f), {"ACCOUNT", Rows(records::kLayoutAccntRecv, receivables)}});
     }
-    messaging::Request Update(Fields replace) {
-        Fields f{{"ACTION", "UPD"},
-                 {"CUST_ID", "1002"},
-                 {"CASE_ID", "2020BK0001"},
-                 {"BNKRPTCY_CMMT_TXT", "Changed"},
-                 {"NTFCTN_DT", Day(QDate(2020, 2, 10))},
-                 {"CRT_FILE_DT", Day(QDate(2020, 1, 27))},
-                 {"CLM_FILE_DT", Day(QDate(2020, 3, 16))}};
-        for (auto& [k, v] : replace) f[k] = v;
-        return MakeRequest("ADDUPDATE", "officer", {{"thin", "Yes"}}, {CasePart(f)});
+    R Update(const Fields& replace) {
+        return MakeRequest("ADDUPDATE", "officer", {{"thin", "Yes"}},
+                           {CasePart(BramUpdate(replace))});
     }
-    messaging::Request Process(const std::string& user, Fields replace) {
-        Fields f{{"ACTION", "PAY"},
-                 {"CUST_ID", "1002"},
-                 {"CASE_ID", "2020BK0001"},
-                 {"BNKRPTCY_CMMT_TXT", "Payment"},
-                 {"FRCPT_NBR", receipt},
-                 {"FUND_RFRNC_NBR", "CK-9"},
-                 {"FUND_AMT", records::Currency{1000000}}};
-        for (auto& [k, v] : replace) f[k] = v;
-        return MakeRequest("PROCESS", user, {{"thin", "Yes"}}, {CasePart(f)});
+    R Process(const std::string& user, Fields replace) {
+        replace.emplace("FUND_AMT", records::Currency{1000000});
+        return MakeRequest("PROCESS", user, {{"thin", "Yes"}},
+                           {CasePart(BramPayment(receipt, replace))});
     }
-    // The i-th receivable of a customer as an "ACCOUNT" row (open ones first, then tied ones).
-    Fields ReceivableOf(const std::string& custId, int i, bool tied = false) {
-        const QJsonArray rows =
-            tied ? Part(Send("CASEARS", "officer", {{"CUST_ID", custId}}), "ACNTSRCVBL")
-                 : OpenArsOf(custId);
-        const QJsonValue r = rows[i];
-        return {
-            {"ACTION", "UPD"},
-            {"ACCT_RCVBL_NBR",
-             static_cast<long long>(r[QStringLiteral("ACCT_RCVBL_NBR")].toInteger())},
-            {"ACCT_RCVBL_CK_NBR",
-             static_cast<long long>(r[QStringLiteral("ACCT_RCVBL_CK_NBR")].toInteger())},
-            {"ACCT_RCVBL_TYP_CD", r[QStringLiteral("ACCT_RCVBL_TYP_CD")].toString().toStdString()}};
-    }
-    messaging::Request Inquiry(const std::string& word,
-                               std::vector<std::pair<std::string, std::string>> criteria) {
+    static R Ask(const std::string& word, const std::string& custId, const std::string& key = {},
+                 const std::string& value = {}) {
+        std::vector<std::pair<std::string, std::string>> criteria{{"CUST_ID", custId}};
+        if (!key.empty()) criteria.emplace_back(key, value);
         return MakeRequest(word, "officer", criteria);
     }
 
-    QDate Today() const { return today; }
-
-    std::string receipt;      // a receipt number drawn by "officer"
-    std::string usedReceipt;  // one that a payment carries
+    std::string receipt;  // a receipt number drawn by "officer"
 };
-
-const std::vector<BadCase>& Cases() {
-    using R = messaging::Request;
-    static const std::vector<BadCase> cases = {
-        {"UnknownThemeWord",
-         {"BADTHEME"},
-         [](BadInput& t) {
-             return t.Inquiry("BALANCES", {{"CUST_ID", "1001"}});
-         }},
-        {"ThemeOfAnotherApplication",
-         {"BADTHEME"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.theme = "OTHERAPP.Screen.CASES";
-             return r;
-         }},
-        {"WrongServiceCode",
-         {"BADSERVICE"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.serviceCode = 58;
-             return r;
-         }},
-        {"UnknownSender",
-         {"NOUSER"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.senderId = "intruder";
-             return r;
-         }},
-        {"MissingCustomerCriterion",
-         {"BADCRITERIA"},
-         [](BadInput& t) {
-             return t.Inquiry("OPENARS", {{"thin", "Yes"}});
-         }},
-        {"RepeatedCriterion",
-         {"BADCRITERIA"},
-         [](BadInput& t) {
-             return t.Inquiry("CASES", {{"CUST_ID", "1001"}, {"CUST_ID", "1002"}});
-         }},
-        {"UnknownCriterion",
-         {"BADCRITERIA"},
-         [](BadInput& t) {
-             return t.Inquiry("CASES", {{"CUST_ID", "1001"}, {"COLOR", "red"}});
-         }},
-        {"CriterionOfAnotherApplicationAndOperator",
-         {"BADCRITERIA", "BADCRITERIA"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.criteria.push_back({"OTHER", "key:thin", "=", "Yes"});
-             r.criteria.front().op = "<>";
-             return r;
-         }},
-        {"NonNumericCustomer",
-         {"BADCUSTOMER"},
-         [](BadInput& t) {
-             return t.Inquiry("OPENARS", {{"CUST_ID", "10a1"}});
-         }},
-        {"CustomerAsSql",
-         {"BADCUSTOMER"},
-         [](BadInput& t) {
-             return t.Inquiry("CASES", {{"CUST_ID", "1001' OR '1'='1"}});
-         }},
-        {"UnknownCustomer",
-         {"NOCUSTOMER"},
-         [](BadInput& t) {
-             return t.Inquiry("CASES", {{"CUST_ID", "999999"}});
-         }},
-        {"UnknownCase",
-         {"NOCASE"},
-         [](BadInput& t) {
-             return t.Inquiry("CASEARS", {{"CUST_ID", "1002"}, {"CASE_ID", "2020BK9999"}});
-         }},
-        {"DuplicateCaseNumber",
-         {"DUPCASE"},
-         [](BadInput& t) {
-             return t.Add({{"CUST_ID", "1002"}, {"CASE_ID", "2020BK0001"}},
-                          {t.ReceivableOf("1002", 0)});
-         }},
-        {"ReceivableOfAnotherCustomer",
-         {"OTHERCUSTOMER"},
-         [](BadInput& t) { return t.Add({}, {t.ReceivableOf("1003", 0)}); }},
-        {"ReceivableAlreadyTied",
-         {"ARTIED"},
-         [](BadInput& t) {
-             return t.Add({{"CUST_ID", "1002"}}, {t.ReceivableOf("1002", 0, true)});
-         }},
-        {"ReceivableNotOnFile",
-         {"NOAR"},
-         [](BadInput& t) {
-             return t.Add({}, {{{"ACCT_RCVBL_NBR", 4242},
-                                {"ACCT_RCVBL_CK_NBR", 0},
-                                {"ACCT_RCVBL_TYP_CD", "INV"}}});
-         }},
-        {"IssuedAfterTheCourtFilingDate",
-         {"ARDATE"},
-         [](BadInput& t) {
-             // Ada's receivables were issued at least 45 days ago.
-             return t.Add({{"CRT_FILE_DT", Day(t.Today().addDays(-400))},
-                           {"NTFCTN_DT", Day(t.Today().addDays(-399))},
-                           {"CLM_FILE_DT", Day(t.Today().addDays(-390))}},
-                          {t.ReceivableOf("1001", 4)});
-         }},
-        {"AddWithoutReceivables",
-         {"MISSING"},
-         [](BadInput& t) {
-             R r = t.Add({});
-             r.parts.pop_back();
-             return r;
-         }},
-        {"ClaimNotAfterFiling",
-         {"BADDATE"},
-         [](BadInput& t) {
-             return t.Add({{"CLM_FILE_DT", Day(t.Today().addDays(-10))}});
-         }},
-        {"UpdateOfAWrittenOffCase",
-         {"NOTOPEN"},
-         [](BadInput& t) {
-             return t.Update({{"CUST_ID", "1003"}, {"CASE_ID", "2018BK0003"}});
-         }},
-        {"UpdateOfADismissedCase",
-         {"NOTOPEN"},
-         [](BadInput& t) {
-             return t.Update({{"CUST_ID", "1003"}, {"CASE_ID", "2019BK0007"}});
-         }},
-        {"PaymentOfZero",
-         {"BADPAYMENT"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"FUND_AMT", records::Currency{0}}});
-         }},
-        {"NegativePayment",
-         {"BADPAYMENT"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"FUND_AMT", "-5.00"}});
-         }},
-        {"PaymentAmountNotANumber",
-         {"BADVALUE"},
-         [](BadInput& t) {
-             // The layout's record set refuses such a value itself; a sender with a record
-             // set of its own might not.
-             R r = t.Process("officer", {});
-             auto rs = records::Recordset::Create();
-             for (const char* f : {"ACTION", "CUST_ID", "CASE_ID", "BNKRPTCY_CMMT_TXT", "FRCPT_NBR",
-                                   "FUND_RFRNC_NBR", "FUND_AMT"}) {
-                 rs->AppendField(f, records::FieldType::Text);
-             }
-             rs->Open();
-             rs->AddNew({"ACTION", "CUST_ID", "CASE_ID", "BNKRPTCY_CMMT_TXT", "FRCPT_NBR",
-                         "FUND_RFRNC_NBR", "FUND_AMT"},
-                        {"PAY", "1002", "2020BK0001", "Pay", t.receipt, "CK-1", "ten dollars"});
-             rs->UpdateBatch();
-             r.parts.front().rows = rs;
-             return r;
-         }},
-        {"ReceiptDrawnByAnotherUser",
-         {"BADRECEIPT"},
-         [](BadInput& t) { return t.Process("manager", {}); }},
-        {"PaymentWithAFractionOfACent",
-         {"BADVALUE"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"FUND_AMT", "$0.0001"}});
-         }},
-        {"AddWithoutAnOfficer",
-         {"MISSING"},
-         [](BadInput& t) {
-             return t.Add({{"ASGN_OFCR_ID", 0}});
-         }},
-        {"DatesOutsideWhatTheDatePickersOffer",
-         {"BADDATE", "BADDATE"},
-         [](BadInput& t) {
-             return t.Add({{"NTFCTN_DT", Day(t.Today().addYears(-10).addDays(-1))},
-                           {"CRT_CLSE_DT", Day(QDate(9999, 12, 31))},
-                           {"TRSTE_NM", "T"}});
-         }},
-        {"UpdateSettingACloseDateTooFarAhead",
-         {"BADDATE"},
-         [](BadInput& t) {
-             return t.Update(
-                 {{"CRT_CLSE_DT", Day(t.Today().addYears(5).addDays(1))}, {"TRSTE_NM", "T"}});
-         }},
-        {"NulInAText",
-         {"BADVALUE"},
-         [](BadInput& t) {
-             return t.Update({{"TRSTE_NM", std::string("Ira\0Trustee", 11)}});
-         }},
-        {"ControlCharacterInACriterion",
-         {"BADVALUE"},
-         [](BadInput& t) {
-             return t.Inquiry("CASEARS", {{"CUST_ID", "1002"}, {"CASE_ID", "2020BK\x7F"}});
-         }},
-        {"NulInTheSender",
-         {"NOUSER"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.senderId = std::string("officer\0", 8);
-             return r;
-         }},
-        {"ReceiptAlreadyUsed",
-         {"RECEIPTUSED"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"FRCPT_NBR", t.usedReceipt}});
-         }},
-        {"WriteOffWithoutTheRight",
-         {"NORIGHT"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"ACTION", "WRITEOFF"}});
-         }},
-        {"DismissWithoutTheRight",
-         {"NORIGHT"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"ACTION", "DISMISS"}});
-         }},
-        {"UnknownAction",
-         {"BADACTION"},
-         [](BadInput& t) {
-             return t.Process("manager", {{"ACTION", "REOPEN"}});
-         }},
-        {"TrusteeNameLongerThanItsField",
-         {"TOOLONG"},
-         [](BadInput& t) {
-             return t.Update({{"TRSTE_NM", std::string(73, 'N')}});
-         }},
-        {"CommentLongerThanItsField",
-         {"TOOLONG"},
-         [](BadInput& t) {
-             return t.Process("officer", {{"BNKRPTCY_CMMT_TXT", std::string(256, 'c')}});
-         }},
-        {"CaseNumberLongerThanItsFieldCountsCharacters",
-         {"TOOLONG"},
-         [](BadInput& t) {
-             std::string id;
-             for (int i = 0; i < 21; ++i) id += "\xC3\xA9";  // 21 characters, 42 bytes
-             return t.Add({{"CASE_ID", id}});
-         }},
-        {"TwoCasesInOneRequest",
-         {"BADPART"},
-         [](BadInput& t) {
-             R r = t.Update({});
-             r.parts.front().rows =
-                 Rows(records::kLayoutBankruptcy, {{{"ACTION", "UPD"}}, {{"ACTION", "UPD"}}});
-             return r;
-         }},
-        {"UnexpectedPart",
-         {"BADPART"},
-         [](BadInput& t) {
-             R r = t.Inquiry("CASES", {{"CUST_ID", "1001"}});
-             r.parts.push_back({"BANKRUPTCY", Rows(records::kLayoutBankruptcy, {{}})});
-             return r;
-         }},
-        {"SeveralProblemsAtOnce",
-         {"MISSING", "MISSING", "NOOFFICER"},
-         [](BadInput& t) {
-             return t.Add({{"NTFCTN_DT", records::Value::Null()},
-                           {"BNKRPTCY_CMMT_TXT", "   "},
-                           {"ASGN_OFCR_ID", 999}});
-         }},
-    };
-    return cases;
-}
 
 TEST_P(BadInput, EachIsAnsweredWithNotificationsAndChangesNothing) {
     receipt = backEnd->NextNumber("officer", "R");
-    usedReceipt = backEnd->NextNumber("officer", "R");
-    const auto paid = backEnd->Handle(Process("officer", {{"FRCPT_NBR", usedReceipt}}));
-    ASSERT_TRUE(Codes(paid).empty()) << Messages(paid);
+    const std::string used = backEnd->NextNumber("officer", "R");
+    ASSERT_TRUE(Ok(backEnd->Handle(Process("officer", {{"FRCPT_NBR", used}}))));
+
+    const QDate t = today;
+    // The layout's record set refuses a value that is no amount; a sender with a record set of
+    // its own might not.
+    auto texts = records::Recordset::Create();
+    const std::vector<std::string> payFields{
+        "ACTION",    "CUST_ID",        "CASE_ID", "BNKRPTCY_CMMT_TXT",
+        "FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT"};
+    for (const auto& f : payFields) texts->AppendField(f, records::FieldType::Text);
+    texts->Open();
+    texts->AddNew(payFields, {"PAY", "1002", "2020BK0001", "Pay", receipt, "CK-1", "ten dollars"});
+    texts->UpdateBatch();
+    std::string longId;
+    for (int i = 0; i < 21; ++i) longId += "\xC3\xA9";  // 21 characters, 42 bytes
+    const Fields bogusAr{
+        {"ACCT_RCVBL_NBR", 4242}, {"ACCT_RCVBL_CK_NBR", 0}, {"ACCT_RCVBL_TYP_CD", "INV"}};
+
+    const struct {
+        const char* name;
+        const char* codes;  // COMPLETION_CD of the rows, in order
+        R request;
+    } cases[] = {
+        {"UnknownThemeWord", "BADTHEME", Ask("BALANCES", "1001")},
+        {"ThemeOfAnotherApplication", "BADTHEME",
+         With(Ask("CASES", "1001"), [](R& r) { r.theme = "OTHERAPP.Screen.CASES"; })},
+        {"WrongServiceCode", "BADSERVICE",
+         With(Ask("CASES", "1001"), [](R& r) { r.serviceCode = 1; })},
+        {"UnknownSender", "NOUSER",
+         With(Ask("CASES", "1001"), [](R& r) { r.senderId = "intruder"; })},
+        {"NulInTheSender", "NOUSER",
+         With(Ask("CASES", "1001"), [](R& r) { r.senderId = std::string("officer\0", 8); })},
+        {"MissingCustomerCriterion", "BADCRITERIA",
+         MakeRequest("OPENARS", "officer", {{"thin", "Yes"}})},
+        {"RepeatedCriterion", "BADCRITERIA", Ask("CASES", "1001", "CUST_ID", "1002")},
+        {"UnknownCriterion", "BADCRITERIA", Ask("CASES", "1001", "COLOR", "red")},
+        {"CriterionOfAnotherApplicationAndOperator", "BADCRITERIA BADCRITERIA",
+         With(Ask("CASES", "1001"),
+              [](R& r) {
+                  r.criteria.push_back({"OTHER", "key:thin", "=", "Yes"});
+                  r.criteria.front().op = "<>";
+              })},
+        {"OpenArsOfAnotherStatus", "BADCRITERIA", Ask("OPENARS", "1001", "ACCT_STATUS_CD", "C")},
+        {"NonNumericCustomer", "BADCUSTOMER", Ask("OPENARS", "10a1")},
+        {"CustomerAsSql", "BADCUSTOMER", Ask("CASES", "1001' OR '1'='1")},
+        {"UnknownCustomer", "NOCUSTOMER", Ask("CASES", "999999")},
+        {"UnknownCase", "NOCASE", Ask("CASEARS", "1002", "CASE_ID", "2020BK9999")},
+        {"ControlCharacterInACriterion", "BADVALUE",
+         Ask("CASEARS", "1002", "CASE_ID", "2020BK\x7F")},
+        {"UnexpectedPart", "BADPART",
+         With(Ask("CASES", "1001"),
+              [](R& r) {
+                  r.parts.push_back({"BANKRUPTCY", Rows(records::kLayoutBankruptcy, {{}})});
+              })},
+        {"DuplicateCaseNumber", "DUPCASE",
+         Add({{"CUST_ID", "1002"}, {"CASE_ID", "2020BK0001"}}, {TieRow(OpenArsOf("1002")[0])})},
+        {"ReceivableOfAnotherCustomer", "OTHERCUSTOMER", Add({}, {TieRow(OpenArsOf("1003")[0])})},
+        {"ReceivableAlreadyTied", "ARTIED",
+         Add({{"CUST_ID", "1002"}}, {TieRow(TiedArsOf("1002")[0])})},
+        {"ReceivableNotOnFile", "NOAR", Add({}, {bogusAr})},
+        // Ada's receivables were issued at least 45 days ago.
+        {"IssuedAfterTheCourtFilingDate", "ARDATE",
+         Add({{"CRT_FILE_DT", Day(t.addDays(-400))},
+              {"NTFCTN_DT", Day(t.addDays(-399))},
+              {"CLM_FILE_DT", Day(t.addDays(-390))}},
+             {TieRow(OpenArsOf("1001")[4])})},
+        {"AddWithoutReceivables", "MISSING", With(Add({}), [](R& r) { r.parts.pop_back(); })},
+        {"ClaimNotAfterFiling", "BADDATE", Add({{"CLM_FILE_DT", Day(t.addDays(-10))}})},
+        {"AddWithoutAnOfficer", "MISSING", Add({{"ASGN_OFCR_ID", 0}})},
+        {"DatesOutsideWhatTheDatePickersOffer", "BADDATE BADDATE",
+         Add({{"NTFCTN_DT", Day(t.addYears(-10).addDays(-1))},
+              {"CRT_CLSE_DT", Day(QDate(9999, 12, 31))},
+              {"TRSTE_NM", "T"}})},
+        {"CaseNumberLongerThanItsFieldCountsCharacters", "TOOLONG", Add({{"CASE_ID", longId}})},
+        {"SeveralProblemsAtOnce", "MISSING MISSING NOOFFICER",
+         Add({{"NTFCTN_DT", records::Value::Null()},
+              {"BNKRPTCY_CMMT_TXT", "   "},
+              {"ASGN_OFCR_ID", 999}})},
+        {"UpdateOfAWrittenOffCase", "NOTOPEN",
+         Update({{"CUST_ID", "1003"}, {"CASE_ID", "2018BK0003"}})},
+        {"UpdateOfADismissedCase", "NOTOPEN",
+         Update({{"CUST_ID", "1003"}, {"CASE_ID", "2019BK0007"}})},
+        {"UpdateSettingACloseDateTooFarAhead", "BADDATE",
+         Update({{"CRT_CLSE_DT", Day(t.addYears(5).addDays(1))}, {"TRSTE_NM", "T"}})},
+        {"NulInAText", "BADVALUE", Update({{"TRSTE_NM", std::string("Ira\0Trustee", 11)}})},
+        {"TrusteeNameLongerThanItsField", "TOOLONG", Update({{"TRSTE_NM", std::string(73, 'N')}})},
+        {"TwoCasesInOneRequest", "BADPART",
+         With(Update({}),
+              [](R& r) {
+                  r.parts.front().rows =
+                      Rows(records::kLayoutBankruptcy, {{{"ACTION", "UPD"}}, {{"ACTION", "UPD"}}});
+              })},
+        {"PaymentOfZero", "BADPAYMENT", Process("officer", {{"FUND_AMT", records::Currency{0}}})},
+        {"NegativePayment", "BADPAYMENT", Process("officer", {{"FUND_AMT", "-5.00"}})},
+        {"PaymentAmountNotANumber", "BADVALUE",
+         With(Process("officer", {}), [&](R& r) { r.parts.front().rows = texts; })},
+        {"PaymentWithAFractionOfACent", "BADVALUE", Process("officer", {{"FUND_AMT", "$0.0001"}})},
+        {"ReceiptDrawnByAnotherUser", "BADRECEIPT", Process("manager", {})},
+        {"ReceiptAlreadyUsed", "RECEIPTUSED", Process("officer", {{"FRCPT_NBR", used}})},
+        {"WriteOffWithoutTheRight", "NORIGHT", Process("officer", {{"ACTION", "WRITEOFF"}})},
+        {"DismissWithoutTheRight", "NORIGHT", Process("officer", {{"ACTION", "DISMISS"}})},
+        {"UnknownAction", "BADACTION", Process("manager", {{"ACTION", "REOPEN"}})},
+        {"CommentLongerThanItsField", "TOOLONG",
+         Process("officer", {{"BNKRPTCY_CMMT_TXT", std::string(256, 'c')}})},
+    };
 
     const std::string before = Fingerprint(sql());
-    for (const BadCase& bad : Cases()) {
+    for (const auto& bad : cases) {
         SCOPED_TRACE(bad.name);
-        const messaging::Request request = bad.build(*this);
-        const messaging::Answer answer = backEnd->Handle(request);
-        EXPECT_EQ(Codes(answer), bad.codes) << Messages(answer);
-        EXPECT_EQ(PartNames(answer), (std::vector<std::string>{"HALBERON", "NOTIFICATION"}));
-        EXPECT_EQ(answer.messageKey, request.messageKey);
+        const messaging::Answer answer = backEnd->Handle(bad.request);
+        std::string codes;
+        for (const std::string& c : Codes(answer)) codes += (codes.empty() ? "" : " ") + c;
+        EXPECT_EQ(codes, bad.codes) << Messages(answer);
+        EXPECT_EQ(PartNames(answer), (Strings{"HALBERON", "NOTIFICATION"}));
+        EXPECT_EQ(answer.messageKey, bad.request.messageKey);
         for (const QJsonValue& row : Part(answer, "NOTIFICATION")) {
-            EXPECT_GT(row[QStringLiteral("COMPLETION_MSG")].toString().size(), 15);
-            EXPECT_FALSE(row[QStringLiteral("LOCATION")].toString().isEmpty());
+            EXPECT_GT(row[S("COMPLETION_MSG")].toString().size(), 15);
+            EXPECT_FALSE(row[S("LOCATION")].toString().isEmpty());
         }
         EXPECT_EQ(Fingerprint(sql()), before);
     }
     // The same good payment still goes through afterwards.
-    EXPECT_TRUE(Codes(backEnd->Handle(Process("officer", {}))).empty());
+    EXPECT_TRUE(Ok(backEnd->Handle(Process("officer", {}))));
 }
 
 HALBERON_BACKEND_SUITE(BadInput);

@@ -7,7 +7,6 @@
 #include "backend/demo_data.h"
 #include "backend/json_parts.h"
 #include "records/layouts.h"
-#include "records/text_util.h"
 
 namespace backend::test {
 
@@ -45,18 +44,13 @@ QString ScratchDatabase::SkipReason() {
 }
 
 records::RecordsetPtr Rows(std::string_view layout, const std::vector<Fields>& rows) {
-    const records::Layout* def = records::FindLayout(layout);
     records::RecordsetPtr rs = records::OpenLayoutRecordset(layout);
     for (const Fields& row : rows) {
         std::vector<std::string> names;
         std::vector<records::Value> values;
-        for (const auto& f : def->fields) {
-            names.push_back(f.name);
-            records::Value v = records::Value::Null();
-            for (const auto& [name, value] : row) {
-                if (records::EqualsIgnoreCase(name, f.name)) v = value;
-            }
-            values.push_back(v);
+        for (const auto& [name, value] : row) {
+            names.push_back(name);
+            values.push_back(value);
         }
         rs->AddNew(names, values);
     }
@@ -89,13 +83,6 @@ QJsonArray Part(const messaging::Answer& answer, const std::string& name) {
     return {};
 }
 
-bool HasPart(const messaging::Answer& answer, const std::string& name) {
-    for (const auto& part : answer.parts) {
-        if (part.name == name) return true;
-    }
-    return false;
-}
-
 std::vector<std::string> PartNames(const messaging::Answer& answer) {
     std::vector<std::string> names;
     for (const auto& part : answer.parts) names.push_back(part.name);
@@ -104,21 +91,45 @@ std::vector<std::string> PartNames(const messaging::Answer& answer) {
 
 std::vector<std::string> Codes(const messaging::Answer& answer) {
     std::vector<std::string> codes;
-    for (const QJsonValue& row : Part(answer, "NOTIFICATION")) {
-        codes.push_back(row[QStringLiteral("COMPLETION_CD")].toString().toStdString());
-    }
+    for (const QJsonValue& row : Part(answer, "NOTIFICATION"))
+        codes.push_back(Pick(row, "COMPLETION_CD"));
     return codes;
 }
 
 std::string Messages(const messaging::Answer& answer) {
     std::string text;
-    for (const QJsonValue& row : Part(answer, "NOTIFICATION")) {
-        text += row[QStringLiteral("COMPLETION_CD")].toString().toStdString() + ": " +
-                row[QStringLiteral("COMPLETION_MSG")].toString().toStdString() + " [" +
-                row[QStringLiteral("LOCATION")].toString().toStdString() + "] " +
-                row[QStringLiteral("NOTE")].toString().toStdString() + "\n";
-    }
+    for (const QJsonValue& row : Part(answer, "NOTIFICATION"))
+        text += Pick(row, "COMPLETION_CD COMPLETION_MSG LOCATION NOTE") + "\n";
     return text;
+}
+
+::testing::AssertionResult Ok(const messaging::Answer& answer) {
+    if (Codes(answer).empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << Messages(answer);
+}
+
+std::string Pick(const QJsonValue& row, const char* spaceSeparatedNames) {
+    std::string out;
+    for (const QString& name : S(spaceSeparatedNames).split(QLatin1Char(' '))) {
+        const QJsonValue v = row[name];
+        out += (out.empty() ? "" : "|") + (v.isNull() || v.isUndefined()
+                                               ? std::string("-")
+                                               : v.toVariant().toString().toStdString());
+    }
+    return out;
+}
+
+std::string Select(Sql& sql, const QString& query, const QVariantList& params) {
+    QSqlQuery q = sql.exec(query, params);
+    std::string out;
+    while (q.next()) {
+        for (int i = 0; i < q.record().count(); ++i) {
+            out += i == 0 ? "" : "|";
+            out += q.value(i).isNull() ? "-" : q.value(i).toString().toStdString();
+        }
+        out += ";";
+    }
+    return out;
 }
 
 std::string Fingerprint(Sql& sql) {
@@ -129,21 +140,41 @@ std::string Fingerprint(Sql& sql) {
     std::string out;
     for (const char* table : tables) {
         QSqlQuery probe = sql.exec(QStringLiteral("SELECT * FROM %1 LIMIT 1").arg(table));
-        const int columns = probe.record().count();
         QStringList order;
-        for (int i = 1; i <= columns; ++i) order << QString::number(i);
-        QSqlQuery q = sql.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2")
-                                   .arg(table, order.join(QLatin1Char(','))));
-        out += std::string("#") + table + "\n";
-        while (q.next()) {
-            for (int i = 0; i < columns; ++i) {
-                out += q.value(i).isNull() ? "<null>" : q.value(i).toString().toStdString();
-                out += '|';
-            }
-            out += '\n';
-        }
+        for (int i = 1; i <= probe.record().count(); ++i) order << QString::number(i);
+        out += std::string("#") + table + "\n" +
+               Select(sql, QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                               .arg(table, order.join(QLatin1Char(','))));
     }
     return out;
+}
+
+Fields BramUpdate(const Fields& extra) {
+    Fields f{{"ACTION", "UPD"},
+             {"CUST_ID", "1002"},
+             {"CASE_ID", "2020BK0001"},
+             {"BNKRPTCY_CMMT_TXT", "Changed"},
+             {"NTFCTN_DT", Day(QDate(2020, 2, 10))},
+             {"CRT_FILE_DT", Day(QDate(2020, 1, 27))},
+             {"CLM_FILE_DT", Day(QDate(2020, 3, 16))}};
+    for (const auto& [k, v] : extra) f[k] = v;
+    return f;
+}
+
+Fields BramPayment(const std::string& receipt, const Fields& extra) {
+    Fields f{{"ACTION", "PAY"},         {"CUST_ID", "1002"},
+             {"CASE_ID", "2020BK0001"}, {"BNKRPTCY_CMMT_TXT", "Trustee payment"},
+             {"FRCPT_NBR", receipt},    {"FUND_RFRNC_NBR", "CK-1"},
+             {"FUND_AMT", "$25.00"}};
+    for (const auto& [k, v] : extra) f[k] = v;
+    return f;
+}
+
+Fields TieRow(const QJsonValue& r) {
+    return {{"ACTION", "UPD"},
+            {"ACCT_RCVBL_NBR", static_cast<long long>(r[S("ACCT_RCVBL_NBR")].toInteger())},
+            {"ACCT_RCVBL_CK_NBR", static_cast<long long>(r[S("ACCT_RCVBL_CK_NBR")].toInteger())},
+            {"ACCT_RCVBL_TYP_CD", r[S("ACCT_RCVBL_TYP_CD")].toString().toStdString()}};
 }
 
 void BackEndTest::SetUp() {
@@ -195,17 +226,20 @@ messaging::NamedPart BackEndTest::CasePart(const Fields& fields) {
 
 messaging::NamedPart BackEndTest::AccountPart(const QJsonArray& receivables) {
     std::vector<Fields> rows;
-    for (const QJsonValue& r : receivables) {
-        rows.push_back(
-            {{"ACTION", "UPD"},
-             {"ACCT_RCVBL_NBR",
-              static_cast<long long>(r[QStringLiteral("ACCT_RCVBL_NBR")].toInteger())},
-             {"ACCT_RCVBL_CK_NBR",
-              static_cast<long long>(r[QStringLiteral("ACCT_RCVBL_CK_NBR")].toInteger())},
-             {"ACCT_RCVBL_TYP_CD",
-              r[QStringLiteral("ACCT_RCVBL_TYP_CD")].toString().toStdString()}});
-    }
+    for (const QJsonValue& r : receivables) rows.push_back(TieRow(r));
     return {"ACCOUNT", Rows(records::kLayoutAccntRecv, rows)};
+}
+
+QJsonArray BackEndTest::TiedArsOf(const std::string& custId, const std::string& caseId) {
+    std::vector<std::pair<std::string, std::string>> criteria{{"CUST_ID", custId}};
+    if (!caseId.empty()) criteria.emplace_back("CASE_ID", caseId);
+    return Part(Send("CASEARS", "officer", criteria), "ACNTSRCVBL");
+}
+
+messaging::Answer BackEndTest::Change(const std::string& word, const std::string& user,
+                                      const Fields& row, std::vector<messaging::NamedPart> more) {
+    more.insert(more.begin(), CasePart(row));
+    return Send(word, user, {{"thin", "Yes"}}, std::move(more));
 }
 
 std::string DialectName(const ::testing::TestParamInfo<Dialect>& info) {
