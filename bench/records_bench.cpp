@@ -335,7 +335,8 @@ int main(int argc, char** argv) {
            "ACCT_RCVBL_TYP_CD, TRNSCTN_DT, rowid");
 
     // --- save and reopen as bytes: the image written into the stream and read back / the
-    // database serialised and deserialised; each side then sums a column over every row
+    // database serialised and deserialised; each side then sums a column over every row in
+    // place (the engine's Sum, SQLite's sum())
     std::int64_t rsSum = 0, sqlSum = 0;
     RecordsetPtr reopened;
     RunOp("save_reopen_bytes",
@@ -348,7 +349,7 @@ int main(int argc, char** argv) {
                s.SetPosition(0);
                reopened = Recordset::Create();
                reopened->Open(s);
-               rsSum = Sum(RecordsColumn(reopened, "ACCT_RCVBL_BAL_AMT"));
+               rsSum = reopened->Sum("ACCT_RCVBL_BAL_AMT").currency().units;
            }},
           {nullptr,
            [&] {
@@ -362,7 +363,8 @@ int main(int argc, char** argv) {
                sqlite3_close(db2);
            }},
           [&] {
-              if (rsSum != sqlSum || reopened->RecordCount() != static_cast<long>(n)) {
+              if (rsSum != sqlSum || reopened->RecordCount() != static_cast<long>(n) ||
+                  rsSum != Sum(RecordsColumn(reopened, "ACCT_RCVBL_BAL_AMT"))) {
                   Fail("save_reopen_bytes");
               }
           });

@@ -137,6 +137,29 @@ Value Column::Get(std::uint32_t row) const {
     }
 }
 
+bool Column::SumWhole(const std::vector<std::uint32_t>& rows, std::int64_t& sum) const {
+    sum = 0;
+    if (!materialised_) return true;
+    const std::uint64_t* present = present_.data();
+    auto isPresent = [present](std::uint32_t r) {
+        return static_cast<std::uint32_t>(present[r >> 6] >> (r & 63)) & 1u;
+    };
+    if (narrow_) {
+        // fewer than 2^32 rows of 32-bit values: the total cannot leave 64 bits
+        std::int64_t total = 0;
+        for (const std::uint32_t r : rows) {
+            total += static_cast<std::int32_t>(num32_[r] & (0u - isPresent(r)));
+        }
+        sum = total;
+        return true;
+    }
+    for (const std::uint32_t r : rows) {
+        const auto v = static_cast<std::int64_t>(num_[r] & (std::uint64_t{0} - isPresent(r)));
+        if (__builtin_add_overflow(sum, v, &sum)) return false;
+    }
+    return true;
+}
+
 void Column::Materialise() {
     materialised_ = true;
     present_.assign((static_cast<std::size_t>(rows_) + 63) / 64, 0);

@@ -279,6 +279,10 @@ class Column {
     std::string_view Text(std::uint32_t row) const;
     const Value& Any(std::uint32_t row) const { return any_[row]; }
 
+    // The sum of the whole numbers (or currency units) in the given rows, Null cells adding
+    // nothing; false when it leaves the 64-bit range. For a column of Number storage.
+    bool SumWhole(const std::vector<std::uint32_t>& rows, std::int64_t& sum) const;
+
     // `v` has already been converted to the column's type (or is Null/Empty).
     Value Get(std::uint32_t row) const;
     void Append(const Value& v);

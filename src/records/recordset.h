@@ -183,6 +183,11 @@ class Recordset {
     std::vector<Bookmark> VisibleBookmarks() const;
     long VisibleIndexOf(Bookmark b) const;  // 0-based, -1 when not visible
     Value ValueAt(Bookmark b, int field) const;
+    // The total of a whole-number or currency field over the rows that RecordCount counts, each
+    // value as ValueAt reads it, Null cells adding nothing (0 when there are none), without
+    // moving the cursor. A Long for a whole-number field, a Currency for a currency field; any
+    // other field is error 13, a total beyond 64 bits error 6.
+    Value Sum(std::string_view field) const;
     bool IsVisible(Bookmark b) const { return VisibleIndexOf(b) >= 0; }
 
     // Called after any change to the rows through any view of the store (and after Reset of this

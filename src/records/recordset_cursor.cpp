@@ -432,4 +432,29 @@ Value Recordset::ValueAt(Bookmark b, int field) const {
     return v.store->Get(r, field);
 }
 
+Value Recordset::Sum(std::string_view field) const {
+    const View& v = *view_;
+    const int f = v.RequireField(field);
+    const FieldDef& def = v.store->Fields()[f];
+    if (def.type != FieldType::Long && def.type != FieldType::Currency) {
+        throw Error(err::TypeMismatch,
+                    "Type mismatch: the field '" + def.name + "' holds no amounts to add up.");
+    }
+    // the column's slots, read in place; a pending edit of a row in view counts as it reads
+    std::int64_t total = 0;
+    bool fits = v.store->Col(f).SumWhole(v.rows, total);
+    if (v.mode == EditMode::InProgress && v.touched[f] && v.PositionOf(v.editRow) >= 0) {
+        auto units = [](const Value& x) -> std::int64_t {
+            if (x.isNothing()) return 0;
+            return x.type() == Value::Type::Currency ? x.currency().units : x.whole();
+        };
+        const std::int64_t stored = units(v.store->Get(v.editRow, f));
+        fits = fits && !__builtin_sub_overflow(total, stored, &total) &&
+               !__builtin_add_overflow(total, units(v.buffer[f]), &total);
+    }
+    if (!fits) throw Error(err::Overflow, "Overflow");
+    if (def.type == FieldType::Currency) return Value(Currency{total});
+    return Value(static_cast<long long>(total));
+}
+
 }  // namespace records

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <tuple>
 
 #include "recordset_fixture.h"
@@ -57,7 +58,30 @@ TEST_F(FilterTest, ExpressionsSelectTheRightRows) {
         rs->SetFilter(c.expression);
         EXPECT_EQ(Texts(rs, "Name"), c.names);
         EXPECT_EQ(rs->RecordCount(), static_cast<long>(c.names.size()));
+        // the totals cover the same rows, Null cells adding nothing
+        EXPECT_EQ(rs->Sum("Num"), Value(static_cast<long long>(Total(rs, "Num"))));
+        EXPECT_EQ(rs->Sum("Amt"), Value(Currency{Total(rs, "Amt")}));
     }
+}
+
+TEST_F(FilterTest, SumsTheRowsRecordCountCountsWithoutMovingTheCursor) {
+    EXPECT_EQ(rs->Sum("Num"), Value(65));
+    EXPECT_EQ(rs->Sum("amt"), Money(5.75));
+    rs->SetBookmark(2);
+    rs->Set("Num", 100);  // a pending edit counts as it reads
+    EXPECT_EQ(rs->Sum("Num"), Value(145));
+    EXPECT_EQ(rs->GetBookmark(), 2);
+    rs->CancelUpdate();
+    rs->Delete();  // a deleted row leaves the view
+    EXPECT_EQ(rs->Sum("Num"), Value(45));
+    rs->SetFilter("[Num] = 99");
+    EXPECT_EQ(rs->Sum("Amt"), Money(0));
+    rs->ClearFilter();
+    EXPECT_EQ(ErrorOf([&] { (void)rs->Sum("Name"); }), err::TypeMismatch);
+    EXPECT_EQ(ErrorOf([&] { (void)rs->Sum("Nope"); }), err::ItemNotFound);
+    rs->Set("Num", Value(std::numeric_limits<long long>::max()));  // the column widens
+    rs->Update();
+    EXPECT_EQ(ErrorOf([&] { (void)rs->Sum("Num"); }), err::Overflow);
 }
 
 TEST_F(FilterTest, MalformedExpressionsAreErrorsAndKeepTheFilterInForce) {

@@ -362,7 +362,10 @@ TEST(ImageTest, LargeSetsRoundTripAsBlocksAndGathered) {
     rs->Set("Num", Value(static_cast<long long>(1) << 40));  // the column widens to 64 bits
     rs->UpdateBatch();
     const auto direct = Cells(rs);
-    EXPECT_EQ(Cells(Load(ImageOf(rs))), direct);
+    const auto opened = Load(ImageOf(rs));
+    EXPECT_EQ(Cells(opened), direct);
+    EXPECT_EQ(opened->Sum("Num"), Value(static_cast<long long>(Total(rs, "Num"))));
+    EXPECT_EQ(opened->Sum("Amt"), Value(Currency{Total(rs, "Amt")}));
 
     rs->SetSort("Name DESC, Num");
     const auto sorted = Cells(rs);

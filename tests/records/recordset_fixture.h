@@ -54,6 +54,18 @@ inline std::vector<std::string> Texts(const RecordsetPtr& rs, const std::string&
 
 using Names = std::vector<std::string>;
 
+// The whole numbers or currency units of a field added up over the visible rows, read one by one.
+inline std::int64_t Total(const RecordsetPtr& rs, const std::string& field) {
+    std::int64_t total = 0;
+    const int f = rs->FieldIndex(field);
+    for (Bookmark b : rs->VisibleBookmarks()) {
+        const Value v = rs->ValueAt(b, f);
+        if (!v.isNull())
+            total += v.type() == Value::Type::Currency ? v.currency().units : v.whole();
+    }
+    return total;
+}
+
 // Enough rows for several slot segments and several text chunks per column, Nulls in each.
 inline RecordsetPtr ManyPeople(int n = 9000) {
     auto rs = PeopleRs();
