@@ -115,7 +115,8 @@ struct ColumnPlan {
 // column's segments, bitmap and text pool are copied as they are.
 class ImageWriter {
   public:
-    ImageWriter(const RowStore& store, const std::vector<RowId>& rows);
+    // rows: the rows written, in order; null: every slot of the store in order (no list built)
+    ImageWriter(const RowStore& store, const std::vector<RowId>* rows);
     std::size_t Size() const { return size_; }
     void WriteTo(std::uint8_t* dst) const;
 
@@ -128,7 +129,10 @@ class ImageWriter {
     void WriteColumn(Out& out, const ColumnPlan& plan, const Column& c) const;
 
     const RowStore& store_;
-    const std::vector<RowId>& rows_;
+    RowId At(std::size_t i) const { return rows_ ? rows_[i] : static_cast<RowId>(i); }
+
+    const RowId* rows_ = nullptr;  // null: row i is slot i
+    std::size_t n_ = 0;            // rows written
     bool consecutive_ = true;
     bool direct_ = true;  // rows are 0 .. Slots() - 1
     std::vector<ColumnPlan> columns_;
@@ -138,20 +142,20 @@ class ImageWriter {
 };
 
 void ImageWriter::GatherTexts(const Column& c, ColumnPlan& plan) const {
-    plan.slots.resize(rows_.size());
+    plan.slots.resize(n_);
     Bytes& to = plan.texts;
     to.resize(std::min<std::size_t>(c.pool_.Used(), 1u << 20));
     std::size_t at = 0;
     std::uint32_t index = 0, size = 0;
-    const std::size_t n = rows_.size();
+    const std::size_t n = n_;
     for (std::size_t i = 0; i < n; ++i) {
         // the rows come in another order than storage: ask for slots and texts ahead
-        if (i + 2 * kAhead < n) c.Prefetch(rows_[i + 2 * kAhead]);
+        if (i + 2 * kAhead < n) c.Prefetch(At(i + 2 * kAhead));
         if (i + kAhead < n) {
-            const std::uint32_t ahead = c.txt_[rows_[i + kAhead]];
+            const std::uint32_t ahead = c.txt_[At(i + kAhead)];
             if (!(ahead & kInlineSlot)) __builtin_prefetch(c.pool_.At(ahead));
         }
-        const RowId r = rows_[i];
+        const RowId r = At(i);
         const std::uint32_t s = c.txt_[r];
         if (c.IsNull(r) || (s & kInlineSlot)) {
             plan.slots[i] = c.IsNull(r) ? kInlineSlot : s;
@@ -177,7 +181,7 @@ void ImageWriter::GatherTexts(const Column& c, ColumnPlan& plan) const {
 
 ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
     ColumnPlan plan;
-    const std::size_t n = rows_.size();
+    const std::size_t n = n_;
     if (!c.materialised_) return plan;
     const std::size_t words = (n + 63) / 64;
     bool any = false;
@@ -186,7 +190,7 @@ ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
     } else {
         plan.present.assign(words, 0);
         for (std::size_t i = 0; i < n; ++i) {
-            if (!c.IsNull(rows_[i])) plan.present[i >> 6] |= std::uint64_t{1} << (i & 63);
+            if (!c.IsNull(At(i))) plan.present[i >> 6] |= std::uint64_t{1} << (i & 63);
         }
         for (std::uint64_t w : plan.present) any = any || w != 0;
     }
@@ -223,8 +227,8 @@ ColumnPlan ImageWriter::PlanColumn(const Column& c) const {
         case Storage::Any: {
             plan.enc = ImageColumn::Tagged;
             ByteWriter w(plan.tagged);
-            for (RowId r : rows_) {
-                if (!c.IsNull(r)) w.Val(c.Any(r));
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!c.IsNull(At(i))) w.Val(c.Any(At(i)));
             }
             plan.bytes += 8 + plan.tagged.size();
             break;
@@ -237,7 +241,7 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
     out.U8(static_cast<std::uint8_t>(plan.enc));
     if (plan.enc == ImageColumn::AllNull) return;
     out.Align();  // the blocks at aligned offsets, so that a reader can use them where they are
-    const std::size_t n = rows_.size();
+    const std::size_t n = n_;
     const std::size_t words = (n + 63) / 64;
     const auto& present = direct_ ? c.present_ : plan.present;
     out.Raw(present.data(), 8 * words);
@@ -251,8 +255,8 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
             } else {
                 std::uint8_t* p = out.Grow(4 * n);
                 for (std::size_t i = 0; i < n; ++i) {
-                    if (i + kAhead < n) c.Prefetch(rows_[i + kAhead]);
-                    std::memcpy(p, &c.num32_[rows_[i]], 4);
+                    if (i + kAhead < n) c.Prefetch(At(i + kAhead));
+                    std::memcpy(p, &c.num32_[At(i)], 4);
                     p += 4;
                 }
             }
@@ -263,8 +267,8 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
             } else {
                 std::uint8_t* p = out.Grow(8 * n);
                 for (std::size_t i = 0; i < n; ++i) {
-                    if (i + kAhead < n) c.Prefetch(rows_[i + kAhead]);
-                    std::memcpy(p, &c.num_[rows_[i]], 8);
+                    if (i + kAhead < n) c.Prefetch(At(i + kAhead));
+                    std::memcpy(p, &c.num_[At(i)], 8);
                     p += 8;
                 }
             }
@@ -294,21 +298,21 @@ void ImageWriter::WriteColumn(Out& out, const ColumnPlan& plan, const Column& c)
     }
 }
 
-ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
-    : store_(store), rows_(rows) {
+ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>* rows)
+    : store_(store), rows_(rows ? rows->data() : nullptr), n_(rows ? rows->size() : store.Slots()) {
     const auto& fields = store.Fields();
-    const std::size_t n = rows.size();
+    const std::size_t n = n_;
     std::size_t size = kImageHeaderSize + 4;
     for (const auto& f : fields) size += 4 + f.name.size() + 1 + 4;
     size += 4 + 8;
     direct_ = n == store.Slots();
-    for (std::size_t i = 0; i < n && direct_; ++i) direct_ = rows[i] == i;
+    for (std::size_t i = 0; i < n && direct_ && rows_; ++i) direct_ = rows_[i] == i;
     consecutive_ = direct_ && store.PlainBookmarks();
     if (!consecutive_) {
         consecutive_ = true;
         for (std::size_t i = 1; i < n && consecutive_; ++i) {
             consecutive_ =
-                store.BookmarkOf(rows[i]) == store.BookmarkOf(rows[0]) + static_cast<Bookmark>(i);
+                store.BookmarkOf(At(i)) == store.BookmarkOf(At(0)) + static_cast<Bookmark>(i);
         }
     }
     size += 1 + (consecutive_ ? 4 : 4 * n);
@@ -322,11 +326,11 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
     }
     ByteWriter w(originals_);
     for (std::size_t i = 0; i < n && store.HasOriginals(); ++i) {
-        if (!(store.StatusBits(rows[i]) & status::Modified)) continue;
+        if (!(store.StatusBits(At(i)) & status::Modified)) continue;
         ++modified_;
         w.U32(static_cast<std::uint32_t>(i));
         for (std::size_t f = 0; f < fields.size(); ++f) {
-            w.Val(store.Original(rows[i], static_cast<int>(f)));
+            w.Val(store.Original(At(i), static_cast<int>(f)));
         }
     }
     size += 4 + originals_.size() + 4;  // originals, checksum
@@ -335,7 +339,6 @@ ImageWriter::ImageWriter(const RowStore& store, const std::vector<RowId>& rows)
 
 void ImageWriter::WriteTo(std::uint8_t* dst) const {
     const RowStore& store = store_;
-    const std::vector<RowId>& rows = rows_;
     Out out(dst);
     out.Raw("HBRS", 4);
     out.U16(kImageMajor);
@@ -350,23 +353,23 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
         out.U8(static_cast<std::uint8_t>(f.type));
         out.U32(static_cast<std::uint32_t>(f.size));
     }
-    out.U32(static_cast<std::uint32_t>(rows.size()));
+    out.U32(static_cast<std::uint32_t>(n_));
     out.U64(static_cast<std::uint64_t>(store.NextBookmark()));
     if (consecutive_) {
         out.U8(0);
-        out.U32(rows.empty() ? 1 : static_cast<std::uint32_t>(store.BookmarkOf(rows[0])));
+        out.U32(n_ == 0 ? 1 : static_cast<std::uint32_t>(store.BookmarkOf(At(0))));
     } else {
         out.U8(1);
-        std::uint8_t* p = out.Grow(4 * rows.size());
-        for (RowId r : rows) {
-            const auto b = static_cast<std::uint32_t>(store.BookmarkOf(r));
+        std::uint8_t* p = out.Grow(4 * n_);
+        for (std::size_t i = 0; i < n_; ++i) {
+            const auto b = static_cast<std::uint32_t>(store.BookmarkOf(At(i)));
             std::memcpy(p, &b, 4);
             p += 4;
         }
     }
-    std::uint8_t* st = out.Grow(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        st[i] = static_cast<std::uint8_t>(store.StatusBits(rows[i]) & 7);
+    std::uint8_t* st = out.Grow(n_);
+    for (std::size_t i = 0; i < n_; ++i) {
+        st[i] = static_cast<std::uint8_t>(store.StatusBits(At(i)) & 7);
     }
     for (std::size_t f = 0; f < fields.size(); ++f) {
         WriteColumn(out, columns_[f], store.Col(static_cast<int>(f)));
@@ -381,12 +384,6 @@ void ImageWriter::WriteTo(std::uint8_t* dst) const {
 
 namespace {
 
-std::vector<RowId> EveryRow(const RowStore& store) {
-    std::vector<RowId> rows(store.Slots());
-    for (RowId r = 0; r < rows.size(); ++r) rows[r] = r;
-    return rows;
-}
-
 bool IsEveryRowInOrder(const RowStore& store, const std::vector<RowId>& rows) {
     if (rows.size() != store.Slots()) return false;
     for (RowId r = 0; r < rows.size(); ++r) {
@@ -398,8 +395,7 @@ bool IsEveryRowInOrder(const RowStore& store, const std::vector<RowId>& rows) {
 }  // namespace
 
 void WriteWholeImage(const RowStore& store, std::uint8_t* dst, std::size_t size) {
-    const std::vector<RowId> rows = EveryRow(store);
-    const ImageWriter writer(store, rows);
+    const ImageWriter writer(store, nullptr);
     if (writer.Size() != size) {
         throw Error(err::InvalidArgument, "The record-set image changed its length while kept");
     }
@@ -449,13 +445,20 @@ void Recordset::Save(Stream& stream) const {
                     "Operation is not allowed when the object is closed: the "
                     "stream to save into is closed.");
     }
-    const std::vector<RowId> rows = view_->ImageRows();
     RowStore& store = *view_->store;
-    if (stream.ImageAt() == nullptr && stream.Position() == stream.Size() &&
-        IsEveryRowInOrder(store, rows)) {
+    // a view of every row in order (nothing deleted, no sort, no filter that leaves rows out)
+    // is written without a list of its rows
+    std::vector<RowId> picked;
+    bool everyRow = IsEveryRowInOrder(store, view_->rows);
+    if (!everyRow) {
+        picked = view_->ImageRows();
+        everyRow = IsEveryRowInOrder(store, picked);
+    }
+    const std::vector<RowId>* rows = everyRow ? nullptr : &picked;
+    if (stream.ImageAt() == nullptr && stream.Position() == stream.Size() && everyRow) {
         // the store's rows as they stand: kept as a snapshot, written out when needed
         std::shared_ptr<const RowStore> snapshot = store.Snapshot();
-        const std::size_t size = ImageWriter(*snapshot, rows).Size();
+        const std::size_t size = ImageWriter(*snapshot, nullptr).Size();
         if (stream.PutImage(std::move(snapshot), size)) return;
     }
     const ImageWriter writer(store, rows);
@@ -466,7 +469,7 @@ void Recordset::Open(const Recordset& source) {
     view_->RequireClosed();
     source.view_->RequireOpen();
     // through a stream of its own: the same image, read as Open(Stream&) reads it
-    const ImageWriter writer(*source.view_->store, source.view_->rows);
+    const ImageWriter writer(*source.view_->store, &source.view_->rows);
     Stream stream;
     stream.Open();
     writer.WriteTo(stream.Reserve(writer.Size()));
