@@ -5,6 +5,10 @@
 #include <limits>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "records/errors.h"
 #include "records/huge_pages.h"
 #include "records/image.h"
@@ -94,6 +98,64 @@ T NullCellsBesides(const Segmented<T>& slots, const std::vector<std::uint64_t>& 
     }
     return stray;
 }
+
+// What the 64 slots under a bitmap word of a text column hold, a bit per slot: a reference to a
+// pooled text, an inline text with bits out of place, anything but the empty inline slot (what
+// a Null cell holds).
+struct TextSlotBits {
+    std::uint64_t pooled = 0;
+    std::uint64_t badInline = 0;
+    std::uint64_t notEmpty = 0;
+};
+
+// For the first k slots (k <= 64); the others count as the empty inline slot.
+TextSlotBits ClassifyTextSlots(const std::uint32_t* run, std::size_t k) {
+    TextSlotBits b;
+    for (std::size_t j = 0; j < k; ++j) {
+        const std::uint32_t s = run[j];
+        const std::uint32_t len = (s >> 24) & 3u;
+        const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
+        const std::uint64_t isInline = s >> 31;
+        b.pooled |= (isInline ^ 1u) << j;
+        b.badInline |= (isInline & static_cast<std::uint64_t>((s & ~keep) != 0)) << j;
+        b.notEmpty |= static_cast<std::uint64_t>(s != kInlineSlot) << j;
+    }
+    return b;
+}
+
+#if defined(__SSE2__)
+// The same for 64 slots, four at a time: an inline slot is well formed when its top byte is
+// 0x80 + its length and the bytes past its length are zero.
+TextSlotBits ClassifyTextSlots64(const std::uint32_t* run) {
+    const __m128i top = _mm_set1_epi32(0x7F000000), low = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i len1 = _mm_set1_epi32(0x01000000), len2 = _mm_set1_epi32(0x02000000);
+    const __m128i len3 = _mm_set1_epi32(0x03000000), zero = _mm_setzero_si128();
+    const __m128i below1 = _mm_set1_epi32(0x100), below2 = _mm_set1_epi32(0x10000);
+    const __m128i empty = _mm_set1_epi32(static_cast<int>(kInlineSlot));
+    auto bitsOf = [](__m128i lanes) {  // the lanes' top bits, lane 0 lowest
+        return static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(lanes)));
+    };
+    TextSlotBits b;
+    for (unsigned j = 0; j < 64; j += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(run + j));
+        const __m128i t = _mm_and_si128(s, top), lo = _mm_and_si128(s, low);
+        const __m128i ok = _mm_or_si128(
+            _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(t, zero), _mm_cmpeq_epi32(lo, zero)),
+                         _mm_and_si128(_mm_cmpeq_epi32(t, len1), _mm_cmplt_epi32(lo, below1))),
+            _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi32(t, len2), _mm_cmplt_epi32(lo, below2)),
+                         _mm_cmpeq_epi32(t, len3)));
+        const std::uint64_t isInline = bitsOf(s);
+        b.pooled |= (~isInline & 15u) << j;
+        b.badInline |= (isInline & ~bitsOf(ok) & 15u) << j;
+        b.notEmpty |= (~bitsOf(_mm_cmpeq_epi32(s, empty)) & 15u) << j;
+    }
+    return b;
+}
+#else
+TextSlotBits ClassifyTextSlots64(const std::uint32_t* run) {
+    return ClassifyTextSlots(run, 64);
+}
+#endif
 
 }  // namespace
 
@@ -296,18 +358,13 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
         pool.chunks_[c].data = block + from;
     }
     // every slot of a present cell must be a well-formed inline text or name a whole text of
-    // more than three bytes in the pool; Null cells get the empty inline slot
+    // more than three bytes in the pool, and (version 3) a Null cell's slot the empty inline
+    // slot
     const std::uint64_t* present = col.present_.data();
     const TextPool::Chunk* chunks = pool.chunks_.data();
     std::size_t referenced = 0;
     bool bad = false;
-    auto check = [&](std::uint32_t s) {
-        if (s & kInlineSlot) {
-            const std::uint32_t len = (s >> 24) & 3u;
-            const std::uint32_t keep = kInlineSlot | (len << 24) | ((1u << (8 * len)) - 1);
-            bad |= (s & ~keep) != 0;
-            return;
-        }
+    auto checkPooled = [&](std::uint32_t s) {
         const std::uint32_t c = s >> 16, off = s & 0xFFFFu;
         if (c >= count || off >= chunks[c].size) {
             bad = true;
@@ -331,20 +388,31 @@ void ImageReader::ReadTexts(In& in, records::Column& col, const std::string& whe
         bad |= n <= 3 || n > left - v;
         referenced += v + n;
     };
-    // the present cells, 64 rows (one bitmap word, never straddling a segment) at a time
+    // 64 rows (one bitmap word, never straddling a segment) at a time: the kind of every slot
+    // first, without a branch (a column mixes inline and pooled texts at random), then the
+    // pooled texts of the present cells
+    const bool v3 = src.major >= 3;
+    std::uint64_t stray = 0;  // malformed inline texts, and (version 3) Null cells not empty
     for (std::size_t w = 0; w < col.present_.size(); ++w) {
-        std::uint64_t bits = present[w];  // no bits past the last row
-        if (bits == 0) continue;
+        const std::uint64_t bits = present[w];  // no bits past the last row
+        if (bits == 0 && !v3) continue;         // version 2: Null cells are made so below
         const std::uint32_t* run = &std::as_const(col.txt_)[w * 64];
-        if (bits == ~std::uint64_t{0}) {
-            for (std::size_t j = 0; j < 64; ++j) check(run[j]);
-        } else {
-            for (; bits != 0; bits &= bits - 1) check(run[std::countr_zero(bits)]);
+        if (bits == ~std::uint64_t{0}) {  // 64 present cells: are they all pooled texts?
+            std::uint32_t any = 0;
+            for (std::size_t j = 0; j < 64; ++j) any |= run[j];
+            if (!(any & kInlineSlot)) {
+                for (std::size_t j = 0; j < 64; ++j) checkPooled(run[j]);
+                continue;
+            }
+        }
+        const std::size_t k = std::min<std::size_t>(64, rows - w * 64);
+        const TextSlotBits kinds = k == 64 ? ClassifyTextSlots64(run) : ClassifyTextSlots(run, k);
+        stray |= (kinds.badInline & bits) | (v3 ? kinds.notEmpty & ~bits : 0);
+        for (std::uint64_t pooled = kinds.pooled & bits; pooled != 0; pooled &= pooled - 1) {
+            checkPooled(run[std::countr_zero(pooled)]);
         }
     }
-    // a Null cell holds the empty inline slot (version 2: made so below)
-    const bool v3 = src.major >= 3;
-    if (v3) bad |= NullCellsBesides<std::uint32_t>(col.txt_, col.present_, rows, kInlineSlot) != 0;
+    bad |= stray != 0;
     if (bad) Bad(where + " holds a malformed text");
     if (!v3) {
         col.txt_.ForEachRun([&, row = std::size_t{0}](std::uint32_t* run, std::size_t k) mutable {

@@ -391,46 +391,55 @@ TEST(ImageTest, LargeSetsRoundTripAsBlocksAndGathered) {
 
 // Column blocks that pass the checksum but lie: each is a clear error.
 TEST(ImageTest, LyingColumnBlocksAreRejected) {
-    auto rs = Recordset::Create();
-    rs->AppendField("T", FieldType::Text);
-    rs->AppendField("B", FieldType::Boolean);
-    rs->Open();
-    rs->AddNew({"T", "B"}, {Value("long text"), Value(true)});
-    rs->AddNew({"T", "B"}, {Value("ab"), Value(false)});
-    const Bytes image = ImageOf(rs);
-    // fields (4 + 1 + 1 + 4 each), rows, next bookmark, bookmarks from 1, two statuses
-    const std::size_t text = kImageHeaderSize + 4 + 2 * 10 + 4 + 8 + 5 + 2;
-    ASSERT_EQ(image[text], static_cast<std::uint8_t>(ImageColumn::Texts));
-    auto aligned = [](std::size_t at) { return (at + 7) / 8 * 8; };  // blocks after padding
-    const std::size_t slots = aligned(text + 1) + 8;
-    const std::size_t chunks = slots + 8;
-    ASSERT_EQ(image[chunks], 1);  // one chunk of 10 bytes: length 9 and "long text"
-    ASSERT_EQ(image[chunks + 4], 10);
-    const std::size_t boolean = chunks + 8 + 10;
-    ASSERT_EQ(image[boolean], static_cast<std::uint8_t>(ImageColumn::Whole32));
-    const std::size_t booleans = aligned(boolean + 1) + 8;
-    auto says = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes, const char* what) {
-        return Says([&] { Load(Patched(image, at, bytes)); }, what);
-    };
-    EXPECT_TRUE(
-        says(text, {static_cast<std::uint8_t>(ImageColumn::Bits64)}, "encoding of field 'T'"));
-    EXPECT_TRUE(says(text, {9}, "encoding of field 'T'"));
-    EXPECT_TRUE(says(slots, {0, 0, 1, 0}, "field 'T' holds a malformed text"));  // chunk 1
-    EXPECT_TRUE(says(slots, {10, 0, 0, 0}, "malformed text"));  // past the chunk's end
-    EXPECT_TRUE(says(chunks + 8, {12}, "malformed text"));      // longer than the chunk
-    EXPECT_TRUE(says(chunks + 8, {3}, "malformed text"));       // short texts are inline
-    EXPECT_TRUE(says(slots + 4, {'a', 'b', 'c', 0x82}, "malformed text"));  // inline junk
-    EXPECT_TRUE(says(chunks, {0xFF, 0xFF, 0, 0}, "texts of field 'T' are malformed"));
-    EXPECT_TRUE(says(chunks + 4, {0xFF, 0xFF}, "truncated in field 'T'"));
-    EXPECT_TRUE(says(booleans, {2}, "bad Boolean"));
-    EXPECT_TRUE(says(text + 1, {1}, "blocks of field 'T' are misplaced"));  // padding
-    // a Null cell holds exactly what the column keeps there (the reader uses the slots as
-    // they are): 0, or the empty inline text
-    EXPECT_TRUE(says(booleans - 8, {2}, "'B' holds a value in a Null cell"));
-    EXPECT_TRUE(says(slots - 8, {1}, "'T' holds a malformed text"));
-    Bytes onlyFirst = Patched(image, booleans - 8, {1});  // the second row holds 0: Null
-    onlyFirst = Patched(onlyFirst, slots - 8, {1});
-    EXPECT_EQ(Load(Patched(onlyFirst, slots + 4, {0, 0, 0, 0x80}))->RecordCount(), 2);
+    // two rows, and 64 (a whole bitmap word: its slots are checked together)
+    for (const std::size_t rows : {std::size_t{2}, std::size_t{64}}) {
+        SCOPED_TRACE(rows);
+        auto rs = Recordset::Create();
+        rs->AppendField("T", FieldType::Text);
+        rs->AppendField("B", FieldType::Boolean);
+        rs->Open();
+        rs->AddNew({"T", "B"}, {Value("long text"), Value(true)});
+        rs->AddNew({"T", "B"}, {Value("ab"), Value(false)});
+        for (std::size_t i = 2; i < rows; ++i) rs->AddNew({"T", "B"}, {Value(), Value()});
+        const Bytes image = ImageOf(rs);
+        // fields (4 + 1 + 1 + 4 each), rows, next bookmark, bookmarks from 1, the statuses
+        const std::size_t text = kImageHeaderSize + 4 + 2 * 10 + 4 + 8 + 5 + rows;
+        ASSERT_EQ(image[text], static_cast<std::uint8_t>(ImageColumn::Texts));
+        auto aligned = [](std::size_t at) { return (at + 7) / 8 * 8; };  // blocks after padding
+        const std::size_t slots = aligned(text + 1) + 8;
+        const std::size_t chunks = slots + 4 * rows;
+        ASSERT_EQ(image[chunks], 1);  // one chunk of 10 bytes: length 9 and "long text"
+        ASSERT_EQ(image[chunks + 4], 10);
+        const std::size_t boolean = chunks + 8 + 10;
+        ASSERT_EQ(image[boolean], static_cast<std::uint8_t>(ImageColumn::Whole32));
+        const std::size_t booleans = aligned(boolean + 1) + 8;
+        auto says = [&](std::size_t at, std::initializer_list<std::uint8_t> bytes,
+                        const char* what) {
+            return Says([&] { Load(Patched(image, at, bytes)); }, what);
+        };
+        EXPECT_TRUE(
+            says(text, {static_cast<std::uint8_t>(ImageColumn::Bits64)}, "encoding of field 'T'"));
+        EXPECT_TRUE(says(text, {9}, "encoding of field 'T'"));
+        EXPECT_TRUE(says(slots, {0, 0, 1, 0}, "field 'T' holds a malformed text"));  // chunk 1
+        EXPECT_TRUE(says(slots, {10, 0, 0, 0}, "malformed text"));  // past the chunk's end
+        EXPECT_TRUE(says(chunks + 8, {12}, "malformed text"));      // longer than the chunk
+        EXPECT_TRUE(says(chunks + 8, {3}, "malformed text"));       // short texts are inline
+        EXPECT_TRUE(says(slots + 4, {'a', 'b', 'c', 0x82}, "malformed text"));  // inline junk
+        EXPECT_TRUE(says(slots + 4, {'a', 'b', 0, 0x86}, "malformed text"));    // bad length
+        EXPECT_TRUE(says(chunks, {0xFF, 0xFF, 0, 0}, "texts of field 'T' are malformed"));
+        EXPECT_TRUE(says(chunks + 4, {0xFF, 0xFF}, "truncated in field 'T'"));
+        EXPECT_TRUE(says(booleans, {2}, "bad Boolean"));
+        EXPECT_TRUE(says(text + 1, {1}, "blocks of field 'T' are misplaced"));  // padding
+        // a Null cell holds exactly what the column keeps there (the reader uses the slots as
+        // they are): 0, or the empty inline text
+        EXPECT_TRUE(says(booleans - 8, {2}, "'B' holds a value in a Null cell"));
+        EXPECT_TRUE(says(slots - 8, {1}, "'T' holds a malformed text"));
+        EXPECT_TRUE(says(slots + 4 * rows - 4, {0, 0, 1, 0x81}, "'T' holds a malformed text"));
+        Bytes onlyFirst = Patched(image, booleans - 8, {1});  // the second row holds 0: Null
+        onlyFirst = Patched(onlyFirst, slots - 8, {1});
+        EXPECT_EQ(Load(Patched(onlyFirst, slots + 4, {0, 0, 0, 0x80}))->RecordCount(),
+                  static_cast<long>(rows));
+    }
 }
 
 // A record set opened from a stream's bytes keeps the image's blocks where they are: the set
