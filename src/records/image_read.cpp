@@ -510,17 +510,26 @@ std::shared_ptr<RowStore> ImageReader::Payload(In& in, std::uint16_t minor,
     }
 
     const std::uint8_t* st = in.Take(rows, "the row statuses");
+    // a status is new, modified or neither, and perhaps deleted: no bit above those three, and
+    // not new and modified at once (in one pass without a branch, then the first wrong one named)
+    static_assert(status::New == 1 && status::Modified == 2 && status::Deleted == 4);
     std::size_t modified = 0;
-    SizeFresh(s.status_, rows);
+    std::uint8_t wrong = 0;
     for (std::uint32_t i = 0; i < rows; ++i) {
         const std::uint8_t b = st[i];
-        const bool ok = b == 0 || b == status::New || b == status::Modified ||
-                        b == status::Deleted || b == (status::New | status::Deleted) ||
-                        b == (status::Modified | status::Deleted);
-        if (!ok) Bad("row " + std::to_string(i + 1) + " has the bad status " + std::to_string(b));
-        s.status_[i] = b;
-        if (b & status::Modified) ++modified;
+        wrong |= static_cast<std::uint8_t>((b & 0xF8) | static_cast<std::uint8_t>((b & 3) == 3));
+        modified += (b >> 1) & 1;
     }
+    if (wrong) {
+        for (std::uint32_t i = 0; i < rows; ++i) {
+            const std::uint8_t b = st[i];
+            if ((b & 0xF8) || (b & 3) == 3) {
+                Bad("row " + std::to_string(i + 1) + " has the bad status " + std::to_string(b));
+            }
+        }
+    }
+    SizeFresh(s.status_, rows);
+    if (rows > 0) std::memcpy(s.status_.data(), st, rows);
 
     for (std::size_t f = 0; f < fields.size(); ++f) {
         ReadColumn(in, s.columns_[f], fields[f], rows, src);

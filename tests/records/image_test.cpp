@@ -325,7 +325,8 @@ TEST(ImageTest, LyingCountsAndBookmarksAreRejectedWithoutAllocating) {
     const std::size_t mode = at + 4 + 8;
     ASSERT_EQ(image[mode], 0);
     EXPECT_TRUE(Says([&] { Load(patched(mode + 1, {0, 0, 0, 0})); }, "bookmarks"));
-    EXPECT_TRUE(Says([&] { Load(patched(mode + 5, {9})); }, "bad status"));
+    EXPECT_TRUE(Says([&] { Load(patched(mode + 5, {9})); }, "row 1 has the bad status 9"));
+    EXPECT_TRUE(Says([&] { Load(patched(mode + 6, {3})); }, "row 2 has the bad status 3"));
     EXPECT_TRUE(Says([&] { Load(patched(mode + 5, {status::Modified})); }, "original values"));
 
     // bookmarks one per row (mode 1, in the sorted order): each may appear only once, whether
