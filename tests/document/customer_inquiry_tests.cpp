@@ -54,55 +54,6 @@ TEST_F(DocumentTest, ChoosingACustomerSendsBothInquiriesAndShowsTheAnswers) {
     EXPECT_FALSE(interaction->IsBusyPointer());
 }
 
-TEST_F(DocumentTest, AnotherCustomerStartsFromAnEmptyScreen) {
-    open();
-    ASSERT_TRUE(selectAndWait("1002"));
-    tabs()->setCurrentIndex(1);
-    clickSelector(grid(KORVA_Bankruptcy::ars), 1);
-    ASSERT_EQ(grid(KORVA_Bankruptcy::ars).SelBookmarks().Count(), 1);
-
-    fault("*=delay:400");
-    ASSERT_TRUE(select("1003"));
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).SelBookmarks().Count(), 0);
-    EXPECT_FALSE(tabs()->isTabEnabled(1));
-    EXPECT_FALSE(tabs()->isTabEnabled(2));
-    EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_EQ(doc->Customer().CustID, "1003");
-    EXPECT_EQ(doc->Customer().MailCity, "Portland");
-    EXPECT_TRUE(doc->CaseRecordset()->IsOpen());
-    EXPECT_EQ(doc->CaseRecordset()->RecordCount(), 0);
-
-    ASSERT_TRUE(waitIdle());
-    ASSERT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 1);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).CellText(0, "AcctRcvblNumber"), "0000055-2");
-    EXPECT_EQ(status(),
-              "Displaying Account Info for Lantern Books. No bankruptcy info for this customer.");
-}
-
-TEST_F(DocumentTest, StatusTellsWhatWasFoundInTheOrderAnswersCome) {
-    backEnd->customers.push_back(customer("1004", "Nobody Ltd"));
-    open();
-
-    // The cases come first: until the receivables answer, there is "no account info".
-    fault("OPENARS=delay:800");
-    ASSERT_TRUE(selectAndWait("1002"));
-    EXPECT_TRUE(statusSeen(
-        "Display Bankruptcy Info for Harbour Fisheries. No account info for this customer."));
-    EXPECT_EQ(status(), "Displaying Account & Bankruptcy Info For Harbour Fisheries ...");
-    clearFaults();
-
-    ASSERT_TRUE(selectAndWait("1003"));
-    EXPECT_EQ(status(),
-              "Displaying Account Info for Lantern Books. No bankruptcy info for this customer.");
-
-    ASSERT_TRUE(selectAndWait("1004"));
-    EXPECT_EQ(status(), "No Account or Bankruptcy info for Nobody Ltd");
-    EXPECT_TRUE(tabs()->isTabEnabled(1));
-    EXPECT_TRUE(interaction->failures().empty());
-}
-
 TEST_F(DocumentTest, AnAnswerForAnotherApplicationChangesNothing) {
     open();
     ASSERT_TRUE(selectAndWait("1002"));
