@@ -35,29 +35,6 @@ class Process : public BackEndTest {
     }
 };
 
-TEST_P(Process, PaymentsAreRecordedUnderTheirReceiptAndSumUp) {
-    const std::string first = backEnd->NextNumber("officer", "R");
-    // As the screen sends it: the amount as shown, the totals it computed, a comment pasted
-    // with its line breaks.
-    ASSERT_TRUE(Ok(Pay("officer", first,
-                       {{"BNKRPTCY_CMMT_TXT", "Trustee paid:\r\n\tfirst share"},
-                        {"FUND_AMT", "$1,250.50"},
-                        {"TOT_PYMT_AMT", Dollars(1250.50)},
-                        {"PYMT_CNT", 1},
-                        {"LST_PYMT_DT", Day(today)},
-                        {"LST_RCPT_NBR", first}})));
-
-    const std::string second = backEnd->NextNumber("manager", "R");
-    ASSERT_TRUE(
-        Ok(Pay("manager", second, {{"FUND_AMT", Dollars(100)}, {"FUND_RFRNC_NBR", "CK-2"}})));
-
-    EXPECT_EQ(Pick(CaseRow("1002", "2020BK0001"),
-                   "TOT_PYMT_AMT PYMT_CNT LST_RCPT_NBR LST_PYMT_AMT LST_FUND_RFRNC_NBR LST_PYMT_DT "
-                   "BNKRPTCY_CMMT_TXT STTS_CD TOT_BAL_DUE_AMT"),
-              "1350.5|2|" + second + "|100|CK-2|" + today.toString(Qt::ISODate).toStdString() +
-                  "|PAY by manager|O|2140.25");
-}
-
 TEST_P(Process, TotalsComputedFromAStaleCaseAreRefused) {
     const std::string a = backEnd->NextNumber("officer", "R");
     ASSERT_TRUE(Ok(Pay("officer", a, {{"FUND_AMT", Dollars(10)}})));
