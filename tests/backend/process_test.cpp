@@ -67,26 +67,6 @@ TEST_P(Process, WriteOffNeedsACompleteCaseAndWritesOffTheBalances) {
     EXPECT_EQ(Codes(Pay("manager", r, {{"FUND_AMT", Dollars(1)}})), Strings{"NOTOPEN"});
 }
 
-TEST_P(Process, DismissalReleasesTheReceivablesBackToRegularRepayment) {
-    RecordCourtClose();
-    ASSERT_TRUE(Ok(Command("manager", "DISMISS")));
-    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("D"));
-    const QJsonArray open = OpenArsOf("1002");
-    ASSERT_EQ(open.size(), 5);
-    for (const QJsonValue& r : open) EXPECT_EQ(r[S("ACCT_STTS_CD")].toString(), S("O"));
-    EXPECT_TRUE(TiedArsOf("1002", "2020BK0001").isEmpty());
-    // The dismissed number may be filed again, over the released receivables.
-    ASSERT_TRUE(Ok(Change("ADDUPDATE", "officer",
-                          BramUpdate({{"ACTION", "ADD"},
-                                      {"NTFCTN_DT", Day(today.addDays(-3))},
-                                      {"CRT_FILE_DT", Day(today.addDays(-5))},
-                                      {"CLM_FILE_DT", Day(today.addDays(-1))},
-                                      {"ASGN_OFCR_ID", 101}}),
-                          {AccountPart(open)})));
-    EXPECT_EQ(CasesOf("1002").size(), 1);
-    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("O"));
-}
-
 TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {
     auto history = [&](const std::string& caseId) {
         return Send("CASEHIST", "officer", {{"CUST_ID", "1002"}, {"CASE_ID", caseId}});
