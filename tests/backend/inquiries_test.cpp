@@ -53,15 +53,6 @@ TEST_P(Inquiries, ServicesAnswerCodesOfficersRightsAndCustomers) {
     for (const auto& c : backEnd->FindCustomers("100", 50)) ids.push_back(c.custId);
     EXPECT_EQ(ids, (std::vector<std::string>{"1001", "1002", "1003", "1004", "1005"}));
 
-    const auto eve = backEnd->FindCustomers("EVE demo", 10);
-    ASSERT_EQ(eve.size(), 1u);
-    EXPECT_EQ(eve[0].custId + "|" + eve[0].mailAddress + eve[0].mailCity + eve[0].mailState +
-                  eve[0].mailZip + "|" + eve[0].address2 + "|" + eve[0].city2,
-              "1005||PO Box 77|Riverton");
-    EXPECT_EQ(eve[0].phone.size(), 7u);
-    const auto ada = backEnd->FindCustomers("1001", 10);
-    ASSERT_EQ(ada.size(), 1u);
-    EXPECT_EQ(ada[0].phone.size(), 10u);
     // Search text is a text, never a pattern or SQL.
     EXPECT_TRUE(backEnd->FindCustomers("%", 10).empty());
     EXPECT_TRUE(backEnd->FindCustomers("' OR '1'='1", 10).empty());
