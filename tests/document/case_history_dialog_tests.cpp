@@ -121,6 +121,10 @@ TEST_F(CaseHistoryDialogTest, ATimeOutOrAFailureIsToldAndTheListStaysEmpty) {
     });
     doc->CaseHistoryCommand()->trigger();
     EXPECT_TRUE(seen.cells.empty());
+    const auto sent = backEnd->requestsOf("CASEHIST").back().criteria;  // the current case's
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].value + "|" + sent[1].keyName + "=" + sent[1].value,
+              "1002|key:CASE_ID=BK-200");
     const auto* box = interaction->lastBox();
     ASSERT_NE(box, nullptr);
     EXPECT_NE(box->text.find("An Bankruptcy Case History Inquiry message returned the following "
