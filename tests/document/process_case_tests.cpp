@@ -95,6 +95,21 @@ TEST_F(ProcessCaseTest, APaymentWithoutAnswerHandsItsReceiptBack) {
     EXPECT_EQ(doc->Customer().PmtReceiptNbr, "");
 }
 
+TEST_F(ProcessCaseTest, AnAnsweredPaymentHandsItsReceiptBack) {
+    const std::string receipt = pay();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
+    EXPECT_EQ(doc->Customer().PmtReceiptNbr, "");
+}
+
+TEST_F(ProcessCaseTest, ClosingTheDocumentHandsBackAHeldReceipt) {
+    fault("PROCESS=drop");
+    const std::string receipt = pay();
+    ASSERT_EQ(doc->Customer().PmtReceiptNbr, receipt);
+    doc->CloseDocument();
+    EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
+}
+
 TEST_F(ProcessCaseTest, TheCasesCachedReceivablesAreDropped) {
     records::RecordsetPtr cache = doc->BankruptcyARRecordset();
     for (const char* caseId : {"BK-200", "BK-200", "BK-100"}) {
