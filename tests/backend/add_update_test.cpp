@@ -40,6 +40,30 @@ class AddUpdate : public BackEndTest {
     }
 };
 
+TEST_P(AddUpdate, AddTiesTheReceivablesAndKeepsTheirBalanceTotal) {
+    const QJsonArray open = OpenArsOf("1001");
+    ASSERT_EQ(open.size(), 5);
+    QJsonArray chosen{open[0], open[1], open[2]};
+    double total = 0;
+    for (const QJsonValue& r : chosen) total += r[S("ACCT_RCVBL_BAL_AMT")].toDouble();
+
+    const messaging::Answer answer =
+        Add("1001", "2024BK0100", chosen, 10,
+            {{"TOT_BAL_DUE_AMT", records::Currency{static_cast<std::int64_t>(total * 10000)}}});
+    ASSERT_TRUE(Ok(answer));
+    EXPECT_EQ(PartNames(answer), (Strings{"HALBERON", "BANKRUPTCY"}));
+
+    const QJsonObject stored = CaseRow("1001", "2024BK0100");
+    EXPECT_DOUBLE_EQ(stored[S("TOT_BAL_DUE_AMT")].toDouble(), total);
+    EXPECT_EQ(Pick(stored, "STTS_CD ASGN_OFCR_ID PYMT_CNT TRSTE_NM"), "O|104|0|Joan Trustee");
+
+    EXPECT_EQ(OpenArsOf("1001").size(), 2) << "tied receivables are no longer offered";
+    const QJsonArray tied = TiedArsOf("1001", "2024BK0100");
+    ASSERT_EQ(tied.size(), 3);
+    for (const QJsonValue& r : tied) EXPECT_EQ(r[S("ACCT_STTS_CD")].toString(), S("B"));
+    EXPECT_EQ(HistoryRows("ADD"), 1);
+}
+
 TEST_P(AddUpdate, AddingADismissedNumberAgainMovesTheOldCaseIntoHistory) {
     const QJsonArray open = OpenArsOf("1003");
     ASSERT_EQ(open.size(), 2);
