@@ -85,6 +85,23 @@ TEST_P(AddUpdate, AddingADismissedNumberAgainMovesTheOldCaseIntoHistory) {
     EXPECT_EQ(HistoryRows("ARCHIVE"), 1);
 }
 
+TEST_P(AddUpdate, UpdateChangesTrusteeCommentAndCloseDateAndRecordsBeforeAndAfter) {
+    ASSERT_TRUE(Ok(Update({{"CASE_ID", "2020bk0001"},
+                           {"TRSTE_NM", "Ira Q. Trustee"},
+                           {"TRSTE_PHN_NBR", "3125550000"},
+                           {"CRT_CLSE_DT", Day(QDate(2021, 6, 30))}})));
+    EXPECT_EQ(
+        Pick(CaseRow("1002", "2020BK0001"),
+             "TRSTE_NM TRSTE_PHN_NBR BNKRPTCY_CMMT_TXT CRT_CLSE_DT CRT_FILE_DT TOT_BAL_DUE_AMT"),
+        "Ira Q. Trustee|3125550000|Trustee changed|2021-06-30|2020-01-27|2140.25");
+    const std::string history = Select(
+        sql(),
+        S("SELECT sender, before_values, after_values FROM case_history WHERE action = 'UPD'"));
+    EXPECT_EQ(history.substr(0, 8), "officer|");
+    EXPECT_NE(history.find("\"Ira Trustee\""), std::string::npos) << history;
+    EXPECT_NE(history.find("\"Ira Q. Trustee\""), std::string::npos) << history;
+}
+
 TEST_P(AddUpdate, TrusteeNamesAsLongAsTheDialogTakesAreStoredWhole) {
     // 72 characters, 73 bytes.
     const std::string name = "Barth\xC3\xA9lemy " + std::string(61, 'Q');
