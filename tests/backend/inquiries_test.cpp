@@ -16,46 +16,6 @@ QString Text(const QJsonValue& v) {
 
 class Inquiries : public BackEndTest {};
 
-TEST_P(Inquiries, OpenArsListsOpenReceivablesWithABalanceOutsideOpenCases) {
-    const QJsonArray ada = OpenArsOf("1001");
-    ASSERT_EQ(ada.size(), 5);
-    std::set<std::pair<qint64, QString>> keys;
-    std::set<qint64> numbers;
-    for (const QJsonValue& r : ada) {
-        EXPECT_EQ(Pick(r, "Cust_ID ACCT_STTS_CD CASE_ID ACTION"), "1001|O|-|-");
-        EXPECT_GT(r[S("ACCT_RCVBL_BAL_AMT")].toDouble(), 0.0);
-        keys.insert({r[S("ACCT_RCVBL_NBR")].toInteger(), Text(r[S("ACCT_RCVBL_TYP_CD")])});
-        numbers.insert(r[S("ACCT_RCVBL_NBR")].toInteger());
-    }
-    EXPECT_EQ(keys.size(), 5u);
-    EXPECT_EQ(numbers.size(), 4u) << "one number is there twice, with two types";
-    // Bram's two receivables in his open case are not offered again; Cleo's written-off ones
-    // are not open.
-    EXPECT_EQ(OpenArsOf("1002").size(), 3);
-    EXPECT_EQ(OpenArsOf("1003").size(), 2);
-}
-
-TEST_P(Inquiries, CasesAnswerTheFixtureCaseFieldByField) {
-    const QJsonArray cases = CasesOf("1002");
-    ASSERT_EQ(cases.size(), 1);
-    const QJsonObject expected = QJsonDocument::fromJson(R"({
-        "ACTION": null, "CUST_ID": "1002", "CASE_ID": "2020BK0001", "STTS_CD": "O",
-        "TRSTE_PHN_NBR": "3125550188", "TRSTE_NM": "Ira Trustee",
-        "BNKRPTCY_CMMT_TXT": "Chapter 7 petition filed; trustee assigned.",
-        "NTFCTN_DT": "2020-02-10", "CRT_FILE_DT": "2020-01-27", "CLM_FILE_DT": "2020-03-16",
-        "CRT_CLSE_DT": null, "ASGN_OFCR_ID": 101, "FRCPT_NBR": null, "FUND_RFRNC_NBR": null,
-        "FUND_AMT": null, "TOT_PYMT_AMT": 0, "PYMT_CNT": 0, "LST_PYMT_DT": null,
-        "LST_RCPT_NBR": null, "LST_PYMT_AMT": null, "LST_FUND_RFRNC_NBR": null,
-        "TOT_BAL_DUE_AMT": 2140.25, "Theme": null})")
-                                     .object();
-    EXPECT_EQ(cases[0].toObject(), expected)
-        << QJsonDocument(cases[0].toObject()).toJson().toStdString();
-
-    std::set<std::string> cleo;
-    for (const QJsonValue& c : CasesOf("1003")) cleo.insert(Pick(c, "CASE_ID STTS_CD"));
-    EXPECT_EQ(cleo, (std::set<std::string>{"2018BK0003|W", "2019BK0007|D"}));
-}
-
 TEST_P(Inquiries, NothingFoundAnswersTheHeaderAlone) {
     for (const char* word : {"OPENARS", "CASES", "CASEARS"}) {
         const auto request = MakeRequest(word, "officer", {{"CUST_ID", "1004"}});
@@ -66,23 +26,6 @@ TEST_P(Inquiries, NothingFoundAnswersTheHeaderAlone) {
         EXPECT_EQ(Pick(header[0], "MessageKey Theme"), request.messageKey + "|" + request.theme);
         EXPECT_EQ(answer.messageKey, request.messageKey);
     }
-}
-
-TEST_P(Inquiries, CaseArsFillCustomerAndCaseOfEveryRow) {
-    const QJsonArray tied = TiedArsOf("1002", "2020BK0001");
-    ASSERT_EQ(tied.size(), 2);
-    double total = 0;
-    for (const QJsonValue& r : tied) {
-        EXPECT_EQ(Pick(r, "Cust_ID CASE_ID ACCT_STTS_CD"), "1002|2020BK0001|B");
-        total += r[S("ACCT_RCVBL_BAL_AMT")].toDouble();
-    }
-    EXPECT_DOUBLE_EQ(total, 2140.25);
-
-    // Without a case number: the receivables of every case of the customer.
-    const QJsonArray all = TiedArsOf("1003");
-    ASSERT_EQ(all.size(), 2);
-    for (const QJsonValue& r : all)
-        EXPECT_EQ(Pick(r, "CASE_ID ACCT_STTS_CD ACCT_RCVBL_BAL_AMT"), "2018BK0003|W|0");
 }
 
 TEST_P(Inquiries, ServicesAnswerCodesOfficersRightsAndCustomers) {
@@ -110,15 +53,6 @@ TEST_P(Inquiries, ServicesAnswerCodesOfficersRightsAndCustomers) {
     for (const auto& c : backEnd->FindCustomers("100", 50)) ids.push_back(c.custId);
     EXPECT_EQ(ids, (std::vector<std::string>{"1001", "1002", "1003", "1004", "1005"}));
 
-    const auto eve = backEnd->FindCustomers("EVE demo", 10);
-    ASSERT_EQ(eve.size(), 1u);
-    EXPECT_EQ(eve[0].custId + "|" + eve[0].mailAddress + eve[0].mailCity + eve[0].mailState +
-                  eve[0].mailZip + "|" + eve[0].address2 + "|" + eve[0].city2,
-              "1005||PO Box 77|Riverton");
-    EXPECT_EQ(eve[0].phone.size(), 7u);
-    const auto ada = backEnd->FindCustomers("1001", 10);
-    ASSERT_EQ(ada.size(), 1u);
-    EXPECT_EQ(ada[0].phone.size(), 10u);
     // Search text is a text, never a pattern or SQL.
     EXPECT_TRUE(backEnd->FindCustomers("%", 10).empty());
     EXPECT_TRUE(backEnd->FindCustomers("' OR '1'='1", 10).empty());

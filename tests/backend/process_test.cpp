@@ -35,29 +35,6 @@ class Process : public BackEndTest {
     }
 };
 
-TEST_P(Process, PaymentsAreRecordedUnderTheirReceiptAndSumUp) {
-    const std::string first = backEnd->NextNumber("officer", "R");
-    // As the screen sends it: the amount as shown, the totals it computed, a comment pasted
-    // with its line breaks.
-    ASSERT_TRUE(Ok(Pay("officer", first,
-                       {{"BNKRPTCY_CMMT_TXT", "Trustee paid:\r\n\tfirst share"},
-                        {"FUND_AMT", "$1,250.50"},
-                        {"TOT_PYMT_AMT", Dollars(1250.50)},
-                        {"PYMT_CNT", 1},
-                        {"LST_PYMT_DT", Day(today)},
-                        {"LST_RCPT_NBR", first}})));
-
-    const std::string second = backEnd->NextNumber("manager", "R");
-    ASSERT_TRUE(
-        Ok(Pay("manager", second, {{"FUND_AMT", Dollars(100)}, {"FUND_RFRNC_NBR", "CK-2"}})));
-
-    EXPECT_EQ(Pick(CaseRow("1002", "2020BK0001"),
-                   "TOT_PYMT_AMT PYMT_CNT LST_RCPT_NBR LST_PYMT_AMT LST_FUND_RFRNC_NBR LST_PYMT_DT "
-                   "BNKRPTCY_CMMT_TXT STTS_CD TOT_BAL_DUE_AMT"),
-              "1350.5|2|" + second + "|100|CK-2|" + today.toString(Qt::ISODate).toStdString() +
-                  "|PAY by manager|O|2140.25");
-}
-
 TEST_P(Process, TotalsComputedFromAStaleCaseAreRefused) {
     const std::string a = backEnd->NextNumber("officer", "R");
     ASSERT_TRUE(Ok(Pay("officer", a, {{"FUND_AMT", Dollars(10)}})));
@@ -88,26 +65,6 @@ TEST_P(Process, WriteOffNeedsACompleteCaseAndWritesOffTheBalances) {
     EXPECT_EQ(Codes(Command("manager", "DISMISS")), Strings{"NOTOPEN"});
     const std::string r = backEnd->NextNumber("manager", "R");
     EXPECT_EQ(Codes(Pay("manager", r, {{"FUND_AMT", Dollars(1)}})), Strings{"NOTOPEN"});
-}
-
-TEST_P(Process, DismissalReleasesTheReceivablesBackToRegularRepayment) {
-    RecordCourtClose();
-    ASSERT_TRUE(Ok(Command("manager", "DISMISS")));
-    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("D"));
-    const QJsonArray open = OpenArsOf("1002");
-    ASSERT_EQ(open.size(), 5);
-    for (const QJsonValue& r : open) EXPECT_EQ(r[S("ACCT_STTS_CD")].toString(), S("O"));
-    EXPECT_TRUE(TiedArsOf("1002", "2020BK0001").isEmpty());
-    // The dismissed number may be filed again, over the released receivables.
-    ASSERT_TRUE(Ok(Change("ADDUPDATE", "officer",
-                          BramUpdate({{"ACTION", "ADD"},
-                                      {"NTFCTN_DT", Day(today.addDays(-3))},
-                                      {"CRT_FILE_DT", Day(today.addDays(-5))},
-                                      {"CLM_FILE_DT", Day(today.addDays(-1))},
-                                      {"ASGN_OFCR_ID", 101}}),
-                          {AccountPart(open)})));
-    EXPECT_EQ(CasesOf("1002").size(), 1);
-    EXPECT_EQ(CaseRow("1002", "2020BK0001")[S("STTS_CD")].toString(), S("O"));
 }
 
 TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {

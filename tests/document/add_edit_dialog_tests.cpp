@@ -2,7 +2,6 @@
 // dialog is handed, the case grid afterwards, and the staged rows until the answer, the
 // refusal or the time-out.
 
-#include <algorithm>
 #include <functional>
 
 #include <QDialog>
@@ -11,7 +10,6 @@
 #include "dialogs/addupdate/frm_bankruptcy_add_update.h"
 #include "document_fixture.h"
 #include "platform/binding/korva_dtp.h"
-#include "platform/common/clock.h"
 
 namespace document_testing {
 namespace {
@@ -36,29 +34,6 @@ class AddEditTest : public DocumentTest {
                               g.selectorArea()->mapFrom(&g, r.center()));
             first = false;
         }
-    }
-    void chooseReceivables(std::initializer_list<int> rows) {
-        typeOfficer(QStringLiteral("101"));
-        tabs()->setCurrentIndex(1);
-        selectRows(grid(KORVA_Bankruptcy::ars), rows);
-        ASSERT_TRUE(command(0)->isEnabled());
-    }
-    // Fills in a valid new case inside the open dialog and saves it.
-    static void enterCase(QDialog& d, const QString& caseId) {
-        auto& dlg = static_cast<frmBankruptcyAddUpdate&>(d);
-        dlg.caseNumberBox()->setFocus();
-        QTest::keyClicks(dlg.caseNumberBox(), caseId);
-        dlg.datePicker(0)->enter(QDate(2024, 1, 20));
-        dlg.datePicker(1)->enter(QDate(2024, 2, 1));
-        dlg.datePicker(2)->enter(QDate(2024, 2, 10));
-        dlg.commentBox()->setFocus();
-        QTest::keyClicks(dlg.commentBox(), QStringLiteral("Chapter 7"));
-        dlg.command(0)->click();
-    }
-    std::optional<Value> caseField(const std::string& caseId, const char* field) {
-        auto clone = doc->CaseRecordset()->Clone();
-        if (!clone->Find("[CASE_ID] = '" + caseId + "'")) return std::nullopt;
-        return clone->Get(field);
     }
     platform::DataGrid& cases() {
         tabs()->setCurrentIndex(2);
@@ -90,47 +65,6 @@ TEST_F(AddEditTest, MissingChoicesAreToldAndOpenNothing) {
         EXPECT_EQ(interaction->lastBox()->icon, platform::MsgIcon::Exclamation);
     }
     EXPECT_TRUE(interaction->failures().empty()) << "no dialog was opened";
-}
-
-TEST_F(AddEditTest, AddedCaseIsShownAsAddingUntilItsAnswer) {
-    chooseReceivables({0, 2});
-    platform::DataGrid& arGrid = grid(KORVA_Bankruptcy::ars);
-    const std::vector<records::Bookmark> chosen = arGrid.SelBookmarks().items();
-    std::vector<records::Bookmark> handed;
-    fault("ADDUPDATE=delay:400");
-    interaction->queueModal([&](QDialog& d) {
-        auto& dlg = static_cast<frmBankruptcyAddUpdate&>(d);
-        EXPECT_EQ(dlg.Mode(), "ADD");
-        for (records::Bookmark b : dlg.RecordsetAR()->VisibleBookmarks()) handed.push_back(b);
-        enterCase(d, QStringLiteral("BK-300"));
-    });
-    command(0)->click();
-    for (const auto& f : interaction->failures()) ADD_FAILURE() << f;
-    std::vector<records::Bookmark> expected = chosen;
-    std::sort(expected.begin(), expected.end());
-    std::sort(handed.begin(), handed.end());
-    EXPECT_EQ(handed, expected) << "exactly the selected receivables";
-
-    // On its way: filed for the time-out watch under the row's stamp. What the grids show
-    // meanwhile and after the answer is played by a scenario.
-    const messaging::RequestEntry& slot = doc->Requests()[messaging::kAddUpdate];
-    EXPECT_NE(slot.deadline, 0);
-    EXPECT_EQ(caseField("BK-300", "Theme"), Value(slot.messageKey));
-    EXPECT_EQ(arGrid.SelBookmarks().Count(), 0);
-    EXPECT_FALSE(command(0)->isEnabled());
-    EXPECT_EQ(doc->Customer().CaseID, "BK-200") << "the current case follows the case grid";
-
-    ASSERT_TRUE(waitUntil([&] { return slot.deadline == 0; }));
-    EXPECT_EQ(caseField("BK-300", "ACTION"), Value::Null());
-    EXPECT_EQ(doc->CaseRecordset()->RecordCount(), 2);
-    // The taken receivables are gone for good: a rollback of everything brings none back.
-    doc->AccntRecvRecordset()->CancelBatch(records::Affect::All);
-    EXPECT_EQ(doc->AccntRecvRecordset()->RecordCount(), 1);
-
-    const auto requests = backEnd->requestsOf("ADDUPDATE");
-    ASSERT_EQ(requests.size(), 1u);
-    ASSERT_EQ(requests[0].parts.size(), 2u);
-    EXPECT_EQ(requests[0].parts[1].rows->RecordCount(), 2);
 }
 
 TEST_F(AddEditTest, EditHandsTheCurrentCaseAloneAndARefusalRestoresIt) {

@@ -65,21 +65,6 @@ class CaseArsDialogTest : public DocumentTest {
     std::vector<Ar> caseArs;
 };
 
-// The same receivables read as on the main screen's grid, sorted as it is (by number).
-TEST_F(CaseArsDialogTest, RowsReadAsOnTheReceivableGrid) {
-    const Seen seen = listCaseArs(2);
-    platform::DataGrid& arGrid = grid(KORVA_Bankruptcy::ars);
-    std::vector<std::vector<QString>> shown;
-    for (int row : {1, 2}) {  // 0000007-1 and 1234567-10
-        shown.push_back({arGrid.CellText(row, "AcctRcvblNumber"),
-                         arGrid.CellText(row, "AcctRcvblType"), arGrid.CellText(row, "Issue Date"),
-                         arGrid.CellText(row, "Status")});
-    }
-    EXPECT_EQ(seen.cells, shown);
-    EXPECT_EQ(shown[0][1], "License Fee");
-    EXPECT_EQ(shown[1][0], "1234567-10");
-}
-
 TEST_F(CaseArsDialogTest, AnAnswerWithoutRowsLeavesTheDialogEmptyAndAsksAgainNextTime) {
     caseArs.clear();
     const Seen first = listCaseArs(0);

@@ -1,107 +1,10 @@
-// Choosing a customer: what is forgotten, what is asked of the back end, and how the answers
-// reach the grids and the status line.
+// Answers for another application are passed over; what choosing a customer asks and shows is
+// played by scenarios.
 
 #include "document_fixture.h"
-#include "messaging/outstanding_requests.h"
 
 namespace document_testing {
 namespace {
-
-using Criteria = std::vector<std::pair<std::string, std::string>>;
-
-Criteria criteriaOf(const messaging::Request& r) {
-    Criteria out;
-    for (const auto& c : r.criteria) {
-        EXPECT_EQ(c.appName, "HALBERON");
-        EXPECT_EQ(c.op, "=");
-        out.emplace_back(c.keyName, c.value);
-    }
-    return out;
-}
-
-TEST_F(DocumentTest, ChoosingACustomerSendsBothInquiriesAndShowsTheAnswers) {
-    open();
-    fault("*=delay:400");
-    ASSERT_TRUE(select("1002"));
-
-    // While the answers are on their way.
-    EXPECT_EQ(status(), "Requesting Account & Bankruptcy Info For Harbour Fisheries ...");
-    EXPECT_FALSE(grid(KORVA_Bankruptcy::ars).isEnabled());
-    EXPECT_FALSE(grid(KORVA_Bankruptcy::FILINGS).isEnabled());
-    EXPECT_FALSE(command(2)->isEnabled());
-    EXPECT_FALSE(doc->IsIdle());
-    EXPECT_TRUE(interaction->IsBusyPointer());
-    EXPECT_TRUE(doc->TimeoutTimer()->isActive());
-
-    ASSERT_TRUE(waitIdle());
-    const auto ars = backEnd->requestsOf("OPENARS");
-    const auto cases = backEnd->requestsOf("CASES");
-    ASSERT_EQ(ars.size(), 1u);
-    ASSERT_EQ(cases.size(), 1u);
-    EXPECT_EQ(criteriaOf(ars[0]), (Criteria{{"key:CUST_ID", "1002"},
-                                            {"key:ACCT_STATUS_CD", "O"},
-                                            {"key:thin", "Yes"},
-                                            {"key:ALERTS", "N"}}));
-    EXPECT_EQ(ars[0].serviceCode, 58);
-    EXPECT_EQ(criteriaOf(cases[0]), (Criteria{{"key:CUST_ID", "1002"}, {"key:thin", "Yes"}}));
-    EXPECT_EQ(cases[0].serviceCode, 16);
-    EXPECT_EQ(ars[0].messageKey, doc->Requests()[messaging::kOpenArs].messageKey);
-    EXPECT_EQ(cases[0].messageKey, doc->Requests()[messaging::kCases].messageKey);
-    EXPECT_EQ(ars[0].senderId, "manager");
-
-    // What the answers show is played by a scenario.
-    EXPECT_TRUE(grid(KORVA_Bankruptcy::ars).isEnabled());
-    EXPECT_FALSE(interaction->IsBusyPointer());
-}
-
-TEST_F(DocumentTest, AnotherCustomerStartsFromAnEmptyScreen) {
-    open();
-    ASSERT_TRUE(selectAndWait("1002"));
-    tabs()->setCurrentIndex(1);
-    clickSelector(grid(KORVA_Bankruptcy::ars), 1);
-    ASSERT_EQ(grid(KORVA_Bankruptcy::ars).SelBookmarks().Count(), 1);
-
-    fault("*=delay:400");
-    ASSERT_TRUE(select("1003"));
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).SelBookmarks().Count(), 0);
-    EXPECT_FALSE(tabs()->isTabEnabled(1));
-    EXPECT_FALSE(tabs()->isTabEnabled(2));
-    EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_EQ(doc->Customer().CustID, "1003");
-    EXPECT_EQ(doc->Customer().MailCity, "Portland");
-    EXPECT_TRUE(doc->CaseRecordset()->IsOpen());
-    EXPECT_EQ(doc->CaseRecordset()->RecordCount(), 0);
-
-    ASSERT_TRUE(waitIdle());
-    ASSERT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 1);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).CellText(0, "AcctRcvblNumber"), "0000055-2");
-    EXPECT_EQ(status(),
-              "Displaying Account Info for Lantern Books. No bankruptcy info for this customer.");
-}
-
-TEST_F(DocumentTest, StatusTellsWhatWasFoundInTheOrderAnswersCome) {
-    backEnd->customers.push_back(customer("1004", "Nobody Ltd"));
-    open();
-
-    // The cases come first: until the receivables answer, there is "no account info".
-    fault("OPENARS=delay:800");
-    ASSERT_TRUE(selectAndWait("1002"));
-    EXPECT_TRUE(statusSeen(
-        "Display Bankruptcy Info for Harbour Fisheries. No account info for this customer."));
-    EXPECT_EQ(status(), "Displaying Account & Bankruptcy Info For Harbour Fisheries ...");
-    clearFaults();
-
-    ASSERT_TRUE(selectAndWait("1003"));
-    EXPECT_EQ(status(),
-              "Displaying Account Info for Lantern Books. No bankruptcy info for this customer.");
-
-    ASSERT_TRUE(selectAndWait("1004"));
-    EXPECT_EQ(status(), "No Account or Bankruptcy info for Nobody Ltd");
-    EXPECT_TRUE(tabs()->isTabEnabled(1));
-    EXPECT_TRUE(interaction->failures().empty());
-}
 
 TEST_F(DocumentTest, AnAnswerForAnotherApplicationChangesNothing) {
     open();

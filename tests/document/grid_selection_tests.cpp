@@ -110,36 +110,6 @@ TEST_F(DocumentTest, CommandsFollowTheCaseStatusAndItsPendingAction) {
     EXPECT_EQ(doc->Customer().CaseStatus, "O");
 }
 
-TEST_F(DocumentTest, DoubleClicksToggleOneReceivableAndTheCase) {
-    open();
-    ASSERT_TRUE(selectAndWait("1002"));
-    tabs()->setCurrentIndex(1);
-    platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
-    clickSelector(ars, 0);
-    QTest::mouseClick(ars.selectorArea(), Qt::LeftButton, Qt::ControlModifier,
-                      ars.selectorArea()->mapFrom(&ars, ars.SelectorRect(1).center()));
-    ASSERT_EQ(selected(ars).size(), 2u);
-    const records::Bookmark first = *ars.BookmarkAt(0);
-
-    dblClickCell(ars, 1, "Amount Due");
-    EXPECT_EQ(selected(ars), std::vector<records::Bookmark>{first});
-    dblClickCell(ars, 2, "Amount Due");
-    EXPECT_EQ(selected(ars), (std::vector<records::Bookmark>{first, *ars.BookmarkAt(2)}));
-
-    tabs()->setCurrentIndex(2);
-    platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
-    clickSelector(cases, 0);
-    ASSERT_EQ(doc->Customer().CaseID, "BK-200");
-    dblClickCell(cases, 0, "Trustee");
-    EXPECT_TRUE(selected(cases).empty());
-    EXPECT_EQ(doc->Customer().CaseID, "");
-    EXPECT_FALSE(command(kCaseArs)->isEnabled());
-    dblClickCell(cases, 0, "Trustee");
-    EXPECT_EQ(selected(cases).size(), 1u);
-    EXPECT_EQ(doc->Customer().CaseID, "BK-200");
-    EXPECT_TRUE(command(kCaseArs)->isEnabled());
-}
-
 // New rows: the current row is the first shown, in the grid's order; a click on a case's cell
 // selects it and makes it current for every customer, not only the first of the session.
 TEST_F(DocumentTest, NewRowsStartOnTheFirstRowShownAndACellClickSelectsForEveryCustomer) {

@@ -146,16 +146,6 @@ TEST_F(OfficerTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
     EXPECT_EQ(doc->SelectOfficerForm(), nullptr);
 }
 
-TEST_F(OfficerTest, CancelStillChecksTheBox) {
-    typeOfficer("999");
-    ASSERT_TRUE(markedInvalid());
-    search([&](frmSelectOfficer& form) { press(form, 1); });
-    EXPECT_EQ(officerBox()->text(), "999");
-    EXPECT_EQ(doc->Customer().AsgnOfficerID, "");
-    EXPECT_TRUE(markedInvalid());
-    EXPECT_FALSE(command(0)->isEnabled());
-}
-
 TEST_F(OfficerTest, OkWithoutASelectionTakesNoNumber) {
     typeOfficer("101");
     search([&](frmSelectOfficer& form) { press(form, 0); });

@@ -2,7 +2,6 @@
 // The screen-state file in tests: a customer with more receivables than a grid shows at once,
 // reading a state file into its parts and writing one from parts.
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -74,8 +73,6 @@ class PersistenceTest : public DocumentTest {
                                   {"BK-2", "D", 2019, 5, 3, "Grant Lowe", "5550107", ""},
                                   {"BK-3", "O", 2023, 9, 9, "Miriam Holt", "5035550142", ""}};
     }
-
-    bool stateFileExists() const { return std::filesystem::exists(doc->PersistPath()); }
 
     // Unloads the document as the host does, and forgets it.
     void unload() {

@@ -11,61 +11,6 @@
 namespace document_testing {
 namespace {
 
-TEST_F(PersistenceTest, ClosingWithACustomerShownAndStartingAgainRestoresTheScreen) {
-    open();
-    showWorkingState();
-    platform::DataGrid* arGrid = &grid(KORVA_Bankruptcy::ars);
-    platform::DataGrid* caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
-    const auto arRows = [&] {
-        std::vector<QString> numbers;
-        for (int r = 0; r < arGrid->Rows(); ++r)
-            numbers.push_back(arGrid->CellText(r, "ACCT_RCVBL_NBR"));
-        return numbers;
-    };
-    const std::vector<QString> rowsBefore = arRows();
-    const auto arSelected = arGrid->SelBookmarks().items();
-    const auto arCurrent = arGrid->Bookmark();
-    const auto arFirst = arGrid->FirstRow();
-    const auto caseSelected = caseGrid->SelBookmarks().items();
-    const auto caseCurrent = caseGrid->Bookmark();
-    const messaging::CustomerRecord customerBefore = doc->Customer();
-    ASSERT_NE(arFirst, arGrid->BookmarkAt(0)) << "the receivables grid did not scroll";
-    ASSERT_EQ(customerBefore.CaseID, "BK-3");
-    const int inquiries = static_cast<int>(backEnd->requestsOf("CASES").size());
-
-    unload();
-    open();
-
-    arGrid = &grid(KORVA_Bankruptcy::ars);
-    caseGrid = &grid(KORVA_Bankruptcy::FILINGS);
-    // What the screen shows again is played by a scenario; the record and the grids' positions
-    // are checked here.
-    EXPECT_EQ(doc->Customer(), customerBefore);
-    EXPECT_TRUE(doc->DataChanged());
-    EXPECT_EQ(doc->ARSortOrder(), "TRNSCTN_DT");
-    EXPECT_EQ(arRows(), rowsBefore);  // same rows in the same order
-    EXPECT_EQ(arGrid->SelBookmarks().items(), arSelected);
-    EXPECT_EQ(arGrid->Bookmark(), arCurrent);
-    EXPECT_EQ(arGrid->FirstRow(), arFirst);
-    EXPECT_EQ(caseGrid->Rows(), 3);
-    EXPECT_EQ(caseGrid->CellText(0, "Case Number"), "BK-2");  // oldest filing first
-    EXPECT_EQ(caseGrid->SelBookmarks().items(), caseSelected);
-    EXPECT_EQ(caseGrid->Bookmark(), caseCurrent);
-    EXPECT_EQ(doc->AccntRecvRecordset()->RecordCount(), 40);
-
-    EXPECT_FALSE(stateFileExists());
-    EXPECT_EQ(static_cast<int>(backEnd->requestsOf("CASES").size()), inquiries)
-        << "nothing was pending: the restored data is not asked for again";
-    EXPECT_EQ(reporter->errors, std::vector<std::string>{});
-
-    // Shown again without an unload in between: the state was handed over once.
-    doc.reset();
-    open();
-    EXPECT_EQ(doc->Customer().CustID, "");
-    EXPECT_FALSE(doc->DataChanged());
-    EXPECT_FALSE(stateFileExists());
-}
-
 TEST_F(PersistenceTest, TheFileHoldsThreeImagesAndTheBagsWithTheirDefaults) {
     open();
     ASSERT_TRUE(selectAndWait("1004"));

@@ -146,22 +146,6 @@ TEST_F(StagingTest, TheTimerStopsWhenNothingIsPending) {
     EXPECT_FALSE(doc->CheckTimeouts());
 }
 
-TEST_F(StagingTest, RefreshAsksAgainAndShowsEmptyGridsMeanwhile) {
-    fault("*=delay:400");
-    tabs()->setCurrentIndex(1);
-    QTest::mouseClick(command(2), Qt::LeftButton);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Rows(), 0);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Columns().Count(), 12);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::FILINGS).Columns().Count(), 10);
-    EXPECT_EQ(status(), "Requesting Account & Bankruptcy Info For Harbour Fisheries ...");
-    ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(backEnd->requestsOf("OPENARS").size(), 2u);
-    EXPECT_EQ(backEnd->requestsOf("CASES").size(), 2u);
-    EXPECT_EQ(grid(KORVA_Bankruptcy::ars).Rows(), 3);
-    EXPECT_EQ(status(), "Displaying Account & Bankruptcy Info For Harbour Fisheries ...");
-}
-
 TEST_F(DocumentTest, HostOperationsWithoutAndWithACustomer) {
     open();
     for (int c : {7, 8, 9, 14}) EXPECT_FALSE(statusLine->isEnabled(c)) << c;
