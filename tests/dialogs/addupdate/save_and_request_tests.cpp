@@ -65,55 +65,6 @@ TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
     EXPECT_TRUE(dlg.Mode().empty());
 }
 
-TEST_F(AddUpdateDialogTest, SavedNewRowStaysStagedAndTheReceivablesLeave) {
-    frmBankruptcyAddUpdate& dlg = openAdd();
-    fillValidCase();
-    const records::RecordsetPtr arClone = dlg.RecordsetAR();
-    saveAccepted();
-    ASSERT_TRUE(waitForRequest());
-    const std::string key = sent.at(0).second;
-
-    // The new row: staged, marked with its action and the request's key.
-    const records::RecordsetPtr staged = cases->Clone();
-    staged->SetFilter("[Theme] = '" + key + "'");
-    ASSERT_EQ(staged->RecordCount(), 1);
-    expectTexts(*staged, "ACTION=ADD|CASE_ID=BK-5");
-    EXPECT_EQ(staged->Status() & records::status::New, records::status::New);
-
-    // The two receivables left the shared record set (deleted in the batch, with the key).
-    EXPECT_EQ(ars->RecordCount(), 2);
-    EXPECT_EQ(arClone->RecordCount(), 0);
-    const records::RecordsetPtr taken = ars->Clone();
-    taken->SetFilter("[Theme] = '" + key + "'");
-    taken->CancelBatch(records::Affect::All);  // what a refusal does: they come back
-    EXPECT_EQ(ars->RecordCount(), 4);
-
-    // Unloading after a successful save leaves the saved row alone.
-    dlg.Unload();
-    EXPECT_EQ(cases->RecordCount(), 5);
-}
-
-TEST_F(AddUpdateDialogTest, ReusingADismissedNumberTakesTheDismissedRowOut) {
-    frmBankruptcyAddUpdate& dlg = openAdd();
-    fillValidCase(QStringLiteral("BK-9"));
-    saveAccepted();
-    ASSERT_TRUE(waitForRequest());
-    const std::string key = sent.at(0).second;
-    const records::RecordsetPtr nine = cases->Clone();
-    nine->SetFilter("[CASE_ID] = 'BK-9'");
-    ASSERT_EQ(nine->RecordCount(), 1) << "only the new case is left";
-    EXPECT_EQ(text(*nine, "STTS_CD"), "O");
-    // The dismissed row comes back when the request fails.
-    const records::RecordsetPtr stamped = cases->Clone();
-    stamped->SetFilter("[Theme] = '" + key + "'");
-    stamped->CancelBatch(records::Affect::All);
-    nine->SetFilter("[CASE_ID] = 'BK-9'");
-    ASSERT_EQ(nine->RecordCount(), 1);
-    EXPECT_EQ(text(*nine, "STTS_CD"), "D");
-    EXPECT_TRUE(nine->Get("Theme").isNull());
-    (void)dlg;
-}
-
 TEST_F(AddUpdateDialogTest, UpdateSendsTheCaseAndTheCaseAsRead) {
     frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
     caseClone->Set("ASGN_OFCR_ID", Value(0));  // an officer 0 travels as Null

@@ -117,47 +117,6 @@ TEST_F(ProcessDialogTest, ADeclinedPaymentLeavesNothingAndTheNextSaveStartsAfres
     EXPECT_EQ(backEnd->count("Handle:"), 1);
 }
 
-TEST_F(ProcessDialogTest, WriteOffAndDismissalSendNoPaymentAndNoStatus) {
-    struct Command {
-        int option;
-        const char* word;
-        const char* status;
-        std::string confirmation;
-        const char* progress;
-    };
-    const Command commands[] = {{1, "WRITEOFF", "W", process_dialog::WriteOffConfirmationText(),
-                                 "Writing Off Bankruptcy Case 2020BK0001 ..."},
-                                {2, "DISMISS", "D", process_dialog::DismissConfirmationText(),
-                                 "Dismissing Bankruptcy Case 2020BK0001 ..."}};
-    for (const Command& c : commands) {
-        CaseRow row;
-        row.closeDate = true;
-        row.totalPaid = money(100);
-        row.paymentCount = Value(1);
-        open(row);
-        const int handled = backEnd->count("Handle:");
-        choose(c.option);
-        type(commentBox(), "Closed by the court");
-        interaction->queueAnswer(platform::MsgAnswer::Yes);
-        clickSave();
-        EXPECT_EQ(lastBoxText(), c.confirmation);
-        ASSERT_TRUE(waitUntil([&] { return backEnd->count("Handle:") > handled; }));
-        const messaging::Request r = backEnd->lastRequest();
-        EXPECT_EQ(partValue(r, "ACTION"), Value(c.word));
-        EXPECT_TRUE(partValue(r, "STTS_CD").isNull()) << c.word;
-        for (const char* payment :
-             {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
-              "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR"}) {
-            EXPECT_TRUE(partValue(r, payment).isNull()) << c.word << " " << payment;
-        }
-        cases->MoveFirst();
-        EXPECT_EQ(cases->Get("STTS_CD"), Value(c.status));
-        EXPECT_EQ(cases->Get("TOT_PYMT_AMT"), money(100));
-        EXPECT_EQ(statusLine->lastText(), c.progress);
-        EXPECT_EQ(dialog->CustomerRecord().PmtReceiptNbr, "");
-    }
-}
-
 TEST_F(ProcessDialogTest, AReceiptStillHeldIsHandedBackWhenTheNextPaymentIsConfirmed) {
     customer.PmtReceiptNbr = "4242";
     open();
