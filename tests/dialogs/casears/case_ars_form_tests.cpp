@@ -1,14 +1,9 @@
-// frmBankruptcyCaseARs on its own: its grid, its rows, its record set property and its closing.
+// frmBankruptcyCaseARs on its own: its grid and its rows.
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -76,12 +71,6 @@ class CaseArsFormTest : public testing_support::LibraryTest {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     platform::DataGrid& grid() { return *form->Grid(); }
-    void clickSelector(int row, Qt::KeyboardModifiers modifiers = {}) {
-        const QRect r = grid().SelectorRect(row);
-        ASSERT_FALSE(r.isEmpty());
-        QTest::mouseClick(grid().selectorArea(), Qt::LeftButton, modifiers,
-                          grid().selectorArea()->mapFrom(&grid(), r.center()));
-    }
 
     std::unique_ptr<frmBankruptcyCaseARs> form;
 };
