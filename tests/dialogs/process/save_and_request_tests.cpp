@@ -67,28 +67,6 @@ TEST_F(PaymentTest, TheRequestCarriesThePaymentAndTheCaseAsRead) {
     EXPECT_TRUE(read.Get("Theme").isNull());
 }
 
-TEST_F(PaymentTest, TheCaseRowHoldsThePaymentUnderTheRequestsStamp) {
-    cases->MoveFirst();
-    EXPECT_EQ(cases->Get("ACTION"), Value("PAY"));
-    EXPECT_EQ(cases->Get("Theme"), Value(request().messageKey));
-    EXPECT_EQ(cases->Get("PYMT_CNT"), Value(1));
-    EXPECT_EQ(cases->Get("LST_RCPT_NBR"), Value(receipt));
-    for (const char* cleared : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT"}) {
-        EXPECT_TRUE(cases->Get(cleared).isNull()) << cleared;
-    }
-    EXPECT_NE(cases->Status() & records::status::Modified, 0);
-    EXPECT_EQ(cases->GetEditMode(), records::EditMode::None);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->CustomerRecord().PmtReceiptNbr, receipt);
-    EXPECT_EQ(statusLine->lastText(), "Paying Bankruptcy Case 2020BK0001 ...");
-    // The dialog keeps only the posted receipt; every other number it drew goes back.
-    dialog->Unload();
-    EXPECT_FALSE(backEnd->pooled("R", receipt));
-    EXPECT_EQ(backEnd->draws("R") - backEnd->returns("R"), 1);
-    EXPECT_EQ(backEnd->draws("F"), backEnd->returns("F"));
-    EXPECT_TRUE(reporter->errors.empty()) << reporter->errors.front();
-}
-
 TEST_F(ProcessDialogTest, ADeclinedPaymentLeavesNothingAndTheNextSaveStartsAfresh) {
     CaseRow row;
     row.totalPaid = money(100);
@@ -115,6 +93,47 @@ TEST_F(ProcessDialogTest, ADeclinedPaymentLeavesNothingAndTheNextSaveStartsAfres
     EXPECT_EQ(partValue(r, "PYMT_CNT"), Value(2));
     EXPECT_EQ(partValue(r, "BNKRPTCY_CMMT_TXT"), Value("Trustee payment"));
     EXPECT_EQ(backEnd->count("Handle:"), 1);
+}
+
+TEST_F(ProcessDialogTest, WriteOffAndDismissalSendNoPaymentAndNoStatus) {
+    struct Command {
+        int option;
+        const char* word;
+        const char* status;
+        std::string confirmation;
+        const char* progress;
+    };
+    const Command commands[] = {{1, "WRITEOFF", "W", process_dialog::WriteOffConfirmationText(),
+                                 "Writing Off Bankruptcy Case 2020BK0001 ..."},
+                                {2, "DISMISS", "D", process_dialog::DismissConfirmationText(),
+                                 "Dismissing Bankruptcy Case 2020BK0001 ..."}};
+    for (const Command& c : commands) {
+        CaseRow row;
+        row.closeDate = true;
+        row.totalPaid = money(100);
+        row.paymentCount = Value(1);
+        open(row);
+        const int handled = backEnd->count("Handle:");
+        choose(c.option);
+        type(commentBox(), "Closed by the court");
+        interaction->queueAnswer(platform::MsgAnswer::Yes);
+        clickSave();
+        EXPECT_EQ(lastBoxText(), c.confirmation);
+        ASSERT_TRUE(waitUntil([&] { return backEnd->count("Handle:") > handled; }));
+        const messaging::Request r = backEnd->lastRequest();
+        EXPECT_EQ(partValue(r, "ACTION"), Value(c.word));
+        EXPECT_TRUE(partValue(r, "STTS_CD").isNull()) << c.word;
+        for (const char* payment :
+             {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT", "TOT_PYMT_AMT", "PYMT_CNT", "LST_PYMT_DT",
+              "LST_RCPT_NBR", "LST_PYMT_AMT", "LST_FUND_RFRNC_NBR"}) {
+            EXPECT_TRUE(partValue(r, payment).isNull()) << c.word << " " << payment;
+        }
+        cases->MoveFirst();
+        EXPECT_EQ(cases->Get("STTS_CD"), Value(c.status));
+        EXPECT_EQ(cases->Get("TOT_PYMT_AMT"), money(100));
+        EXPECT_EQ(statusLine->lastText(), c.progress);
+        EXPECT_EQ(dialog->CustomerRecord().PmtReceiptNbr, "");
+    }
 }
 
 TEST_F(ProcessDialogTest, AReceiptStillHeldIsHandedBackWhenTheNextPaymentIsConfirmed) {
