@@ -67,6 +67,28 @@ TEST_F(PaymentTest, TheRequestCarriesThePaymentAndTheCaseAsRead) {
     EXPECT_TRUE(read.Get("Theme").isNull());
 }
 
+TEST_F(PaymentTest, TheCaseRowHoldsThePaymentUnderTheRequestsStamp) {
+    cases->MoveFirst();
+    EXPECT_EQ(cases->Get("ACTION"), Value("PAY"));
+    EXPECT_EQ(cases->Get("Theme"), Value(request().messageKey));
+    EXPECT_EQ(cases->Get("PYMT_CNT"), Value(1));
+    EXPECT_EQ(cases->Get("LST_RCPT_NBR"), Value(receipt));
+    for (const char* cleared : {"FRCPT_NBR", "FUND_RFRNC_NBR", "FUND_AMT"}) {
+        EXPECT_TRUE(cases->Get(cleared).isNull()) << cleared;
+    }
+    EXPECT_NE(cases->Status() & records::status::Modified, 0);
+    EXPECT_EQ(cases->GetEditMode(), records::EditMode::None);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->CustomerRecord().PmtReceiptNbr, receipt);
+    EXPECT_EQ(statusLine->lastText(), "Paying Bankruptcy Case 2020BK0001 ...");
+    // The dialog keeps only the posted receipt; every other number it drew goes back.
+    dialog->Unload();
+    EXPECT_FALSE(backEnd->pooled("R", receipt));
+    EXPECT_EQ(backEnd->draws("R") - backEnd->returns("R"), 1);
+    EXPECT_EQ(backEnd->draws("F"), backEnd->returns("F"));
+    EXPECT_TRUE(reporter->errors.empty()) << reporter->errors.front();
+}
+
 TEST_F(ProcessDialogTest, ADeclinedPaymentLeavesNothingAndTheNextSaveStartsAfresh) {
     CaseRow row;
     row.totalPaid = money(100);
