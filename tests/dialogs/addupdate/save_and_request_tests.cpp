@@ -86,6 +86,41 @@ TEST_F(AddUpdateDialogTest, ReusingADismissedNumberTakesTheDismissedRowOut) {
     (void)dlg;
 }
 
+TEST_F(AddUpdateDialogTest, UpdateSendsTheCaseAndTheCaseAsRead) {
+    frmBankruptcyAddUpdate& dlg = openEdit("BK-1");
+    caseClone->Set("ASGN_OFCR_ID", Value(0));  // an officer 0 travels as Null
+    caseClone->Update();
+    dlg.commentBox()->setFocus();
+    dlg.commentBox()->setPlainText(QStringLiteral("Trustee\r\nchanged   to\n Joan "));
+    typeInto(dlg.trusteeBox(), QStringLiteral("   "));
+    pick(3, QDate(2024, 1, 10));
+    EXPECT_EQ(saveRefused(), sentences({"A Trustee Name is required."}));
+    pick(3, QVariant());
+    saveAccepted();
+    ASSERT_TRUE(waitForRequest());
+
+    const messaging::Request r = backEnd->lastRequest();
+    ASSERT_EQ(r.parts.size(), 2u);
+    // The case as it was read: the row's values before this update.
+    ASSERT_EQ(r.parts[1].name, "ORIGINAL");
+    records::Recordset& read = *r.parts[1].rows;
+    read.MoveFirst();
+    expectTexts(read, "CASE_ID=BK-1|BNKRPTCY_CMMT_TXT=Filed in June");
+    expectNull(read, {"ACTION"});
+    records::Recordset& c = *r.parts[0].rows;
+    c.MoveFirst();
+    expectTexts(c, "ACTION=UPD|CASE_ID=BK-1|BNKRPTCY_CMMT_TXT=Trustee changed to Joan");
+    // Blanks and officer 0 travel as Null; the balance due is not copied in an update.
+    expectNull(c, {"TRSTE_NM", "ASGN_OFCR_ID", "TOT_BAL_DUE_AMT"});
+    EXPECT_EQ(c.Get("CRT_FILE_DT"), day(2023, 6, 1));
+    EXPECT_EQ(statusLine->lastText(), "Updating Bankruptcy Case BK-1 ...");
+
+    // The edited row holds the new values, staged and stamped, its former ones kept.
+    expectTexts(*caseClone,
+                "ACTION=UPD|BNKRPTCY_CMMT_TXT=Trustee changed to Joan|Theme=" + sent.at(0).second);
+    EXPECT_EQ(records::TextOf(caseClone->OriginalValue("BNKRPTCY_CMMT_TXT")), "Filed in June");
+}
+
 TEST_F(AddUpdateDialogTest, CommentsLoseLineBreaksAndRunsOfBlanks) {
     frmBankruptcyAddUpdate& dlg = openAdd();
     fillValidCase();
