@@ -1,5 +1,5 @@
 #pragma once
-// Record-set rows in tests: one row from its fields, and a row's fields compared as texts.
+// Record-set rows in tests: a row's fields compared as texts.
 
 #include <algorithm>
 #include <initializer_list>
@@ -13,15 +13,6 @@
 #include "records/value_rules.h"
 
 namespace testing_rows {
-
-using Fields = std::initializer_list<std::pair<const char*, records::Value>>;
-
-// Adds a row with the fields' values (the others stay as the layout gives them).
-inline void addRow(records::Recordset& rs, Fields fields) {
-    rs.AddNew();
-    for (const auto& [name, value] : fields) rs.Set(name, value);
-    rs.Update();
-}
 
 // "NAME=text|NAME=text..." as its pairs.
 inline std::vector<std::pair<std::string, std::string>> namedTexts(const std::string& list) {

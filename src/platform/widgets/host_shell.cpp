@@ -40,7 +40,6 @@ void guarded(const char* what, F&& body) {
 }  // namespace
 
 void ShellStatusLine::SetStatus(const std::string& text) {
-    texts_.push_back(text);
     if (shell_) shell_->SetStatus(QString::fromStdString(text));
 }
 

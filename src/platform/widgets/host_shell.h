@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <QMainWindow>
 #include <QPointer>
@@ -36,19 +35,15 @@ class HostedDocument {
 
 class HostShell;
 
-// The common library's status line on the shell's window; it keeps every text it was given.
+// The common library's status line on the shell's window.
 class ShellStatusLine : public messaging::StatusLine {
   public:
     explicit ShellStatusLine(HostShell* shell) : shell_(shell) {}
     void SetStatus(const std::string& text) override;
     void EnableCommand(int command, bool enabled) override;
 
-    const std::vector<std::string>& texts() const { return texts_; }
-    std::string lastText() const { return texts_.empty() ? std::string() : texts_.back(); }
-
   private:
     QPointer<HostShell> shell_;
-    std::vector<std::string> texts_;
 };
 
 class HostShell : public QMainWindow {

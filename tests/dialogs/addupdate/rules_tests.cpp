@@ -15,11 +15,9 @@ bool marked(QWidget* w) {
 TEST_F(AddUpdateDialogTest, AddModeStartsANewOpenRowOfTheCustomer) {
     frmBankruptcyAddUpdate& dlg = openAdd();
     EXPECT_EQ(dlg.Mode(), "ADD");
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Add Bankruptcy Case"));
     EXPECT_EQ(cases->RecordCount(), 5);
     testing_rows::expectTexts(*caseClone,
                               "CUST_ID=1002|STTS_CD=O|ACTION=ADD|PYMT_CNT=0|ASGN_OFCR_ID=101");
-    EXPECT_TRUE(dlg.caseNumberBox()->isEnabled());
     EXPECT_TRUE(dlg.command(0)->isEnabled());
     EXPECT_TRUE(dlg.caseNumberBox()->text().isEmpty());
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(dlg.datePicker(i)->Value().isValid()) << i;

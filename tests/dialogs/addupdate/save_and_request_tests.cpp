@@ -65,34 +65,6 @@ TEST_F(AddUpdateDialogTest, AddSendsTheCaseAndItsReceivables) {
     EXPECT_TRUE(dlg.Mode().empty());
 }
 
-TEST_F(AddUpdateDialogTest, SavedNewRowStaysStagedAndTheReceivablesLeave) {
-    frmBankruptcyAddUpdate& dlg = openAdd();
-    fillValidCase();
-    const records::RecordsetPtr arClone = dlg.RecordsetAR();
-    saveAccepted();
-    ASSERT_TRUE(waitForRequest());
-    const std::string key = sent.at(0).second;
-
-    // The new row: staged, marked with its action and the request's key.
-    const records::RecordsetPtr staged = cases->Clone();
-    staged->SetFilter("[Theme] = '" + key + "'");
-    ASSERT_EQ(staged->RecordCount(), 1);
-    expectTexts(*staged, "ACTION=ADD|CASE_ID=BK-5");
-    EXPECT_EQ(staged->Status() & records::status::New, records::status::New);
-
-    // The two receivables left the shared record set (deleted in the batch, with the key).
-    EXPECT_EQ(ars->RecordCount(), 2);
-    EXPECT_EQ(arClone->RecordCount(), 0);
-    const records::RecordsetPtr taken = ars->Clone();
-    taken->SetFilter("[Theme] = '" + key + "'");
-    taken->CancelBatch(records::Affect::All);  // what a refusal does: they come back
-    EXPECT_EQ(ars->RecordCount(), 4);
-
-    // Unloading after a successful save leaves the saved row alone.
-    dlg.Unload();
-    EXPECT_EQ(cases->RecordCount(), 5);
-}
-
 TEST_F(AddUpdateDialogTest, ReusingADismissedNumberTakesTheDismissedRowOut) {
     frmBankruptcyAddUpdate& dlg = openAdd();
     fillValidCase(QStringLiteral("BK-9"));
@@ -169,29 +141,6 @@ TEST_F(AddUpdateDialogTest, CommentsLoseLineBreaksAndRunsOfBlanks) {
     EXPECT_EQ(dialog->commentBox()->toPlainText().size(), frmBankruptcyAddUpdate::kCommentLength);
 }
 
-TEST_F(AddUpdateDialogTest, AListenerMayStopTheSave) {
-    frmBankruptcyAddUpdate& dlg = openAdd();
-    fillValidCase();
-    int heard = 0;
-    QObject::connect(
-        &dlg, &frmBankruptcyAddUpdate::AddBankruptcy,
-        [&](records::RecordsetPtr rs, records::Bookmark b, records::RecordsetPtr ar, bool* cancel) {
-            ++heard;
-            EXPECT_EQ(rs, caseClone);
-            EXPECT_EQ(b, caseClone->GetBookmark());
-            EXPECT_EQ(ar->RecordCount(), 2);
-            EXPECT_EQ(text(*rs, "CASE_ID"), "BK-5");  // the row is complete
-            *cancel = true;
-        });
-    dlg.mCmdAddBankruptcy_Click(0);
-    EXPECT_EQ(heard, 1);
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.Mode(), "ADD");
-    EXPECT_TRUE(sent.empty());
-    EXPECT_NE(caseClone->GetEditMode(), records::EditMode::None) << "the edit is still pending";
-    EXPECT_EQ(ars->RecordCount(), 4);
-}
-
 TEST_F(AddUpdateDialogTest, CancelAndClosingWithdrawOnlyTheDialogsRow) {
     // A row staged by an earlier request of the same customer must survive.
     cases->MoveFirst();
@@ -212,17 +161,6 @@ TEST_F(AddUpdateDialogTest, CancelAndClosingWithdrawOnlyTheDialogsRow) {
     dialog->close();  // the window's close button
     EXPECT_EQ(cases->RecordCount(), 4);
 
-    // Cancelling an update that a listener stopped withdraws the written values, and only them.
-    frmBankruptcyAddUpdate& edit = openEdit("BK-1");
-    QObject::connect(&edit, &frmBankruptcyAddUpdate::UpdateBankruptcy,
-                     [](records::RecordsetPtr, records::Bookmark, records::RecordsetPtr,
-                        bool* cancel) { *cancel = true; });
-    typeInto(edit.commentBox(), QStringLiteral("Changed"));
-    edit.mCmdAddBankruptcy_Click(0);
-    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Changed");
-    edit.mCmdAddBankruptcy_Click(1);
-    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Filed in June");
-    EXPECT_EQ(text(*caseClone, "TRSTE_NM"), "Pending Change");
     EXPECT_EQ(backEnd->count("Handle:"), 0);
 }
 

@@ -1,12 +1,9 @@
-// frmBankruptcyCaseARs on its own: its grid, its rows, its record set property and its closing.
+// frmBankruptcyCaseARs on its own: its grid, its rows and its closing.
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -76,12 +73,6 @@ class CaseArsFormTest : public testing_support::LibraryTest {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     platform::DataGrid& grid() { return *form->Grid(); }
-    void clickSelector(int row, Qt::KeyboardModifiers modifiers = {}) {
-        const QRect r = grid().SelectorRect(row);
-        ASSERT_FALSE(r.isEmpty());
-        QTest::mouseClick(grid().selectorArea(), Qt::LeftButton, modifiers,
-                          grid().selectorArea()->mapFrom(&grid(), r.center()));
-    }
 
     std::unique_ptr<frmBankruptcyCaseARs> form;
 };
@@ -150,48 +141,6 @@ TEST_F(CaseArsFormTest, AFailingPartOfARowIsLoggedWithItsNumberAndTheRestShown) 
     const std::string& error = reporter->errors.front();
     EXPECT_EQ(error.rfind("KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded: ", 0), 0u) << error;
     EXPECT_NE(error.find(" 3265"), std::string::npos) << error;
-}
-
-TEST_F(CaseArsFormTest, ANewRecordsetReplacesTheRowsAndNoneUnbinds) {
-    form->SetRecordset(records::NewAccntRecvRS());
-    showForm();
-    ASSERT_EQ(grid().Rows(), 0);
-    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2},
-                                              {Value(std::int64_t{8}), 2, "LC", "O", 2023, 1, 3}});
-    form->SetRecordset(rows);
-    EXPECT_EQ(form->Recordset(), rows);
-    EXPECT_EQ(grid().Rows(), 2);
-    EXPECT_TRUE(grid().BatchUpdate()) << "the layout's record sets are batch-optimistic";
-    EXPECT_EQ(grid().CellText(1, "AcctRcvblNumber"), "0000008-2");
-
-    form->SetRecordset(nullptr);
-    EXPECT_EQ(form->Recordset(), nullptr);
-    EXPECT_EQ(grid().DataSource(), nullptr);
-    EXPECT_EQ(grid().Rows(), 0);
-    EXPECT_FALSE(grid().BatchUpdate());
-    EXPECT_TRUE(reporter->errors.empty());
-}
-
-TEST_F(CaseArsFormTest, SeveralRowsCanBeSelectedButNoneChanged) {
-    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2},
-                                              {Value(std::int64_t{8}), 2, "LC", "O", 2023, 1, 3},
-                                              {Value(std::int64_t{9}), 3, "INV", "O", 2023, 1, 4}});
-    form->SetRecordset(rows);
-    showForm();
-    clickSelector(0);
-    clickSelector(2, Qt::ControlModifier);
-    EXPECT_EQ(grid().SelBookmarks().Count(), 2);
-
-    // Typing over a cell and pressing Delete change nothing.
-    grid().view()->setFocus();
-    QTest::keyClicks(grid().view(), "99");
-    QTest::keyClick(grid().view(), Qt::Key_Delete);
-    const records::RecordsetPtr all = rows->Clone();
-    EXPECT_EQ(all->RecordCount(), 3);
-    EXPECT_EQ(
-        records::TextOf(all->ValueAt(*grid().BookmarkAt(0), all->FieldIndex("ACCT_RCVBL_NBR"))),
-        "7");
-    EXPECT_EQ(grid().CellText(0, "AcctRcvblNumber"), "0000007-1");
 }
 
 TEST_F(CaseArsFormTest, OkUnloadsTheFormAndLetsGoOfTheRecordset) {

@@ -1,5 +1,4 @@
 // Services asked of the back end, the user context, the error log and the fault texts.
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -166,24 +165,6 @@ TEST(Faults, TextsFromOptionsAndEnvironmentCombinePerThemeWord) {
     platform::FaultTable all;
     ASSERT_TRUE(all.add("*=delay:10"));
     EXPECT_EQ(all.forTheme("anything.CASES").delayMs, 10);
-}
-
-TEST(Faults, CommandLineOptionsReachTheLibraryOptions) {
-    QCommandLineParser parser;
-    platform::addCommonLibraryOptions(parser);
-    ASSERT_TRUE(parser.parse(
-        {"app", "--fault", "CASES=drop", "--fault", "PROCESS=fail", "--service-limit", "2.5"}));
-    platform::CommonLibraryOptions options;
-    ASSERT_TRUE(platform::readCommonLibraryOptions(parser, options));
-    EXPECT_EQ(options.faults, (QStringList{"CASES=drop", "PROCESS=fail"}));
-    EXPECT_DOUBLE_EQ(options.serviceLimitSeconds, 2.5);
-
-    QCommandLineParser bad;
-    platform::addCommonLibraryOptions(bad);
-    ASSERT_TRUE(bad.parse({"app", "--service-limit", "soon"}));
-    QString error;
-    EXPECT_FALSE(platform::readCommonLibraryOptions(bad, options, &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 }  // namespace

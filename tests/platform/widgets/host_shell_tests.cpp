@@ -1,4 +1,4 @@
-// The host shell: commands, status line, File > New, closing the hosted document.
+// The host shell: commands, wait cursor, File > New, closing the hosted document.
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -59,23 +59,11 @@ TEST(HostShell, TitledWithTheApplicationAndOffersTheFourHostCommands) {
     shell.commandAction(14)->trigger();
     ASSERT_EQ(triggered.size(), 1);
     EXPECT_EQ(triggered[0][0].toInt(), 14);
-}
-
-TEST(HostShell, StatusLineShowsAndKeepsTheTexts) {
-    HostShell shell;
-    auto status = shell.statusLine();
-    status->SetStatus("Loading Document Data ...");
-    status->SetStatus("Ready ...");
-    EXPECT_EQ(shell.statusText(), "Ready ...");
-    EXPECT_EQ(status->texts(),
-              (std::vector<std::string>{"Loading Document Data ...", "Ready ..."}));
-    EXPECT_EQ(status->lastText(), "Ready ...");
 
     shell.SetWaitCursor(true);
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     shell.SetWaitCursor(false);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // The shell hosts a document, routes File > New and Save to it, and closing the window runs
