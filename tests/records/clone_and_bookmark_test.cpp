@@ -63,21 +63,6 @@ TEST(CloneTest, BookmarksCountFromOneInLoadOrderAndSurviveAReload) {
     EXPECT_EQ(ErrorOf([&] { back->SetBookmark(2); }), err::InvalidArgument);
 }
 
-TEST(CloneTest, ClosingTheSourceLeavesClonesWorking) {
-    auto rs = Four();
-    auto c = rs->Clone();
-    rs->Set("Name", "pending");  // discarded by Close
-    rs->Close();
-    EXPECT_EQ(c->RecordCount(), 4);
-    EXPECT_EQ(c->Get("Name"), Value("a"));
-    c->Set("Name", "still editable");
-    c->Update();
-    EXPECT_EQ(c->Status(), status::Modified);
-    rs.reset();
-    c->MoveLast();
-    EXPECT_EQ(c->Get("Name"), Value("d"));
-}
-
 TEST(CloneTest, EveryViewHearsOfRowsAddedChangedAndRemovedThroughAnyOther) {
     auto rs = Four();
     auto c = rs->Clone();

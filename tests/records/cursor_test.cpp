@@ -16,22 +16,6 @@ RecordsetPtr ThreeRows() {
     return rs;
 }
 
-TEST(CursorTest, AnEmptyRecordSetIsAtBothEndsAndRefusesEveryMove) {
-    auto rs = PeopleRs();
-    EXPECT_TRUE(rs->IsBOF());
-    EXPECT_TRUE(rs->IsEOF());
-    EXPECT_EQ(rs->RecordCount(), 0);
-    EXPECT_EQ(rs->AbsolutePosition(), position::Unknown);
-    EXPECT_FALSE(rs->HasCurrentRow());
-    for (auto move : {+[](Recordset& r) { r.MoveFirst(); }, +[](Recordset& r) { r.MoveLast(); },
-                      +[](Recordset& r) { r.MoveNext(); }, +[](Recordset& r) { r.MovePrevious(); },
-                      +[](Recordset& r) { r.Move(0); }}) {
-        EXPECT_EQ(ErrorOf([&] { move(*rs); }), err::NoCurrentRecord);
-    }
-    EXPECT_EQ(ErrorOf([&] { rs->Get("Name"); }), err::NoCurrentRecord);
-    EXPECT_EQ(ErrorOf([&] { rs->GetBookmark(); }), err::NoCurrentRecord);
-}
-
 TEST(CursorTest, WalkingPastEitherEndLandsThereOnceThenFails) {
     auto rs = ThreeRows();
     EXPECT_EQ(rs->AbsolutePosition(), 1);
@@ -107,27 +91,6 @@ TEST(CursorTest, MoveByZeroDoesNotCommitButOtherMovesDo) {
     rs->MovePrevious();
     EXPECT_EQ(rs->Get("Name"), Value("A2"));
     EXPECT_EQ(rs->Status(), status::Modified);
-}
-
-TEST(CursorTest, ClosedAndOpenStatesAreChecked) {
-    auto rs = Recordset::Create();
-    EXPECT_EQ(rs->State(), kStateClosed);
-    EXPECT_EQ(ErrorOf([&] { rs->RecordCount(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { rs->Clone(); }), err::ObjectClosed);
-    rs->AppendField("F", FieldType::Text);
-    EXPECT_EQ(ErrorOf([&] { rs->AppendField("f", FieldType::Long); }), err::InvalidArgument);
-    rs->Open();
-    EXPECT_EQ(rs->State(), kStateOpen);
-    EXPECT_EQ(ErrorOf([&] { rs->Open(); }), err::ObjectOpen);
-    EXPECT_EQ(ErrorOf([&] { rs->AppendField("G", FieldType::Long); }), err::ObjectOpen);
-    EXPECT_EQ(ErrorOf([&] { rs->SetLockType(LockType::ReadOnly); }), err::ObjectOpen);
-    EXPECT_EQ(ErrorOf([&] { rs->Get("Nope"); }), err::ItemNotFound);
-    EXPECT_EQ(ErrorOf([&] { rs->Field(3); }), err::ItemNotFound);
-    EXPECT_EQ(rs->FieldIndex("f"), 0);
-    rs->Close();
-    rs->Close();  // closing twice is harmless
-    EXPECT_EQ(rs->State(), kStateClosed);
 }
 
 // Fields appended while closed are the definition; Close releases the fields with the rows, so

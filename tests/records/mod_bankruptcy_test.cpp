@@ -97,13 +97,6 @@ TEST_F(ModBankruptcyTest, EmptyRecordSetsAreCutFromOneCachedTemplatePerLayout) {
     EXPECT_TRUE(sink.reports.empty());
 }
 
-TEST_F(ModBankruptcyTest, WithoutALayoutObjectTheProceduresGiveNothing) {
-    SetLayoutObjectFactory([] { return std::unique_ptr<LayoutObject>(); });
-    EXPECT_FALSE(NewAccntRecvRS(&sink));
-    EXPECT_FALSE(sink.reports.empty());
-    EXPECT_EQ(sink.reports[0].source, "KORVA_Bankruptcy.NewRecordsetTemplate");
-}
-
 RecordsetPtr FiveSorted() {
     auto rs = PeopleRs();
     for (int i = 1; i <= 5; ++i) AddPerson(rs, "r" + std::to_string(i), i);
@@ -175,25 +168,6 @@ TEST_F(ModBankruptcyTest, EmptyCopyHasNoStagedRowsToBringBack) {
     AddPerson(empty, "only", 1);
     EXPECT_EQ(empty->RecordCount(), 1);
     EXPECT_TRUE(sink.reports.empty());
-}
-
-// The built-in layout object serves by default; it opens its record set again after closing it,
-// with the layout's fields only once.
-TEST_F(ModBankruptcyTest, TheBuiltInLayoutObjectServesByDefaultAndOpensAgain) {
-    SetLayoutObjectFactory(nullptr);
-    auto rs = NewAccntRecvRS(&sink);
-    ASSERT_TRUE(rs);
-    EXPECT_EQ(rs->FieldCount(), static_cast<int>(FindLayout(kLayoutAccntRecv)->fields.size()));
-    auto dtd = NewLayoutObject();
-    dtd->SetDTDName(std::string(kLayoutAccntRecv));
-    dtd->OpenRecordset();
-    const int fields = dtd->Recordset()->FieldCount();
-    dtd->OpenRecordset();
-    EXPECT_EQ(dtd->Recordset()->FieldCount(), fields);
-    dtd->SetDTDName(std::string(kLayoutBankruptcy));
-    dtd->OpenRecordset();
-    EXPECT_TRUE(dtd->Recordset()->HasField("CRT_FILE_DT"));
-    EXPECT_FALSE(dtd->Recordset()->HasField("ACCT_RCVBL_NBR"));
 }
 
 // A grid that records what is done to it.

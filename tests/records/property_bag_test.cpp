@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "records/errors.h"
 #include "records/value_codec.h"
@@ -164,24 +161,6 @@ TEST(PropertyBag, CorruptImagesNameWhatIsWrong) {
         EXPECT_EQ(bag.ReadProperty("Keep"), Value(1)) << c.label;
         EXPECT_EQ(bag.Count(), 1u) << c.label;
     }
-}
-
-// The seed images under fuzz/corpus/property_bag are also fixtures of the version 1 image:
-// "valid_*" must keep loading, everything else must be rejected.
-TEST(PropertyBag, StoredImagesOfVersionOneStillLoad) {
-    const std::filesystem::path dir = std::filesystem::path(HALBERON_FUZZ_CORPUS) / "property_bag";
-    int valid = 0, invalid = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const Bytes image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        PropertyBag bag;
-        const std::string message = LoadError(bag, image);
-        const bool shouldLoad = entry.path().filename().string().rfind("valid_", 0) == 0;
-        EXPECT_EQ(message.empty(), shouldLoad) << entry.path().filename() << ": " << message;
-        ++(shouldLoad ? valid : invalid);
-    }
-    EXPECT_GT(valid, 0);
-    EXPECT_GT(invalid, 0);
 }
 
 }  // namespace

@@ -75,33 +75,6 @@ TEST(SortTest, SortKeepsTheCurrentRowAndTheFilter) {
     EXPECT_EQ(rs->AbsolutePosition(), 3);
 }
 
-// A clone given its source's sort takes the source's order only while that order is still what
-// sorting gives: an edit since the source's sort leaves the source's rows where they were.
-TEST(SortTest, CloneSortedLikeItsSourceSortsTheRowsAsTheyAreNow) {
-    auto rs = Sample();
-    rs->SetSort("Num DESC, Name");
-    const Names sorted = Texts(rs, "Name");
-    EXPECT_EQ(sorted, (Names{"Alpha", "BRAVO", "delta", "alpha", "charlie"}));  // Null first
-    auto same = rs->Clone();
-    same->SetSort("Num DESC, Name");
-    EXPECT_EQ(Texts(same, "Name"), sorted);
-
-    rs->MoveFirst();
-    rs->MoveNext();
-    rs->Set("Num", 0);  // BRAVO now belongs after the 1s
-    rs->Update();
-    EXPECT_EQ(Texts(rs, "Name"), sorted);  // the source keeps its rows in place
-    auto fresh = rs->Clone();
-    fresh->SetSort("Num DESC, Name");
-    EXPECT_EQ(Texts(fresh, "Name"), (Names{"Alpha", "delta", "alpha", "charlie", "BRAVO"}));
-
-    // a filtered source is no model for the whole set
-    rs->SetFilter("[Num] = 1");
-    auto all = rs->Clone();
-    all->SetSort("Num DESC, Name");
-    EXPECT_EQ(Texts(all, "Name"), (Names{"Alpha", "delta", "alpha", "charlie", "BRAVO"}));
-}
-
 // Many random rows (enough for the radix path): the engine's order must equal a stable sort by
 // the value rules' comparison (Null first in either direction). Texts share long prefixes and
 // differ in letter case, trailing zero bytes and beyond the first 64 bytes, to exercise the

@@ -32,18 +32,6 @@ class StreamFile : public ::testing::Test {
     std::string path_;
 };
 
-TEST(Stream, ClosedAndDoublyOpenedStreamsRefuse) {
-    Stream s;
-    EXPECT_EQ(ErrorOf([&] { s.Size(); }), err::ObjectClosed);
-    EXPECT_EQ(ErrorOf([&] { s.Write(B({1})); }), err::ObjectClosed);
-    s.Open();
-    EXPECT_EQ(ErrorOf([&] { s.Open(); }), err::ObjectOpen);
-    s.Write(B({1, 2}));
-    s.Close();
-    s.Open();
-    EXPECT_EQ(s.Size(), 0);  // reopening starts empty
-}
-
 TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
     Stream s;
     s.Open();
