@@ -139,20 +139,6 @@ TEST(ImageTest, ChecksumIsCrc32c) {
     }
 }
 
-TEST(ImageTest, ForeignDataIsNamedAsSuch) {
-    PropertyBag bag;
-    bag.WriteProperty("x", Value(1));
-    std::mt19937 rng(7);
-    Bytes noise(200);
-    for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
-    const std::string text = "<xml>not binary</xml>";
-    for (const Bytes& foreign : {bag.Contents(), noise, Bytes(text.begin(), text.end())}) {
-        const std::string why = DescriptionOf([&] { Load(foreign); });
-        EXPECT_NE(why.find("not a record-set image"), std::string::npos) << why;
-    }
-    EXPECT_TRUE(Says([&] { Load(Bytes{}); }, "no image"));
-}
-
 Bytes FromHex(const std::string& hex) {
     Bytes b;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {

@@ -124,24 +124,6 @@ TEST_F(ModBankruptcyTest, CopiesHoldTheVisibleOrAllRows) {
     EXPECT_EQ(copy->GetLockType(), LockType::BatchOptimistic);
     EXPECT_EQ(IndependentCloneRS(src, false, false, LockType::ReadOnly, &sink)->GetLockType(),
               LockType::ReadOnly);
-
-    // copies are independent of their source; staging travels with the rows
-    src = FiveSorted();
-    src->MoveFirst();
-    src->Set("Note", "staged");
-    src->Update();
-    copy = IndependentCloneRS(src, false, false, kSourceLock, &sink);
-    ASSERT_TRUE(copy);
-    EXPECT_EQ(copy->Status(), status::Modified);  // staging travels with the rows
-    copy->Set("Name", "changed in the copy");
-    copy->Update();
-    copy->MoveLast();
-    copy->Delete();
-    copy->UpdateBatch();
-    EXPECT_EQ(copy->RecordCount(), 4);
-    EXPECT_EQ(src->RecordCount(), 5);
-    EXPECT_EQ(Texts(src, "Name"), (Names{"r5", "r4", "r3", "r2", "r1"}));
-    EXPECT_EQ(src->Status(), status::Modified);
 }
 
 // The deletes that empty a copy are final: nothing of the source comes back on CancelBatch,
