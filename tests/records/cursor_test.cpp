@@ -15,6 +15,17 @@ RecordsetPtr ThreeRows() {
     return rs;
 }
 
+TEST(CursorTest, FieldsAreDefinedWhileClosedAndAnEmptySetHasNoRowToMoveTo) {
+    auto rs = Recordset::Create();
+    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), err::ObjectClosed);
+    rs->AppendField("F", FieldType::Text);
+    EXPECT_EQ(ErrorOf([&] { rs->AppendField("f", FieldType::Long); }), err::InvalidArgument);
+    rs->Open();
+    EXPECT_EQ(ErrorOf([&] { rs->Open(); }), err::ObjectOpen);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), err::NoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveLast(); }), err::NoCurrentRecord);
+}
+
 TEST(CursorTest, WalkingPastEitherEndLandsThereOnceThenFails) {
     auto rs = ThreeRows();
     EXPECT_EQ(rs->AbsolutePosition(), 1);
@@ -52,6 +63,8 @@ TEST(CursorTest, AbsolutePositionAndBookmarksSetTheRow) {
     EXPECT_EQ(rs->Get("Name"), Value("c"));
     rs->SetBookmark(2);
     EXPECT_EQ(rs->Get("Name"), Value("b"));
+    rs->Move(1, Bookmark{3});  // from the given row, not the current one
+    EXPECT_TRUE(rs->IsEOF());
     rs->SetFilter("[Name] <> 'b'");
     EXPECT_EQ(ErrorOf([&] { rs->SetBookmark(2); }), err::InvalidArgument);
     EXPECT_EQ(rs->VisibleIndexOf(3), 1);

@@ -171,6 +171,7 @@ TEST(ImageTest, VersionsAreCheckedAndNewerMinorSectionsSkipped) {
     EXPECT_EQ(image[4], 3);
     EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {4})); }, "version 4.0 is newer"));
     EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {0})); }, "version 0.0 is older"));
+    EXPECT_TRUE(Says([&] { Load(Bytes{'<', 'x', 'm', 'l', '>'}); }, "not a record-set image"));
     // images of version 1 (values row by row) are refused, not misread
     EXPECT_TRUE(Says([&] { Load(Patched(image, 4, {1})); }, "version 1.0 is older"));
     // version 2 images still read, by copying their blocks; read as version 3 they are refused
@@ -256,6 +257,7 @@ TEST(ImageTest, LargeSetsRoundTripAsBlocksAndGathered) {
     rs->SetBookmark(9000);
     rs->Set("Num", Value(static_cast<long long>(1) << 40));  // the column widens to 64 bits
     rs->UpdateBatch();
+    EXPECT_EQ(rs->ValueAt(2, rs->FieldIndex("Num")), Value(-463));  // kept its sign
     const auto direct = Cells(rs);
     EXPECT_EQ(Cells(Load(ImageOf(rs))), direct);
 

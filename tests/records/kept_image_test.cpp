@@ -95,6 +95,9 @@ TEST(KeptImage, StreamsHoldingSeveralImagesOrCutShortBehaveAsBytes) {
     Stream closed;
     closed.Open();
     rs->Save(closed);
+    EXPECT_EQ(ErrorOf([&] { OpenAt(closed, closed.Size()); }), err::BadImage);  // past it
+    closed.SetPosition(0);
+    EXPECT_EQ(Cells(Load(closed.Read())), Cells(rs));  // reading writes the kept image out
     closed.Close();
     closed.Open();
     EXPECT_EQ(closed.Size(), 0);

@@ -124,6 +124,8 @@ TEST_F(ModBankruptcyTest, CopiesHoldTheVisibleOrAllRows) {
     EXPECT_EQ(copy->GetLockType(), LockType::BatchOptimistic);
     EXPECT_EQ(IndependentCloneRS(src, false, false, LockType::ReadOnly, &sink)->GetLockType(),
               LockType::ReadOnly);
+    src->SetFilter(std::vector<Bookmark>{1});  // a bookmark filter does not limit the image
+    EXPECT_EQ(IndependentCloneRS(src, false, true, kSourceLock, &sink)->RecordCount(), 5);
 }
 
 // The deletes that empty a copy are final: nothing of the source comes back on CancelBatch,
@@ -150,6 +152,17 @@ TEST_F(ModBankruptcyTest, EmptyCopyHasNoStagedRowsToBringBack) {
     AddPerson(empty, "only", 1);
     EXPECT_EQ(empty->RecordCount(), 1);
     EXPECT_TRUE(sink.reports.empty());
+}
+
+// The built-in layout object serves when none is installed and opens its record set again.
+TEST_F(ModBankruptcyTest, TheBuiltInLayoutObjectOpensAgainWithItsFieldsOnce) {
+    SetLayoutObjectFactory(nullptr);
+    auto dtd = NewLayoutObject();
+    dtd->SetDTDName(std::string(kLayoutAccntRecv));
+    dtd->OpenRecordset();
+    const int fields = dtd->Recordset()->FieldCount();
+    dtd->OpenRecordset();
+    EXPECT_EQ(dtd->Recordset()->FieldCount(), fields);
 }
 
 // A grid that records what is done to it.

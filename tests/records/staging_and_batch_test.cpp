@@ -77,6 +77,7 @@ TEST(StagingTest, CancelUpdateWithdrawsThePendingEditOnly) {
     EXPECT_EQ(ErrorOf([&] { rs->CancelUpdate(); }), err::IllegalOperation);
     rs->Set("Name", "x");
     rs->Set("Num", 5);
+    rs->Move(0);  // leaves the edit pending
     rs->CancelUpdate();
     EXPECT_EQ(rs->Get("Name"), Value("a"));
     EXPECT_EQ(rs->Status(), status::Unmodified);

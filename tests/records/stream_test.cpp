@@ -35,6 +35,7 @@ class StreamFile : public ::testing::Test {
 TEST(Stream, WritesOverwriteAndExtendAtThePosition) {
     Stream s;
     s.Open();
+    EXPECT_EQ(ErrorOf([&] { s.Open(); }), err::ObjectOpen);
     s.Write(B({1, 2, 3, 4}));
     EXPECT_EQ(s.Position(), 4);
     s.SetPosition(2);
@@ -79,6 +80,11 @@ TEST(Stream, ReserveWritesAtThePosition) {
     EXPECT_EQ(s.Buffer(), B({1, 7, 8, 4, 6, 0, 9}));
     EXPECT_NE(s.Reserve(0), nullptr);
     EXPECT_EQ(s.Size(), 7);
+    Stream dest;
+    dest.Open();
+    s.SetPosition(1);
+    s.CopyTo(dest, 2);
+    EXPECT_EQ(dest.Buffer(), B({7, 8}));
     s.Close();
     EXPECT_EQ(ErrorOf([&] { s.Reserve(1); }), err::ObjectClosed);
 }
