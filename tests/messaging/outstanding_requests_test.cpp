@@ -13,6 +13,8 @@ TEST(OutstandingRequests, SweepTakesDueEntriesInFixedOrderOnlyOnce) {
     t[kOpenArs].deadline = 160;                // answered in time: still waiting at 100
     EXPECT_TRUE(t.TakeExpired(99.5).empty());  // one moment early: nothing is due
     auto due = t.TakeExpired(100);
+    EXPECT_EQ(t.MatchTheme("APP.cases"), -1);  // themes match exactly
+    EXPECT_EQ(t[kAddUpdate].timeoutText, "Add/Update Bankruptcy Message failed to respond.");
     EXPECT_EQ(due, (std::vector<int>{kCases, kAddUpdate, kCaseArs, kProcess, kCaseHist}));
     EXPECT_EQ(t[kCases].deadline, 0);
     EXPECT_TRUE(t.AnyPending());

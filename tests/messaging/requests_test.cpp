@@ -119,6 +119,9 @@ TEST(Notifications, AtMostThreeRowsAreCollectedAndEachLogged) {
 
     // a missing or empty part leaves the failure flag off
     EXPECT_FALSE(CollectNotification(nullptr, nullptr).failed);
+    const std::string e = "\xC3\xA9";  // two bytes: the code is cut at 20 characters, not bytes
+    const auto cut = NotificationPart({{std::string(19, 'x') + e + e, "m", "l", ""}});
+    EXPECT_EQ(records::TextOf(cut->Get("COMPLETION_CD")), std::string(19, 'x') + e);
     auto empty = CollectNotification(NotificationRows(0), nullptr);
     EXPECT_FALSE(empty.failed);
     EXPECT_TRUE(empty.text.empty());

@@ -55,19 +55,6 @@ TEST(PropertyBag, ImageRoundTripKeepsOrderKindsAndValues) {
     EXPECT_EQ(copy.ReadProperty("Blank", Value("x")), Value(""));
     EXPECT_TRUE(copy.ReadProperty("Unset", Value(0)).isEmpty());
     EXPECT_EQ(copy.ReadProperty("Raw"), Value(Bytes{0, 1, 255}));
-
-    // nested bag images travel as bytes
-    PropertyBag inner;
-    inner.WriteProperty("0", Value(7));
-    inner.WriteProperty("UBound", Value(0));
-    PropertyBag outer;
-    outer.WriteProperty("ARS.SelBookmarks", Value(inner.Contents()));
-    PropertyBag back;
-    back.SetContents(outer.Contents());
-    PropertyBag innerBack;
-    innerBack.SetContents(back.ReadProperty("ARS.SelBookmarks").bytes());
-    EXPECT_EQ(innerBack.ReadProperty("UBound", Value(-1)), Value(0));
-    EXPECT_EQ(innerBack.ReadProperty("0"), Value(7));
 }
 
 TEST(PropertyBag, DefaultsDecideWhatIsStored) {
