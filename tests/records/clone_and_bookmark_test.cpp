@@ -63,6 +63,17 @@ TEST(CloneTest, BookmarksCountFromOneInLoadOrderAndSurviveAReload) {
     EXPECT_EQ(ErrorOf([&] { back->SetBookmark(2); }), err::InvalidArgument);
 }
 
+// A change made through one view is told to the others' subscribers.
+TEST(CloneTest, EveryViewHearsOfRowsChangedThroughAnyOther) {
+    auto rs = Four();
+    std::vector<RowChange::Kind> heard;
+    auto sub = rs->Subscribe([&](const RowChange& ch) { heard.push_back(ch.kind); });
+    auto c = rs->Clone();
+    c->Set("Num", 9);
+    c->Update();
+    EXPECT_EQ(heard, std::vector<RowChange::Kind>{RowChange::Kind::Changed});
+}
+
 TEST(CloneTest, DeletedRowsLeaveEveryViewAndComeBackOnCancel) {
     auto rs = Four();
     rs->SetFilter("[Name] >= 'b'");
