@@ -63,50 +63,15 @@ TEST(CloneTest, BookmarksCountFromOneInLoadOrderAndSurviveAReload) {
     EXPECT_EQ(ErrorOf([&] { back->SetBookmark(2); }), err::InvalidArgument);
 }
 
-TEST(CloneTest, ClosingTheSourceLeavesClonesWorking) {
+// A change made through one view is told to the others' subscribers.
+TEST(CloneTest, EveryViewHearsOfRowsChangedThroughAnyOther) {
     auto rs = Four();
+    std::vector<RowChange::Kind> heard;
+    auto sub = rs->Subscribe([&](const RowChange& ch) { heard.push_back(ch.kind); });
     auto c = rs->Clone();
-    rs->Set("Name", "pending");  // discarded by Close
-    rs->Close();
-    EXPECT_EQ(c->RecordCount(), 4);
-    EXPECT_EQ(c->Get("Name"), Value("a"));
-    c->Set("Name", "still editable");
-    c->Update();
-    EXPECT_EQ(c->Status(), status::Modified);
-    rs.reset();
-    c->MoveLast();
-    EXPECT_EQ(c->Get("Name"), Value("d"));
-}
-
-TEST(CloneTest, EveryViewHearsOfRowsAddedChangedAndRemovedThroughAnyOther) {
-    auto rs = Four();
-    auto c = rs->Clone();
-    std::vector<std::pair<RowChange::Kind, Bookmark>> heard;
-    auto sub =
-        rs->Subscribe([&](const RowChange& ch) { heard.emplace_back(ch.kind, ch.bookmark); });
-    AddPerson(c, "e", 5);
-    c->MoveFirst();
     c->Set("Num", 9);
     c->Update();
-    c->Delete();
-    const decltype(heard) expected = {
-        {RowChange::Kind::Added, 5}, {RowChange::Kind::Changed, 1}, {RowChange::Kind::Removed, 1}};
-    EXPECT_EQ(heard, expected);
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"b", "c", "d", "e"}));
-
-    heard.clear();
-    c->CancelBatch();  // the change and delete of row 1 are undone, row 5 disappears
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"a", "b", "c", "d"}));
-    EXPECT_FALSE(heard.empty());
-
-    heard.clear();
-    rs->SetSort("Name DESC");
-    ASSERT_EQ(heard.size(), 1u);
-    EXPECT_EQ(heard[0].first, RowChange::Kind::Reset);
-    sub.reset();  // the subscription ends with its handle
-    heard.clear();
-    AddPerson(c, "f", 6);
-    EXPECT_TRUE(heard.empty());
+    EXPECT_EQ(heard, std::vector<RowChange::Kind>{RowChange::Kind::Changed});
 }
 
 TEST(CloneTest, DeletedRowsLeaveEveryViewAndComeBackOnCancel) {

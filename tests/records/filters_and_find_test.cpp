@@ -151,21 +151,6 @@ TEST_F(FilterTest, SettingAndClearingMoveToTheFirstRowAndReadBack) {
     EXPECT_EQ(rs->FilterValue(), Value(0));
 }
 
-TEST_F(FilterTest, RowsAreFixedWhenTheFilterIsSet) {
-    rs->SetFilter("[Num] >= 20");
-    rs->MoveFirst();
-    rs->Set("Num", 1);  // no longer matches, stays visible
-    rs->Update();
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave"}));
-
-    auto other = rs->Clone();
-    AddPerson(other, "Eve", 25);  // matches: joins the filtered view
-    AddPerson(other, "Fred", 2);  // does not
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"bob", "Dave", "Eve"}));
-    rs->SetFilter("[Num] >= 20");  // set again: evaluated afresh
-    EXPECT_EQ(Texts(rs, "Name"), (Names{"Dave", "Eve"}));
-}
-
 TEST_F(FilterTest, FindWalksForwardAndBackwardFromTheCursor) {
     rs->MoveFirst();
     EXPECT_TRUE(rs->Find("[Name] LIKE 'a*'"));
