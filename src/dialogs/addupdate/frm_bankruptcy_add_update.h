@@ -100,6 +100,11 @@ class frmBankruptcyAddUpdate : public QDialog {
     platform::BindingCollection* bindings() const { return oDbBind; }
 
   signals:
+    // Raised by Save before the row is made final; a listener that sets *Cancel stops the save.
+    void AddBankruptcy(records::RecordsetPtr rs, records::Bookmark bookmark,
+                       records::RecordsetPtr rsAR, bool* Cancel);
+    void UpdateBankruptcy(records::RecordsetPtr rs, records::Bookmark bookmark,
+                          records::RecordsetPtr rsAR, bool* Cancel);
     // The add/update request is complete and about to be sent.
     void SentMessage(const std::string& theme, const std::string& messageKey);
 

@@ -263,6 +263,17 @@ void frmBankruptcyAddUpdate::mCmdAddBankruptcy_Click(int Index) {
                     rs->Set("ASGN_OFCR_ID", records::Value(records::CLng(officer)));
             }
         });
+        proceed([&] {
+            bool cancel = false;
+            const records::Bookmark bookmark = rs->GetBookmark();
+            if (mStrMode == "ADD") {
+                emit AddBankruptcy(rs, bookmark, mRecordsetAR, &cancel);
+            } else {
+                emit UpdateBankruptcy(rs, bookmark, mRecordsetAR, &cancel);
+            }
+            stop = cancel;
+        });
+        if (stop) return;
         proceed([&] { rs->Update(); });
         proceed([&] { mCustomerRecord.CaseID = records::TextOf(rs->Get("CASE_ID")); });
         proceed([&] { SendMsgAddUpdateBankruptcy(); });

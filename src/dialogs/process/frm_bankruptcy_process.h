@@ -11,6 +11,7 @@
 // records::Trap with the sources "KORVA_BankruptcyProcess.<procedure>".
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,6 +63,12 @@ class frmBankruptcyProcess : public QDialog {
     void Load();
     void Unload();
     bool IsLoaded() const { return mBlnLoaded; }
+
+    // The events that may stop a command before it is confirmed: a handler sets Cancel.
+    using CommandEvent = std::function<void(records::RecordsetPtr& rs, bool& Cancel)>;
+    CommandEvent ApplyPayment;
+    CommandEvent WriteOffBankruptcy;
+    CommandEvent DismissBankruptcy;
 
     // --- form events
     void Form_Initialize();

@@ -98,8 +98,19 @@ void frmBankruptcyProcess::mCmdDischarge_Click(int Index) {
             mRs->Set("LST_FUND_RFRNC_NBR", mRs->Get("FUND_RFRNC_NBR"));
         }
 
-        // 7. A row without a case number goes no further.
+        // 7. The owner may still stop the command.
         bool Cancel = records::TextOf(mRs->Get("CASE_ID")).empty();
+        if (!Cancel) {
+            if (SSRibbonCmdz[kPay]->isChecked()) {
+                if (ApplyPayment) ApplyPayment(mRs, Cancel);
+            } else if (SSRibbonCmdz[kDismiss]->isChecked()) {
+                if (DismissBankruptcy) DismissBankruptcy(mRs, Cancel);
+            } else if (SSRibbonCmdz[kWriteOff]->isChecked()) {
+                if (WriteOffBankruptcy) WriteOffBankruptcy(mRs, Cancel);
+            } else {
+                Cancel = true;
+            }
+        }
 
         // 8. The user confirms.
         platform::MsgAnswer answer = platform::MsgAnswer::No;

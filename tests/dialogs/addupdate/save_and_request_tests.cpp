@@ -141,6 +141,29 @@ TEST_F(AddUpdateDialogTest, CommentsLoseLineBreaksAndRunsOfBlanks) {
     EXPECT_EQ(dialog->commentBox()->toPlainText().size(), frmBankruptcyAddUpdate::kCommentLength);
 }
 
+TEST_F(AddUpdateDialogTest, AListenerMayStopTheSave) {
+    frmBankruptcyAddUpdate& dlg = openAdd();
+    fillValidCase();
+    int heard = 0;
+    QObject::connect(
+        &dlg, &frmBankruptcyAddUpdate::AddBankruptcy,
+        [&](records::RecordsetPtr rs, records::Bookmark b, records::RecordsetPtr ar, bool* cancel) {
+            ++heard;
+            EXPECT_EQ(rs, caseClone);
+            EXPECT_EQ(b, caseClone->GetBookmark());
+            EXPECT_EQ(ar->RecordCount(), 2);
+            EXPECT_EQ(text(*rs, "CASE_ID"), "BK-5");  // the row is complete
+            *cancel = true;
+        });
+    dlg.mCmdAddBankruptcy_Click(0);
+    EXPECT_EQ(heard, 1);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.Mode(), "ADD");
+    EXPECT_TRUE(sent.empty());
+    EXPECT_NE(caseClone->GetEditMode(), records::EditMode::None) << "the edit is still pending";
+    EXPECT_EQ(ars->RecordCount(), 4);
+}
+
 TEST_F(AddUpdateDialogTest, CancelAndClosingWithdrawOnlyTheDialogsRow) {
     // A row staged by an earlier request of the same customer must survive.
     cases->MoveFirst();
@@ -161,6 +184,17 @@ TEST_F(AddUpdateDialogTest, CancelAndClosingWithdrawOnlyTheDialogsRow) {
     dialog->close();  // the window's close button
     EXPECT_EQ(cases->RecordCount(), 4);
 
+    // Cancelling an update that a listener stopped withdraws the written values, and only them.
+    frmBankruptcyAddUpdate& edit = openEdit("BK-1");
+    QObject::connect(&edit, &frmBankruptcyAddUpdate::UpdateBankruptcy,
+                     [](records::RecordsetPtr, records::Bookmark, records::RecordsetPtr,
+                        bool* cancel) { *cancel = true; });
+    typeInto(edit.commentBox(), QStringLiteral("Changed"));
+    edit.mCmdAddBankruptcy_Click(0);
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Changed");
+    edit.mCmdAddBankruptcy_Click(1);
+    EXPECT_EQ(text(*caseClone, "BNKRPTCY_CMMT_TXT"), "Filed in June");
+    EXPECT_EQ(text(*caseClone, "TRSTE_NM"), "Pending Change");
     EXPECT_EQ(backEnd->count("Handle:"), 0);
 }
 

@@ -189,5 +189,22 @@ TEST_F(ProcessDialogTest, CancelWithdrawsTheEditsAndGivesTheNumbersBack) {
     EXPECT_EQ(dialog->CustomerRecord(), customer);
 }
 
+TEST_F(ProcessDialogTest, AHandlerOfTheCommandEventMayStopIt) {
+    open();
+    records::RecordsetPtr seen;
+    dialog->ApplyPayment = [&](records::RecordsetPtr& rs, bool& Cancel) {
+        seen = rs;
+        Cancel = true;
+    };
+    fillPayment();
+    clickSave();
+    EXPECT_TRUE(seen != nullptr);
+    EXPECT_TRUE(interaction->boxes().empty());  // stopped before the confirmation
+    cases->MoveFirst();
+    EXPECT_TRUE(cases->Get("ACTION").isNull());
+    EXPECT_EQ(cases->GetEditMode(), records::EditMode::None);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
 }  // namespace
 }  // namespace process_testing
