@@ -112,7 +112,9 @@ TEST_P(Process, CaseHistoryTellsEachChangeNewestFirst) {
         EXPECT_EQ(row[S("CHNG_TXT")].toString(), expected[i].changes) << i;
         EXPECT_TRUE(row[S("CHNG_DT")].toString().startsWith(today.toString(Qt::ISODate)))
             << row[S("CHNG_DT")].toString().toStdString();
-        if (i > 0) EXPECT_GT(rows[i - 1][S("HIST_ID")].toInteger(), row[S("HIST_ID")].toInteger());
+        if (i > 0) {
+            EXPECT_GT(rows[i - 1][S("HIST_ID")].toInteger(), row[S("HIST_ID")].toInteger());
+        }
     }
 
     EXPECT_EQ(Codes(history("2020BK9999")), Strings{"NOCASE"});

@@ -153,14 +153,30 @@ void Transport::watchChanges() {
         return;
     }
     if (changed.empty()) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, changed = std::move(changed)] {
-            for (const std::string& custId : changed)
-                inbox_.push_back(Event{false, custId, {}, true});
-            deliver();
-        },
-        Qt::QueuedConnection);
+    post([this, changed = std::move(changed)] {
+        for (const std::string& custId : changed) inbox_.push_back(Event{false, custId, {}, true});
+        deliver();
+    });
+}
+
+// The work travels under our own lock and only a call by name goes through Qt's event queue:
+// Qt's locks are invisible to the thread checker (Qt is not built with it), and a functor that
+// Qt carried would be written on the worker and read here with no order it can see.
+void Transport::post(std::function<void()> work) {
+    {
+        const std::lock_guard lock(mutex_);
+        posted_.push_back(std::move(work));
+    }
+    QMetaObject::invokeMethod(this, "runPosted", Qt::QueuedConnection);
+}
+
+void Transport::runPosted() {
+    std::deque<std::function<void()>> work;
+    {
+        const std::lock_guard lock(mutex_);
+        work.swap(posted_);
+    }
+    for (auto& w : work) w();
 }
 
 void Transport::send(messaging::Request request) {
@@ -185,12 +201,9 @@ void Transport::send(messaging::Request request) {
                 << "No answer could be built for" << request.messageKey.c_str() << e.what();
             return;  // the request times out
         }
-        QMetaObject::invokeMethod(
-            this,
-            [this, answer = std::move(answer), key = request.messageKey, fault]() mutable {
-                arrive(std::move(answer), key, fault);
-            },
-            Qt::QueuedConnection);
+        post([this, answer = std::move(answer), key = request.messageKey, fault]() mutable {
+            arrive(std::move(answer), key, fault);
+        });
     });
 }
 

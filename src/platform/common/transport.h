@@ -83,6 +83,9 @@ class Transport : public QObject, public std::enable_shared_from_this<Transport>
     void enqueue(Job job);
     void runWorker();
     void watchChanges();
+    // Runs work on the user-interface thread, after what the worker posted before it.
+    void post(std::function<void()> work);
+    Q_INVOKABLE void runPosted();
     void arrive(messaging::Answer answer, const std::string& requestKey, Fault fault);
     void accept(messaging::Answer answer, const std::string& requestKey);
     void giveUp(const std::string& key);
@@ -106,7 +109,8 @@ class Transport : public QObject, public std::enable_shared_from_this<Transport>
     bool stopping_ = false;
     std::thread worker_;  // joined, not detached: its end is ordered before our destruction
     std::atomic<int> watchIntervalMs_{kDefaultWatchIntervalMs};
-    bool watchFailing_ = false;  // worker side: a failing watch is logged once
+    bool watchFailing_ = false;                 // worker side: a failing watch is logged once
+    std::deque<std::function<void()>> posted_;  // for the user-interface thread, under mutex_
 
     // User-interface side.
     std::map<std::string, Waiting> waiting_;  // by request key
