@@ -286,21 +286,13 @@ class DocumentTest : public testing_support::LibraryTest {
             EXPECT_EQ(g.CellText(row, column.c_str()).toStdString(), text) << row << " " << column;
     }
 
-    // A user's click on a row's selector, or a double-click on its first cell.
+    // A user's click on a row's selector.
     void clickSelector(platform::DataGrid& g, int row) {
         g.ScrollToRow(row);
         const QRect r = g.SelectorRect(row);
         ASSERT_FALSE(r.isEmpty()) << "row " << row << " has no selector on screen";
         QTest::mouseClick(g.selectorArea(), Qt::LeftButton, {},
                           g.selectorArea()->mapFrom(&g, r.center()));
-    }
-    void dblClickCell(platform::DataGrid& g, int row, const char* column) {
-        g.ScrollToRow(row);
-        const QRect r = g.CellRect(row, column);
-        ASSERT_FALSE(r.isEmpty()) << "row " << row << " column " << column << " not on screen";
-        const QPoint at = g.cellArea()->mapFrom(&g, r.center());
-        QTest::mouseClick(g.cellArea(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(g.cellArea(), Qt::LeftButton, {}, at);
     }
     // Types into the officer box key by key and leaves it, as the user does.
     void typeOfficer(const QString& text) {

@@ -146,12 +146,5 @@ TEST_F(OfficerTest, OkKeepsTheFormWithItsSelectionAndCancelDropsIt) {
     EXPECT_EQ(doc->SelectOfficerForm(), nullptr);
 }
 
-TEST_F(OfficerTest, OkWithoutASelectionTakesNoNumber) {
-    typeOfficer("101");
-    search([&](frmSelectOfficer& form) { press(form, 0); });
-    EXPECT_EQ(officerBox()->text(), "101");
-    EXPECT_EQ(doc->Customer().AsgnOfficerID, "101");
-}
-
 }  // namespace
 }  // namespace document_testing

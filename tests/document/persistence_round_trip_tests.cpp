@@ -1,12 +1,7 @@
 // The screen state handed from one unload to the next show: what comes back, what the file
 // holds, and that it is handed over once.
 
-#include <QLabel>
-#include <QPointer>
-
-#include "dialogs/process/frm_bankruptcy_process.h"
 #include "persistence_fixture.h"
-#include "platform/widgets/host_shell.h"
 
 namespace document_testing {
 namespace {
@@ -95,59 +90,6 @@ TEST_F(PersistenceTest, AHeldReceiptNumberIsHandedBackBeforeTheStateIsWritten) {
     EXPECT_EQ(backEnd->count("ReturnNumber:"), 1);
     EXPECT_EQ(backEnd->count("ReturnNumber:R:4711"), 1);
     EXPECT_FALSE(readState(path).bag("udtCustomer_CONTENTS").Contains("PmtReceiptNbr"));
-}
-
-// The host closes the document while one of its dialogs is open: the dialog closes first as its
-// Cancel would, the state kept holds nothing that only the dialog staged, a receipt number it
-// drew is handed back, and the document goes once the procedure that showed the dialog left.
-// Every dialog is closed this way by a scenario; the process dialog's drawn receipt going back and
-// the state file without staged rows are checked here.
-TEST_F(PersistenceTest, ClosingWithTheProcessDialogOpenClosesItFirst) {
-    std::string receipt;
-    platform::HostShell shell;
-    doc = std::make_unique<KORVA_Bankruptcy>(parts.library, interaction);
-    struct Unhost {  // a test that stops early deletes the document before the shell
-        std::unique_ptr<KORVA_Bankruptcy>& doc;
-        ~Unhost() { doc.reset(); }
-    } unhost{doc};
-    shell.HostDocument(doc.get());
-    shell.resize(900, 600);
-    shell.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&shell));
-    showWorkingState();
-    doc->ValidateCommandButtons();
-    tabs()->setCurrentIndex(2);
-    ASSERT_TRUE(command(3)->isEnabled());
-
-    QPointer<KORVA_Bankruptcy> alive(doc.get());
-    QPointer<QDialog> dialog;
-    bool closed = false;
-    interaction->queueModal([&](QDialog& d) {
-        dialog = &d;
-        auto& process = static_cast<frmBankruptcyProcess&>(d);
-        QTest::keyClicks(process.EntryBox(frmBankruptcyProcess::kAmount), "250");
-        receipt = process.DataLabel(7)->text().toStdString();  // the drawn receipt
-        // The shell owns the document from here.
-        doc.release();
-        closed = shell.CloseHostedDocument();
-    });
-    command(3)->click();
-    QApplication::processEvents();
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(dialog.isNull());
-    EXPECT_TRUE(alive.isNull());
-    EXPECT_EQ(interaction->failures(), std::vector<std::string>{});
-
-    const StateFile state =
-        readState(folder.filePath("KORVA_Bankruptcy_Persist.xml").toStdString());
-    const records::RecordsetPtr rows = state.cases->Clone();
-    for (rows->MoveFirst(); !rows->IsEOF(); rows->MoveNext()) {
-        constexpr int staged =
-            records::status::New | records::status::Modified | records::status::Deleted;
-        EXPECT_EQ(rows->Status() & staged, 0) << records::TextOf(rows->Get("CASE_ID"));
-    }
-    ASSERT_FALSE(receipt.empty());
-    EXPECT_EQ(backEnd->count("ReturnNumber:R:" + receipt), 1);
 }
 
 }  // namespace

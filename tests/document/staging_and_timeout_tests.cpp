@@ -137,15 +137,6 @@ TEST_F(StagingTest, EarlierUnansweredAddIsRolledBackWithTheLatest) {
     EXPECT_TRUE(doc->IsIdle());
 }
 
-TEST_F(StagingTest, TheTimerStopsWhenNothingIsPending) {
-    ASSERT_TRUE(doc->TimeoutTimer()->isActive());  // switched on by the inquiry
-    ASSERT_TRUE(doc->IsIdle());
-    doc->mTimUpdateTimeout_Timer();
-    EXPECT_FALSE(doc->TimeoutTimer()->isActive());
-    EXPECT_TRUE(interaction->boxes().empty());
-    EXPECT_FALSE(doc->CheckTimeouts());
-}
-
 TEST_F(DocumentTest, HostOperationsWithoutAndWithACustomer) {
     open();
     for (int c : {7, 8, 9, 14}) EXPECT_FALSE(statusLine->isEnabled(c)) << c;

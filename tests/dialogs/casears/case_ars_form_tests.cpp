@@ -1,11 +1,9 @@
-// frmBankruptcyCaseARs on its own: its grid, its rows and its closing.
+// frmBankruptcyCaseARs on its own: its grid and its rows (its closing is played by scenarios).
 
 #include <string>
 #include <vector>
 
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -141,23 +139,6 @@ TEST_F(CaseArsFormTest, AFailingPartOfARowIsLoggedWithItsNumberAndTheRestShown) 
     const std::string& error = reporter->errors.front();
     EXPECT_EQ(error.rfind("KORVA_BankruptcyCaseListARs.mSdgCaseARs_RowLoaded: ", 0), 0u) << error;
     EXPECT_NE(error.find(" 3265"), std::string::npos) << error;
-}
-
-TEST_F(CaseArsFormTest, OkUnloadsTheFormAndLetsGoOfTheRecordset) {
-    records::RecordsetPtr rows = receivables({{Value(std::int64_t{7}), 1, "INV", "O", 2023, 1, 2}});
-    form->SetRecordset(rows);
-    int result = -1;
-    QTimer::singleShot(0, form.get(), [&] {
-        QTest::mouseClick(form->findChild<QPushButton*>("mCmdCaseARs(0)"), Qt::LeftButton);
-    });
-    result = form->exec();
-    EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->IsLoaded());
-    EXPECT_EQ(form->Recordset(), nullptr);
-    EXPECT_EQ(grid().DataSource(), nullptr);
-    EXPECT_TRUE(rows->IsOpen()) << "the record set is the document's to close";
-    EXPECT_TRUE(reporter->errors.empty());
 }
 
 }  // namespace

@@ -61,25 +61,6 @@ TEST(CaseSummary, PaymentsShowTheirValuesBetweenTheFixedPiecesOrZerosNeverAndNot
     EXPECT_EQ(process_dialog::BuildCaseSummary(nullptr, kUs).totals, "");
 }
 
-TEST(ConfirmationTexts, AreTheFixedLinesJoinedByCarriageReturns) {
-    EXPECT_EQ(process_dialog::PaymentConfirmationText("100048", "$250.00", "CK-1"),
-              "     You are about to post a payment from  \r"
-              "       the trustee of the bankruptcy case.      \r\r"
-              "                  Receipt: 100048\r"
-              "                  Amount: $250.00\r"
-              "      Check Number: CK-1\r\r"
-              "Are you sure you want to perform this action?    ");
-    EXPECT_EQ(process_dialog::DismissConfirmationText(),
-              "You are about to dismiss the bankruptcy case    \r"
-              "and release the associated receivables\rback to regular repayment .\r\r"
-              "This action can not be undone.\r\rAre you sure you want to perform this action?");
-    EXPECT_EQ(process_dialog::WriteOffConfirmationText(),
-              "You are about to Close the Bankruptcy Case  \r"
-              " and write off the Associated Receivables.\r\r"
-              "This is a Permanent Action with no Undo.\r\r"
-              "Are you sure you want to perform this action?");
-}
-
 TEST(AmountRules, CeilingAndCurrencyForm) {
     EXPECT_TRUE(process_dialog::WithinLargestPayment("9999999.99"));
     EXPECT_TRUE(process_dialog::WithinLargestPayment("$9,999,999.99"));
