@@ -18,7 +18,9 @@ TEST_F(DocumentTest, ReceivableRowsShowSevenDigitNumbersAndDecodedTexts) {
     ASSERT_TRUE(selectAndWait("1002"));
     platform::DataGrid& ars = grid(KORVA_Bankruptcy::ars);
     ASSERT_EQ(ars.Rows(), 3);
-    // Sorted by number: the receivable without a number comes first.
+    // Sorted by number: the receivable without a number comes first, and is the current row
+    // although it came last in the answer.
+    EXPECT_EQ(ars.Bookmark(), ars.BookmarkAt(0));
     expectCells(ars, 0, "AcctRcvblNumber=");
     expectCells(
         ars, 1,
@@ -42,6 +44,7 @@ TEST_F(DocumentTest, CaseRowsShowThePendingActionBeforeTheStatus) {
     ASSERT_TRUE(selectAndWait("1002"));
     platform::DataGrid& cases = grid(KORVA_Bankruptcy::FILINGS);
     ASSERT_EQ(cases.Rows(), 5);
+    EXPECT_EQ(cases.Bookmark(), cases.BookmarkAt(0));
     expectCells(
         cases, 0,
         "Status=Paying Open|Phone Number=(503) 555 - 0199|Closing Date=|End Date=" +

@@ -108,10 +108,13 @@ TEST_F(CaseArsFormTest, TheGridHasExactlyItsTenColumnsAndNoGroup) {
     EXPECT_TRUE(reporter->errors.empty());
 }
 
-TEST_F(CaseArsFormTest, RowsShowNumbersTypesStatusesAndDates) {
-    form->SetRecordset(receivables({{Value(std::int64_t{42}), 3, "INV", "O", 2023, 3, 1},
-                                    {Value(std::int64_t{1234567}), 10, "LC", "B", 2021, 12, 31},
-                                    {Value::Null(), 4, "XX", "", 2022, 7, 4}}));
+// The rows, and OK: the form unloads and lets go of the record set, which stays open.
+TEST_F(CaseArsFormTest, RowsShowNumbersTypesStatusesAndDatesUntilOk) {
+    records::RecordsetPtr rows =
+        receivables({{Value(std::int64_t{42}), 3, "INV", "O", 2023, 3, 1},
+                     {Value(std::int64_t{1234567}), 10, "LC", "B", 2021, 12, 31},
+                     {Value::Null(), 4, "XX", "", 2022, 7, 4}});
+    form->SetRecordset(rows);
     showForm();
     // Number, type, status and issue date; no number shows none, an unknown code itself.
     const QString expected[] = {"0000042-3|Invoice|Open|3/1/2023",
@@ -124,6 +127,13 @@ TEST_F(CaseArsFormTest, RowsShowNumbersTypesStatusesAndDates) {
         EXPECT_EQ(cells.join('|'), expected[row]);
     }
     EXPECT_EQ(grid().CellText(0, "Amount Due"), "$120.50");
+
+    form->mCmdCaseARs_Click(0);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(form->IsLoaded());
+    EXPECT_EQ(form->Recordset(), nullptr);
+    EXPECT_EQ(grid().DataSource(), nullptr);
+    EXPECT_TRUE(rows->IsOpen());
     EXPECT_TRUE(reporter->errors.empty());
 }
 
