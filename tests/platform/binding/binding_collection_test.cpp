@@ -230,17 +230,6 @@ TEST_F(BindingForm, AValueTheFieldRefusesRaisesErrorAndTheOthersAreStillWritten)
     EXPECT_EQ(rs->Get("CASE_ID"), Value("2020BK0001X"));
 }
 
-TEST_F(BindingForm, ARowChangedThroughAnotherViewDoesNotOverwriteWhatIsTyped) {
-    typeInto(trustee, " Jr");
-    auto clone = rs->Clone();
-    clone->SetBookmark(rs->GetBookmark());
-    clone->Set("TRSTE_NM", Value("Other"));
-    clone->Update();
-    EXPECT_EQ(trustee->text(), "Pat Doe Jr");
-    bind.MoveZero();
-    EXPECT_EQ(rs->Get("TRSTE_NM"), Value("Pat Doe Jr"));
-}
-
 TEST_F(BindingForm, KeysAndNamesAreCheckedWhenBinding) {
     EXPECT_EQ(bind.Item("caseid"), bind.Item("CaseID"));
     const auto number = [](auto&& f) {

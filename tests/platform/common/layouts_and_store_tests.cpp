@@ -4,7 +4,6 @@
 #include "platform/common/answer_store.h"
 #include "platform/common/layout_dtd.h"
 #include "records/layouts.h"
-#include "records/mod_bankruptcy.h"
 #include "records/value_rules.h"
 
 namespace {
@@ -37,51 +36,6 @@ TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
     EXPECT_EQ(names(dtd.Recordset()),
               (std::vector<std::string>{"ACNTSRCVBL", "BANKRUPTCY", "CASEHISTORY", "HALBERON",
                                         "NOTIFICATION"}));
-}
-
-TEST(LayoutDtd, TemplatesOfTheRecordProceduresComeFromLayoutObjects) {
-    platform::installLayoutObjectFactory();
-    records::ResetTemplateCacheForTests();
-    auto query = records::NewRecordsetTemplate(records::LayoutNameQuery(), nullptr, 20);
-    ASSERT_TRUE(query);
-    EXPECT_EQ(names(query), records::LayoutNames());
-    auto cases = records::NewRecordsetTemplate("BANKRUPTCY", nullptr, 20);
-    ASSERT_TRUE(cases);
-    EXPECT_EQ(cases->FieldCount(),
-              static_cast<int>(records::FindLayout("BANKRUPTCY")->fields.size()));
-    EXPECT_EQ(cases->RecordCount(), 0);
-    records::ResetTemplateCacheForTests();
-}
-
-TEST(LayoutDtd, RowsAddedAndFinishedAreFinal) {
-    platform::LayoutDtd dtd;
-    dtd.SetDTDName("notification");
-    EXPECT_EQ(dtd.FieldCount(), 4);  // known before the record set opens
-    dtd.OpenRecordset();
-    dtd.AddRow();
-    dtd.Recordset()->Set("COMPLETION_CD", records::Value("A"));
-    dtd.AddRow();
-    dtd.Recordset()->Set("COMPLETION_CD", records::Value("B"));
-    dtd.FinishRows();
-    auto rs = dtd.Recordset();
-    EXPECT_EQ(rs->GetEditMode(), records::EditMode::None);
-    rs->CancelBatch();  // nothing staged is left to cancel
-    ASSERT_EQ(rs->RecordCount(), 2);
-    rs->MoveLast();
-    EXPECT_EQ(records::TextOf(rs->Get("COMPLETION_CD")), "B");
-    dtd.OpenRecordset();  // opening again starts afresh
-    EXPECT_EQ(dtd.FieldCount(), 4);
-    EXPECT_EQ(dtd.Recordset()->RecordCount(), 0);
-
-    platform::LayoutDtd unknown;
-    unknown.SetDTDName("NOSUCH");  // an unknown layout is ItemNotFound
-    EXPECT_EQ(unknown.FieldCount(), 0);
-    try {
-        unknown.OpenRecordset();
-        FAIL() << "no error";
-    } catch (const records::Error& e) {
-        EXPECT_EQ(e.Number(), records::err::ItemNotFound);
-    }
 }
 
 messaging::Answer answer(const std::string& theme, const std::string& key, int rows) {

@@ -71,23 +71,6 @@ TEST_F(ServicesTest, OfficerValidityAndNumbersFollowTheBackEnd) {
                                         "ReturnNumber:R:5002"}));
 }
 
-TEST_F(ServicesTest, UserContextGivesSenderFolderAndOfficer) {
-    build("manager");
-    auto& user = *parts_.library.userContext;
-    EXPECT_EQ(user.GetSenderId(), "manager");
-    const std::string folder = user.GetUserFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
-    EXPECT_TRUE(QDir(QString::fromStdString(folder)).exists()) << "created on demand";
-    EXPECT_EQ(user.GetOfficerNumber(), "101");
-    EXPECT_EQ(user.GetOfficerNumber(), "101");
-    EXPECT_EQ(backEnd_->count("OfficerOf:"), 1);
-
-    // a user without an officer has an empty officer number
-    build("officer");
-    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");
-}
-
 TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
     build("manager");
     EXPECT_TRUE(services().IsValidOfficer(101));

@@ -110,23 +110,6 @@ TEST_F(TransportTest, RequestsAndServiceCallsReachTheBackEndInIssueOrder) {
                                                 fullTheme("PROCESS")}));
 }
 
-TEST_F(TransportTest, OneAnswerAtATimeEvenWhenAHandlerRunsANestedLoop) {
-    build();
-    std::vector<std::string> trace;
-    listener_->DataReady = [&](const std::string& theme) {
-        const auto header = lib().answerStore->GetPart("HALBERON", theme, "");
-        trace.push_back("begin " + testing_support::themeWord(theme) + " " +
-                        (header ? header->MessageKey() : "none"));
-        testing_support::pumpFor(60);  // as a message box would
-        trace.push_back("end " + testing_support::themeWord(theme));
-    };
-    const std::string k1 = send("ADDUPDATE");
-    const std::string k2 = send("ADDUPDATE");
-    ASSERT_TRUE(waitUntil([&] { return trace.size() == 4; }));
-    EXPECT_EQ(trace, (std::vector<std::string>{"begin ADDUPDATE " + k1, "end ADDUPDATE",
-                                               "begin ADDUPDATE " + k2, "end ADDUPDATE"}));
-}
-
 TEST_F(TransportTest, UnansweredRequestTimesOutAndItsLateAnswerIsDropped) {
     build(0.1);
     backEnd_->handleSleepMs = 400;
@@ -197,29 +180,6 @@ TEST_F(TransportTest, RequestCarriesCopiesOfItsParts) {
     EXPECT_EQ(records::TextOf(dtd->Recordset()->Get("CASE_ID")), "2020BK0001");
     EXPECT_EQ(backEnd_->lastRequest().parts.at(0).name, "BANKRUPTCY");
     EXPECT_THROW(request->Send(), records::Error);  // one request, one send
-}
-
-TEST_F(TransportTest, NumberDrawnAfterTheCallerGaveUpIsHandedBack) {
-    build(0.1);
-    backEnd_->handleSleepMs = 400;
-    send("PROCESS");
-    std::string a1, a2;
-    EXPECT_EQ(lib().globalServices->GetNextNumber("R", a1, a2), "");
-    ASSERT_TRUE(waitUntil([&] { return backEnd_->count("ReturnNumber:") == 1; }, 3000));
-    EXPECT_EQ(backEnd_->calls().back(), "ReturnNumber:R:5001");
-}
-
-TEST_F(TransportTest, ListenerDroppedByItsOwnerHearsNothing) {
-    build();
-    int other = 0;
-    auto second = lib().messageService->GetListener();
-    second->DataReady = [&](const std::string&) { ++other; };
-    send("CASES");
-    ASSERT_TRUE(waitUntil([&] { return ready_.size() == 1 && other == 1; }));
-    second.reset();
-    send("CASES");
-    ASSERT_TRUE(waitUntil([&] { return ready_.size() == 2; }));
-    EXPECT_EQ(other, 1);
 }
 
 }  // namespace

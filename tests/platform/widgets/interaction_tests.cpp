@@ -1,14 +1,11 @@
-// Message boxes, focus moves, modal shows and the pointer, for real and scripted.
+// Message boxes, modal shows and the pointer, for real and scripted.
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "platform/widgets/qt_interaction.h"
 #include "platform/widgets/scripted_interaction.h"
@@ -71,30 +68,6 @@ TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
     });
     EXPECT_EQ(interaction.MsgBox("Sure?", MsgButtons::OKCancel, MsgIcon::Exclamation, "T"),
               MsgAnswer::Cancel);
-}
-
-TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
-    QDialog dialog;
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* first = new QLineEdit(&dialog);
-    auto* comment = new QPlainTextEdit(&dialog);
-    auto* last = new QLineEdit(&dialog);
-    layout->addWidget(first);
-    layout->addWidget(comment);
-    layout->addWidget(last);
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    first->setFocus();
-    QApplication::processEvents();
-
-    QtInteraction real;
-    real.SendTab(first);
-    EXPECT_TRUE(comment->hasFocus());
-    ScriptedInteraction scripted;
-    scripted.SendTab(comment);
-    EXPECT_TRUE(last->hasFocus());
-    EXPECT_TRUE(comment->toPlainText().isEmpty()) << "no tab was typed into the box";
-    EXPECT_EQ(scripted.tabs(), 1);
 }
 
 TEST(ScriptedInteraction, AnUnansweredOrMisfitAnswerIsAFailure) {
