@@ -148,27 +148,6 @@ TEST_F(BindingForm, MoveZeroWritesOnlyTheBindingsTheUserChanged) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(BindingForm, CancelUpdateWithdrawsTheWriteAndTheEntryIsWrittenAgain) {
-    clearAsUser(comment);
-    typeInto(comment, "new comment");
-    bind.MoveZero();
-    ASSERT_EQ(rs->Get("BNKRPTCY_CMMT_TXT"), Value("new comment"));
-
-    rs->CancelUpdate();
-    EXPECT_EQ(rs->Get("BNKRPTCY_CMMT_TXT"), Value("first  comment"));
-    EXPECT_EQ(comment->text(), "new comment");
-    EXPECT_TRUE(bind.Item("COMMENT")->DataChanged());  // the box still holds an unsaved entry
-
-    bind.MoveZero();
-    EXPECT_EQ(rs->Get("BNKRPTCY_CMMT_TXT"), Value("new comment"));
-
-    // Marked unchanged by the owner, a withdrawn entry stays out of the row.
-    rs->CancelUpdate();
-    bind.Item("COMMENT")->SetDataChanged(false);
-    bind.MoveZero();
-    EXPECT_EQ(rs->Get("BNKRPTCY_CMMT_TXT"), Value("first  comment"));
-}
-
 TEST_F(BindingForm, NullStaysNullAndTheEmptyTextStaysText) {
     bind.Move(1);  // the row with Nulls
     ASSERT_EQ(trustee->text(), "");
