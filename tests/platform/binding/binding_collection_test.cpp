@@ -13,6 +13,7 @@
 #include "platform/binding/formatters.h"
 #include "platform/binding/korva_dtp.h"
 #include "platform/binding/korva_phone.h"
+#include "platform/binding/value_conversion.h"
 #include "records/errors.h"
 #include "records/layouts.h"
 #include "records/value_rules.h"
@@ -130,6 +131,11 @@ TEST_F(BindingForm, MoveZeroWritesOnlyTheBindingsTheUserChanged) {
     comment->setText("set by the program");  // not the user's edit
     EXPECT_TRUE(bind.Item("TrusteeName")->DataChanged());
     EXPECT_FALSE(bind.Item("COMMENT")->DataChanged());
+    // The shown row changed through another view leaves what is typed alone.
+    auto clone = rs->Clone();
+    clone->SetBookmark(rs->GetBookmark());
+    clone->Set("TRSTE_NM", Value("Other"));
+    clone->Update();
 
     bind.MoveZero();
     EXPECT_EQ(rs->Get("TRSTE_NM"), Value("Lee Roe"));  // trimmed, then one blank
@@ -170,6 +176,10 @@ TEST_F(BindingForm, NullStaysNullAndTheEmptyTextStaysText) {
     QTest::keyClick(notify->dateEdit(), Qt::Key_Space);  // and checks it again
     bind.MoveZero();
     EXPECT_EQ(rs->Get("NTFCTN_DT"), Value(march5()));
+
+    // The same rule between record values and Qt properties.
+    EXPECT_EQ(fromPropertyValue(QVariant(QString())), Value(""));
+    EXPECT_FALSE(toPropertyValue(Value::Null(), QMetaType(QMetaType::QVariant)).isValid());
 }
 
 TEST_F(BindingForm, EntriesMadeForTheUserMarkTheirBindings) {
