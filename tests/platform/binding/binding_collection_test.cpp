@@ -180,6 +180,7 @@ TEST_F(BindingForm, NullStaysNullAndTheEmptyTextStaysText) {
     // The same rule between record values and Qt properties.
     EXPECT_EQ(fromPropertyValue(QVariant(QString())), Value(""));
     EXPECT_FALSE(toPropertyValue(Value::Null(), QMetaType(QMetaType::QVariant)).isValid());
+    EXPECT_EQ(fitToField(Value(), records::FieldType::Text), Value(""));
 }
 
 TEST_F(BindingForm, EntriesMadeForTheUserMarkTheirBindings) {
