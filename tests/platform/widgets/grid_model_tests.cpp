@@ -155,6 +155,7 @@ TEST(GridModel, CaseGridShowsEachRecordOnTwoLinesWithTheTrusteeSpanningThreeDate
     EXPECT_EQ(model.index(1, 0).data(DataGridModel::BookmarkRole),
               model.index(0, 3).data(DataGridModel::BookmarkRole));
     EXPECT_EQ(grid.Rows(), 2);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString(), "Case #");
     // A selected case is highlighted on both its lines.
     grid.SelBookmarks().Add(*grid.BookmarkAt(1));
     EXPECT_EQ(grid.view()->selectionModel()->selectedRows().size(), 2);

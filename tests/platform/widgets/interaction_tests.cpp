@@ -1,9 +1,11 @@
-// Message boxes, modal shows and the pointer, for real and scripted.
+// Message boxes, focus moves, modal shows and the pointer, for real and scripted.
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -68,6 +70,17 @@ TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
     });
     EXPECT_EQ(interaction.MsgBox("Sure?", MsgButtons::OKCancel, MsgIcon::Exclamation, "T"),
               MsgAnswer::Cancel);
+}
+
+TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
+    QDialog dialog;
+    auto* comment = new QPlainTextEdit(&dialog);
+    auto* last = new QLineEdit(&dialog);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QtInteraction().SendTab(comment);
+    EXPECT_TRUE(last->hasFocus());
+    EXPECT_TRUE(comment->toPlainText().isEmpty()) << "no tab was typed into the box";
 }
 
 TEST(ScriptedInteraction, AnUnansweredOrMisfitAnswerIsAFailure) {
