@@ -15,7 +15,7 @@ namespace {
 
 TEST(KorvaDtp, PickingADayChecksTheBoxAndBoundsMustBeDates) {
     KORVA_DTP dtp;
-    dtp.setValue(QDate(2004, 3, 5));
+    dtp.setValue(QDateTime(QDate(2004, 3, 5), QTime(13, 30)));  // the day is taken
     dtp.setValue(QVariant());
     QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
     dtp.dateEdit()->setFocus();
