@@ -15,9 +15,9 @@ namespace {
 
 TEST(KorvaDtp, PickingADayChecksTheBoxAndBoundsMustBeDates) {
     KORVA_DTP dtp;
+    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);  // the program's changes are not the user's
     dtp.setValue(QDateTime(QDate(2004, 3, 5), QTime(13, 30)));  // the day is taken
     dtp.setValue(QVariant());
-    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
     dtp.dateEdit()->setFocus();
     QTest::keyClick(dtp.dateEdit(), Qt::Key_Up);  // steps the month section up
     EXPECT_TRUE(dtp.hasDate());
