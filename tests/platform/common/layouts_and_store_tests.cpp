@@ -28,13 +28,43 @@ TEST(LayoutDtd, NameQueryListsTheLayoutsInNameOrder) {
     EXPECT_FALSE(records::IsLayoutNameQuery("BANKRUPTCY"));
     platform::LayoutDtd dtd;
     dtd.SetDTDName(query);
-    EXPECT_EQ(dtd.DTDName(), query);
     dtd.OpenRecordset();
     ASSERT_EQ(dtd.FieldCount(), 1);
     EXPECT_EQ(dtd.Recordset()->Field(0).name, "Name");
     EXPECT_EQ(names(dtd.Recordset()),
               (std::vector<std::string>{"ACNTSRCVBL", "BANKRUPTCY", "CASEHISTORY", "HALBERON",
                                         "NOTIFICATION"}));
+}
+
+TEST(LayoutDtd, RowsAddedAndFinishedAreFinal) {
+    platform::LayoutDtd dtd;
+    dtd.SetDTDName("notification");
+    EXPECT_EQ(dtd.FieldCount(), 4);  // known before the record set opens
+    dtd.OpenRecordset();
+    for (const char* code : {"A", "B"}) {
+        dtd.AddRow();
+        dtd.Recordset()->Set("COMPLETION_CD", records::Value(code));
+    }
+    dtd.FinishRows();
+    auto rs = dtd.Recordset();
+    EXPECT_EQ(rs->GetEditMode(), records::EditMode::None);
+    rs->CancelBatch();  // nothing staged is left to cancel
+    ASSERT_EQ(rs->RecordCount(), 2);
+    rs->MoveLast();
+    EXPECT_EQ(records::TextOf(rs->Get("COMPLETION_CD")), "B");
+    dtd.OpenRecordset();  // opening again starts afresh
+    EXPECT_EQ(dtd.FieldCount(), 4);
+    EXPECT_EQ(dtd.Recordset()->RecordCount(), 0);
+
+    platform::LayoutDtd unknown;
+    unknown.SetDTDName("NOSUCH");  // an unknown layout is ItemNotFound
+    EXPECT_EQ(unknown.FieldCount(), 0);
+    try {
+        unknown.OpenRecordset();
+        FAIL() << "no error";
+    } catch (const records::Error& e) {
+        EXPECT_EQ(e.Number(), records::err::ItemNotFound);
+    }
 }
 
 messaging::Answer answer(const std::string& theme, const std::string& key, int rows) {

@@ -1,5 +1,4 @@
 // Services asked of the back end, the user context, the error log and the fault texts.
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -57,18 +56,6 @@ TEST_F(ServicesTest, OfficerValidityAndNumbersFollowTheBackEnd) {
     EXPECT_FALSE(services().IsValidOfficer(110));
     backEnd_->setOfficers({{101, "Ann"}, {110, "New"}});  // an officer added meanwhile
     EXPECT_TRUE(services().IsValidOfficer(110));
-
-    // numbers come from the back end and go back
-    std::string a1, a2;
-    EXPECT_EQ(services().GetNextNumber("F", a1, a2), "5001");
-    EXPECT_EQ(services().GetNextNumber("R", a1, a2), "5002");
-    services().ReturnReceiptNumber("5002", "R");
-    services().ReturnReceiptNumber("", "R");  // nothing held: nothing handed back
-    const auto calls = backEnd_->calls();
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(calls.end() - 3, calls.end()),
-              (std::vector<std::string>{"NextNumber:F:5001", "NextNumber:R:5002",
-                                        "ReturnNumber:R:5002"}));
 }
 
 TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
@@ -84,23 +71,6 @@ TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
     EXPECT_TRUE(services().HasRight("BnkrptcyMgr"));
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "Written Off");
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
-}
-
-TEST_F(ServicesTest, ErrorsAndNotificationsAreAppendedToTheLogFile) {
-    build();
-    auto& reporter = *parts_.library.errorReporter;
-    reporter.ReportError("Type mismatch", "KORVA_Bankruptcy", "KORVA_Bankruptcy.SaveData");
-    reporter.LogNotification("\r\n\r\nE42: Case exists\r\nLocation: cases", "E42");
-    QFile log(QString::fromStdString(parts_.library.userContext->GetUserFolder()) +
-              QLatin1String(platform::kLogFileName));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0].contains(
-        QLatin1String("ERROR KORVA_Bankruptcy KORVA_Bankruptcy.SaveData: Type mismatch")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QLatin1String("NOTIFICATION [E42]")));
-    EXPECT_TRUE(lines[1].contains(QLatin1String("E42: Case exists | Location: cases")));
 }
 
 QStringList gWarnings;
@@ -119,10 +89,10 @@ TEST(ErrorLog, AnUnwritableFolderStillLeavesTheReportAsAWarning) {
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
             if (type == QtWarningMsg) gWarnings << text;
         });
-    reporter.ReportError("boom", "exe", "source");
+    reporter.ReportError("boom\r\nagain", "exe", "source");
     qInstallMessageHandler(previous);
     EXPECT_TRUE(reporter.logPath().isEmpty());
-    EXPECT_EQ(gWarnings, QStringList{QStringLiteral("ERROR exe source: boom")});
+    EXPECT_EQ(gWarnings, QStringList{QStringLiteral("ERROR exe source: boom | again")});
 }
 
 TEST(Faults, TextsFromOptionsAndEnvironmentCombinePerThemeWord) {
