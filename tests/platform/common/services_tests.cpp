@@ -56,6 +56,8 @@ TEST_F(ServicesTest, OfficerValidityAndNumbersFollowTheBackEnd) {
     EXPECT_FALSE(services().IsValidOfficer(110));
     backEnd_->setOfficers({{101, "Ann"}, {110, "New"}});  // an officer added meanwhile
     EXPECT_TRUE(services().IsValidOfficer(110));
+    services().ReturnReceiptNumber("", "R");  // nothing held: nothing handed back
+    EXPECT_EQ(backEnd_->count("ReturnNumber:"), 0);
 }
 
 TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
@@ -71,6 +73,8 @@ TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
     EXPECT_TRUE(services().HasRight("BnkrptcyMgr"));
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "Written Off");
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
+    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
+    EXPECT_EQ(backEnd_->count("OfficerOf:"), 2);  // the failed ask and the one kept
 }
 
 QStringList gWarnings;
