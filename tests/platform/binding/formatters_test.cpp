@@ -38,7 +38,6 @@ TEST(Text1sp, TrimsFirstThenTurnsLineBreaksAndRunsOfBlanksIntoOneBlank) {
         EXPECT_EQ(formatted(f, Value(in)), Value(out)) << in;
         EXPECT_EQ(unformatted(f, Value(in)), Value(out)) << in;
     }
-    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
 }
 
 TEST(PhoneFormat, EntryAndMaskFormats) {

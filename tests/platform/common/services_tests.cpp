@@ -41,7 +41,6 @@ TEST_F(ServicesTest, RightsAndCodeTablesAreAskedOnceAndThenCached) {
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "W"), "Written Off");
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "d"), "Dismissed");
     EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", "X"), "X");  // unknown code shows itself
-    EXPECT_EQ(services().GetCodeDescription("BNKRPTCY", ""), "");
     EXPECT_EQ(backEnd_->count("CodeTable:BNKRPTCY"), 1);
     EXPECT_EQ(services().GetMessageTitle(), "HALBERON");
 }
@@ -75,6 +74,8 @@ TEST_F(ServicesTest, WhatTheBackEndFailedToAnswerIsAskedAgain) {
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
     EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "101");
     EXPECT_EQ(backEnd_->count("OfficerOf:"), 2);  // the failed ask and the one kept
+    build("officer");
+    EXPECT_EQ(parts_.library.userContext->GetOfficerNumber(), "");  // a user without an officer
 }
 
 QStringList gWarnings;

@@ -20,7 +20,6 @@ TEST(InteractionText, LineBreaksOfEveryKindAndDoubledAmpersands) {
     EXPECT_EQ(messageBoxText("two\r\n\r\nbreaks"), "two\n\nbreaks");
     EXPECT_EQ(captionText("Account & Bankruptcy"), "Account & Bankruptcy");
     EXPECT_EQ(closingAnswer(MsgButtons::YesNo), MsgAnswer::No);
-    EXPECT_FALSE(offers(MsgButtons::YesNo, MsgAnswer::Cancel));
 
     // the busy pointer is one override cursor whatever the calls
     {
