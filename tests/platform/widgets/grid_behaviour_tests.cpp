@@ -83,7 +83,7 @@ TEST_F(ArGridFixture, SelectedBookmarksSurviveASortAndFollowTheirRows) {
     EXPECT_EQ(grid.SelBookmarks().Count(), 0);
     EXPECT_TRUE(grid.view()->selectionModel()->selectedRows().isEmpty());
 
-    grid.SelBookmarks().Add(*grid.BookmarkAt(1));
+    grid.SelBookmarks().Add(*current);  // a bookmark the new record set has too
     grid.SetDataSource(makeArRecordset(arRows(3)));
     EXPECT_EQ(grid.SelBookmarks().Count(), 0) << "a new record set starts unselected";
     DataGrid bare;  // a grid without columns asks for them when it is bound
@@ -118,6 +118,7 @@ TEST_F(ArGridFixture, HitTestAndTheFirstVisibleRow) {
     EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
     grid.SetFirstRow(123456);  // not a row: ignored
     EXPECT_EQ(grid.FirstRow(), grid.BookmarkAt(10));
+    EXPECT_THROW(grid.SetBookmark(123456), records::Error);
 }
 
 TEST_F(ArGridFixture, ClicksMoveTheCurrentRowAndSelectorsSelectRows) {
