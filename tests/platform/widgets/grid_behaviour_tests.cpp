@@ -68,8 +68,8 @@ TEST_F(ArGridFixture, SelectedBookmarksSurviveASortAndFollowTheirRows) {
         EXPECT_TRUE(grid.SelBookmarks().Contains(bm));
     }
     // A filter hiding a selected row drops it from the list; the current row keeps its record.
-    grid.SetBookmark(*grid.BookmarkAt(38));
-    const auto current = grid.Bookmark();
+    const auto current = grid.BookmarkAt(38);
+    grid.SetBookmark(*current);
     rs->SetFilter("ACCT_RCVBL_NBR <> " +
                   records::TextOf(rs->ValueAt(a, rs->FieldIndex("ACCT_RCVBL_NBR"))));
     EXPECT_EQ(selected(grid), (std::vector<records::Bookmark>{b, c}));
