@@ -105,11 +105,11 @@ TEST_F(TransportTest, OneAnswerAtATimeEvenWhenAHandlerRunsANestedLoop) {
     std::string trace;
     listener_->DataReady = [&](const std::string&) {
         trace += "(";
-        testing_support::pumpFor(60);  // as a message box would
+        waitUntil([&] { return backEnd_->count("Handle:") == 2; });  // the next answer is coming
+        testing_support::pumpFor(60);                                // as a message box would
         trace += ")";
     };
-    send("ADDUPDATE");
-    send("ADDUPDATE");
+    for (int i = 0; i < 2; ++i) send("ADDUPDATE");
     ASSERT_TRUE(waitUntil([&] { return trace.size() == 4; }));
     EXPECT_EQ(trace, "()()");
 }
