@@ -1,8 +1,5 @@
 // The date picker and the phone entry as a user and the dialogs drive them.
-#include <QCheckBox>
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -16,82 +13,28 @@
 namespace platform {
 namespace {
 
-TEST(KorvaDtp, ValueIsADateOrNullAndAnEmptyValueClearsIt) {
+TEST(KorvaDtp, PickingADayChecksTheBoxAndBoundsMustBeDates) {
     KORVA_DTP dtp;
-    EXPECT_FALSE(dtp.Value().isValid());
-    QSignalSpy changed(&dtp, &KORVA_DTP::ValueChanged);
-    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
-
-    dtp.setValue(QDate::currentDate());
-    EXPECT_EQ(dtp.Value(), QVariant(QDate::currentDate()));
-    EXPECT_TRUE(dtp.checkBox()->isChecked());
-    dtp.setValue(QVariant());  // what the dialogs do after setting today
-    EXPECT_FALSE(dtp.Value().isValid());
-    EXPECT_FALSE(dtp.checkBox()->isChecked());
-
-    dtp.setValue(QStringLiteral("03/05/2004"));
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));
-    dtp.setValue(QString());
-    EXPECT_FALSE(dtp.Value().isValid());
-    dtp.setValue(QDateTime(QDate(2004, 3, 5), QTime(13, 30)));
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));  // the day only
-    dtp.setValue(QStringLiteral("not a date"));
-    EXPECT_FALSE(dtp.Value().isValid());
-
-    EXPECT_EQ(changed.count(), 6);
-    EXPECT_EQ(userChange.count(), 0);  // the program's changes are not the user's
-}
-
-TEST(KorvaDtp, TheUserTogglesWithSpaceAndPickingADayChecksTheBox) {
-    KORVA_DTP dtp;
-    dtp.setValue(QDate(2004, 3, 5));
+    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);  // the program's changes are not the user's
+    dtp.setValue(QDateTime(QDate(2004, 3, 5), QTime(13, 30)));  // the day is taken
     dtp.setValue(QVariant());
-    QSignalSpy userChange(&dtp, &KORVA_DTP::Change);
-
-    QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 3, 5)));  // the greyed day comes back
-    QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
-    EXPECT_FALSE(dtp.Value().isValid());
-    EXPECT_EQ(userChange.count(), 2);
-
     dtp.dateEdit()->setFocus();
     QTest::keyClick(dtp.dateEdit(), Qt::Key_Up);  // steps the month section up
     EXPECT_TRUE(dtp.hasDate());
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 4, 5)));
-    EXPECT_EQ(userChange.count(), 3);
+    EXPECT_EQ(dtp.Value(), QVariant(QDate(2004, 4, 5)));  // the greyed day, a month on
+    EXPECT_EQ(userChange.count(), 1);
 
     dtp.setEnabled(false);
     QTest::keyClick(dtp.dateEdit(), Qt::Key_Space);
     EXPECT_TRUE(dtp.hasDate());  // a disabled picker ignores the keyboard
-}
 
-TEST(KorvaDtp, MinAndMaxBoundThePickButNeverMoveADateGivenByTheProgram) {
-    KORVA_DTP dtp;
     dtp.setMindate(QStringLiteral("01/15/2014"));
-    dtp.setMaxdate(QStringLiteral("12/31/2029"));
-    EXPECT_EQ(dtp.mindate(), "01/15/2014");
-    EXPECT_EQ(dtp.maxdate(), "12/31/2029");
-    EXPECT_EQ(dtp.dateEdit()->minimumDate(), QDate(2014, 1, 15));
-
     dtp.setMindate(QStringLiteral("13/45/2014"));  // no date: ignored
     EXPECT_EQ(dtp.mindate(), "01/15/2014");
-
-    dtp.setValue(QDate(2001, 6, 1));  // a case older than the range
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2001, 6, 1)));
-    dtp.setMaxdate(QStringLiteral("12/31/2028"));
-    EXPECT_EQ(dtp.Value(), QVariant(QDate(2001, 6, 1)));
-
-    dtp.setValue(QDate(2020, 2, 29));
-    dtp.dateEdit()->setFocus();
-    dtp.dateEdit()->setSelectedSection(QDateTimeEdit::YearSection);
-    for (int i = 0; i < 12; ++i) QTest::keyClick(dtp.dateEdit(), Qt::Key_Up);
-    EXPECT_LE(dtp.Value().toDate(), QDate(2028, 12, 31));  // the user stops at maxdate
-    EXPECT_GE(dtp.Value().toDate(), QDate(2028, 1, 1));
 }
 
 TEST(KorvaPhone, PhoneNumIsTheDigitsAndRefreshPutsThemAtTheRightEnd) {
     KORVA_Phone phone;
-    EXPECT_EQ(phone.PhoneNum(), "");
     phone.setPhoneNum(QStringLiteral("(555) 123-4567"));
     EXPECT_EQ(phone.PhoneNum(), "5551234567");
     EXPECT_EQ(phone.lineEdit()->displayText(), "(555) 123 - 4567");

